@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstddef>
+#include <expected>
+#include <string>
+#include <string_view>
+
+#include "conversion/diagnostics.h"
+#include "conversion/rtf_vocabulary.h"
+
+namespace qlx::conversion {
+
+// Where converted documents go. Documents are numbered from 1 in export order; the bytes of
+// one document arrive in order between its begin and end.
+class DocumentSink {
+public:
+    virtual ~DocumentSink() = default;
+    virtual std::expected<void, FileError> begin_document(int number) = 0;
+    virtual std::expected<void, FileError> write(std::string_view bytes) = 0;
+    virtual std::expected<void, FileError> end_document() = 0;
+};
+
+// Writes output lines into the current document: each line is its pieces one after another,
+// then CR LF. RtfLiteral pieces are written as they stand; every other piece is export text
+// and is escaped. Output is buffered and handed to the sink in large blocks. Lines written
+// while no document is open are dropped and counted.
+//
+// The first sink failure is kept; from then on nothing more is written.
+class DocumentWriter {
+public:
+    explicit DocumentWriter(DocumentSink& sink);
+
+    void begin_document(int number);
+    void end_document();
+    bool document_open() const { return document_open_; }
+
+    template <class... Pieces>
+    void line(const Pieces&... pieces) {
+        if (!document_open_) {
+            ++dropped_lines_;
+            return;
+        }
+        (append(pieces), ...);
+        buffer_ += "\r\n";
+        if (buffer_.size() >= flush_threshold) {
+            flush();
+        }
+    }
+
+    std::size_t dropped_lines() const { return dropped_lines_; }
+    const std::expected<void, FileError>& status() const { return status_; }
+
+private:
+    static constexpr std::size_t flush_threshold = 256 * 1024;
+
+    void append(RtfLiteral literal) { buffer_ += literal.text; }
+    void append(std::string_view text) { append_escaped(buffer_, text); }
+    void append(const std::string& text) { append_escaped(buffer_, text); }
+    void append(const char* text) = delete;  // say RtfLiteral ("..."_rtf) or export text
+    void flush();
+
+    DocumentSink& sink_;
+    std::string buffer_;
+    bool document_open_ = false;
+    std::size_t dropped_lines_ = 0;
+    std::expected<void, FileError> status_;
+};
+
+// Three lines: rtfPar; rtfRedBold with rtfDashRule; the heading.
+void write_section_opener(DocumentWriter& out, RtfLiteral heading);
+
+}  // namespace qlx::conversion

@@ -1,0 +1,84 @@
+#include "conversion/export_model.h"
+
+#include <algorithm>
+
+namespace qlx::conversion {
+
+bool is_export(std::string_view text) { return text.starts_with(export_signature); }
+
+LineReader::LineReader(std::string_view text, DamageLog* damage)
+    : text_(text), damage_(damage) {
+    if (text.find("\r\n") != std::string_view::npos) {
+        line_end_ = "\r\n";
+    } else {
+        line_end_ = "\n";
+        if (text.find('\n') != std::string_view::npos) {
+            record_damage(1, "lines end in LF, not CR LF; split on LF");
+        }
+    }
+}
+
+std::string_view LineReader::take_next_line() {
+    if (at_end()) {
+        record_damage(claiming_line_, "a line it needs is missing at the end of the file");
+        return {};
+    }
+    ++line_number_;
+    const std::size_t end = text_.find(line_end_, position_);
+    std::string_view line;
+    if (end == std::string_view::npos) {
+        line = text_.substr(position_);
+        position_ = text_.size();
+        record_damage(line_number_, "the last line has no line end");
+    } else {
+        line = text_.substr(position_, end - position_);
+        position_ = end + line_end_.size();
+    }
+    return line;
+}
+
+void LineReader::record_damage(std::size_t line, std::string_view reason) {
+    if (damage_ != nullptr) {
+        damage_->record(line, reason);
+    }
+}
+
+std::string_view take_counted_string(std::string_view& text, LineReader& reader) {
+    if (text.empty()) {
+        reader.record_damage(reader.line_number(), "a counted string is missing");
+        return {};
+    }
+    const std::size_t length = static_cast<unsigned char>(text.front());
+    text.remove_prefix(1);
+    if (length > text.size()) {
+        reader.record_damage(reader.line_number(), "a counted string runs past the end of its line");
+    }
+    const std::string_view value = text.substr(0, std::min(length, text.size()));
+    text.remove_prefix(value.size());
+    return value;
+}
+
+namespace {
+
+// Labels of header fields 1 to 8; fields beyond are bare.
+constexpr std::string_view header_labels[] = {
+    "", "Hospital  ", "MIS       ", "Directory ", "User      ", "Date      ", "Segment   ", "Comment   ",
+};
+
+}  // namespace
+
+HeaderFields::HeaderFields(std::string_view header_line) {
+    auto append_field = [this](std::string_view field) {
+        const std::size_t index = entries_.size();
+        std::string entry(index < std::size(header_labels) ? header_labels[index] : "");
+        entry += field;
+        entries_.push_back(std::move(entry));
+    };
+    for (std::size_t caret; (caret = header_line.find('^')) != std::string_view::npos;) {
+        append_field(header_line.substr(0, caret));
+        header_line.remove_prefix(caret + 1);
+    }
+    append_field(header_line);
+}
+
+}  // namespace qlx::conversion

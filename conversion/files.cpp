@@ -1,0 +1,147 @@
+#include "conversion/files.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <system_error>
+
+#include "conversion/driver.h"
+
+namespace qlx::conversion {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string errno_reason(int error) { return std::generic_category().message(error); }
+
+}  // namespace
+
+std::string display_path(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
+std::expected<fs::path, FileError> default_output_folder() {
+#ifdef _WIN32
+    return fs::path("c:\\temp");
+#else
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache != nullptr && *cache == '/') {
+        return fs::path(cache) / "qlx-viewer";
+    }
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        return fs::path(home) / ".cache" / "qlx-viewer";
+    }
+    return std::unexpected(
+        FileError{"~/.cache/qlx-viewer", "neither HOME nor XDG_CACHE_HOME is set"});
+#endif
+}
+
+std::expected<void, FileError> prepare_output_folder(const fs::path& folder) {
+    std::error_code error;
+    if (fs::is_directory(folder, error)) {
+        return {};
+    }
+    if (!fs::create_directories(folder, error) && error) {
+        return std::unexpected(FileError{display_path(folder), error.message()});
+    }
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
+    if (error) {
+        return std::unexpected(FileError{display_path(folder), error.message()});
+    }
+    return {};
+}
+
+fs::path document_path(const fs::path& folder, int number) {
+    return folder / ("temp" + std::to_string(number) + ".rtf");
+}
+
+std::expected<std::string, FileError> read_file(const std::string& path, const Progress& progress) {
+    const fs::path file_path(reinterpret_cast<const char8_t*>(path.c_str()));
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(file_path, error);
+    if (error) {
+        return std::unexpected(FileError{path, error.message()});
+    }
+    std::unique_ptr<std::FILE, decltype(&std::fclose)> file(std::fopen(path.c_str(), "rb"),
+                                                            &std::fclose);
+    if (!file) {
+        return std::unexpected(FileError{path, errno_reason(errno)});
+    }
+    constexpr std::size_t chunk = 1024 * 1024;
+    std::string text;
+    text.reserve(static_cast<std::size_t>(size));
+    for (;;) {
+        const std::size_t done = text.size();
+        text.resize(done + chunk);
+        const std::size_t got = std::fread(text.data() + done, 1, chunk, file.get());
+        text.resize(done + got);
+        if (got < chunk) {
+            break;
+        }
+        if (progress && !progress(Phase::loading, text.size(), size)) {
+            return std::unexpected(FileError{path, "cancelled"});
+        }
+    }
+    if (std::ferror(file.get())) {
+        return std::unexpected(FileError{path, errno_reason(errno)});
+    }
+    if (progress) {
+        progress(Phase::loading, text.size(), text.size());
+    }
+    return text;
+}
+
+FolderSink::FolderSink(fs::path folder) : folder_(std::move(folder)) {}
+
+FolderSink::~FolderSink() {
+    if (file_) {
+        file_.reset();
+        std::error_code ignored;
+        fs::remove(partial_, ignored);
+    }
+}
+
+FileError FolderSink::error_for(const fs::path& path) const {
+    return {display_path(path), errno_reason(errno)};
+}
+
+std::expected<void, FileError> FolderSink::begin_document(int number) {
+    target_ = document_path(folder_, number);
+    partial_ = target_;
+    partial_ += ".part";
+    std::error_code error;
+    fs::remove(partial_, error);  // a leftover of an interrupted run; removes a link, not its target
+    // "x": create a new file, failing if anything (a link included) is in its place.
+    file_.reset(std::fopen(partial_.string().c_str(), "wbx"));
+    if (!file_) {
+        return std::unexpected(error_for(target_));
+    }
+    return {};
+}
+
+std::expected<void, FileError> FolderSink::write(std::string_view bytes) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) != bytes.size()) {
+        return std::unexpected(error_for(target_));
+    }
+    return {};
+}
+
+std::expected<void, FileError> FolderSink::end_document() {
+    const bool written = std::fflush(file_.get()) == 0;
+    const int write_error = errno;
+    const bool closed = std::fclose(file_.release()) == 0;
+    std::error_code error;
+    if (!written || !closed) {
+        fs::remove(partial_, error);
+        return std::unexpected(FileError{display_path(target_), errno_reason(write_error)});
+    }
+    fs::rename(partial_, target_, error);
+    if (error) {
+        fs::remove(partial_, error);
+        return std::unexpected(FileError{display_path(target_), error.message()});
+    }
+    return {};
+}
+
+}  // namespace qlx::conversion
