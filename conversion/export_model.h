@@ -28,6 +28,8 @@ public:
     std::string_view take_next_line();
 
     bool at_end() const { return position_ == text_.size(); }
+    // The text not taken yet, line ends included.
+    std::string_view remaining() const { return text_.substr(position_); }
     // Number of the line last taken (1-based); 0 before the first.
     std::size_t line_number() const { return line_number_; }
     // Characters consumed so far and in all, for progress.

@@ -1,1 +1,124 @@
+#include "conversion/export_model.h"
+
 #include <gtest/gtest.h>
+
+#include "support/export_builder.h"
+
+namespace qlx::conversion {
+namespace {
+
+using namespace std::string_view_literals;
+
+std::vector<std::string> take_all(LineReader& reader) {
+    std::vector<std::string> lines;
+    while (!reader.at_end()) {
+        lines.emplace_back(reader.take_next_line());
+    }
+    return lines;
+}
+
+TEST(IsExport, OnlyTheExactSignatureAtTheStart) {
+    EXPECT_TRUE(is_export("MEDITECH.CUST.RPTS^"));
+    EXPECT_TRUE(is_export("MEDITECH.CUST.RPTS^X^Y\r\nPROC\r\n"));
+    EXPECT_FALSE(is_export("meditech.cust.rpts^"));
+    EXPECT_FALSE(is_export(" MEDITECH.CUST.RPTS^"));
+    EXPECT_FALSE(is_export("\xEF\xBB\xBFMEDITECH.CUST.RPTS^"));
+    EXPECT_FALSE(is_export("MEDITECH.CUST.RPTS"));
+    EXPECT_FALSE(is_export(""));
+}
+
+TEST(LineReader, SplitsOnCrLfAndKeepsLoneCrAndLf) {
+    DamageLog damage;
+    LineReader reader("one\r\ntwo\rstill two\nstill two\r\n\r\nfour\r\n", &damage);
+    EXPECT_EQ(take_all(reader),
+              (std::vector<std::string>{"one", "two\rstill two\nstill two", "", "four"}));
+    EXPECT_EQ(reader.line_number(), 4u);
+    EXPECT_TRUE(damage.empty());
+}
+
+TEST(LineReader, ReadsDamagedLineEndsAndRecordsThem) {
+    {
+        DamageLog damage;
+        LineReader reader("one\r\nlast", &damage);
+        EXPECT_EQ(take_all(reader), (std::vector<std::string>{"one", "last"}));
+        ASSERT_EQ(damage.count(), 1u);
+        EXPECT_EQ(damage.kept()[0].line, 2u);
+    }
+    {
+        DamageLog damage;
+        LineReader reader("one\ntwo\r\nthree\n", &damage);
+        EXPECT_EQ(take_all(reader), (std::vector<std::string>{"one\ntwo", "three\n"}));
+    }
+    {
+        DamageLog damage;
+        LineReader reader("one\ntwo\n", &damage);
+        EXPECT_EQ(take_all(reader), (std::vector<std::string>{"one", "two"}));
+        ASSERT_EQ(damage.count(), 1u);
+        EXPECT_EQ(damage.kept()[0].line, 1u);
+    }
+}
+
+TEST(LineReader, MissingLineIsEmptyAndNumberedWithTheClaimingLine) {
+    DamageLog damage;
+    LineReader reader("a\r\nPROC\r\n", &damage);
+    reader.take_next_line();
+    reader.take_next_line();
+    reader.set_claiming_line(reader.line_number());
+    EXPECT_EQ(reader.take_next_line(), "");
+    EXPECT_EQ(reader.take_next_line(), "");
+    ASSERT_EQ(damage.count(), 2u);
+    EXPECT_EQ(damage.kept()[0].line, 2u);
+    EXPECT_EQ(reader.line_number(), 2u);
+}
+
+TEST(TakeCountedString, TakesLengthPrefixedStringsInTurn) {
+    LineReader reader("");
+    const std::string long_value(200, 'x');
+    std::string storage = testing::counted("AB") + testing::counted("") +
+                          testing::counted(long_value) + testing::counted("\\{");
+    std::string_view text = storage;
+    EXPECT_EQ(take_counted_string(text, reader), "AB");
+    EXPECT_EQ(take_counted_string(text, reader), "");
+    EXPECT_EQ(take_counted_string(text, reader), long_value);
+    EXPECT_EQ(take_counted_string(text, reader), "\\{");
+    EXPECT_TRUE(text.empty());
+}
+
+TEST(TakeCountedString, ShortOrMissingStringYieldsWhatIsThereAndIsRecorded) {
+    DamageLog damage;
+    LineReader reader("", &damage);
+    std::string_view text = "\x05" "abc";
+    EXPECT_EQ(take_counted_string(text, reader), "abc");
+    EXPECT_TRUE(text.empty());
+    EXPECT_EQ(take_counted_string(text, reader), "");
+    EXPECT_EQ(damage.count(), 2u);
+}
+
+TEST(HeaderFields, LabelsEachFieldAndCountsThem) {
+    const HeaderFields two("MEDITECH.CUST.RPTS^H1^M1");
+    ASSERT_EQ(two.count(), 3u);
+    EXPECT_EQ(two.entry(1), "MEDITECH.CUST.RPTS");
+    EXPECT_EQ(two.entry(2), "Hospital  H1");
+    EXPECT_EQ(two.entry(3), "MIS       M1");
+
+    const HeaderFields trailing_empty("MEDITECH.CUST.RPTS^H^M^");
+    ASSERT_EQ(trailing_empty.count(), 4u);
+    EXPECT_EQ(trailing_empty.entry(4), "Directory ");
+
+    const HeaderFields many("MEDITECH.CUST.RPTS^2^3^4^5^6^7^8^9^10^11^12");
+    ASSERT_EQ(many.count(), 12u);
+    EXPECT_EQ(many.entry(5), "User      5");
+    EXPECT_EQ(many.entry(6), "Date      6");
+    EXPECT_EQ(many.entry(7), "Segment   7");
+    EXPECT_EQ(many.entry(8), "Comment   8");
+    EXPECT_EQ(many.entry(9), "9");
+    EXPECT_EQ(many.entry(10), "10");
+    EXPECT_EQ(many.entry(12), "12");
+
+    const HeaderFields no_caret("MEDITECH");
+    ASSERT_EQ(no_caret.count(), 1u);
+    EXPECT_EQ(no_caret.entry(1), "MEDITECH");
+}
+
+}  // namespace
+}  // namespace qlx::conversion
