@@ -1,5 +1,6 @@
 #include "conversion/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -68,20 +69,26 @@ std::expected<std::string, FileError> read_file(const std::string& path, const P
     if (!file) {
         return std::unexpected(FileError{path, errno_reason(errno)});
     }
+    // Read into a string of the file's size, so the text costs its size in memory once; a file
+    // that grows meanwhile is still read to its end.
     constexpr std::size_t chunk = 1024 * 1024;
-    std::string text;
-    text.reserve(static_cast<std::size_t>(size));
-    for (;;) {
-        const std::size_t done = text.size();
-        text.resize(done + chunk);
-        const std::size_t got = std::fread(text.data() + done, 1, chunk, file.get());
-        text.resize(done + got);
-        if (got < chunk) {
+    std::string text(static_cast<std::size_t>(size), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const std::size_t got =
+            std::fread(text.data() + done, 1, std::min(chunk, text.size() - done), file.get());
+        done += got;
+        if (got == 0) {
             break;
         }
-        if (progress && !progress(Phase::loading, text.size(), size)) {
+        if (progress && !progress(Phase::loading, done, size)) {
             return std::unexpected(FileError{path, "cancelled"});
         }
+    }
+    text.resize(done);
+    char more[4096];
+    for (std::size_t got; (got = std::fread(more, 1, sizeof more, file.get())) > 0;) {
+        text.append(more, got);
     }
     if (std::ferror(file.get())) {
         return std::unexpected(FileError{path, errno_reason(errno)});
@@ -95,10 +102,11 @@ std::expected<std::string, FileError> read_file(const std::string& path, const P
 FolderSink::FolderSink(fs::path folder) : folder_(std::move(folder)) {}
 
 FolderSink::~FolderSink() {
+    // A document left unfinished by a failed conversion is removed rather than left cut short.
     if (file_) {
         file_.reset();
         std::error_code ignored;
-        fs::remove(partial_, ignored);
+        fs::remove(target_, ignored);
     }
 }
 
@@ -108,15 +116,16 @@ FileError FolderSink::error_for(const fs::path& path) const {
 
 std::expected<void, FileError> FolderSink::begin_document(int number) {
     target_ = document_path(folder_, number);
-    partial_ = target_;
-    partial_ += ".part";
+    // Remove what stands in the file's place (a link is removed, not what it points to), then
+    // create a new file: "x" fails when anything has appeared there meanwhile.
     std::error_code error;
-    fs::remove(partial_, error);  // a leftover of an interrupted run; removes a link, not its target
-    // "x": create a new file, failing if anything (a link included) is in its place.
-    file_.reset(std::fopen(partial_.string().c_str(), "wbx"));
+    fs::remove(target_, error);
+    file_.reset(std::fopen(target_.string().c_str(), "wbx"));
     if (!file_) {
         return std::unexpected(error_for(target_));
     }
+    // The writer hands over large blocks: no second buffer.
+    std::setvbuf(file_.get(), nullptr, _IONBF, 0);
     return {};
 }
 
@@ -128,18 +137,12 @@ std::expected<void, FileError> FolderSink::write(std::string_view bytes) {
 }
 
 std::expected<void, FileError> FolderSink::end_document() {
-    const bool written = std::fflush(file_.get()) == 0;
-    const int write_error = errno;
     const bool closed = std::fclose(file_.release()) == 0;
-    std::error_code error;
-    if (!written || !closed) {
-        fs::remove(partial_, error);
-        return std::unexpected(FileError{display_path(target_), errno_reason(write_error)});
-    }
-    fs::rename(partial_, target_, error);
-    if (error) {
-        fs::remove(partial_, error);
-        return std::unexpected(FileError{display_path(target_), error.message()});
+    if (!closed) {
+        const FileError failure = error_for(target_);
+        std::error_code ignored;
+        fs::remove(target_, ignored);
+        return std::unexpected(failure);
     }
     return {};
 }

@@ -22,9 +22,8 @@ std::expected<void, FileError> prepare_output_folder(const std::filesystem::path
 // The path of document n in a folder: folder/temp<n>.rtf.
 std::filesystem::path document_path(const std::filesystem::path& folder, int number);
 
-// Writes document n to folder/temp<n>.rtf. Each document is written to a new file beside it
-// and then renamed over the old one, so an existing file (or a symbolic link planted in its
-// place) is replaced, never written through.
+// Writes document n to folder/temp<n>.rtf. What stands in that place, a file or a symbolic link
+// planted there, is removed and a new file created, so nothing is ever written through a link.
 class FolderSink : public DocumentSink {
 public:
     explicit FolderSink(std::filesystem::path folder);
@@ -43,7 +42,6 @@ private:
 
     std::filesystem::path folder_;
     std::filesystem::path target_;
-    std::filesystem::path partial_;
     std::unique_ptr<std::FILE, FileCloser> file_;
 };
 
