@@ -1,0 +1,81 @@
+#include "dialogs/frm_status.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QRect>
+#include <QShowEvent>
+#include <QTextOption>
+
+#include "document/twips.h"
+
+namespace qlx::dialogs {
+
+namespace {
+
+// A rectangle of the interior, in twips.
+struct TwipsBox {
+    double left, top, width, height;
+};
+
+QRect to_pixels(const QWidget& widget, const TwipsBox& box) {
+    using document::twips_to_pixels;
+    const double x_dpi = widget.logicalDpiX();
+    const double y_dpi = widget.logicalDpiY();
+    return {twips_to_pixels(box.left, x_dpi), twips_to_pixels(box.top, y_dpi),
+            twips_to_pixels(box.width, x_dpi), twips_to_pixels(box.height, y_dpi)};
+}
+
+// A label whose text breaks between words and, where a word (a path without blanks) is
+// wider than the label, inside the word.
+class WrappingLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        QTextOption option(Qt::AlignHCenter);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        painter.drawText(QRectF(contentsRect()), text(), option);
+    }
+};
+
+enum class Lines { one, two };
+
+QLabel* make_label(frmStatus& window, const TwipsBox& box, double points, Lines lines) {
+    QLabel* label = lines == Lines::two ? new WrappingLabel(&window) : new QLabel(&window);
+    QFont font(QStringLiteral("Arial"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    label->setFont(font);
+    label->setAlignment(Qt::AlignCenter);
+    label->setGeometry(to_pixels(window, box));
+    return label;
+}
+
+}  // namespace
+
+frmStatus::frmStatus(QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      Label1(make_label(*this, {360, 1440, 5415, 375}, 12, Lines::one)),
+      Label2(make_label(*this, {360, 600, 5295, 615}, 9.75, Lines::two)),
+      Label3(make_label(*this, {360, 120, 5295, 375}, 12, Lines::one)) {
+    setWindowTitle(QStringLiteral("File Processing Status"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/qlx-viewer.png")));
+    setModal(false);
+    setFixedSize(to_pixels(*this, {0, 0, 6000, 2040}).size());
+    setBackgroundRole(QPalette::Window);
+}
+
+void frmStatus::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (parentWidget() != nullptr) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(parentWidget()->frameGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+}  // namespace qlx::dialogs

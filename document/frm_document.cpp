@@ -1,0 +1,51 @@
+#include "document/frm_document.h"
+
+#include <QIcon>
+#include <QResizeEvent>
+
+#include "document/rich_text_box.h"
+#include "document/twips.h"
+
+namespace qlx::document {
+
+namespace {
+
+constexpr double margin_twips = 50;
+// A new window's interior: 7200 x 4320 twips (5 x 3 inches).
+constexpr double initial_width_twips = 7200;
+constexpr double initial_height_twips = 4320;
+
+}  // namespace
+
+frmDocument::frmDocument(QWidget* parent) : QWidget(parent), RichTextBox1(new RichTextBox(this)) {
+    setWindowTitle(QStringLiteral("frmDocument"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/document.png")));
+    Form_Load();
+}
+
+void frmDocument::Form_Load() {
+    Form_Resize();
+}
+
+void frmDocument::Form_Resize() {
+    const double inner_width = pixels_to_twips(width(), logicalDpiX()) - 2 * margin_twips;
+    const double inner_height = pixels_to_twips(height(), logicalDpiY()) - 2 * margin_twips;
+    if (inner_width <= 0 || inner_height <= 0) {
+        return;
+    }
+    RichTextBox1->setGeometry(
+        twips_to_pixels(margin_twips, logicalDpiX()), twips_to_pixels(margin_twips, logicalDpiY()),
+        twips_to_pixels(inner_width, logicalDpiX()), twips_to_pixels(inner_height, logicalDpiY()));
+}
+
+QSize frmDocument::sizeHint() const {
+    return {twips_to_pixels(initial_width_twips, logicalDpiX()),
+            twips_to_pixels(initial_height_twips, logicalDpiY())};
+}
+
+void frmDocument::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+}  // namespace qlx::document

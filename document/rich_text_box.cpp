@@ -1,0 +1,158 @@
+#include "document/rich_text_box.h"
+
+#include <QColor>
+#include <QFile>
+#include <QFont>
+#include <QPrinter>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+
+#include "document/plain_text.h"
+#include "document/rich_text_adapter.h"
+#include "document/twips.h"
+
+namespace qlx::document {
+
+namespace {
+
+constexpr double right_margin_twips = 50000;
+
+}  // namespace
+
+RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSizeF(8.25);
+    setFont(font);
+    setLineWrapMode(QTextEdit::FixedPixelWidth);
+    setLineWrapColumnOrWidth(twips_to_pixels(right_margin_twips, logicalDpiX()));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+std::expected<void, QString> RichTextBox::LoadFile(const QString& path, FileFormat format) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::unexpected(file.errorString());
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return std::unexpected(file.errorString());
+    }
+    if (format == FileFormat::rtf) {
+        setTextRTF(std::string_view(bytes.constData(), bytes.size()));
+    } else {
+        setText(decode_plain_text(bytes));
+    }
+    return {};
+}
+
+QString RichTextBox::Text() const {
+    return with_crlf_line_ends(toPlainText());
+}
+
+void RichTextBox::setText(const QString& text) {
+    setPlainText(text);
+}
+
+std::string RichTextBox::TextRTF() const {
+    return save_rtf(*document());
+}
+
+void RichTextBox::setTextRTF(std::string_view rtf) {
+    load_rtf(*document(), rtf);
+}
+
+QString RichTextBox::SelText() const {
+    return with_crlf_line_ends(textCursor().selection().toPlainText());
+}
+
+void RichTextBox::setSelText(const QString& text) {
+    textCursor().insertText(text);
+}
+
+int RichTextBox::SelLength() const {
+    const QTextCursor cursor = textCursor();
+    return cursor.selectionEnd() - cursor.selectionStart();
+}
+
+QFont RichTextBox::selection_font() const {
+    return currentCharFormat().font().resolve(document()->defaultFont());
+}
+
+bool RichTextBox::SelBold() const {
+    return selection_font().bold();
+}
+
+void RichTextBox::setSelBold(bool bold) {
+    QTextCharFormat format;
+    format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    mergeCurrentCharFormat(format);
+}
+
+bool RichTextBox::SelItalic() const {
+    return selection_font().italic();
+}
+
+void RichTextBox::setSelItalic(bool italic) {
+    QTextCharFormat format;
+    format.setFontItalic(italic);
+    mergeCurrentCharFormat(format);
+}
+
+bool RichTextBox::SelUnderline() const {
+    return selection_font().underline();
+}
+
+void RichTextBox::setSelUnderline(bool underline) {
+    QTextCharFormat format;
+    format.setFontUnderline(underline);
+    mergeCurrentCharFormat(format);
+}
+
+QString RichTextBox::SelFontName() const {
+    return selection_font().family();
+}
+
+void RichTextBox::setSelFontName(const QString& family) {
+    QTextCharFormat format;
+    format.setFontFamilies({family});
+    mergeCurrentCharFormat(format);
+}
+
+double RichTextBox::SelFontSize() const {
+    return selection_font().pointSizeF();
+}
+
+void RichTextBox::setSelFontSize(double points) {
+    QTextCharFormat format;
+    format.setFontPointSize(points);
+    mergeCurrentCharFormat(format);
+}
+
+QColor RichTextBox::SelColor() const {
+    const QBrush foreground = currentCharFormat().foreground();
+    return foreground.style() == Qt::NoBrush ? palette().color(QPalette::Text) : foreground.color();
+}
+
+void RichTextBox::setSelColor(const QColor& color) {
+    QTextCharFormat format;
+    format.setForeground(color);
+    mergeCurrentCharFormat(format);
+}
+
+void RichTextBox::SelPrint(QPrinter& printer) const {
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection()) {
+        document()->print(&printer);
+        return;
+    }
+    QTextDocument selection;
+    selection.setDefaultFont(document()->defaultFont());
+    QTextCursor(&selection).insertFragment(cursor.selection());
+    selection.print(&printer);
+}
+
+}  // namespace qlx::document

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+#include <QTextEdit>
+
+#include <expected>
+#include <string>
+#include <string_view>
+
+class QColor;
+class QPrinter;
+
+namespace qlx::document {
+
+// How LoadFile reads a file.
+enum class FileFormat {
+    rtf = 0,   // Rich Text Format
+    text = 1,  // plain text, decoded as decode_plain_text says
+};
+
+// The rich-text control of a document window: an editor for one document, with the
+// operations the file, print, edit and format commands use. The text starts in Courier New,
+// 8.25 points, and lines break only at a right margin 50000 twips from the left, so report
+// lines keep their columns and are reached by scrolling sideways.
+class RichTextBox : public QTextEdit {
+    Q_OBJECT
+
+public:
+    explicit RichTextBox(QWidget* parent = nullptr);
+
+    // Replaces the content with the file's content. On failure returns the reason and leaves
+    // the content as it was.
+    std::expected<void, QString> LoadFile(const QString& path, FileFormat format = FileFormat::rtf);
+
+    // The whole content as plain text, lines ended by CR LF.
+    QString Text() const;
+    // Replaces the content with plain text; CR LF, CR and LF each break a line. (It hides
+    // QTextEdit::setText, which would take text that looks like HTML for HTML.)
+    void setText(const QString& text);
+
+    // The whole content as RTF.
+    std::string TextRTF() const;
+    void setTextRTF(std::string_view rtf);
+
+    // The selected text, lines ended by CR LF; setting it replaces the selection.
+    QString SelText() const;
+    void setSelText(const QString& text);
+    // Number of characters selected.
+    int SelLength() const;
+
+    // Character format of the selection (of the text typed next when nothing is selected).
+    bool SelBold() const;
+    void setSelBold(bool bold);
+    bool SelItalic() const;
+    void setSelItalic(bool italic);
+    bool SelUnderline() const;
+    void setSelUnderline(bool underline);
+    QString SelFontName() const;
+    void setSelFontName(const QString& family);
+    double SelFontSize() const;  // points
+    void setSelFontSize(double points);
+    QColor SelColor() const;
+    void setSelColor(const QColor& color);
+
+    // Prints the selection, or the whole document when nothing is selected.
+    void SelPrint(QPrinter& printer) const;
+
+private:
+    QFont selection_font() const;
+};
+
+}  // namespace qlx::document

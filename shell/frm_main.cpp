@@ -1,0 +1,208 @@
+#include "shell/frm_main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+
+#include "assets/assets.h"
+#include "conversion/files.h"
+#include "document/frm_document.h"
+#include "document/twips.h"
+#include "shell/messages.h"
+#include "shell/placement.h"
+
+namespace qlx::shell {
+
+namespace {
+
+constexpr double status_panel_twips = 1440;
+constexpr double status_text_panel_twips = 3510;
+
+// The settings store of the program: application "QLX Viewer". (Qt keys a store by
+// organisation and application; the program's title serves as both.)
+QString settings_name() {
+    return QString::fromLatin1(application_title);
+}
+
+QList<QRect> screen_areas() {
+    QList<QRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        areas << screen->availableGeometry();
+    }
+    return areas;
+}
+
+}  // namespace
+
+frmMain::frmMain()
+    : dlgCommonDialog(this),
+      mdiArea(new QMdiArea),
+      output_folder_(std::unexpected(conversion::FileError{})) {
+    assets::register_assets();
+    setWindowTitle(QStringLiteral("Tarnwell QLX Viewer"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/qlx-viewer.png")));
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdiArea);
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::update_menus);
+    create_actions();
+    create_status_bar();
+    update_menus();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::MDIForm_Load(const QStringList& arguments) {
+    read_settings();
+    show();
+    output_folder_ = conversion::default_output_folder();
+    if (output_folder_) {
+        if (auto prepared = conversion::prepare_output_folder(*output_folder_); !prepared) {
+            output_folder_ = std::unexpected(prepared.error());
+        }
+    }
+    check_command_line(arguments);
+}
+
+void frmMain::MDIForm_Unload() {
+    if (!isMinimized()) {
+        write_settings();
+    }
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // A running conversion stops at its next progress report and opens no window.
+    cancel_requested_ = converting_;
+    MDIForm_Unload();
+    event->accept();
+}
+
+void frmMain::read_settings() {
+    const QSettings settings(settings_name(), settings_name());
+    const Placement placement = read_placement(settings);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double x_dpi = screen->logicalDotsPerInchX();
+    const double y_dpi = screen->logicalDotsPerInchY();
+    using document::twips_to_pixels;
+    const QRect frame = fit_onto_screens(
+        QRect(twips_to_pixels(placement.left, x_dpi), twips_to_pixels(placement.top, y_dpi),
+              twips_to_pixels(placement.width, x_dpi), twips_to_pixels(placement.height, y_dpi)),
+        screen_areas());
+    // Left and top place the frame; the size set is the interior's, so the frame's own
+    // borders (known once the window has one) are taken off the outer size.
+    const QSize borders = frameGeometry().size() - geometry().size();
+    move(frame.topLeft());
+    resize(frame.size() - borders);
+}
+
+void frmMain::write_settings() {
+    const QScreen* screen = this->screen();
+    const double x_dpi = screen->logicalDotsPerInchX();
+    const double y_dpi = screen->logicalDotsPerInchY();
+    const QRect frame = frameGeometry();
+    using document::pixels_to_twips;
+    QSettings settings(settings_name(), settings_name());
+    write_placement(
+        settings, {pixels_to_twips(frame.left(), x_dpi), pixels_to_twips(frame.top(), y_dpi),
+                   pixels_to_twips(frame.width(), x_dpi), pixels_to_twips(frame.height(), y_dpi)});
+}
+
+void frmMain::create_actions() {
+    mnuFile = menuBar()->addMenu(tr("&File"));
+    const auto add = [this](QMenu* menu, QAction*& action, const char* name, const QString& text,
+                            auto slot, QKeySequence shortcut = {}) {
+        action = menu->addAction(text);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(shortcut);
+        connect(action, &QAction::triggered, this, slot);
+    };
+    const auto separator = [](QMenu* menu, QAction*& action, const char* name) {
+        action = menu->addSeparator();
+        action->setObjectName(QLatin1String(name));
+    };
+    add(mnuFile, mnuFileNew, "mnuFileNew", tr("&New"), &frmMain::mnuFileNew_Click,
+        QKeySequence(Qt::CTRL | Qt::Key_N));
+    add(mnuFile, mnuFileOpen, "mnuFileOpen", tr("&Open QLX FIle"), &frmMain::mnuFileOpen_Click,
+        QKeySequence(Qt::CTRL | Qt::Key_O));
+    add(mnuFile, mnuFileText, "mnuFileText", tr("Open &Text File"), &frmMain::mnuFileText_Click);
+    add(mnuFile, mnuFileClose, "mnuFileClose", tr("&Close"), &frmMain::mnuFileClose_Click);
+    separator(mnuFile, mnuFileBar1, "mnuFileBar1");
+    add(mnuFile, mnuFileSave, "mnuFileSave", tr("&Save"), &frmMain::mnuFileSave_Click,
+        QKeySequence(Qt::CTRL | Qt::Key_S));
+    add(mnuFile, mnuFileSaveAs, "mnuFileSaveAs", tr("Save &As..."), &frmMain::mnuFileSaveAs_Click);
+    separator(mnuFile, mnuFileBar2, "mnuFileBar2");
+    mnuFilePageSetup = mnuFile->addAction(tr("Page Set&up..."));
+    mnuFilePageSetup->setObjectName(QStringLiteral("mnuFilePageSetup"));
+    mnuFilePageSetup->setEnabled(false);
+    mnuFilePrintPreview = mnuFile->addAction(tr("Print Pre&view"));
+    mnuFilePrintPreview->setObjectName(QStringLiteral("mnuFilePrintPreview"));
+    mnuFilePrintPreview->setEnabled(false);
+    separator(mnuFile, mnuFileBar4, "mnuFileBar4");
+    add(mnuFile, mnuFileExit, "mnuFileExit", tr("E&xit"), &frmMain::mnuFileExit_Click);
+
+    mnuWindow = menuBar()->addMenu(tr("&Window"));
+    add(mnuWindow, mnuWindowNewWindow, "mnuWindowNewWindow", tr("&New Window"),
+        &frmMain::mnuWindowNewWindow_Click);
+}
+
+void frmMain::create_status_bar() {
+    using document::twips_to_pixels;
+    auto* status_text = new QLabel(tr("Status"));
+    status_text->setMinimumWidth(twips_to_pixels(status_text_panel_twips, logicalDpiX()));
+    status_date = new QLabel;
+    status_time = new QLabel;
+    for (QLabel* panel : {status_date, status_time}) {
+        panel->setMinimumWidth(twips_to_pixels(status_panel_twips, logicalDpiX()));
+        panel->setAlignment(Qt::AlignCenter);
+    }
+    statusBar()->addWidget(status_text, 1);
+    statusBar()->addPermanentWidget(status_date);
+    statusBar()->addPermanentWidget(status_time);
+    const auto show_now = [this] {
+        const QDateTime now = QDateTime::currentDateTime();
+        status_date->setText(QLocale().toString(now.date(), QLocale::ShortFormat));
+        status_time->setText(QLocale().toString(now.time(), QLocale::ShortFormat));
+    };
+    show_now();
+    auto* clock = new QTimer(this);
+    connect(clock, &QTimer::timeout, this, show_now);
+    clock->start(1000);
+}
+
+void frmMain::update_menus() {
+    for (QAction* file_command : {mnuFileOpen, mnuFileText, mnuFileSave, mnuFileSaveAs}) {
+        file_command->setEnabled(!converting_);
+    }
+}
+
+document::frmDocument* frmMain::active_document() const {
+    const QMdiSubWindow* window = mdiArea->currentSubWindow();
+    return window == nullptr ? nullptr : qobject_cast<document::frmDocument*>(window->widget());
+}
+
+document::frmDocument* frmMain::create_document(const QString& caption) {
+    auto* form = new document::frmDocument;
+    QMdiSubWindow* window = mdiArea->addSubWindow(form);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    form->setWindowTitle(caption);
+    return form;
+}
+
+void frmMain::show_document(document::frmDocument* form) {
+    form->show();
+}
+
+}  // namespace qlx::shell

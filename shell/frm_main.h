@@ -1,0 +1,129 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <expected>
+#include <filesystem>
+
+#include "conversion/diagnostics.h"
+#include "shell/common_dialog.h"
+
+class QAction;
+class QCloseEvent;
+class QLabel;
+class QMdiArea;
+class QMenu;
+
+namespace qlx::document {
+class frmDocument;
+}
+
+namespace qlx::dialogs {
+class frmStatus;
+}
+
+namespace qlx::shell {
+
+// The main window: a workspace of document windows under the menu bar, with a status bar.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    frmMain();
+    ~frmMain() override;
+
+    // Start-up: restores the placement, shows the window, makes sure the folder of converted
+    // documents exists and opens the file the arguments name (the program's arguments without
+    // the program's name).
+    void MDIForm_Load(const QStringList& arguments);
+    // Shutdown, when the window closes: saves the placement unless the window is minimised.
+    void MDIForm_Unload();
+
+    // The first argument, if any, is the path of a file to open.
+    void check_command_line(const QStringList& arguments);
+    // Opens a file for viewing: an export is converted into one document window per procedure,
+    // in export order; any other file is shown as it is (as RTF when its name ends in ".rtf").
+    // Failures and damage are reported in a message box naming the file.
+    void openfile(const QString& path);
+    // Opens a new empty document window captioned "Document n".
+    void new_document();
+
+    // The document window the commands act on: the active one, or the one last active while
+    // the main window itself is not; nullptr when none is open.
+    document::frmDocument* active_document() const;
+    // Whether a conversion is running (file commands wait until it ends).
+    bool converting() const { return converting_; }
+    // Where converted documents are written, or why there is no such folder.
+    const std::expected<std::filesystem::path, conversion::FileError>& output_folder() const {
+        return output_folder_;
+    }
+
+    // The one file dialog of the program.
+    CommonDialog dlgCommonDialog;
+    // New empty documents created in this run; numbers are never reused.
+    int document_number = 0;
+
+public slots:
+    void mnuFileNew_Click();
+    void mnuFileOpen_Click();
+    void mnuFileText_Click();
+    void mnuFileClose_Click();
+    void mnuFileSave_Click();
+    void mnuFileSaveAs_Click();
+    void mnuFileExit_Click();
+    void mnuWindowNewWindow_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void create_actions();
+    void create_status_bar();
+    // Enables and disables the commands after anything they depend on changed.
+    void update_menus();
+    void read_settings();
+    void write_settings();
+
+    // Creates a document window with its caption; it is shown by show_document.
+    document::frmDocument* create_document(const QString& caption);
+    void show_document(document::frmDocument* form);
+    // Shows a file that is not converted in a new window: as RTF when its name ends in ".rtf",
+    // otherwise as text.
+    void open_unconverted(const QString& path);
+    // Shows an ".rtf" file directly, converts or shows anything else.
+    void open_by_name(const QString& path);
+    void save_active_document();
+
+    void convert_export_file(const QString& path, std::uint64_t size);
+    bool report_progress(dialogs::frmStatus& status, bool loading, std::uint64_t done,
+                         std::uint64_t total);
+    void open_converted_documents(const std::vector<std::string>& captions);
+
+    QMdiArea* mdiArea;
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuWindow = nullptr;
+    QAction* mnuFileNew = nullptr;
+    QAction* mnuFileOpen = nullptr;
+    QAction* mnuFileText = nullptr;
+    QAction* mnuFileClose = nullptr;
+    QAction* mnuFileBar1 = nullptr;
+    QAction* mnuFileSave = nullptr;
+    QAction* mnuFileSaveAs = nullptr;
+    QAction* mnuFileBar2 = nullptr;
+    QAction* mnuFilePageSetup = nullptr;
+    QAction* mnuFilePrintPreview = nullptr;
+    QAction* mnuFileBar4 = nullptr;
+    QAction* mnuFileExit = nullptr;
+    QAction* mnuWindowNewWindow = nullptr;
+    QLabel* status_date = nullptr;
+    QLabel* status_time = nullptr;
+
+    std::expected<std::filesystem::path, conversion::FileError> output_folder_;
+    bool converting_ = false;
+    bool cancel_requested_ = false;
+};
+
+}  // namespace qlx::shell

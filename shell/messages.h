@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace qlx::shell {
+
+// The application title, which plain message boxes carry as their title.
+inline constexpr const char* application_title = "QLX Viewer";
+
+enum class MessageKind {
+    plain,    // OK button, no icon
+    problem,  // OK button, warning icon: something the user asked for could not be done
+};
+
+// Every message box of the program goes through here: a box with an OK button titled with
+// the application title, shown modally over `parent`, returning when the user closes it.
+void show_message(QWidget* parent, const QString& text, MessageKind kind = MessageKind::plain);
+
+// Receives the messages in place of the boxes (tests); an empty handler brings the boxes
+// back. Returns the handler that was in place.
+using MessageHandler = std::function<void(QWidget* parent, const QString& text, MessageKind)>;
+MessageHandler set_message_handler(MessageHandler handler);
+
+}  // namespace qlx::shell

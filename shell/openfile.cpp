@@ -1,0 +1,195 @@
+#include "shell/frm_main.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "conversion/driver.h"
+#include "conversion/export_model.h"
+#include "conversion/files.h"
+#include "dialogs/frm_status.h"
+#include "document/frm_document.h"
+#include "document/rich_text_box.h"
+#include "richtext/windows1252.h"
+#include "shell/messages.h"
+
+namespace qlx::shell {
+
+namespace conv = qlx::conversion;
+
+namespace {
+
+// The hourglass pointer over the whole program while it lives.
+class WaitPointer {
+public:
+    WaitPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitPointer() { QGuiApplication::restoreOverrideCursor(); }
+    WaitPointer(const WaitPointer&) = delete;
+    WaitPointer& operator=(const WaitPointer&) = delete;
+};
+
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+QString from_utf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), text.size());
+}
+
+// The whole percentage of work done, 0 to 100, and " Percent".
+QString percent_text(std::uint64_t done, std::uint64_t total) {
+    const double percent =
+        total == 0 ? 100.0
+                   : std::floor(static_cast<double>(done) * 100.0 / static_cast<double>(total));
+    return QString::number(std::clamp(static_cast<int>(percent), 0, 100)) +
+           QStringLiteral(" Percent");
+}
+
+QString damage_message(const QString& path, const conv::DamageLog& damage) {
+    const conv::Damage& first = damage.kept().front();
+    return QCoreApplication::translate(
+               "qlx::shell::frmMain",
+               "The export \"%1\" is damaged.\n\nFirst damaged line: %2 (%3).\nDamaged places: "
+               "%4.\n\nIts documents show the damaged places as far as they could be read.")
+        .arg(native(path))
+        .arg(first.line)
+        .arg(QString::fromUtf8(first.reason.data(), first.reason.size()))
+        .arg(damage.count());
+}
+
+}  // namespace
+
+void frmMain::openfile(const QString& path) {
+    if (converting_) {
+        show_message(
+            this,
+            tr("Wait until the export being opened is shown, then open \"%1\".").arg(native(path)));
+        return;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        show_message(
+            this,
+            tr("The file \"%1\" could not be opened.\n\n%2").arg(native(path), file.errorString()),
+            MessageKind::problem);
+        return;
+    }
+    const QByteArray start = file.read(conv::export_signature.size());
+    const auto size = static_cast<std::uint64_t>(file.size());
+    file.close();
+    if (conv::is_export(std::string_view(start.constData(), start.size()))) {
+        convert_export_file(path, size);
+    } else {
+        open_unconverted(path);
+    }
+}
+
+// Converts an export into the output folder with progress in the status window, then opens
+// one window per document. Commands that open or save files wait while this runs.
+void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
+    converting_ = true;
+    cancel_requested_ = false;
+    update_menus();
+    const auto finish = [this] {
+        converting_ = false;
+        update_menus();
+    };
+    std::expected<conv::ConversionReport, QString> result;
+    {
+        WaitPointer wait;
+        const auto status = std::make_unique<dialogs::frmStatus>(this);
+        status->Label3->setText(tr("Loading"));
+        status->Label2->setText(native(path));
+        status->Label1->setText(tr("%1 of %2").arg(0).arg(size));
+        status->show();
+        QCoreApplication::processEvents();
+        const conv::Progress progress = [&](conv::Phase phase, std::uint64_t done,
+                                            std::uint64_t total) {
+            return report_progress(*status, phase == conv::Phase::loading, done, total);
+        };
+        result = [&]() -> std::expected<conv::ConversionReport, QString> {
+            const auto text = conv::read_file(QFile::encodeName(path).toStdString(), progress);
+            if (!text) {
+                return std::unexpected(cancel_requested_ ? QString()
+                                                         : from_utf8(text.error().reason));
+            }
+            if (!output_folder_) {
+                return std::unexpected(
+                    tr("The folder for converted documents, \"%1\", could not be made: %2")
+                        .arg(from_utf8(output_folder_.error().path),
+                             from_utf8(output_folder_.error().reason)));
+            }
+            // The folder is made again should it have gone since start-up (caches get cleaned).
+            if (auto prepared = conv::prepare_output_folder(*output_folder_); !prepared) {
+                return std::unexpected(
+                    tr("The folder \"%1\" could not be made: %2")
+                        .arg(from_utf8(prepared.error().path), from_utf8(prepared.error().reason)));
+            }
+            conv::FolderSink sink(*output_folder_);
+            auto report = conv::convert_export(*text, sink, progress);
+            if (!report) {
+                if (report.error().cancelled) {
+                    return std::unexpected(QString());
+                }
+                return std::unexpected(tr("The document \"%1\" could not be written: %2")
+                                           .arg(from_utf8(report.error().output.path),
+                                                from_utf8(report.error().output.reason)));
+            }
+            return std::move(*report);
+        }();
+        status->close();
+    }
+    if (!result) {
+        finish();
+        if (!result.error().isEmpty()) {
+            show_message(this,
+                         tr("The file \"%1\" could not be converted.\n\n%2")
+                             .arg(native(path), result.error()),
+                         MessageKind::problem);
+        }
+        return;
+    }
+    {
+        WaitPointer wait;
+        open_converted_documents(result->captions);
+    }
+    finish();
+    if (!result->damage.empty()) {
+        show_message(this, damage_message(path, result->damage), MessageKind::problem);
+    }
+}
+
+bool frmMain::report_progress(dialogs::frmStatus& status, bool loading, std::uint64_t done,
+                              std::uint64_t total) {
+    status.Label3->setText(loading ? tr("Loading") : tr("Parsing Data"));
+    status.Label1->setText(percent_text(done, total));
+    QCoreApplication::processEvents();
+    return !cancel_requested_;
+}
+
+void frmMain::open_converted_documents(const std::vector<std::string>& captions) {
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        const QString file = from_utf8(
+            conv::display_path(conv::document_path(*output_folder_, static_cast<int>(i + 1))));
+        document::frmDocument* form =
+            create_document(from_utf8(richtext::windows1252_to_utf8(captions[i])));
+        const auto loaded = form->RichTextBox1->LoadFile(file, document::FileFormat::rtf);
+        if (!loaded) {
+            form->parentWidget()->close();
+            show_message(this,
+                         tr("The converted document \"%1\" could not be opened.\n\n%2")
+                             .arg(native(file), loaded.error()),
+                         MessageKind::problem);
+            continue;
+        }
+        show_document(form);
+    }
+}
+
+}  // namespace qlx::shell
