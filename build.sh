@@ -2,6 +2,7 @@
 # Quick start on Debian 12:
 #   ./build.sh run    install what is needed, build, open the sample export
 #   ./build.sh test   install what is needed, build, run every test
+#   ./build.sh sanitize   the same tests, built with AddressSanitizer and UBSan (build-asan/)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -23,14 +24,20 @@ install_packages() {
 }
 
 build() {
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-    cmake --build build --parallel "$(nproc)"
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" --parallel "$(nproc)"
+}
+
+run_tests() {
+    QT_QPA_PLATFORM=offscreen ctest --test-dir "$1" --output-on-failure --parallel "$(nproc)"
 }
 
 case "${1:-}" in
 run)
     install_packages
-    build
+    build build
     if [ -x build/qlx-viewer ]; then
         exec build/qlx-viewer examples/sample.qlx
     fi
@@ -38,11 +45,18 @@ run)
     ;;
 test)
     install_packages
-    build
-    QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure --parallel "$(nproc)"
+    build build
+    run_tests build
+    ;;
+sanitize)
+    install_packages
+    build build-asan -DQLX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+        LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
+        UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_tests build-asan
     ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|sanitize" >&2
     exit 2
     ;;
 esac
