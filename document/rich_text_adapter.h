@@ -3,14 +3,19 @@
 #include <string>
 #include <string_view>
 
-class QTextDocument;
+#include "richtext/document.h"
+
+class QFont;
+class QTextCharFormat;
 class QTextCursor;
+class QTextDocument;
 
 namespace qlx::document {
 
 // The one path between RTF bytes and what a document window shows and edits.
 
-// Replaces the document's content with the text and character formats of the RTF.
+// Replaces the document's content with the text and character formats of the RTF. The
+// replacement cannot be undone; the undo history is cleared.
 void load_rtf(QTextDocument& document, std::string_view rtf);
 
 // The whole document as RTF.
@@ -18,5 +23,16 @@ std::string save_rtf(const QTextDocument& document);
 
 // The selection of a cursor as RTF (empty document when nothing is selected).
 std::string selection_rtf(const QTextCursor& cursor);
+
+// The same steps with the rich-text model in the middle.
+void load_model(QTextDocument& document, const richtext::Document& model);
+richtext::Document document_model(const QTextDocument& document);
+richtext::Document selection_model(const QTextCursor& cursor);
+
+// A model format as a Qt format: every property set, except the font family when the model
+// leaves it to the document's default font, and the colours when it has none.
+QTextCharFormat to_qt_format(const richtext::CharFormat& format);
+// A Qt format as a model format; what the Qt format leaves unset comes from `default_font`.
+richtext::CharFormat from_qt_format(const QTextCharFormat& format, const QFont& default_font);
 
 }  // namespace qlx::document

@@ -1,0 +1,219 @@
+#include "document/rich_text_adapter.h"
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
+
+namespace qlx::document {
+
+namespace rt = qlx::richtext;
+
+namespace {
+
+constexpr std::string_view paragraph_separator = "\xE2\x80\xA9";  // U+2029 in UTF-8
+constexpr int max_half_points = 3276;
+
+QColor to_qcolor(const rt::Rgb& color) {
+    return QColor(color.red, color.green, color.blue);
+}
+
+std::optional<rt::Rgb> from_brush(const QBrush& brush) {
+    if (brush.style() == Qt::NoBrush) {
+        return std::nullopt;
+    }
+    const QColor color = brush.color().toRgb();
+    return rt::Rgb{static_cast<std::uint8_t>(color.red()), static_cast<std::uint8_t>(color.green()),
+                   static_cast<std::uint8_t>(color.blue())};
+}
+
+QString font_family(const QTextCharFormat& format) {
+    const QStringList families = format.property(QTextFormat::FontFamilies).toStringList();
+    if (!families.isEmpty() && !families.front().isEmpty()) {
+        return families.front();
+    }
+    return format.property(QTextFormat::FontFamily).toString();
+}
+
+// Text that arrives in pieces, each in a format, inserted as few times as possible: a piece
+// in the format of the one before joins it. Paragraph separators inside the text make
+// QTextCursor::insertText start new blocks whose character format is the inserted format.
+class Inserter {
+public:
+    Inserter(QTextCursor& cursor, const std::vector<QTextCharFormat>& formats)
+        : cursor_(cursor), formats_(formats) {}
+    ~Inserter() { flush(); }
+
+    void add(std::string_view utf8, std::size_t format) {
+        if (format != format_) {
+            flush();
+            format_ = format;
+        }
+        text_ += utf8;
+    }
+
+private:
+    void flush() {
+        if (!text_.empty()) {
+            cursor_.insertText(
+                QString::fromUtf8(text_.data(), static_cast<qsizetype>(text_.size())),
+                formats_[format_]);
+            text_.clear();
+        }
+    }
+
+    QTextCursor& cursor_;
+    const std::vector<QTextCharFormat>& formats_;
+    std::string text_;
+    std::size_t format_ = std::numeric_limits<std::size_t>::max();
+};
+
+// The format a paragraph's block carries: what its empty line is shown in, or its first run's.
+std::size_t block_format(const rt::Paragraph& paragraph) {
+    return paragraph.runs.empty() ? paragraph.mark_format : paragraph.runs.front().format;
+}
+
+void append_fragment(rt::Document& model, const QTextFragment& fragment, int start, int end,
+                     const QFont& default_font) {
+    const int from = std::max(start, fragment.position());
+    const int to = std::min(end, fragment.position() + fragment.length());
+    if (from >= to) {
+        return;
+    }
+    const QString text = fragment.text().mid(from - fragment.position(), to - from);
+    model.append_text(text.toStdString(),
+                      model.intern(from_qt_format(fragment.charFormat(), default_font)));
+}
+
+// The characters [start, end) of a document as a model; a block that begins at `end` is
+// included as an empty paragraph, since the separator before it is inside the range.
+rt::Document model_of_range(const QTextDocument& document, int start, int end) {
+    rt::Document model;
+    const QFont default_font = document.defaultFont();
+    bool first = true;
+    for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() <= end;
+         block = block.next()) {
+        if (!first) {
+            rt::Paragraph& previous = model.paragraphs().back();
+            model.end_paragraph(previous.mark_format);
+        }
+        first = false;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            append_fragment(model, it.fragment(), start, end, default_font);
+        }
+        rt::Paragraph& paragraph = model.paragraphs().back();
+        paragraph.mark_format = paragraph.runs.empty()
+                                    ? model.intern(from_qt_format(block.charFormat(), default_font))
+                                    : paragraph.runs.back().format;
+    }
+    return model;
+}
+
+}  // namespace
+
+QTextCharFormat to_qt_format(const rt::CharFormat& format) {
+    QTextCharFormat qt;
+    if (!format.font_family.empty()) {
+        qt.setFontFamilies({QString::fromStdString(format.font_family)});
+    }
+    qt.setFontPointSize(format.point_size());
+    qt.setFontWeight(format.bold ? QFont::Bold : QFont::Normal);
+    qt.setFontItalic(format.italic);
+    qt.setFontUnderline(format.underline);
+    qt.setFontStrikeOut(format.strike_out);
+    if (format.color) {
+        qt.setForeground(to_qcolor(*format.color));
+    }
+    if (format.highlight) {
+        qt.setBackground(to_qcolor(*format.highlight));
+    }
+    return qt;
+}
+
+rt::CharFormat from_qt_format(const QTextCharFormat& qt, const QFont& default_font) {
+    rt::CharFormat format;
+    const QString family = font_family(qt);
+    format.font_family = (family.isEmpty() ? default_font.family() : family).toStdString();
+    const double points =
+        qt.hasProperty(QTextFormat::FontPointSize) ? qt.fontPointSize() : default_font.pointSizeF();
+    format.half_points =
+        points > 0 ? std::clamp(static_cast<int>(std::lround(points * 2)), 1, max_half_points)
+                   : rt::default_half_points;
+    format.bold = qt.hasProperty(QTextFormat::FontWeight) ? qt.fontWeight() >= QFont::DemiBold
+                                                          : default_font.bold();
+    format.italic =
+        qt.hasProperty(QTextFormat::FontItalic) ? qt.fontItalic() : default_font.italic();
+    format.underline = qt.hasProperty(QTextFormat::TextUnderlineStyle) ||
+                               qt.hasProperty(QTextFormat::FontUnderline)
+                           ? qt.fontUnderline()
+                           : default_font.underline();
+    format.strike_out =
+        qt.hasProperty(QTextFormat::FontStrikeOut) ? qt.fontStrikeOut() : default_font.strikeOut();
+    format.color = from_brush(qt.foreground());
+    format.highlight = from_brush(qt.background());
+    return format;
+}
+
+void load_model(QTextDocument& document, const rt::Document& model) {
+    std::vector<QTextCharFormat> formats;
+    formats.reserve(model.formats().size());
+    for (const rt::CharFormat& format : model.formats()) {
+        formats.push_back(to_qt_format(format));
+    }
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    document.clear();
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    const std::vector<rt::Paragraph>& paragraphs = model.paragraphs();
+    cursor.setBlockCharFormat(formats[block_format(paragraphs.front())]);
+    {
+        Inserter inserter(cursor, formats);
+        for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+            if (i > 0) {
+                inserter.add(paragraph_separator, block_format(paragraphs[i]));
+            }
+            for (const rt::Run& run : paragraphs[i].runs) {
+                inserter.add(run.text, run.format);
+            }
+        }
+    }
+    cursor.endEditBlock();
+    document.setUndoRedoEnabled(undo);
+}
+
+void load_rtf(QTextDocument& document, std::string_view rtf) {
+    load_model(document, rt::read_rtf(rtf).document);
+}
+
+rt::Document document_model(const QTextDocument& document) {
+    return model_of_range(document, 0, document.characterCount() - 1);
+}
+
+rt::Document selection_model(const QTextCursor& cursor) {
+    if (!cursor.hasSelection() || cursor.document() == nullptr) {
+        return {};
+    }
+    return model_of_range(*cursor.document(), cursor.selectionStart(), cursor.selectionEnd());
+}
+
+std::string save_rtf(const QTextDocument& document) {
+    return rt::to_rtf(document_model(document));
+}
+
+std::string selection_rtf(const QTextCursor& cursor) {
+    return rt::to_rtf(selection_model(cursor));
+}
+
+}  // namespace qlx::document

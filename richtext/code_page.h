@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qlx::richtext {
+
+// Turns bytes of one code page into UTF-8. Decoders are stateless and live for the whole run.
+class CodePageDecoder {
+public:
+    virtual ~CodePageDecoder() = default;
+    virtual void append_utf8(std::string& out, std::string_view bytes) const = 0;
+};
+
+// The decoder of a Windows code page number (1252, 1250, 1251, 28591 Latin-1, 65001 UTF-8);
+// Windows-1252 for any other number.
+const CodePageDecoder& decoder_for_code_page(int code_page);
+
+// The code page of an RTF font character set (\fcharsetN); `ansi_code_page` for the
+// character sets that mean "the document's code page" and for unknown ones.
+int code_page_for_charset(int charset, int ansi_code_page);
+
+}  // namespace qlx::richtext

@@ -1,0 +1,94 @@
+#include "richtext/document.h"
+
+#include <functional>
+
+namespace qlx::richtext {
+
+namespace {
+
+std::size_t pack_color(const std::optional<Rgb>& color) {
+    if (!color) {
+        return 0;
+    }
+    return 0x1000000u | (std::size_t{color->red} << 16) | (std::size_t{color->green} << 8) |
+           color->blue;
+}
+
+bool same_runs(const Document& a, const Paragraph& pa, const Document& b, const Paragraph& pb) {
+    if (pa.runs.size() != pb.runs.size() || a.format(pa.mark_format) != b.format(pb.mark_format)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < pa.runs.size(); ++i) {
+        if (pa.runs[i].text != pb.runs[i].text ||
+            a.format(pa.runs[i].format) != b.format(pb.runs[i].format)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::size_t Document::FormatHash::operator()(const CharFormat& format) const {
+    std::size_t hash = std::hash<std::string>{}(format.font_family);
+    const std::size_t flags = (format.bold ? 1u : 0u) | (format.italic ? 2u : 0u) |
+                              (format.underline ? 4u : 0u) | (format.strike_out ? 8u : 0u);
+    for (const std::size_t part : {static_cast<std::size_t>(format.half_points),
+                                   pack_color(format.color), pack_color(format.highlight), flags}) {
+        hash = hash * 1099511628211u ^ part;
+    }
+    return hash;
+}
+
+Document::Document() : paragraphs_(1) {
+    intern(CharFormat{});
+}
+
+std::size_t Document::intern(const CharFormat& format) {
+    const auto [it, added] = format_index_.try_emplace(format, formats_.size());
+    if (added) {
+        formats_.push_back(format);
+    }
+    return it->second;
+}
+
+void Document::append_text(std::string_view utf8, std::size_t format) {
+    if (utf8.empty()) {
+        return;
+    }
+    std::vector<Run>& runs = paragraphs_.back().runs;
+    if (runs.empty() || runs.back().format != format) {
+        runs.push_back({std::string(utf8), format});
+    } else {
+        runs.back().text += utf8;
+    }
+}
+
+void Document::end_paragraph(std::size_t mark_format) {
+    paragraphs_.back().mark_format = mark_format;
+    paragraphs_.emplace_back();
+}
+
+bool operator==(const Document& a, const Document& b) {
+    if (a.paragraphs_.size() != b.paragraphs_.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.paragraphs_.size(); ++i) {
+        if (!same_runs(a, a.paragraphs_[i], b, b.paragraphs_[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+DocumentBuilder& DocumentBuilder::text(std::string_view utf8, const CharFormat& format) {
+    document_.append_text(utf8, document_.intern(format));
+    return *this;
+}
+
+DocumentBuilder& DocumentBuilder::paragraph(const CharFormat& mark_format) {
+    document_.end_paragraph(document_.intern(mark_format));
+    return *this;
+}
+
+}  // namespace qlx::richtext

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace qlx::richtext {
+
+struct Rgb {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+    friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+inline constexpr int default_half_points = 24;
+
+// The character format of a run of text.
+struct CharFormat {
+    std::string font_family;                // UTF-8; empty: the viewer's default font
+    int half_points = default_half_points;  // font size in half-points (20 = 10 pt)
+    std::optional<Rgb> color;               // none: the default text colour
+    std::optional<Rgb> highlight;           // none: no background colour
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike_out = false;
+
+    double point_size() const { return half_points / 2.0; }
+    friend bool operator==(const CharFormat&, const CharFormat&) = default;
+};
+
+// Text in one format. The text is UTF-8 and never holds CR, LF or U+2029 (paragraphs end
+// between Paragraph objects); U+2028 is a line break inside the paragraph.
+struct Run {
+    std::string text;
+    std::size_t format = 0;  // index into Document::formats()
+};
+
+struct Paragraph {
+    std::vector<Run> runs;
+    // The format of the paragraph mark: what an empty paragraph is shown in and what text
+    // typed at its start takes.
+    std::size_t mark_format = 0;
+};
+
+// Paragraphs of runs. Formats are held once and runs refer to them by index, so that a
+// consumer can prepare each distinct format once. A document always has at least one
+// paragraph and one format (the default CharFormat at index 0).
+class Document {
+public:
+    Document();
+
+    // The index of a format equal to `format`, adding it when new.
+    std::size_t intern(const CharFormat& format);
+
+    const std::vector<CharFormat>& formats() const { return formats_; }
+    const CharFormat& format(std::size_t index) const { return formats_[index]; }
+
+    std::vector<Paragraph>& paragraphs() { return paragraphs_; }
+    const std::vector<Paragraph>& paragraphs() const { return paragraphs_; }
+
+    // Appends text in a format to the last paragraph, joining it to the last run when that
+    // run has the same format.
+    void append_text(std::string_view utf8, std::size_t format);
+    // Ends the last paragraph with its mark in `mark_format` and starts a new one.
+    void end_paragraph(std::size_t mark_format);
+
+    // Same text, paragraphs and formats (compared by value, not by index).
+    friend bool operator==(const Document& a, const Document& b);
+
+private:
+    struct FormatHash {
+        std::size_t operator()(const CharFormat& format) const;
+    };
+
+    std::vector<CharFormat> formats_;
+    std::unordered_map<CharFormat, std::size_t, FormatHash> format_index_;
+    std::vector<Paragraph> paragraphs_;
+};
+
+// Builds a document from text and formats, for callers that assemble one by hand.
+class DocumentBuilder {
+public:
+    DocumentBuilder& text(std::string_view utf8, const CharFormat& format = {});
+    DocumentBuilder& paragraph(const CharFormat& mark_format = {});
+    Document build() { return std::move(document_); }
+
+private:
+    Document document_;
+};
+
+}  // namespace qlx::richtext

@@ -1,0 +1,147 @@
+#include "richtext/html_writer.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "richtext/utf8.h"
+
+namespace qlx::richtext {
+
+namespace {
+
+void append_escaped(std::string& out, std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const std::size_t start = pos;
+        const char32_t code = next_code_point(text, pos);
+        switch (code) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case 0x2028:
+                out += "<br>";
+                break;
+            default:
+                if ((code < 0x20 && code != '\t') || code == 0x7F) {
+                    out += "&#" + std::to_string(code) + ';';
+                } else {
+                    out += text.substr(start, pos - start);
+                }
+                break;
+        }
+    }
+}
+
+// A font family as a CSS string: anything but letters, digits, blanks and non-ASCII as a
+// hexadecimal escape, so no name can end the string or the style element.
+void append_css_string(std::string& out, std::string_view text) {
+    out += '\'';
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80 || c == ' ' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
+            (c >= 'A' && c <= 'Z')) {
+            out += c;
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\%x ", byte);
+            out += escape;
+        }
+    }
+    out += '\'';
+}
+
+void append_css_color(std::string& out, std::string_view property, const Rgb& color) {
+    char value[8];
+    std::snprintf(value, sizeof value, "#%02x%02x%02x", color.red, color.green, color.blue);
+    out += property;
+    out += value;
+    out += ';';
+}
+
+void append_format_class(std::string& out, std::size_t index, const CharFormat& format) {
+    out += ".c" + std::to_string(index) + " {";
+    if (!format.font_family.empty()) {
+        out += " font-family: ";
+        append_css_string(out, format.font_family);
+        out += ';';
+    }
+    out += " font-size: " + std::to_string(format.half_points / 2);
+    out += format.half_points % 2 != 0 ? ".5pt;" : "pt;";
+    if (format.color) {
+        append_css_color(out, " color: ", *format.color);
+    }
+    if (format.highlight) {
+        append_css_color(out, " background-color: ", *format.highlight);
+    }
+    if (format.bold) {
+        out += " font-weight: bold;";
+    }
+    if (format.italic) {
+        out += " font-style: italic;";
+    }
+    if (format.underline || format.strike_out) {
+        out += " text-decoration:";
+        out += format.underline ? " underline" : "";
+        out += format.strike_out ? " line-through" : "";
+        out += ';';
+    }
+    out += " }\n";
+}
+
+void append_class(std::string& out, std::size_t index) {
+    out += " class=\"c" + std::to_string(index) + '"';
+}
+
+void append_paragraph(std::string& out, const Paragraph& paragraph) {
+    out += "<p";
+    append_class(out, paragraph.mark_format);
+    out += '>';
+    if (paragraph.runs.empty()) {
+        out += "<br>";
+    }
+    for (const Run& run : paragraph.runs) {
+        if (run.format == paragraph.mark_format) {
+            append_escaped(out, run.text);
+            continue;
+        }
+        out += "<span";
+        append_class(out, run.format);
+        out += '>';
+        append_escaped(out, run.text);
+        out += "</span>";
+    }
+    out += "</p>\n";
+}
+
+}  // namespace
+
+void write_html(const Document& document, const Sink& sink, std::string_view title) {
+    BufferedSink out(sink);
+    std::string& buffer = out.buffer();
+    buffer += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
+    append_escaped(buffer, title);
+    buffer += "</title>\n<style>\np { margin: 0; white-space: pre-wrap; }\n";
+    for (std::size_t i = 0; i < document.formats().size(); ++i) {
+        append_format_class(buffer, i, document.format(i));
+    }
+    buffer += "</style>\n</head>\n<body>\n";
+    for (const Paragraph& paragraph : document.paragraphs()) {
+        append_paragraph(buffer, paragraph);
+        out.done();
+    }
+    buffer += "</body>\n</html>\n";
+}
+
+std::string to_html(const Document& document, std::string_view title) {
+    return write_to_string([&](const Sink& sink) { write_html(document, sink, title); });
+}
+
+}  // namespace qlx::richtext

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace qlx::richtext {
+
+// What the reader does with an RTF control word.
+enum class Action : std::uint8_t {
+    ignore,
+    // document
+    ansi_code_page,  // \ansicpgN, and \ansi \mac \pc \pca with their code page as `value`
+    default_font,
+    font_table,
+    color_table,
+    skip_destination,  // a group whose content is not text: \info, \pict, \header, ...
+    binary,
+    // font and colour table entries
+    font_charset,
+    font_code_page,
+    red,
+    green,
+    blue,
+    // text
+    paragraph,  // \par, \sect, \page, \row (`value` 1 for \row: trims the last cell's tab)
+    cell,
+    character,  // a symbol word; `value` is its code point
+    unicode,
+    unicode_skip,
+    // character format
+    plain,
+    font,
+    font_size,
+    color,
+    highlight,
+    bold,
+    italic,
+    underline,  // `value` 0: \ulnone
+    strike_out,
+    hidden,
+};
+
+struct ControlWord {
+    Action action = Action::ignore;
+    char32_t value = 0;
+};
+
+// The meaning of a control word given by its letters; Action::ignore for unknown words.
+ControlWord lookup_control_word(std::string_view letters);
+
+}  // namespace qlx::richtext

@@ -1,0 +1,721 @@
+#include "richtext/rtf_reader.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "richtext/code_page.h"
+#include "richtext/rtf_control_words.h"
+#include "richtext/windows1252.h"
+
+namespace qlx::richtext {
+
+namespace {
+
+constexpr std::size_t unresolved = std::numeric_limits<std::size_t>::max();
+// Groups deeper than this share the state of the deepest one; no word processor nests so far.
+constexpr std::size_t max_group_depth = 4096;
+constexpr std::size_t max_word_length = 32;
+constexpr int max_half_points = 3276;
+
+enum class Destination : std::uint8_t { text, skip, font_table, color_table };
+
+// The properties a group inherits from its parent and gets back when its children close.
+struct GroupState {
+    int font = -1;  // font number; -1: the document's default font
+    int half_points = default_half_points;
+    int color = -1;      // colour table index; -1: default colour
+    int highlight = -1;  // colour table index; -1: none
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strike_out = false;
+    bool hidden = false;
+    Destination destination = Destination::text;
+    int unicode_skip = 1;             // \ucN: bytes of fallback text after each \uN
+    std::size_t format = unresolved;  // the interned format of these properties
+
+    void reset_characters() {
+        const Destination kept_destination = destination;
+        const int kept_skip = unicode_skip;
+        *this = GroupState{};
+        destination = kept_destination;
+        unicode_skip = kept_skip;
+    }
+};
+
+struct FontEntry {
+    std::string name;   // UTF-8
+    int code_page = 0;  // 0: the document's code page
+};
+
+struct Word {
+    ControlWord meaning;
+    bool has_parameter = false;
+    int parameter = 0;
+};
+
+bool is_letter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int hex_value(char c) {
+    if (is_digit(c)) {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+bool is_text_byte(char c) {
+    return c != '\\' && c != '{' && c != '}' && c != '\r' && c != '\n';
+}
+
+std::string_view trim(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+class Reader {
+public:
+    explicit Reader(std::string_view input) : in_(input), stack_(1) {}
+
+    RtfReadResult run();
+
+private:
+    GroupState& state() { return stack_.back(); }
+
+    void open_group();
+    void close_group();
+    void read_text_bytes();
+    void read_control();
+    void read_hex();
+    Word read_word();
+    void control_symbol(char symbol);
+    void apply(const Word& word);
+    void apply_to_text(const Word& word);
+    void apply_to_font_table(const Word& word);
+    void apply_to_color_table(const Word& word);
+
+    void add_byte(char byte);
+    void add_code_point(char32_t code);
+    void add_unicode(int parameter);
+    void settle_surrogate();
+    void flush();
+    void end_paragraph(bool trim_cell_tab);
+    void end_document();
+
+    std::size_t current_format();
+    void forget_formats();
+    int text_code_page();
+    void begin_font(int number);
+    void end_font();
+    void end_color();
+    void leave_table(Destination table);
+
+    std::string_view in_;
+    std::size_t pos_ = 0;
+    bool done_ = false;
+    RtfReadResult result_;
+    Document& document_ = result_.document;
+
+    std::vector<GroupState> stack_;  // stack_[0] lies outside every group
+    std::size_t overflow_depth_ = 0;
+
+    int ansi_code_page_ = 1252;
+    int default_font_ = 0;
+    std::map<int, FontEntry> fonts_;
+    std::vector<std::optional<Rgb>> colors_;
+
+    int font_number_ = -1;  // the font table entry being read, -1: none
+    std::string font_name_;
+    int font_charset_ = -1;
+    int font_code_page_ = 0;
+    Rgb color_;
+    bool color_given_ = false;
+
+    std::string pending_;  // text bytes not yet decoded, all in the current group's state
+    std::string utf8_;
+    int bytes_to_skip_ = 0;  // fallback text still to skip after \uN
+    char32_t high_surrogate_ = 0;
+    bool after_cell_ = false;
+};
+
+RtfReadResult Reader::run() {
+    const auto start = in_.find_first_not_of(" \t\r\n");
+    result_.problems.not_rtf =
+        start == std::string_view::npos || !in_.substr(start).starts_with("{\\rtf");
+    while (pos_ < in_.size() && !done_) {
+        switch (in_[pos_]) {
+            case '{':
+                ++pos_;
+                open_group();
+                break;
+            case '}':
+                ++pos_;
+                close_group();
+                break;
+            case '\\':
+                read_control();
+                break;
+            case '\r':
+            case '\n':
+                ++pos_;
+                break;
+            default:
+                read_text_bytes();
+                break;
+        }
+    }
+    if (!done_) {
+        result_.problems.truncated = result_.problems.truncated || stack_.size() > 1;
+        end_document();
+    } else if (in_.find_first_not_of(std::string_view(" \t\r\n\0", 5), pos_) !=
+               std::string_view::npos) {
+        result_.problems.unbalanced = true;
+    }
+    return std::move(result_);
+}
+
+void Reader::open_group() {
+    settle_surrogate();
+    flush();
+    bytes_to_skip_ = 0;
+    if (stack_.size() > max_group_depth) {
+        result_.problems.too_deep = true;
+        ++overflow_depth_;
+        return;
+    }
+    stack_.push_back(stack_.back());
+}
+
+void Reader::close_group() {
+    settle_surrogate();
+    flush();
+    bytes_to_skip_ = 0;
+    if (overflow_depth_ > 0) {
+        --overflow_depth_;
+        return;
+    }
+    if (stack_.size() == 1) {
+        result_.problems.unbalanced = true;
+        return;
+    }
+    if (stack_.size() == 2) {
+        end_document();
+        done_ = true;
+        return;
+    }
+    const Destination left = stack_.back().destination;
+    stack_.pop_back();
+    if (left != stack_.back().destination) {
+        leave_table(left);
+    }
+}
+
+void Reader::read_text_bytes() {
+    const std::size_t start = pos_;
+    while (pos_ < in_.size() && is_text_byte(in_[pos_])) {
+        ++pos_;
+    }
+    std::string_view bytes = in_.substr(start, pos_ - start);
+    const auto skipped =
+        std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(bytes_to_skip_));
+    bytes.remove_prefix(skipped);
+    bytes_to_skip_ -= static_cast<int>(skipped);
+    if (bytes.empty()) {
+        return;
+    }
+    settle_surrogate();
+    switch (state().destination) {
+        case Destination::text:
+            if (!state().hidden) {
+                pending_ += bytes;
+                after_cell_ = false;
+            }
+            break;
+        case Destination::font_table:
+            for (const char byte : bytes) {
+                if (byte == ';') {
+                    end_font();
+                } else {
+                    font_name_ += byte;
+                }
+            }
+            break;
+        case Destination::color_table:
+            for (const char byte : bytes) {
+                if (byte == ';') {
+                    end_color();
+                }
+            }
+            break;
+        case Destination::skip:
+            break;
+    }
+}
+
+void Reader::read_control() {
+    ++pos_;
+    if (pos_ >= in_.size()) {
+        result_.problems.truncated = true;
+        return;
+    }
+    const char first = in_[pos_];
+    if (!is_letter(first)) {
+        ++pos_;
+        if (first == '\'') {
+            read_hex();
+        } else if (bytes_to_skip_ > 0) {
+            --bytes_to_skip_;
+        } else {
+            control_symbol(first);
+        }
+        return;
+    }
+    const Word word = read_word();
+    if (word.meaning.action == Action::binary) {
+        const auto count = static_cast<std::size_t>(std::max(word.parameter, 0));
+        pos_ += std::min(count, in_.size() - pos_);
+        bytes_to_skip_ = std::max(bytes_to_skip_ - 1, 0);
+        return;
+    }
+    if (bytes_to_skip_ > 0) {
+        --bytes_to_skip_;
+        return;
+    }
+    if (word.meaning.action == Action::unicode) {
+        if (word.has_parameter) {
+            add_unicode(word.parameter);
+        }
+        return;
+    }
+    settle_surrogate();
+    flush();
+    apply(word);
+}
+
+Word Reader::read_word() {
+    const std::size_t start = pos_;
+    while (pos_ < in_.size() && is_letter(in_[pos_])) {
+        ++pos_;
+    }
+    Word word;
+    if (pos_ - start <= max_word_length) {
+        word.meaning = lookup_control_word(in_.substr(start, pos_ - start));
+    }
+    const bool negative = pos_ + 1 < in_.size() && in_[pos_] == '-' && is_digit(in_[pos_ + 1]);
+    if (negative) {
+        ++pos_;
+    }
+    std::int64_t value = 0;
+    while (pos_ < in_.size() && is_digit(in_[pos_])) {
+        word.has_parameter = true;
+        value =
+            std::min<std::int64_t>(value * 10 + (in_[pos_] - '0'), std::numeric_limits<int>::max());
+        ++pos_;
+    }
+    word.parameter = static_cast<int>(negative ? -value : value);
+    if (pos_ < in_.size() && in_[pos_] == ' ') {
+        ++pos_;
+    }
+    if (pos_ >= in_.size() && stack_.size() > 1) {
+        result_.problems.truncated = true;
+    }
+    return word;
+}
+
+void Reader::read_hex() {
+    int value = 0;
+    int digits = 0;
+    while (digits < 2 && pos_ < in_.size() && hex_value(in_[pos_]) >= 0) {
+        value = value * 16 + hex_value(in_[pos_]);
+        ++pos_;
+        ++digits;
+    }
+    if (bytes_to_skip_ > 0) {
+        --bytes_to_skip_;
+        return;
+    }
+    if (digits < 2 || value == '\r' || value == '\n') {
+        return;
+    }
+    settle_surrogate();
+    if (state().destination == Destination::font_table) {
+        font_name_ += static_cast<char>(value);
+    } else {
+        add_byte(static_cast<char>(value));
+    }
+}
+
+void Reader::control_symbol(char symbol) {
+    settle_surrogate();
+    switch (symbol) {
+        case '\\':
+        case '{':
+        case '}':
+            if (state().destination == Destination::font_table) {
+                font_name_ += symbol;
+            } else {
+                add_byte(symbol);
+            }
+            return;
+        default:
+            break;
+    }
+    flush();
+    switch (symbol) {
+        case '~':
+            add_code_point(0x00A0);
+            break;
+        case '-':
+            add_code_point(0x00AD);
+            break;
+        case '_':
+            add_code_point(0x2011);
+            break;
+        case '\t':
+            add_code_point('\t');
+            break;
+        case '\r':
+        case '\n':
+            if (state().destination == Destination::text) {
+                end_paragraph(false);
+            }
+            break;
+        case '*':
+            state().destination = Destination::skip;
+            break;
+        default:
+            break;
+    }
+}
+
+void Reader::apply(const Word& word) {
+    switch (state().destination) {
+        case Destination::text:
+            apply_to_text(word);
+            break;
+        case Destination::font_table:
+            apply_to_font_table(word);
+            break;
+        case Destination::color_table:
+            apply_to_color_table(word);
+            break;
+        case Destination::skip:
+            break;
+    }
+}
+
+void Reader::apply_to_text(const Word& word) {
+    GroupState& s = state();
+    const int parameter = word.parameter;
+    const bool on = !word.has_parameter || parameter != 0;
+    switch (word.meaning.action) {
+        case Action::ansi_code_page:
+            ansi_code_page_ =
+                word.meaning.value != 0 ? static_cast<int>(word.meaning.value) : parameter;
+            return;
+        case Action::default_font:
+            default_font_ = parameter;
+            forget_formats();
+            return;
+        case Action::font_table:
+            s.destination = Destination::font_table;
+            font_number_ = -1;
+            return;
+        case Action::color_table:
+            s.destination = Destination::color_table;
+            colors_.clear();
+            color_given_ = false;
+            color_ = {};
+            return;
+        case Action::skip_destination:
+            s.destination = Destination::skip;
+            return;
+        case Action::paragraph:
+            end_paragraph(word.meaning.value == 1);
+            return;
+        case Action::cell:
+            add_code_point('\t');
+            after_cell_ = true;
+            return;
+        case Action::character:
+            add_code_point(word.meaning.value);
+            return;
+        case Action::unicode_skip:
+            s.unicode_skip = std::max(parameter, 0);
+            return;
+        default:
+            break;
+    }
+    switch (word.meaning.action) {
+        case Action::plain:
+            s.reset_characters();
+            break;
+        case Action::font:
+            s.font = parameter;
+            break;
+        case Action::font_size:
+            s.half_points =
+                parameter > 0 ? std::min(parameter, max_half_points) : default_half_points;
+            break;
+        case Action::color:
+            s.color = parameter;
+            break;
+        case Action::highlight:
+            s.highlight = parameter > 0 ? parameter : -1;
+            break;
+        case Action::bold:
+            s.bold = on;
+            break;
+        case Action::italic:
+            s.italic = on;
+            break;
+        case Action::underline:
+            s.underline = word.meaning.value != 0 && on;
+            break;
+        case Action::strike_out:
+            s.strike_out = on;
+            break;
+        case Action::hidden:
+            s.hidden = on;
+            break;
+        default:
+            return;
+    }
+    s.format = unresolved;
+}
+
+void Reader::apply_to_font_table(const Word& word) {
+    switch (word.meaning.action) {
+        case Action::font:
+            begin_font(word.parameter);
+            break;
+        case Action::font_charset:
+            font_charset_ = word.parameter;
+            break;
+        case Action::font_code_page:
+            font_code_page_ = word.parameter;
+            break;
+        case Action::skip_destination:
+            state().destination = Destination::skip;
+            break;
+        default:
+            break;
+    }
+}
+
+void Reader::apply_to_color_table(const Word& word) {
+    const auto component = static_cast<std::uint8_t>(std::clamp(word.parameter, 0, 255));
+    switch (word.meaning.action) {
+        case Action::red:
+            color_.red = component;
+            break;
+        case Action::green:
+            color_.green = component;
+            break;
+        case Action::blue:
+            color_.blue = component;
+            break;
+        default:
+            return;
+    }
+    color_given_ = true;
+}
+
+void Reader::add_byte(char byte) {
+    if (state().destination == Destination::text && !state().hidden) {
+        pending_ += byte;
+        after_cell_ = false;
+    }
+}
+
+void Reader::add_code_point(char32_t code) {
+    if (state().destination != Destination::text || state().hidden) {
+        return;
+    }
+    if (code == 0x2029) {
+        end_paragraph(false);
+        return;
+    }
+    if (code == '\r' || code == '\n') {
+        return;
+    }
+    utf8_.clear();
+    append_utf8(utf8_, code);
+    document_.append_text(utf8_, current_format());
+    if (code != '\t') {
+        after_cell_ = false;
+    }
+}
+
+void Reader::add_unicode(int parameter) {
+    flush();
+    bytes_to_skip_ = state().unicode_skip;
+    const auto code = static_cast<char32_t>(parameter < 0 ? parameter + 65536 : parameter);
+    if (code > 0xFFFF) {
+        settle_surrogate();
+        add_code_point(0xFFFD);
+    } else if (code >= 0xD800 && code <= 0xDBFF) {
+        settle_surrogate();
+        high_surrogate_ = code;
+    } else if (code >= 0xDC00 && code <= 0xDFFF) {
+        if (high_surrogate_ != 0) {
+            add_code_point(0x10000 + ((high_surrogate_ - 0xD800) << 10) + (code - 0xDC00));
+            high_surrogate_ = 0;
+        } else {
+            add_code_point(0xFFFD);
+        }
+    } else {
+        settle_surrogate();
+        add_code_point(code);
+    }
+}
+
+// A high surrogate not followed at once by its low half stands for a character that is lost.
+void Reader::settle_surrogate() {
+    if (high_surrogate_ != 0) {
+        high_surrogate_ = 0;
+        add_code_point(0xFFFD);
+    }
+}
+
+void Reader::flush() {
+    if (pending_.empty()) {
+        return;
+    }
+    utf8_.clear();
+    decoder_for_code_page(text_code_page()).append_utf8(utf8_, pending_);
+    pending_.clear();
+    document_.append_text(utf8_, current_format());
+}
+
+void Reader::end_paragraph(bool trim_cell_tab) {
+    flush();
+    if (trim_cell_tab && after_cell_) {
+        std::vector<Run>& runs = document_.paragraphs().back().runs;
+        if (!runs.empty() && runs.back().text.ends_with('\t')) {
+            runs.back().text.pop_back();
+            if (runs.back().text.empty()) {
+                runs.pop_back();
+            }
+        }
+    }
+    after_cell_ = false;
+    document_.end_paragraph(current_format());
+}
+
+void Reader::end_document() {
+    settle_surrogate();
+    flush();
+    if (state().destination == Destination::text) {
+        document_.paragraphs().back().mark_format = current_format();
+    }
+}
+
+std::size_t Reader::current_format() {
+    GroupState& s = state();
+    if (s.format != unresolved) {
+        return s.format;
+    }
+    CharFormat format;
+    if (const auto font = fonts_.find(s.font < 0 ? default_font_ : s.font); font != fonts_.end()) {
+        format.font_family = font->second.name;
+    }
+    format.half_points = s.half_points;
+    if (s.color >= 0 && static_cast<std::size_t>(s.color) < colors_.size()) {
+        format.color = colors_[s.color];
+    }
+    if (s.highlight >= 0 && static_cast<std::size_t>(s.highlight) < colors_.size()) {
+        format.highlight = colors_[s.highlight];
+    }
+    format.bold = s.bold;
+    format.italic = s.italic;
+    format.underline = s.underline;
+    format.strike_out = s.strike_out;
+    s.format = document_.intern(format);
+    return s.format;
+}
+
+// Tables read after text change what the formats of open groups resolve to.
+void Reader::forget_formats() {
+    for (GroupState& s : stack_) {
+        s.format = unresolved;
+    }
+}
+
+int Reader::text_code_page() {
+    const GroupState& s = state();
+    if (const auto font = fonts_.find(s.font < 0 ? default_font_ : s.font);
+        font != fonts_.end() && font->second.code_page != 0) {
+        return font->second.code_page;
+    }
+    return ansi_code_page_;
+}
+
+void Reader::begin_font(int number) {
+    end_font();
+    font_number_ = number;
+    font_name_.clear();
+    font_charset_ = -1;
+    font_code_page_ = 0;
+}
+
+void Reader::end_font() {
+    if (font_number_ < 0) {
+        return;
+    }
+    FontEntry entry;
+    if (font_code_page_ != 0) {
+        entry.code_page = font_code_page_;
+    } else if (font_charset_ >= 0) {
+        entry.code_page = code_page_for_charset(font_charset_, ansi_code_page_);
+    }
+    decoder_for_code_page(entry.code_page != 0 ? entry.code_page : ansi_code_page_)
+        .append_utf8(entry.name, trim(font_name_));
+    fonts_.insert_or_assign(font_number_, std::move(entry));
+    font_number_ = -1;
+    font_name_.clear();
+}
+
+void Reader::end_color() {
+    colors_.push_back(color_given_ ? std::optional<Rgb>(color_) : std::nullopt);
+    color_ = {};
+    color_given_ = false;
+}
+
+void Reader::leave_table(Destination table) {
+    if (table == Destination::font_table) {
+        end_font();
+        forget_formats();
+    } else if (table == Destination::color_table) {
+        if (color_given_) {
+            end_color();
+        }
+        forget_formats();
+    }
+}
+
+}  // namespace
+
+RtfReadResult read_rtf(std::string_view rtf) {
+    return Reader(rtf).run();
+}
+
+}  // namespace qlx::richtext

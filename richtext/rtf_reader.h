@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string_view>
+
+#include "richtext/document.h"
+
+namespace qlx::richtext {
+
+// What was wrong with an RTF input. The reader never fails: it reads what it can and notes
+// the damage here.
+struct RtfProblems {
+    bool not_rtf = false;     // the bytes do not begin with "{\rtf"
+    bool truncated = false;   // the input ends inside a group or a control word
+    bool unbalanced = false;  // a "}" with no group open, or text after the document's group
+    bool too_deep = false;    // groups nested deeper than the reader follows
+    friend bool operator==(const RtfProblems&, const RtfProblems&) = default;
+};
+
+struct RtfReadResult {
+    Document document;
+    RtfProblems problems;
+};
+
+// Reads RTF bytes into a document. Runs in time and memory linear in the input's size,
+// whatever the input: nesting is followed with an explicit stack of bounded depth, and
+// \binN skips at most the bytes that are there.
+RtfReadResult read_rtf(std::string_view rtf);
+
+}  // namespace qlx::richtext

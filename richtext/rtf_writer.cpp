@@ -1,0 +1,180 @@
+#include "richtext/rtf_writer.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <vector>
+
+#include "richtext/utf8.h"
+#include "richtext/windows1252.h"
+
+namespace qlx::richtext {
+
+namespace {
+
+constexpr std::size_t no_format = std::numeric_limits<std::size_t>::max();
+constexpr char hex_digits[] = "0123456789abcdef";
+
+void append_hex_byte(std::string& out, int byte) {
+    out += "\\'";
+    out += hex_digits[(byte >> 4) & 0xF];
+    out += hex_digits[byte & 0xF];
+}
+
+void append_unicode(std::string& out, char32_t code) {
+    if (code > 0xFFFF) {
+        const char32_t offset = code - 0x10000;
+        append_unicode(out, 0xD800 + (offset >> 10));
+        append_unicode(out, 0xDC00 + (offset & 0x3FF));
+        return;
+    }
+    const int value = code > 0x7FFF ? static_cast<int>(code) - 65536 : static_cast<int>(code);
+    out += "\\u";
+    out += std::to_string(value);
+    out += '?';
+}
+
+// Appends UTF-8 text as RTF text. `also_escaped` names one more ASCII character written as
+// \'hh (";" in font names, where it would end the entry).
+void append_text(std::string& out, std::string_view text, char also_escaped = '\0') {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char32_t code = next_code_point(text, pos);
+        if (code == '\\' || code == '{' || code == '}') {
+            out += '\\';
+            out += static_cast<char>(code);
+        } else if (code == '\t') {
+            out += "\\tab ";
+        } else if (code == 0x2028) {
+            out += "\\line ";
+        } else if (code >= 0x20 && code < 0x7F && code != static_cast<char32_t>(also_escaped)) {
+            out += static_cast<char>(code);
+        } else if (const int byte = unicode_to_windows1252(code); byte >= 0) {
+            append_hex_byte(out, byte);
+        } else {
+            append_unicode(out, code);
+        }
+    }
+}
+
+void append_number(std::string& out, std::string_view word, std::size_t number) {
+    out += word;
+    out += std::to_string(number);
+}
+
+// The font and colour tables of the formats a document uses.
+class Tables {
+public:
+    explicit Tables(const Document& document) {
+        std::vector<bool> used(document.formats().size(), false);
+        for (const Paragraph& paragraph : document.paragraphs()) {
+            used[paragraph.mark_format] = true;
+            for (const Run& run : paragraph.runs) {
+                used[run.format] = true;
+            }
+        }
+        for (std::size_t i = 0; i < used.size(); ++i) {
+            if (used[i]) {
+                add(document.format(i));
+            }
+        }
+    }
+
+    void write(std::string& out) const {
+        // The default font is a number the table leaves out, so that \plain means "no font".
+        append_number(out, "{\\rtf1\\ansi\\ansicpg1252\\deff", families_.size());
+        out += "\\uc1{\\fonttbl";
+        for (std::size_t i = 0; i < families_.size(); ++i) {
+            append_number(out, "{\\f", i);
+            out += "\\fnil\\fcharset0 ";
+            append_text(out, families_[i], ';');
+            out += ";}";
+        }
+        out += "}\r\n{\\colortbl;";
+        for (const Rgb& color : colors_) {
+            append_number(out, "\\red", color.red);
+            append_number(out, "\\green", color.green);
+            append_number(out, "\\blue", color.blue);
+            out += ';';
+        }
+        out += "}\r\n";
+    }
+
+    void write_format(std::string& out, const CharFormat& format) const {
+        out += "\\plain";
+        if (!format.font_family.empty()) {
+            append_number(out, "\\f", font_index_.at(format.font_family));
+        }
+        if (format.half_points != default_half_points) {
+            append_number(out, "\\fs", static_cast<std::size_t>(format.half_points));
+        }
+        if (format.color) {
+            append_number(out, "\\cf", color_index_.at(pack(*format.color)));
+        }
+        if (format.highlight) {
+            append_number(out, "\\highlight", color_index_.at(pack(*format.highlight)));
+        }
+        out += format.bold ? "\\b" : "";
+        out += format.italic ? "\\i" : "";
+        out += format.underline ? "\\ul" : "";
+        out += format.strike_out ? "\\strike" : "";
+        out += ' ';
+    }
+
+private:
+    static std::uint32_t pack(const Rgb& c) { return (c.red << 16) | (c.green << 8) | c.blue; }
+
+    void add(const CharFormat& format) {
+        if (!format.font_family.empty() &&
+            font_index_.try_emplace(format.font_family, families_.size()).second) {
+            families_.push_back(format.font_family);
+        }
+        for (const auto& color : {format.color, format.highlight}) {
+            // Entry 0 of the colour table is the default colour; ours start at 1.
+            if (color && color_index_.try_emplace(pack(*color), colors_.size() + 1).second) {
+                colors_.push_back(*color);
+            }
+        }
+    }
+
+    std::vector<std::string> families_;
+    std::map<std::string, std::size_t> font_index_;
+    std::vector<Rgb> colors_;
+    std::map<std::uint32_t, std::size_t> color_index_;
+};
+
+}  // namespace
+
+void write_rtf(const Document& document, const Sink& sink) {
+    const Tables tables(document);
+    BufferedSink out(sink);
+    std::string& buffer = out.buffer();
+    tables.write(buffer);
+    buffer += "\\pard";
+    std::size_t current = no_format;
+    const auto switch_to = [&](std::size_t format) {
+        if (format != current) {
+            tables.write_format(buffer, document.format(format));
+            current = format;
+        }
+    };
+    const std::vector<Paragraph>& paragraphs = document.paragraphs();
+    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+        for (const Run& run : paragraphs[i].runs) {
+            switch_to(run.format);
+            append_text(buffer, run.text);
+            out.done();
+        }
+        switch_to(paragraphs[i].mark_format);
+        if (i + 1 < paragraphs.size()) {
+            buffer += "\\par\r\n";
+        }
+    }
+    buffer += "}\r\n";
+}
+
+std::string to_rtf(const Document& document) {
+    return write_to_string([&](const Sink& sink) { write_rtf(document, sink); });
+}
+
+}  // namespace qlx::richtext
