@@ -38,6 +38,14 @@ void write_unmatched_line(ConversionState& state, std::string_view text) {
     state.out.line(rtfPar, state.current_item_key, text);
 }
 
+void open_section_once(ConversionState& state, bool& shown, RtfLiteral heading) {
+    if (!shown) {
+        write_section_opener(state.out, heading);
+        state.out.line(rtfPar);
+        shown = true;
+    }
+}
+
 void render_procedure_line(ConversionState& state, std::string_view line) {
     on_procedure_line(state.flags);
     if (!is_description_node(line)) {
@@ -45,11 +53,7 @@ void render_procedure_line(ConversionState& state, std::string_view line) {
         return;
     }
     on_description_node(state.flags);
-    if (!state.flags.description_shown) {
-        write_section_opener(state.out, heading_description);
-        state.out.line(rtfPar);
-        state.flags.description_shown = true;
-    }
+    open_section_once(state, state.flags.description_shown, heading_description);
     state.out.line(rtfPar, state.take_next_line());
 }
 

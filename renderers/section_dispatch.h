@@ -4,7 +4,8 @@
 
 namespace qlx::conversion {
 struct ConversionState;
-}
+struct RtfLiteral;
+}  // namespace qlx::conversion
 
 namespace qlx::renderers {
 
@@ -21,6 +22,10 @@ void render_procedure_line(ConversionState& state, std::string_view line);
 
 // Called when a procedure's document is about to end (before its closing lines).
 void finish_procedure_document(ConversionState& state);
+
+// Unless `shown` is set: writes the section opener with `heading` and an empty line, then
+// sets `shown`. The heading of a section that has one flag and nothing else.
+void open_section_once(ConversionState& state, bool& shown, conversion::RtfLiteral heading);
 
 // The renderers of the other item kinds.
 void render_screen_line(ConversionState& state, std::string_view line);

@@ -15,8 +15,8 @@ void on_procedure_line(SectionFlags& f) {
 }
 
 void on_description_node(SectionFlags& f) {
-    f.other_shown = f.sort_fields_shown = f.picture_shown = f.fields_shown =
-        f.documentation_shown = f.footnotes_shown = f.report_lines_shown = false;
+    f.other_shown = f.sort_fields_shown = f.picture_shown = f.fields_shown = f.documentation_shown =
+        f.footnotes_shown = f.report_lines_shown = false;
 }
 
 void on_screen_line(SectionFlags& f) {
@@ -25,15 +25,17 @@ void on_screen_line(SectionFlags& f) {
 }
 
 void on_macro_line(SectionFlags& f) {
-    f.other_shown = f.documentation_shown = f.picture_shown = f.fields_shown =
-        f.description_shown = f.footnotes_shown = f.report_lines_shown = false;
+    f.other_shown = f.documentation_shown = f.picture_shown = f.fields_shown = f.description_shown =
+        f.footnotes_shown = f.report_lines_shown = false;
 }
 
-void on_report_attributes_node(SectionFlags& f) { on_item_start(f); }
+void on_report_attributes_node(SectionFlags& f) {
+    on_item_start(f);
+}
 
 void on_documentation_node(SectionFlags& f) {
-    f.other_shown = f.sort_fields_shown = f.picture_shown = f.fields_shown =
-        f.description_shown = f.footnotes_shown = f.report_lines_shown = false;
+    f.other_shown = f.sort_fields_shown = f.picture_shown = f.fields_shown = f.description_shown =
+        f.footnotes_shown = f.report_lines_shown = false;
 }
 
 void on_unrecognised_report_line(SectionFlags& f) {
@@ -59,8 +61,8 @@ void on_sort_fields_node(SectionFlags& f) {
 }
 
 void on_footnotes_node(SectionFlags& f) {
-    f.other_shown = f.sort_fields_shown = f.picture_shown = f.fields_shown =
-        f.description_shown = f.documentation_shown = f.report_lines_shown = false;
+    f.other_shown = f.sort_fields_shown = f.picture_shown = f.fields_shown = f.description_shown =
+        f.documentation_shown = f.report_lines_shown = false;
 }
 
 void on_item_start(SectionFlags& f) {
@@ -69,6 +71,8 @@ void on_item_start(SectionFlags& f) {
     f.selection_fields_shown = selection_fields_shown;
 }
 
-void on_procedure_start(SectionFlags& f) { f = {}; }
+void on_procedure_start(SectionFlags& f) {
+    f = {};
+}
 
 }  // namespace qlx::renderers

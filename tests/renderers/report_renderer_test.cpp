@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "support/export_builder.h"
+#include "support/section_output.h"
+
+namespace qlx::renderers {
+namespace {
+
+using namespace qlx::testing;
+
+const Lines documentation_top = section_top("Documentation \\plain\\f2\\fs16");
+const Lines other_top = other_section_top();
+
+TEST(ReportRenderer, DocumentationLinesAreEscapedUnderOneHeading) {
+    EXPECT_EQ(report_output({"DC" + counted("1"), "see {x}", "DC" + counted("2"), "more\\"}),
+              joined({documentation_top, {"\\par see \\{x\\}", "\\par more\\\\"}}));
+}
+
+TEST(ReportRenderer, AttributeNodeEndsTheDocumentationSection) {
+    EXPECT_EQ(report_output({"DC" + counted("1"), "a", "AT" + counted("1"), "dropped",
+                             "DC" + counted("2"), "b"}),
+              joined({documentation_top, {"\\par a"}, documentation_top, {"\\par b"}}));
+}
+
+TEST(ReportRenderer, UnrecognisedLinesAreListedUnderOther) {
+    EXPECT_EQ(report_output({"ZZ1", "ZZ2"}), joined({other_top, {"\\par ZZ1", "\\par ZZ2"}}));
+    // The value line arrives as a line of its own; export text is escaped.
+    EXPECT_EQ(report_output({"ZZ1", "a{b}\\"}),
+              joined({other_top, {"\\par ZZ1", "\\par a\\{b\\}\\\\"}}));
+    // Lines of one character, and names with a subscript length out of range.
+    EXPECT_EQ(
+        report_output({"N", "N" + ch(3) + "123", "U" + ch(7) + "1234567", "L" + ch(4), "@@RPT "}),
+        joined({other_top,
+                {"\\par N", "\\par N" + ch(3) + "123", "\\par U" + ch(7) + "1234567",
+                 "\\par L" + ch(4), "\\par @@RPT "}}));
+    // A documentation line ends the Other section; the next unrecognised line opens it again.
+    EXPECT_EQ(
+        report_output({"ZZ1", "DC" + counted("1"), "d", "ZZ2"}),
+        joined(
+            {other_top, {"\\par ZZ1"}, documentation_top, {"\\par d"}, other_top, {"\\par ZZ2"}}));
+}
+
+TEST(ReportRenderer, SkippedNodesTakeTheirValueLine) {
+    EXPECT_EQ(report_output({"SRX", "v", "U" + ch(8) + "12345678", "v",
+                             "U" + ch(11) + std::string(11, 'u'), "v", "FI" + counted("1"), "v",
+                             "I" + counted("12"), "v", "AT" + counted("1"), "v"}),
+              Lines{});
+}
+
+TEST(ReportRenderer, AttributeNodeClearsEveryFlagButSelectionFields) {
+    // Footnotes, then AT, then footnotes again: the heading comes back.
+    const Lines footnotes_top = section_top("Footnotes\\plain\\f2\\fs16");
+    EXPECT_EQ(
+        report_output({"N" + counted("1"), "a", "AT" + counted("1"), "v", "N" + counted("2"), "b"}),
+        joined({footnotes_top, {"\\par a"}, footnotes_top, {"\\par b"}}));
+}
+
+}  // namespace
+}  // namespace qlx::renderers
