@@ -9,7 +9,7 @@
 namespace qlx::document {
 
 QString decode_plain_text(QByteArrayView bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) {
         return text;

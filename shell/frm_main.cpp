@@ -66,8 +66,10 @@ frmMain::frmMain()
 frmMain::~frmMain() = default;
 
 void frmMain::MDIForm_Load(const QStringList& arguments) {
-    read_settings();
+    const QRect frame = read_settings();
+    place_frame(frame);
     show();
+    place_frame(frame);  // again, now that the frame's borders are known
     output_folder_ = conversion::default_output_folder();
     if (output_folder_) {
         if (auto prepared = conversion::prepare_output_folder(*output_folder_); !prepared) {
@@ -90,19 +92,22 @@ void frmMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void frmMain::read_settings() {
+QRect frmMain::read_settings() const {
     const QSettings settings(settings_name(), settings_name());
     const Placement placement = read_placement(settings);
     const QScreen* screen = QGuiApplication::primaryScreen();
     const double x_dpi = screen->logicalDotsPerInchX();
     const double y_dpi = screen->logicalDotsPerInchY();
     using document::twips_to_pixels;
-    const QRect frame = fit_onto_screens(
+    return fit_onto_screens(
         QRect(twips_to_pixels(placement.left, x_dpi), twips_to_pixels(placement.top, y_dpi),
               twips_to_pixels(placement.width, x_dpi), twips_to_pixels(placement.height, y_dpi)),
         screen_areas());
-    // Left and top place the frame; the size set is the interior's, so the frame's own
-    // borders (known once the window has one) are taken off the outer size.
+}
+
+void frmMain::place_frame(const QRect& frame) {
+    // move() places the frame, resize() sizes the interior: the frame's own borders (none
+    // until the window has a frame) come off the outer size.
     const QSize borders = frameGeometry().size() - geometry().size();
     move(frame.topLeft());
     resize(frame.size() - borders);

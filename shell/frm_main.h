@@ -84,8 +84,10 @@ private:
     void create_status_bar();
     // Enables and disables the commands after anything they depend on changed.
     void update_menus();
-    void read_settings();
+    // The placement kept in the settings store, as the frame's rectangle in pixels.
+    QRect read_settings() const;
     void write_settings();
+    void place_frame(const QRect& frame);
 
     // Creates a document window with its caption; it is shown by show_document.
     document::frmDocument* create_document(const QString& caption);

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QList>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <string>
+#include <utility>
+
+#include "shell/frm_main.h"
+#include "shell/messages.h"
+
+namespace qlx::gui_testing {
+
+// Collects the messages shown while it lives, in place of message boxes.
+class MessageRecorder {
+public:
+    MessageRecorder() {
+        previous_ = shell::set_message_handler(
+            [this](QWidget*, const QString& text, shell::MessageKind kind) {
+                texts << text;
+                kinds << kind;
+                if (on_message) {
+                    on_message();
+                }
+            });
+    }
+    ~MessageRecorder() { shell::set_message_handler(std::move(previous_)); }
+
+    QStringList texts;
+    QList<shell::MessageKind> kinds;
+    std::function<void()> on_message;
+
+private:
+    shell::MessageHandler previous_;
+};
+
+// One test's own settings store and folder of converted documents, in a temporary folder.
+class Sandbox {
+public:
+    Sandbox() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, path("config"));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(path("cache")));
+    }
+
+    QString path(const QString& name) const { return folder_.filePath(name); }
+    QString output_folder() const { return path(QStringLiteral("cache/qlx-viewer")); }
+
+    QString write(const QString& name, const QByteArray& bytes) const {
+        QFile file(path(name));
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(bytes);
+        }
+        return file.fileName();
+    }
+
+private:
+    QTemporaryDir folder_;
+};
+
+inline QByteArray read_all(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+inline QList<QMdiSubWindow*> document_windows(const shell::frmMain& window) {
+    return window.findChild<QMdiArea*>()->subWindowList();
+}
+
+inline QStringList captions(const shell::frmMain& window) {
+    QStringList titles;
+    for (const QMdiSubWindow* document : document_windows(window)) {
+        titles << document->windowTitle();
+    }
+    return titles;
+}
+
+inline QByteArray bytes(const std::string& text) {
+    return QByteArray::fromStdString(text);
+}
+
+}  // namespace qlx::gui_testing

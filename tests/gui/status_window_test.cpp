@@ -1,0 +1,188 @@
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "dialogs/frm_status.h"
+#include "document/twips.h"
+#include "gui_test_support.h"
+#include "support/export_builder.h"
+
+using qlx::dialogs::frmStatus;
+namespace gt = qlx::gui_testing;
+
+namespace {
+
+// What the status window showed at one turn of the event loop.
+struct Sample {
+    QString phase;
+    QString path;
+    QString progress;
+    bool visible = false;
+    qsizetype document_windows = 0;
+    qint64 at_ms = 0;
+};
+
+// Looks at the status window every time the event loop runs, while it lives.
+class StatusSampler : public QObject {
+public:
+    explicit StatusSampler(const qlx::shell::frmMain& window) : window_(window) {
+        clock_.start();
+        schedule();
+    }
+
+    QList<Sample> samples;
+
+private:
+    void schedule() {
+        QTimer::singleShot(0, this, [this] {
+            if (const auto* status = window_.findChild<frmStatus*>()) {
+                samples.append({status->Label3->text(), status->Label2->text(),
+                                status->Label1->text(), status->isVisible(),
+                                gt::document_windows(window_).size(), clock_.elapsed()});
+            }
+            schedule();
+        });
+    }
+
+    const qlx::shell::frmMain& window_;
+    QElapsedTimer clock_;
+};
+
+std::string export_of_size(std::size_t size) {
+    using qlx::testing::counted;
+    std::string text =
+        qlx::testing::lines({"MEDITECH.CUST.RPTS^NPR^Hospital", "PROC", "ONE", counted("LAB.C")});
+    const std::string description = qlx::testing::lines({"D" + counted("1"), std::string(72, 'w')});
+    while (text.size() < size) {
+        text += description;
+    }
+    return text + qlx::testing::lines({"PROC", "TWO", counted("LAB.C")});
+}
+
+int percent_of(const QString& progress) {
+    static const QRegularExpression form(QStringLiteral("^(\\d{1,3}) Percent$"));
+    const auto match = form.match(progress);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+}  // namespace
+
+class StatusWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void it_has_its_caption_and_three_empty_labels_in_place() {
+        frmStatus status(nullptr);
+        QCOMPARE(status.windowTitle(), QStringLiteral("File Processing Status"));
+        const auto pixels = [&](double twips) {
+            return qlx::document::twips_to_pixels(twips, status.logicalDpiX());
+        };
+        QCOMPARE(status.size(), QSize(pixels(6000), pixels(2040)));
+        QCOMPARE(status.Label3->geometry(),
+                 QRect(pixels(360), pixels(120), pixels(5295), pixels(375)));
+        QCOMPARE(status.Label2->geometry(),
+                 QRect(pixels(360), pixels(600), pixels(5295), pixels(615)));
+        QCOMPARE(status.Label1->geometry(),
+                 QRect(pixels(360), pixels(1440), pixels(5415), pixels(375)));
+        for (const QLabel* label : {status.Label1, status.Label2, status.Label3}) {
+            QVERIFY(label->text().isEmpty());
+            QVERIFY(label->alignment() & Qt::AlignHCenter);
+        }
+        QCOMPARE(status.Label2->font().pointSizeF(), 9.75);
+        QCOMPARE(status.Label3->font().family(), QStringLiteral("Arial"));
+        QVERIFY(!status.isModal());
+    }
+
+    void a_conversion_shows_loading_then_parsing_in_whole_percentages() {
+        gt::Sandbox sandbox;
+        const std::string text = export_of_size(3'000'000);
+        const QString path = sandbox.write("big.qlx", gt::bytes(text));
+        qlx::shell::frmMain window;
+        window.MDIForm_Load({});
+        StatusSampler sampler(window);
+        window.openfile(path);
+
+        const QList<Sample>& samples = sampler.samples;
+        QVERIFY(samples.size() > 4);
+        QCOMPARE(samples.front().phase, QStringLiteral("Loading"));
+        QCOMPARE(samples.front().progress, QStringLiteral("0 of %1").arg(text.size()));
+        int last_percent = 0;
+        QString last_phase = QStringLiteral("Loading");
+        for (const Sample& sample : samples.mid(1)) {
+            QCOMPARE(sample.path, QDir::toNativeSeparators(path));
+            QVERIFY(sample.visible);
+            QCOMPARE(sample.document_windows, 0);
+            if (sample.phase != last_phase) {
+                QCOMPARE(last_phase, QStringLiteral("Loading"));
+                QCOMPARE(sample.phase, QStringLiteral("Parsing Data"));
+                last_phase = sample.phase;
+                last_percent = 0;
+            }
+            const int percent = percent_of(sample.progress);
+            QVERIFY2(percent >= last_percent && percent <= 100, qPrintable(sample.progress));
+            last_percent = percent;
+        }
+        QCOMPARE(last_phase, QStringLiteral("Parsing Data"));
+        QVERIFY(std::ranges::any_of(samples, [](const Sample& sample) {
+            return sample.phase == QStringLiteral("Loading") && percent_of(sample.progress) > 0 &&
+                   percent_of(sample.progress) < 100;
+        }));
+        QVERIFY(std::ranges::any_of(samples, [](const Sample& sample) {
+            return sample.phase == QStringLiteral("Parsing Data") &&
+                   percent_of(sample.progress) > 0 && percent_of(sample.progress) < 100;
+        }));
+        QCOMPARE(window.findChildren<frmStatus*>().size(), 0);
+        QCOMPARE(gt::captions(window), (QStringList{"ONE", "TWO"}));
+    }
+
+    void the_event_loop_runs_at_least_every_50_ms() {
+        gt::Sandbox sandbox;
+        const QString path = sandbox.write("big.qlx", gt::bytes(export_of_size(8'000'000)));
+        qlx::shell::frmMain window;
+        window.MDIForm_Load({});
+        StatusSampler sampler(window);
+        window.openfile(path);
+        QVERIFY(sampler.samples.size() > 10);
+        qint64 longest = 0;
+        for (qsizetype i = 1; i < sampler.samples.size(); ++i) {
+            longest = std::max(longest, sampler.samples[i].at_ms - sampler.samples[i - 1].at_ms);
+        }
+        qInfo("longest time without events: %lld ms", longest);
+        QVERIFY2(longest <= 50, qPrintable(QStringLiteral("%1 ms without events").arg(longest)));
+    }
+
+    void a_plain_file_never_shows_the_status_window() {
+        gt::Sandbox sandbox;
+        const QString path = sandbox.write("plain.txt", "MEDITECH.CUST.RPTS (no caret)\r\n");
+        qlx::shell::frmMain window;
+        window.MDIForm_Load({});
+        bool status_shown = false;
+        const auto filter = [&](QObject* watched, QEvent* event) {
+            if (event->type() == QEvent::Show && qobject_cast<frmStatus*>(watched) != nullptr) {
+                status_shown = true;
+            }
+        };
+        struct Filter : QObject {
+            std::function<void(QObject*, QEvent*)> seen;
+            bool eventFilter(QObject* watched, QEvent* event) override {
+                seen(watched, event);
+                return false;
+            }
+        } watcher;
+        watcher.seen = filter;
+        QCoreApplication::instance()->installEventFilter(&watcher);
+        window.openfile(path);
+        QCoreApplication::instance()->removeEventFilter(&watcher);
+        QVERIFY(!status_shown);
+        QCOMPARE(gt::captions(window), QStringList{path});
+    }
+};
+
+QTEST_MAIN(StatusWindowTest)
+#include "status_window_test.moc"
