@@ -1,0 +1,34 @@
+#include "assets/pictures.h"
+
+#include <QIcon>
+#include <QPixmap>
+#include <QString>
+
+// Q_INIT_RESOURCE declares a function of the global namespace, so it is called from here.
+static void register_picture_files() {
+    Q_INIT_RESOURCE(toolbar);
+    Q_INIT_RESOURCE(about);
+}
+
+namespace qlx::assets {
+
+void register_pictures() {
+    register_picture_files();
+}
+
+QList<QIcon> toolbar_pictures() {
+    register_pictures();
+    QList<QIcon> pictures;
+    for (const char* name : {"new", "open", "save", "print", "cut", "copy", "paste", "bold",
+                             "italic", "underline", "find"}) {
+        pictures << QIcon(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(name)));
+    }
+    return pictures;
+}
+
+QPixmap about_picture() {
+    register_pictures();
+    return QPixmap(QStringLiteral(":/about/about.png"));
+}
+
+}  // namespace qlx::assets
