@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "richtext/code_page.h"
+#include "richtext/utf8.h"
+#include "richtext/windows1252.h"
+
+namespace qlx::richtext {
+namespace {
+
+std::string decode(int code_page, std::string_view bytes) {
+    std::string out;
+    decoder_for_code_page(code_page).append_utf8(out, bytes);
+    return out;
+}
+
+TEST(CodePages, DecodeTheirBytesAndFallBackToWindows1252) {
+    EXPECT_EQ(decode(1252, "a\x80\x81\xE9"), "a\xE2\x82\xAC\xC2\x81\xC3\xA9");
+    EXPECT_EQ(decode(1250, "\x8C\xA3\xF8"), "\xC5\x9A\xC5\x81\xC5\x99");
+    EXPECT_EQ(decode(1251, "\x80\xC0\xFF"), "\xD0\x82\xD0\x90\xD1\x8F");
+    EXPECT_EQ(decode(28591, "\x80\xE9"), "\xC2\x80\xC3\xA9");
+    EXPECT_EQ(decode(65001, "\xC3\xA9\xC3"), "\xC3\xA9\xEF\xBF\xBD");
+    EXPECT_EQ(decode(932, "\x80"), "\xE2\x82\xAC");
+    EXPECT_EQ(code_page_for_charset(0, 1250), 1252);
+    EXPECT_EQ(code_page_for_charset(1, 1250), 1250);
+    EXPECT_EQ(code_page_for_charset(204, 1252), 1251);
+    EXPECT_EQ(code_page_for_charset(238, 1252), 1250);
+    EXPECT_EQ(code_page_for_charset(999, 1251), 1251);
+}
+
+TEST(Windows1252, EncodesExactlyTheCodePointsItDecodes) {
+    for (int byte = 0; byte < 256; ++byte) {
+        EXPECT_EQ(unicode_to_windows1252(windows1252_to_unicode(static_cast<unsigned char>(byte))),
+                  byte);
+    }
+    EXPECT_EQ(unicode_to_windows1252(0x20AC), 0x80);
+    EXPECT_EQ(unicode_to_windows1252(0x0080), -1);
+    EXPECT_EQ(unicode_to_windows1252(0x0141), -1);
+    EXPECT_EQ(unicode_to_windows1252(0x1F600), -1);
+}
+
+TEST(Utf8, ReadsWellFormedSequencesAndReplacesBrokenBytes) {
+    const std::string_view text =
+        "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"              // a, é, €, U+1F600
+        "\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\x80\xE2\x82";  // overlong, surrogate, too big
+    std::u32string decoded;
+    for (std::size_t pos = 0; pos < text.size();) {
+        decoded += next_code_point(text, pos);
+    }
+    EXPECT_EQ(decoded,
+              U"a\u00E9\u20AC\U0001F600"
+              U"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
+}
+
+}  // namespace
+}  // namespace qlx::richtext

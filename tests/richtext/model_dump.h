@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "richtext/document.h"
+
+namespace qlx::testing {
+
+// A readable form of a character format: family (or "-"), size, colour, highlight, flags.
+inline std::string describe(const richtext::CharFormat& format) {
+    std::string out = format.font_family.empty() ? "-" : format.font_family;
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, " %g", format.point_size());
+    out += buffer;
+    if (format.color) {
+        std::snprintf(buffer, sizeof buffer, " #%02x%02x%02x", format.color->red,
+                      format.color->green, format.color->blue);
+        out += buffer;
+    }
+    if (format.highlight) {
+        std::snprintf(buffer, sizeof buffer, " on#%02x%02x%02x", format.highlight->red,
+                      format.highlight->green, format.highlight->blue);
+        out += buffer;
+    }
+    out += format.bold ? " b" : "";
+    out += format.italic ? " i" : "";
+    out += format.underline ? " u" : "";
+    out += format.strike_out ? " s" : "";
+    return out;
+}
+
+// One line per paragraph mark ("P " and its format) after that paragraph's runs, one line
+// per run (its format in brackets, then the text with tab, line break and backslash written
+// as \t, \n and \\).
+inline std::string dump(const richtext::Document& document) {
+    std::string out;
+    for (const richtext::Paragraph& paragraph : document.paragraphs()) {
+        for (const richtext::Run& run : paragraph.runs) {
+            out += '[' + describe(document.format(run.format)) + "] ";
+            for (std::size_t i = 0; i < run.text.size(); ++i) {
+                if (run.text[i] == '\t') {
+                    out += "\\t";
+                } else if (run.text[i] == '\\') {
+                    out += "\\\\";
+                } else if (run.text.compare(i, 3, "\xE2\x80\xA8") == 0) {
+                    out += "\\n";
+                    i += 2;
+                } else {
+                    out += run.text[i];
+                }
+            }
+            out += '\n';
+        }
+        out += "P " + describe(document.format(paragraph.mark_format)) + '\n';
+    }
+    return out;
+}
+
+}  // namespace qlx::testing

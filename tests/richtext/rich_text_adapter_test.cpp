@@ -1,0 +1,133 @@
+#include "document/rich_text_adapter.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QFont>
+#include <QTextBlock>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <gtest/gtest.h>
+
+#include "model_dump.h"
+#include "richtext/rtf_reader.h"
+
+namespace qlx::document {
+namespace {
+
+namespace rt = qlx::richtext;
+
+const std::string converted =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss MS Sans Serif;}"
+    "{\\f2\\fmodern Courier New;}}\r\n"
+    "{\\colortbl\\red0\\green0\\blue0;\\red0\\green128\\blue0;\\red255\\green0\\blue0;"
+    "\\red0\\green0\\blue255;}\r\n"
+    "\\deflang1033\\pard\\plain\\f2\\fs20\\cf3\\b MEDITECH caf\xE9\r\n"
+    "\\par \\plain\\f2\\fs16\\cf2\\b Red\\plain\\f2\\fs16  body\r\n"
+    "\\par \\plain\\f2\\fs16\\cf1\\i\\ul\\strike green\\plain\\f2\\fs16\r\n"
+    "\\par \\plain\\f2\\fs20\r\n"
+    "\\par \\plain\\f2\\fs16}\r\n";
+
+QTextCharFormat format_at(const QTextDocument& document, int position) {
+    QTextCursor cursor(const_cast<QTextDocument*>(&document));
+    cursor.setPosition(position + 1);
+    return cursor.charFormat();
+}
+
+QTextDocument& with_default_font(QTextDocument& document) {
+    QFont font(QStringLiteral("Courier New"));
+    font.setPointSizeF(8.25);
+    document.setDefaultFont(font);
+    return document;
+}
+
+TEST(RichTextAdapter, LoadsTextAndFormatsIntoBlocks) {
+    QTextDocument document;
+    load_rtf(document, converted);
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("MEDITECH caf\u00E9\nRed body\ngreen\n\n"));
+    EXPECT_EQ(document.blockCount(), 5);
+
+    const QTextCharFormat header = format_at(document, 0);
+    EXPECT_EQ(header.fontFamilies().toStringList(), QStringList{QStringLiteral("Courier New")});
+    EXPECT_EQ(header.fontPointSize(), 10.0);
+    EXPECT_EQ(header.fontWeight(), QFont::Bold);
+    EXPECT_EQ(header.foreground().color(), QColor(0, 0, 255));
+
+    const int red = document.findBlockByNumber(1).position();
+    EXPECT_EQ(format_at(document, red).foreground().color(), QColor(255, 0, 0));
+    EXPECT_EQ(format_at(document, red).fontPointSize(), 8.0);
+    const QTextCharFormat body = format_at(document, red + 4);
+    EXPECT_EQ(body.foreground().style(), Qt::NoBrush);
+    EXPECT_EQ(body.fontWeight(), QFont::Normal);
+
+    const QTextCharFormat green = format_at(document, document.findBlockByNumber(2).position());
+    EXPECT_EQ(green.foreground().color(), QColor(0, 128, 0));
+    EXPECT_TRUE(green.fontItalic());
+    EXPECT_TRUE(green.fontUnderline());
+    EXPECT_TRUE(green.fontStrikeOut());
+
+    EXPECT_EQ(document.findBlockByNumber(3).charFormat().fontPointSize(), 10.0);
+    EXPECT_EQ(document.findBlockByNumber(4).charFormat().fontPointSize(), 8.0);
+    EXPECT_FALSE(document.isUndoAvailable());
+}
+
+TEST(RichTextAdapter, SavesWhatItLoads) {
+    QTextDocument document;
+    load_rtf(with_default_font(document), converted);
+    // A paragraph mark takes the format of the text before it.
+    EXPECT_EQ(testing::dump(rt::read_rtf(save_rtf(document)).document),
+              "[Courier New 10 #0000ff b] MEDITECH caf\xC3\xA9\nP Courier New 10 #0000ff b\n"
+              "[Courier New 8 #ff0000 b] Red\n[Courier New 8]  body\nP Courier New 8\n"
+              "[Courier New 8 #008000 i u s] green\nP Courier New 8 #008000 i u s\n"
+              "P Courier New 10\nP Courier New 8\n");
+
+    load_rtf(document, "{\\rtf1 default {\\b bold}\\line next\\tab x}");
+    EXPECT_EQ(testing::dump(rt::read_rtf(save_rtf(document)).document),
+              "[Courier New 12] default \n[Courier New 12 b] bold\n"
+              "[Courier New 12] \\nnext\\tx\nP Courier New 12\n");
+}
+
+TEST(RichTextAdapter, SavesEditsAndTheUnsetPropertiesFromTheDefaultFont) {
+    QTextDocument document;
+    with_default_font(document).setPlainText(QStringLiteral("typed\ntext"));
+    QTextCursor cursor(&document);
+    cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 2);
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    bold.setForeground(QColor(1, 2, 3));
+    cursor.mergeCharFormat(bold);
+    EXPECT_EQ(testing::dump(rt::read_rtf(save_rtf(document)).document),
+              "[Courier New 8.5 #010203 b] ty\n[Courier New 8.5] ped\nP Courier New 8.5\n"
+              "[Courier New 8.5] text\nP Courier New 8.5\n");
+}
+
+TEST(RichTextAdapter, WritesTheSelectionOnly) {
+    QTextDocument document;
+    load_rtf(with_default_font(document), converted);
+    QTextCursor cursor(&document);
+    EXPECT_EQ(testing::dump(rt::read_rtf(selection_rtf(cursor)).document), "P - 12\n");
+    const int red = document.findBlockByNumber(1).position();
+    cursor.setPosition(red + 1);
+    cursor.setPosition(document.findBlockByNumber(2).position() + 2, QTextCursor::KeepAnchor);
+    EXPECT_EQ(testing::dump(rt::read_rtf(selection_rtf(cursor)).document),
+              "[Courier New 8 #ff0000 b] ed\n[Courier New 8]  body\nP Courier New 8\n"
+              "[Courier New 8 #008000 i u s] gr\nP Courier New 8 #008000 i u s\n");
+    cursor.setPosition(red);
+    cursor.setPosition(document.findBlockByNumber(2).position(), QTextCursor::KeepAnchor);
+    EXPECT_EQ(testing::dump(rt::read_rtf(selection_rtf(cursor)).document),
+              "[Courier New 8 #ff0000 b] Red\n[Courier New 8]  body\nP Courier New 8\n"
+              "P Courier New 8 #008000 i u s\n");
+}
+
+}  // namespace
+}  // namespace qlx::document
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,182 @@
+#include "richtext/rtf_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "model_dump.h"
+
+namespace qlx::richtext {
+namespace {
+
+using testing::dump;
+
+std::string text_of(std::string_view rtf) {
+    std::string out;
+    const Document document = read_rtf(rtf).document;
+    for (const Paragraph& paragraph : document.paragraphs()) {
+        if (&paragraph != &document.paragraphs().front()) {
+            out += '|';
+        }
+        for (const Run& run : paragraph.runs) {
+            out += run.text;
+        }
+    }
+    return out;
+}
+
+// The format of the run that holds `text`.
+CharFormat format_of(const Document& document, std::string_view text) {
+    for (const Paragraph& paragraph : document.paragraphs()) {
+        for (const Run& run : paragraph.runs) {
+            if (run.text.find(text) != std::string::npos) {
+                return document.format(run.format);
+            }
+        }
+    }
+    ADD_FAILURE() << "no run holds " << text;
+    return {};
+}
+
+TEST(RtfReader, ReadsPlainTextParagraphsAndIgnoresLineEnds) {
+    EXPECT_EQ(text_of("{\\rtf1 one\r\ntwo\\par three}"), "onetwo|three");
+    EXPECT_EQ(text_of("{\\rtf1 a\\par }"), "a|");
+    EXPECT_EQ(text_of("{\\rtf1 a\\par\\par b}"), "a||b");
+    EXPECT_EQ(text_of("{\\rtf1 \\\\ \\{ \\}}"), "\\ { }");
+    EXPECT_EQ(text_of("{\\rtf1 a\\\r\nb}"), "a|b");
+    EXPECT_EQ(text_of("{\\rtf1 a\tb\x01\x1f"
+                      "c}"),
+              "a\tb\x01\x1f"
+              "c");
+    EXPECT_EQ(text_of("{\\rtf1\\ansi caf\xe9 \x80}"), "caf\xC3\xA9 \xE2\x82\xAC");
+}
+
+TEST(RtfReader, SkipsTheFallbackTextOfUnicodeCharacters) {
+    EXPECT_EQ(text_of("{\\rtf1 a\\u8212\\'97b}"),
+              "a\xE2\x80\x94"
+              "b");
+    EXPECT_EQ(text_of("{\\rtf1 \\u-4064?x}"), "\xEF\x80\xA0x");
+    EXPECT_EQ(text_of("{\\rtf1 \\uc2\\u20320xxd}"),
+              "\xE4\xBD\xA0"
+              "d");
+    EXPECT_EQ(text_of("{\\rtf1 \\uc0\\u233 e}"),
+              "\xC3\xA9"
+              "e");
+    EXPECT_EQ(text_of("{\\rtf1 {\\uc3\\u233 a}b}"),
+              "\xC3\xA9"
+              "b");
+    EXPECT_EQ(text_of("{\\rtf1 \\u233\\'e9x}"), "\xC3\xA9x");
+    EXPECT_EQ(text_of("{\\rtf1 \\u-10179?\\u-8704?!}"), "\xF0\x9F\x98\x80!");
+    EXPECT_EQ(text_of("{\\rtf1 \\u-10179?z}"), "\xEF\xBF\xBDz");
+    EXPECT_EQ(text_of("{\\rtf1 \\u-8704?z}"), "\xEF\xBF\xBDz");
+    EXPECT_EQ(text_of("{\\rtf1 a\\u8233?b}"), "a|b");
+}
+
+TEST(RtfReader, DecodesBytesInTheCodePageOfTheDocumentOrFont) {
+    EXPECT_EQ(text_of("{\\rtf1\\ansi\\'e9\\'80\\'9f}"), "\xC3\xA9\xE2\x82\xAC\xC5\xB8");
+    EXPECT_EQ(text_of("{\\rtf1\\ansi\\ansicpg1251 \\'c0\\'ff}"), "\xD0\x90\xD1\x8F");
+    EXPECT_EQ(text_of("{\\rtf1\\ansi\\ansicpg1250 \\'a3}"), "\xC5\x81");
+    EXPECT_EQ(text_of("{\\rtf1\\ansi\\ansicpg65001 \\'c3\\'a9}"), "\xC3\xA9");
+    EXPECT_EQ(text_of("{\\rtf1\\ansi\\ansicpg874 \\'e9}"), "\xC3\xA9");
+    EXPECT_EQ(text_of("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial Cyr;}}"
+                      "\\f1\\'c0\\f0\\'c0}"),
+              "\xD0\x90\xC3\x80");
+    EXPECT_EQ(text_of("{\\rtf1 \\'4"), "");
+    EXPECT_EQ(text_of("{\\rtf1 \\'zz}"), "zz");
+    EXPECT_EQ(text_of("{\\rtf1 a\\'0d\\'0ab}"), "ab");
+}
+
+TEST(RtfReader, ReadsSymbolsAndSpecialCharacters) {
+    EXPECT_EQ(text_of("{\\rtf1 a\\tab b\\line c}"),
+              "a\tb\xE2\x80\xA8"
+              "c");
+    EXPECT_EQ(text_of("{\\rtf1 \\emdash\\endash\\bullet\\lquote\\rquote\\ldblquote\\rdblquote}"),
+              "\xE2\x80\x94\xE2\x80\x93\xE2\x80\xA2\xE2\x80\x98\xE2\x80\x99\xE2\x80\x9C"
+              "\xE2\x80\x9D");
+    EXPECT_EQ(text_of("{\\rtf1 a\\~b\\-c\\_d}"),
+              "a\xC2\xA0"
+              "b\xC2\xAD"
+              "c\xE2\x80\x91"
+              "d");
+    EXPECT_EQ(text_of("{\\rtf1 one\\page two\\sect three}"), "one|two|three");
+    EXPECT_EQ(text_of("{\\rtf1 \\foo12 text \\bar-3 more\\bar-3  end\\:}"), "text more end");
+}
+
+TEST(RtfReader, SkipsDestinationsThatAreNotText) {
+    EXPECT_EQ(text_of("{\\rtf1{\\info{\\title T}{\\author A}}{\\stylesheet{\\s0 Normal;}}x}"), "x");
+    EXPECT_EQ(text_of("{\\rtf1 a{\\*\\generator Writer;}{\\*\\unknown {nested} text}b}"), "ab");
+    EXPECT_EQ(text_of("{\\rtf1 a{\\pict\\wmetafile8 0102ab}{\\object{\\objdata 01}}b}"), "ab");
+    EXPECT_EQ(text_of("{\\rtf1{\\header head}{\\footer foot}{\\footerl f}body}"), "body");
+    EXPECT_EQ(text_of("{\\rtf1 see {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt the link}}.}"),
+              "see the link.");
+    EXPECT_EQ(text_of("{\\rtf1 {\\field{\\fldinst PAGE}{\\fldrslt 7}}}"), "7");
+    EXPECT_EQ(text_of("{\\rtf1 a\\bin3 {}\\b}"), "ab");
+    EXPECT_EQ(text_of("{\\rtf1 a{\\pict\\bin4 }}{}x}b}"), "ab");
+    EXPECT_EQ(text_of("{\\rtf1 a{\\v hidden}b}"), "ab");
+}
+
+TEST(RtfReader, ReadsTableCellsAsTabsAndRowsAsParagraphs) {
+    EXPECT_EQ(
+        text_of("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell B\\cell\\row"
+                "\\trowd\\cellx1000\\cellx2000\\pard\\intbl C\\cell \\cell\\row\\pard after}"),
+        "A\tB|C\t|after");
+    EXPECT_EQ(text_of("{\\rtf1{\\pard\\intbl A\\cell B\\cell}{\\trowd\\cellx9\\row}x}"), "A\tB|x");
+}
+
+TEST(RtfReader, ReadsCharacterFormats) {
+    const Document document =
+        read_rtf(
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1\\fswiss Arial;}}"
+            "{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;\\red255\\green255\\blue0;"
+            "}"
+            "plain {\\b bold} {\\i italic} {\\ul under\\ulnone line} {\\uldb double}"
+            " {\\strike struck} {\\f1\\fs17 arial} {\\cf1 red}{\\cf0 auto} {\\highlight3 marked}"
+            " {\\cb2 shaded} {\\b\\i\\b0 notbold} \\b\\plain reset \\fs0 zero\\par}")
+            .document;
+    EXPECT_EQ(testing::describe(format_of(document, "plain")), "Times New Roman 12");
+    EXPECT_EQ(testing::describe(format_of(document, "bold")), "Times New Roman 12 b");
+    EXPECT_EQ(testing::describe(format_of(document, "italic")), "Times New Roman 12 i");
+    EXPECT_EQ(testing::describe(format_of(document, "under")), "Times New Roman 12 u");
+    EXPECT_EQ(testing::describe(format_of(document, "line")), "Times New Roman 12");
+    EXPECT_EQ(testing::describe(format_of(document, "double")), "Times New Roman 12 u");
+    EXPECT_EQ(testing::describe(format_of(document, "struck")), "Times New Roman 12 s");
+    EXPECT_EQ(testing::describe(format_of(document, "arial")), "Arial 8.5");
+    EXPECT_EQ(testing::describe(format_of(document, "red")), "Times New Roman 12 #ff0000");
+    EXPECT_EQ(testing::describe(format_of(document, "auto")), "Times New Roman 12");
+    EXPECT_EQ(testing::describe(format_of(document, "marked")), "Times New Roman 12 on#ffff00");
+    EXPECT_EQ(testing::describe(format_of(document, "shaded")), "Times New Roman 12 on#0000ff");
+    EXPECT_EQ(testing::describe(format_of(document, "notbold")), "Times New Roman 12 i");
+    EXPECT_EQ(testing::describe(format_of(document, "reset")), "Times New Roman 12");
+    EXPECT_EQ(testing::describe(format_of(document, "zero")), "Times New Roman 12");
+}
+
+TEST(RtfReader, ReadsFontTablesOfEveryShape) {
+    EXPECT_EQ(dump(read_rtf("{\\rtf1{\\fonttbl\\f0\\fswiss Helv;\\f1\\fmodern Courier;}"
+                            "\\f1 x}")
+                       .document),
+              "[Courier 12] x\nP Courier 12\n");
+    EXPECT_EQ(dump(read_rtf("{\\rtf1{\\fonttbl{\\f3{\\*\\panose 02}\\fnil\\fcharset0 "
+                            "Caf\\'e9 Sans{\\*\\falt Other};}}\\f3 x\\f9 y}")
+                       .document),
+              "[Caf\xC3\xA9 Sans 12] x\n[- 12] y\nP - 12\n");
+    EXPECT_EQ(dump(read_rtf("{\\rtf1\\deff1{\\fonttbl{\\f1 Arial}{\\f2 Symbol}}x}").document),
+              "[Arial 12] x\nP Arial 12\n");
+}
+
+TEST(RtfReader, KeepsTheFormatOfEachParagraphMark) {
+    EXPECT_EQ(dump(read_rtf("{\\rtf1\\fs40 big\\fs20\\par\\par\\b x\\par}").document),
+              "[- 20] big\nP - 10\nP - 10\n[- 10 b] x\nP - 10 b\nP - 10 b\n");
+}
+
+TEST(RtfReader, NotesWhatIsWrongWithTheInput) {
+    EXPECT_EQ(read_rtf("{\\rtf1 fine}\r\n").problems, RtfProblems{});
+    EXPECT_EQ(read_rtf("plain text").problems, (RtfProblems{.not_rtf = true}));
+    EXPECT_EQ(read_rtf("{\\rtf1 {open").problems, (RtfProblems{.truncated = true}));
+    EXPECT_EQ(read_rtf("{\\rtf1 a\\").problems, (RtfProblems{.truncated = true}));
+    EXPECT_EQ(read_rtf("{\\rtf1 a}}more").problems, (RtfProblems{.unbalanced = true}));
+    EXPECT_EQ(text_of("{\\rtf1 a}b"), "a");
+    EXPECT_EQ(text_of("}{\\rtf1 a}"), "a");
+}
+
+}  // namespace
+}  // namespace qlx::richtext

@@ -1,0 +1,97 @@
+#include "richtext/rtf_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "model_dump.h"
+#include "richtext/rtf_reader.h"
+
+namespace qlx::richtext {
+namespace {
+
+using testing::dump;
+
+const CharFormat body{.font_family = "Courier New", .half_points = 16};
+const CharFormat heading{
+    .font_family = "Courier New", .half_points = 20, .color = Rgb{255, 0, 0}, .bold = true};
+
+void expect_round_trip(const Document& document) {
+    const std::string rtf = to_rtf(document);
+    const RtfReadResult back = read_rtf(rtf);
+    EXPECT_EQ(back.problems, RtfProblems{});
+    EXPECT_EQ(dump(back.document), dump(document)) << rtf;
+    EXPECT_TRUE(back.document == document);
+}
+
+TEST(RtfWriter, WritesTablesOfTheFormatsUsedAndAFormatChangeAsPlain) {
+    const Document document = DocumentBuilder()
+                                  .text("Title", heading)
+                                  .paragraph(body)
+                                  .text("caf\xC3\xA9 {x}\\ \xE2\x82\xAC\xC5\x81", body)
+                                  .build();
+    EXPECT_EQ(
+        to_rtf(document),
+        "{\\rtf1\\ansi\\ansicpg1252\\deff1\\uc1{\\fonttbl{\\f0\\fnil\\fcharset0 Courier New;}}"
+        "\r\n{\\colortbl;\\red255\\green0\\blue0;}\r\n"
+        "\\pard\\plain\\f0\\fs20\\cf1\\b Title\\plain\\f0\\fs16 \\par\r\n"
+        "caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\plain }\r\n");
+}
+
+TEST(RtfWriter, WritesEveryCharacterSoThatItReadsBack) {
+    expect_round_trip(DocumentBuilder()
+                          .text("tab\there\xE2\x80\xA8next line \x01\x1F\x7F")
+                          .text(" \xF0\x9F\x98\x80 \xE4\xBD\xA0 \xC2\xA0\xC2\xAD\xE2\x80\x91", body)
+                          .text(" \xC2\x81\xC2\x8D\xC2\x90 \xEF\xBF\xBD ?", body)
+                          .build());
+    expect_round_trip(DocumentBuilder().text(" leading and trailing blanks ", body).build());
+    expect_round_trip(DocumentBuilder().text("1\\par 2{\\b}", body).text("3", heading).build());
+}
+
+TEST(RtfWriter, WritesEveryFormatSoThatItReadsBack) {
+    CharFormat all = heading;
+    all.font_family = "Caf\xC3\xA9; {Sans}\\";
+    all.half_points = 3;
+    all.highlight = Rgb{1, 2, 3};
+    all.italic = all.underline = all.strike_out = true;
+    CharFormat black = body;
+    black.color = Rgb{0, 0, 0};
+    CharFormat no_font;
+    no_font.half_points = 17;
+    expect_round_trip(DocumentBuilder()
+                          .text("all", all)
+                          .text("black", black)
+                          .text("default", CharFormat{})
+                          .text("nofont", no_font)
+                          .paragraph(all)
+                          .paragraph(heading)
+                          .text("x", body)
+                          .paragraph(no_font)
+                          .build());
+}
+
+TEST(RtfWriter, KeepsParagraphsAndTheirMarks) {
+    expect_round_trip(Document());
+    expect_round_trip(DocumentBuilder().paragraph().paragraph(heading).build());
+    Document last_mark = DocumentBuilder().text("x", body).paragraph(body).build();
+    last_mark.paragraphs().back().mark_format = last_mark.intern(heading);
+    expect_round_trip(last_mark);
+    EXPECT_EQ(to_rtf(Document()),
+              "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl}\r\n{\\colortbl;}\r\n"
+              "\\pard\\plain }\r\n");
+}
+
+TEST(RtfWriter, RoundTripsAConvertedDocument) {
+    const std::string converted =
+        "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss MS Sans Serif;}"
+        "{\\f1\\froman\\fcharset2 Symbol;}{\\f2\\fmodern Courier New;}}\r\n"
+        "{\\colortbl\\red0\\green0\\blue0;\\red0\\green128\\blue0;\\red255\\green0\\blue0;"
+        "\\red0\\green0\\blue255;}\r\n"
+        "\\deflang1033\\pard\\plain\\f2\\fs20\\cf3\\b MEDITECH\r\n"
+        "\\par \\plain\\f2\\fs16\\cf2\\b ----\\plain\\f2\\fs16\r\n"
+        "\\par \\plain\\f2\\fs16\\cf1 ; note \\plain\\f2\\fs16\r\n"
+        "\\par \\plain\\f2\\fs16\\cf0 black\r\n"
+        "\\par \r\n\\par }\r\n";
+    expect_round_trip(read_rtf(converted).document);
+}
+
+}  // namespace
+}  // namespace qlx::richtext
