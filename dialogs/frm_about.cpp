@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QUrl>
 #include <QVersionNumber>
 
@@ -122,14 +123,23 @@ frmAbout::frmAbout(QWidget* owner)
 }
 
 void frmAbout::Form_Load() {
+    centre_on_screen();
+    Label4->setText(
+        version_text(QVersionNumber::fromString(QCoreApplication::applicationVersion())));
+}
+
+void frmAbout::centre_on_screen() {
     const QWidget* owner = parentWidget();
     const QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen->geometry();
     const QSize outer = frameGeometry().size();
     move(area.left() + area.width() / 2 - outer.width() / 2,
          area.top() + area.height() / 2 - outer.height() / 2);
-    Label4->setText(
-        version_text(QVersionNumber::fromString(QCoreApplication::applicationVersion())));
+}
+
+void frmAbout::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    centre_on_screen();
 }
 
 void frmAbout::cmdAbout_Click() {

@@ -6,6 +6,7 @@
 class QFrame;
 class QLabel;
 class QPushButton;
+class QShowEvent;
 class QVersionNumber;
 
 namespace qlx::dialogs {
@@ -44,6 +45,13 @@ public slots:
     void cmdAbout_Click();
     void Command1_Click();
     void Command2_Click();
+
+protected:
+    // Centres the dialog again once its frame is known.
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void centre_on_screen();
 };
 
 }  // namespace qlx::dialogs

@@ -1,0 +1,150 @@
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+
+#include "document/frm_document.h"
+#include "document/rich_text_box.h"
+#include "shell/printing.h"
+
+using qlx::document::frmDocument;
+using qlx::shell::PrintDialogRunner;
+
+namespace {
+
+// Answers the print dialog while it lives: remembers how it was set up, prints to a PDF
+// file, and accepts or cancels it.
+class PrintToPdf {
+public:
+    PrintToPdf(const QString& path, bool accept) {
+        previous_ = qlx::shell::set_print_dialog_runner([this, path, accept](QPrintDialog& dialog) {
+            ++shown;
+            range = dialog.printRange();
+            selection_offered = dialog.testOption(QAbstractPrintDialog::PrintSelection);
+            page_range_offered = dialog.testOption(QAbstractPrintDialog::PrintPageRange);
+            dialog.printer()->setOutputFormat(QPrinter::PdfFormat);
+            dialog.printer()->setOutputFileName(path);
+            // The user's choice of range does not change what is printed.
+            dialog.setPrintRange(QAbstractPrintDialog::AllPages);
+            return accept;
+        });
+    }
+    ~PrintToPdf() { qlx::shell::set_print_dialog_runner(std::move(previous_)); }
+
+    int shown = 0;
+    QAbstractPrintDialog::PrintRange range = QAbstractPrintDialog::PageRange;
+    bool selection_offered = false;
+    bool page_range_offered = true;
+
+private:
+    PrintDialogRunner previous_;
+};
+
+QString run_tool(const QString& tool, const QStringList& arguments) {
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(20000) || process.exitCode() != 0) {
+        return QStringLiteral("<%1 failed>").arg(tool);
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The printed text without the page numbers under the pages.
+QString pdf_text(const QString& path) {
+    static const QRegularExpression page_number(QStringLiteral("\\s*\\d+\\s*\\f"));
+    return run_tool(QStringLiteral("pdftotext"), {path, QStringLiteral("-")})
+        .replace(page_number, QStringLiteral("\n"))
+        .simplified();
+}
+
+void fill(frmDocument& form) {
+    form.RichTextBox1->setText(
+        QStringLiteral("First line ALPHA\r\nSecond line BRAVO\r\nThird line CHARLIE"));
+}
+
+void select_second_line(frmDocument& form) {
+    QTextCursor cursor = form.RichTextBox1->textCursor();
+    cursor.setPosition(17);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    form.RichTextBox1->setTextCursor(cursor);
+}
+
+}  // namespace
+
+class PrintingTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void a_selection_prints_alone() {
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("selection.pdf"));
+        frmDocument form;
+        fill(form);
+        select_second_line(form);
+        PrintToPdf printer(pdf, true);
+        qlx::shell::print_document(&form, nullptr);
+        QCOMPARE(printer.shown, 1);
+        QCOMPARE(printer.range, QAbstractPrintDialog::Selection);
+        QVERIFY(printer.selection_offered);
+        QVERIFY(!printer.page_range_offered);
+        QCOMPARE(pdf_text(pdf), QStringLiteral("Second line BRAVO"));
+    }
+
+    void without_a_selection_the_whole_document_prints() {
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("all.pdf"));
+        frmDocument form;
+        fill(form);
+        PrintToPdf printer(pdf, true);
+        qlx::shell::print_document(&form, nullptr);
+        QCOMPARE(printer.range, QAbstractPrintDialog::AllPages);
+        QVERIFY(!printer.selection_offered);
+        QVERIFY(!printer.page_range_offered);
+        QCOMPARE(pdf_text(pdf),
+                 QStringLiteral("First line ALPHA Second line BRAVO Third line CHARLIE"));
+    }
+
+    void character_formatting_prints() {
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("bold.pdf"));
+        frmDocument form;
+        fill(form);
+        const QString plain_fonts = [&] {
+            PrintToPdf printer(pdf, true);
+            qlx::shell::print_document(&form, nullptr);
+            return run_tool(QStringLiteral("pdffonts"), {pdf});
+        }();
+        select_second_line(form);
+        form.RichTextBox1->setSelBold(true);
+        form.RichTextBox1->setTextCursor(QTextCursor(form.RichTextBox1->document()));
+        PrintToPdf printer(pdf, true);
+        qlx::shell::print_document(&form, nullptr);
+        const QString fonts = run_tool(QStringLiteral("pdffonts"), {pdf});
+        QVERIFY2(!plain_fonts.contains(QStringLiteral("Bold")), qPrintable(plain_fonts));
+        QVERIFY2(fonts.contains(QStringLiteral("Bold")), qPrintable(fonts));
+    }
+
+    void cancel_prints_nothing() {
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("cancelled.pdf"));
+        frmDocument form;
+        fill(form);
+        PrintToPdf printer(pdf, false);
+        qlx::shell::print_document(&form, nullptr);
+        QCOMPARE(printer.shown, 1);
+        QVERIFY(!QFile::exists(pdf));
+    }
+
+    void without_a_document_no_dialog_opens() {
+        QTemporaryDir folder;
+        PrintToPdf printer(folder.filePath(QStringLiteral("none.pdf")), true);
+        qlx::shell::print_document(nullptr, nullptr);
+        QCOMPARE(printer.shown, 0);
+    }
+};
+
+QTEST_MAIN(PrintingTest)
+#include "printing_test.moc"
