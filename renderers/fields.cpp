@@ -70,7 +70,7 @@ void render_fields_node(ConversionState& state, std::string_view line) {
         write_section_opener(state.out, heading_fields);
         state.flags.fields_shown = true;
     }
-    std::string_view remainder = line.substr(1);
+    std::string_view remainder = drop_front(line, 1);
     const std::string_view number = take_counted_string(remainder, state.reader);
     const std::size_t se = remainder.find("SE");
     if (se != std::string_view::npos) {

@@ -15,9 +15,8 @@ constexpr std::size_t picture_number_width = 4;
 void render_picture_node(ConversionState& state, std::string_view line) {
     on_picture_node(state.flags);
     open_section_once(state, state.flags.picture_shown, heading_picture);
-    const std::size_t number_length = static_cast<unsigned char>(line[1]);
     std::string number;
-    append_column(number, picture_number_width, {last_characters(line, number_length), "   "});
+    append_column(number, picture_number_width, {node_number(line), "   "});
     state.out.line(rtfPar, number, state.take_next_line());
 }
 

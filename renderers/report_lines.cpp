@@ -41,7 +41,7 @@ void write_element(ConversionState& state, std::string_view number, std::string_
 void render_report_lines_node(ConversionState& state, std::string_view line) {
     on_report_lines_node(state.flags);
     open_section_once(state, state.flags.report_lines_shown, heading_report_lines);
-    std::string_view remainder = line.substr(1);
+    std::string_view remainder = drop_front(line, 1);
     const std::string_view number = take_counted_string(remainder, state.reader);
     if (remainder.empty()) {
         write_line_header(state, number);

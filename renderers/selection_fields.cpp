@@ -51,7 +51,7 @@ void store_selection_row(ConversionState& state, std::string_view number,
 }
 
 void render_selection_field(ConversionState& state, std::string_view line) {
-    const std::string_view subscripts = line.substr(2);
+    const std::string_view subscripts = drop_front(line, 2);
     const std::size_t se = subscripts.find("SE");
     if (se != std::string_view::npos) {
         // The selection number follows "SE" and one length character.

@@ -46,8 +46,7 @@ void render_sort_fields_node(ConversionState& state, std::string_view line) {
     if (!state.flags.sort_fields_shown) {
         write_sort_heading(state);
     }
-    const std::size_t number_length = static_cast<unsigned char>(line[1]);
-    const std::string_view number = last_characters(line, number_length);
+    const std::string_view number = node_number(line);
 
     CountedList& parts = state.report.sort_parts;
     std::fill(parts.begin() + 1, parts.begin() + 1 + blank_parts, std::string_view(" "));

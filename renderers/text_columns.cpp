@@ -29,6 +29,10 @@ std::string_view last_characters(std::string_view text, std::size_t n) {
     return text.size() <= n ? text : text.substr(text.size() - n);
 }
 
+std::string_view node_number(std::string_view line) {
+    return line.size() < 2 ? line : last_characters(line, static_cast<unsigned char>(line[1]));
+}
+
 std::string_view drop_front(std::string_view text, std::size_t n) {
     return text.size() <= n ? std::string_view() : text.substr(n);
 }

@@ -29,6 +29,10 @@ void append_right_aligned(std::string& out, std::string_view text, std::size_t w
 // The last n characters of the text, or the whole text when it is shorter.
 std::string_view last_characters(std::string_view text, std::size_t n);
 
+// The number of a sort or picture node: its last n characters, n being the code of its second
+// character (the length of its first subscript); the whole line when it is shorter.
+std::string_view node_number(std::string_view line);
+
 // The text after its first `n` characters; empty when it is not longer.
 std::string_view drop_front(std::string_view text, std::size_t n);
 
