@@ -14,14 +14,18 @@ constexpr std::size_t selection_field_name_width = 30;
 constexpr std::size_t definition_parts_cleared = 6;
 
 // The qualifier with a "." when there is one, then the name: "PAT.NAME".
-void append_qualified_name(std::string& out, const CountedList& parts, std::size_t width) {
-    append_column(out, width, {parts[2], parts[2].empty() ? "" : ".", parts[1], rtfBlanks30});
+void assign_qualified_name(std::string& out, const CountedList& parts) {
+    out = parts[2];
+    if (!parts[2].empty()) {
+        out += '.';
+    }
+    out += parts[1];
 }
 
 void store_field_selection(ConversionState& state, std::string_view number) {
     std::string& field_name = state.report.selection_field_name;
-    field_name.clear();
-    append_qualified_name(field_name, state.report.field_parts, selection_field_name_width);
+    assign_qualified_name(field_name, state.report.field_parts);
+    field_name.resize(selection_field_name_width, ' ');
     store_selection_row(state, number, "    ");
 }
 
@@ -35,12 +39,7 @@ void write_field_definition(ConversionState& state, std::string_view number) {
     }
     report.last_field_number = number;
     std::string& name = report.line_buffer;
-    name.clear();
-    name += parts[2];
-    if (!parts[2].empty()) {
-        name += '.';
-    }
-    name += parts[1];
+    assign_qualified_name(name, parts);
     state.out.line(rtfPar);
     state.out.line(rtfPar, number, "FLD="_rtf, name);
     state.out.line(rtfPar, "DSP="_rtf, parts[4]);

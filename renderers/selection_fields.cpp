@@ -60,9 +60,9 @@ void render_selection_field(ConversionState& state, std::string_view line) {
     }
     std::string_view value = state.take_next_line();
     const std::string_view name = take_counted_string(value, state.reader);
-    std::string& field_name = state.report.selection_field_name;
-    field_name.clear();
-    append_column(field_name, field_name_width, {name, rtfBlanks30});
+    // Cut or padded with blanks to exactly the width.
+    state.report.selection_field_name = name;
+    state.report.selection_field_name.resize(field_name_width, ' ');
 }
 
 void flush_selection_fields(ConversionState& state) {
