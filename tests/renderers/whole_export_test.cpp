@@ -106,6 +106,36 @@ TEST(WholeExport, PendingSelectionsEndWithTheirProcedure) {
     EXPECT_TRUE(run.damage.empty());
 }
 
+TEST(WholeExport, APendingRelationshipAloneIsWrittenWithAnEmptyTable) {
+    const ExportRun run = run_export({"PROC", "P1", "", "SR", "rel", "RPT", "", "PROC", "P2", ""});
+    ASSERT_EQ(run.documents.size(), 2u);
+    const Lines tail = joined(
+        {selection_table_top(),
+         {"\\par ", heading("Selection Relationship rel\\plain\\f2\\fs16"), "\\par ", "\\par }"}});
+    const Lines& first = run.documents[0];
+    ASSERT_GE(first.size(), tail.size());
+    EXPECT_EQ(Lines(first.end() - static_cast<long>(tail.size()), first.end()), tail);
+    EXPECT_EQ(run.documents[1].end()[-3], "\\par ");
+}
+
+TEST(WholeExport, ItemsBeforeTheFirstProcedureWriteNothingButKeepTheirState) {
+    const ExportRun run =
+        run_export(joined({{"RPT", "", "F" + counted(field), counted("EARLY")},
+                           selection_nodes("1"),
+                           {"PROC", "P", "", "RPT", "", "P" + counted("1"), "p"}}));
+    ASSERT_EQ(run.documents.size(), 1u);
+    const Lines tail = joined({selection_table_top(),
+                               {selection_row("1", "EARLY")},
+                               picture_top,
+                               {"\\par 1   p", "\\par ", "\\par }"}});
+    const Lines& doc = run.documents[0];
+    ASSERT_GE(doc.size(), tail.size());
+    EXPECT_EQ(Lines(doc.end() - static_cast<long>(tail.size()), doc.end()), tail);
+    // The report's heading lines were dropped, and said so.
+    ASSERT_FALSE(run.damage.empty());
+    EXPECT_EQ(run.damage.front().line, 2u);
+}
+
 TEST(WholeExport, NothingPendingWritesNoTableAtTheEnd) {
     const ExportRun run =
         run_export({"PROC", "P1", "", "RPT", "", "L" + counted("1"), counted("t"), "PROC", "P2", "",
