@@ -62,7 +62,13 @@ std::string RichTextBox::TextRTF() const {
 }
 
 void RichTextBox::setTextRTF(std::string_view rtf) {
+    // One edit block around the whole load lets the editor lay the text out once, not after
+    // every insertion (several times faster for a long report).
+    QTextCursor whole_load(document());
+    whole_load.beginEditBlock();
     load_rtf(*document(), rtf);
+    whole_load.endEditBlock();
+    moveCursor(QTextCursor::Start);
 }
 
 QString RichTextBox::SelText() const {

@@ -145,6 +145,7 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
         }();
         status->close();
     }
+    QCoreApplication::processEvents();  // repaint where the status window was
     if (!result) {
         finish();
         if (!result.error().isEmpty()) {
@@ -189,6 +190,11 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions)
             continue;
         }
         show_document(form);
+        // Each window shows before the next one loads; closing the program stops here.
+        QCoreApplication::processEvents();
+        if (cancel_requested_) {
+            return;
+        }
     }
 }
 

@@ -120,6 +120,24 @@ private slots:
         QCOMPARE(box.Text(), QStringLiteral("one\r\ntwo\r\nThree\r\nfour"));
     }
 
+    void loading_rtf_puts_the_caret_at_the_start() {
+        gt::Sandbox sandbox;
+        QString long_text;
+        for (int line = 0; line < 200; ++line) {
+            long_text += QStringLiteral("line %1\\par\n").arg(line);
+        }
+        const QString path =
+            sandbox.write("long.rtf", "{\\rtf1\\ansi " + long_text.toLatin1() + "}");
+        frmDocument form;
+        form.resize(300, 200);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(form.RichTextBox1->LoadFile(path));
+        QCOMPARE(form.RichTextBox1->textCursor().position(), 0);
+        QCOMPARE(form.RichTextBox1->verticalScrollBar()->value(), 0);
+        QVERIFY(form.RichTextBox1->Text().startsWith(QStringLiteral("line 0\r\nline 1\r\n")));
+    }
+
     void load_file_reports_why_and_keeps_the_content() {
         gt::Sandbox sandbox;
         RichTextBox box;
