@@ -1,0 +1,20 @@
+#pragma once
+
+class QMdiArea;
+
+namespace qlx::shell {
+
+// The arrangements of the Window menu, by their codes.
+enum class Arrangement {
+    cascade = 0,          // overlapping, each one down and to the right of the one before
+    tile_horizontal = 1,  // one above another, each the full width of the area
+    tile_vertical = 2,    // side by side, each the full height of the area
+    arrange_icons = 3,    // the minimised windows in rows along the bottom edge
+};
+
+// Lays out the document windows of `area`. Tiling starts with the active window and leaves
+// the minimised windows, and a row for them at the bottom, alone. With no windows nothing
+// happens.
+void arrange(QMdiArea& area, Arrangement arrangement);
+
+}  // namespace qlx::shell
