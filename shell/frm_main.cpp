@@ -114,7 +114,7 @@ void frmMain::place_frame(const QRect& frame) {
 }
 
 void frmMain::write_settings() {
-    const QScreen* screen = this->screen();
+    const QScreen* screen = QGuiApplication::primaryScreen();  // as when read
     const double x_dpi = screen->logicalDotsPerInchX();
     const double y_dpi = screen->logicalDotsPerInchY();
     const QRect frame = frameGeometry();

@@ -42,6 +42,15 @@ std::string small_export() {
                                 "PROC", "TWO", counted("LAB.C")});
 }
 
+// Large enough for the conversion to report its progress several times.
+std::string big_export() {
+    std::string text = small_export();
+    while (text.size() < 3'000'000) {
+        text += qlx::testing::lines({"D" + qlx::testing::counted("1"), std::string(70, 'x')});
+    }
+    return text;
+}
+
 }  // namespace
 
 class FileCommandsTest : public QObject {
@@ -212,16 +221,25 @@ private slots:
                  qPrintable(messages.texts[0]));
     }
 
+    void closing_the_program_during_a_conversion_opens_nothing() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        const QString path = sandbox.write("big.qlx", gt::bytes(big_export()));
+        QTimer::singleShot(0, &viewer.window, [&] { viewer.window.close(); });
+        viewer.window.openfile(path);
+        QVERIFY(!viewer.window.isVisible());
+        QVERIFY(!viewer.window.converting());
+        QCOMPARE(gt::document_windows(viewer.window).size(), 0);
+        QCOMPARE(viewer.window.findChildren<qlx::dialogs::frmStatus*>().size(), 0);
+        QVERIFY(messages.texts.isEmpty());
+    }
+
     void no_second_conversion_starts_inside_a_running_one() {
         gt::Sandbox sandbox;
         gt::MessageRecorder messages;
         Viewer viewer;
-        using qlx::testing::counted;
-        std::string text = small_export();
-        while (text.size() < 3'000'000) {
-            text += qlx::testing::lines({"D" + counted("1"), std::string(70, 'x')});
-        }
-        const QString path = sandbox.write("big.qlx", gt::bytes(text));
+        const QString path = sandbox.write("big.qlx", gt::bytes(big_export()));
         QAction* open = viewer.window.findChild<QAction*>(QStringLiteral("mnuFileOpen"));
         bool was_disabled = false;
         QTimer::singleShot(0, &viewer.window, [&] {
