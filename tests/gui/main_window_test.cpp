@@ -130,6 +130,18 @@ private slots:
         QVERIFY(messages.texts[0].contains(QStringLiteral("No such file")));
     }
 
+    void command_line_folder_is_reported() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        const QString folder = sandbox.path(QStringLiteral("cache"));
+        qlx::shell::frmMain window;
+        window.MDIForm_Load({folder});
+        QCOMPARE(gt::document_windows(window).size(), 0);
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].contains(QDir::toNativeSeparators(folder)),
+                 qPrintable(messages.texts[0]));
+    }
+
     void command_line_plain_text_opens_as_given() {
         gt::Sandbox sandbox;
         gt::MessageRecorder messages;
