@@ -124,6 +124,8 @@ private:
     void forget_formats();
     int text_code_page();
     void begin_font(int number);
+    int font_entry_code_page() const;
+    void decode_font_name();
     void end_font();
     void end_color();
     void leave_table(Destination table);
@@ -142,8 +144,9 @@ private:
     std::map<int, FontEntry> fonts_;
     std::vector<std::optional<Rgb>> colors_;
 
-    int font_number_ = -1;  // the font table entry being read, -1: none
-    std::string font_name_;
+    int font_number_ = -1;        // the font table entry being read, -1: none
+    std::string font_name_;       // bytes of the entry's name not yet decoded
+    std::string font_name_utf8_;  // the name decoded so far
     int font_charset_ = -1;
     int font_code_page_ = 0;
     Rgb color_;
@@ -352,13 +355,13 @@ void Reader::read_hex() {
         --bytes_to_skip_;
         return;
     }
-    if (digits < 2 || value == '\r' || value == '\n') {
+    if (digits < 2) {
         return;
     }
     settle_surrogate();
     if (state().destination == Destination::font_table) {
         font_name_ += static_cast<char>(value);
-    } else {
+    } else if (value != '\r' && value != '\n') {
         add_byte(static_cast<char>(value));
     }
 }
@@ -547,6 +550,11 @@ void Reader::add_byte(char byte) {
 }
 
 void Reader::add_code_point(char32_t code) {
+    if (state().destination == Destination::font_table && font_number_ >= 0) {
+        decode_font_name();
+        append_utf8(font_name_utf8_, code);
+        return;
+    }
     if (state().destination != Destination::text || state().hidden) {
         return;
     }
@@ -673,25 +681,34 @@ void Reader::begin_font(int number) {
     end_font();
     font_number_ = number;
     font_name_.clear();
+    font_name_utf8_.clear();
     font_charset_ = -1;
     font_code_page_ = 0;
+}
+
+int Reader::font_entry_code_page() const {
+    if (font_code_page_ != 0) {
+        return font_code_page_;
+    }
+    return font_charset_ >= 0 ? code_page_for_charset(font_charset_, ansi_code_page_) : 0;
+}
+
+void Reader::decode_font_name() {
+    const int code_page = font_entry_code_page();
+    decoder_for_code_page(code_page != 0 ? code_page : ansi_code_page_)
+        .append_utf8(font_name_utf8_, font_name_);
+    font_name_.clear();
 }
 
 void Reader::end_font() {
     if (font_number_ < 0) {
         return;
     }
-    FontEntry entry;
-    if (font_code_page_ != 0) {
-        entry.code_page = font_code_page_;
-    } else if (font_charset_ >= 0) {
-        entry.code_page = code_page_for_charset(font_charset_, ansi_code_page_);
-    }
-    decoder_for_code_page(entry.code_page != 0 ? entry.code_page : ansi_code_page_)
-        .append_utf8(entry.name, trim(font_name_));
-    fonts_.insert_or_assign(font_number_, std::move(entry));
+    decode_font_name();
+    fonts_.insert_or_assign(font_number_,
+                            FontEntry{std::string(trim(font_name_utf8_)), font_entry_code_page()});
     font_number_ = -1;
-    font_name_.clear();
+    font_name_utf8_.clear();
 }
 
 void Reader::end_color() {

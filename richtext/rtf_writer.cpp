@@ -35,19 +35,22 @@ void append_unicode(std::string& out, char32_t code) {
     out += '?';
 }
 
-// Appends UTF-8 text as RTF text. `also_escaped` names one more ASCII character written as
-// \'hh (";" in font names, where it would end the entry).
-void append_text(std::string& out, std::string_view text, char also_escaped = '\0') {
+enum class TextKind { body, font_name };
+
+// Appends UTF-8 text as RTF text. In a font name, where symbol words mean nothing and ";"
+// would end the entry, tabs, line breaks and ";" are written as character codes.
+void append_text(std::string& out, std::string_view text, TextKind kind = TextKind::body) {
+    const bool body = kind == TextKind::body;
     for (std::size_t pos = 0; pos < text.size();) {
         const char32_t code = next_code_point(text, pos);
         if (code == '\\' || code == '{' || code == '}') {
             out += '\\';
             out += static_cast<char>(code);
-        } else if (code == '\t') {
+        } else if (code == '\t' && body) {
             out += "\\tab ";
-        } else if (code == 0x2028) {
+        } else if (code == 0x2028 && body) {
             out += "\\line ";
-        } else if (code >= 0x20 && code < 0x7F && code != static_cast<char32_t>(also_escaped)) {
+        } else if (code >= 0x20 && code < 0x7F && (body || code != ';')) {
             out += static_cast<char>(code);
         } else if (const int byte = unicode_to_windows1252(code); byte >= 0) {
             append_hex_byte(out, byte);
@@ -87,7 +90,7 @@ public:
         for (std::size_t i = 0; i < families_.size(); ++i) {
             append_number(out, "{\\f", i);
             out += "\\fnil\\fcharset0 ";
-            append_text(out, families_[i], ';');
+            append_text(out, families_[i], TextKind::font_name);
             out += ";}";
         }
         out += "}\r\n{\\colortbl;";

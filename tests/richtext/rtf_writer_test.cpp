@@ -56,11 +56,14 @@ TEST(RtfWriter, WritesEveryFormatSoThatItReadsBack) {
     black.color = Rgb{0, 0, 0};
     CharFormat no_font;
     no_font.half_points = 17;
+    CharFormat odd_name = body;
+    odd_name.font_family = "Tab\there\xE2\x80\xA8\xC5\x81\r\xF0\x9F\x98\x80";
     expect_round_trip(DocumentBuilder()
                           .text("all", all)
                           .text("black", black)
                           .text("default", CharFormat{})
                           .text("nofont", no_font)
+                          .text("odd", odd_name)
                           .paragraph(all)
                           .paragraph(heading)
                           .text("x", body)

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdlib>
+#include <string_view>
+
+#include "richtext/html_writer.h"
+#include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
+#include "richtext/text_writer.h"
+
+namespace qlx::fuzzing {
+
+// What must hold for any input to the RTF reader: the model keeps its promises (no empty run,
+// no paragraph break inside a run, every format index valid) and survives the writer: the
+// RTF written from it reads back to the same model, without problems. Aborts otherwise.
+inline void check_rtf_reader(std::string_view input) {
+    const richtext::Document document = richtext::read_rtf(input).document;
+    const std::size_t formats = document.formats().size();
+    for (const richtext::Paragraph& paragraph : document.paragraphs()) {
+        if (paragraph.mark_format >= formats) {
+            std::abort();
+        }
+        for (const richtext::Run& run : paragraph.runs) {
+            if (run.format >= formats || run.text.empty() ||
+                run.text.find_first_of("\r\n") != std::string::npos ||
+                run.text.find("\xE2\x80\xA9") != std::string::npos) {
+                std::abort();
+            }
+        }
+    }
+    const richtext::RtfReadResult again = richtext::read_rtf(richtext::to_rtf(document));
+    if (!(again.document == document) || again.problems != richtext::RtfProblems{}) {
+        std::abort();
+    }
+    richtext::write_text(document, [](std::string_view) {});
+    richtext::write_html(document, [](std::string_view) {});
+}
+
+}  // namespace qlx::fuzzing

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/convert_command.h"
+#include "richtext/html_writer.h"
+#include "richtext/rtf_reader.h"
+#include "richtext/text_writer.h"
+
+namespace qlx::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string read_bytes(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+class TemporaryFolder {
+public:
+    TemporaryFolder()
+        : path_(fs::temp_directory_path() /
+                (std::string("qlx-cli-output-") +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~TemporaryFolder() { fs::remove_all(path_); }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+TEST(CliOutput, RecognisesRtfNamesInAnyCase) {
+    EXPECT_TRUE(is_rtf_name("temp1.rtf"));
+    EXPECT_TRUE(is_rtf_name("C:\\temp\\TEMP1.RTF"));
+    EXPECT_TRUE(is_rtf_name(".Rtf"));
+    EXPECT_FALSE(is_rtf_name("rtf"));
+    EXPECT_FALSE(is_rtf_name("temp1.rtf.txt"));
+    EXPECT_FALSE(is_rtf_name("temp1_rtf"));
+}
+
+TEST(CliOutput, WritesTheTextOrPageOfAnRtfFile) {
+    const TemporaryFolder folder;
+    const fs::path file = folder.path() / "note.RTF";
+    std::ofstream(file, std::ios::binary) << "{\\rtf1 caf\\'e9{\\b  bold}\\par line}";
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(run_rtf_output(file.string(), RichTextOutput::text, out, err), exit_ok);
+    EXPECT_EQ(out.str(), "caf\xC3\xA9 bold\nline");
+    out.str("");
+    EXPECT_EQ(run_rtf_output(file.string(), RichTextOutput::html, out, err), exit_ok);
+    EXPECT_NE(out.str().find("<title>note.RTF</title>"), std::string::npos);
+    EXPECT_NE(out.str().find("<span class=\"c1\"> bold</span>"), std::string::npos) << out.str();
+    EXPECT_EQ(err.str(), "");
+
+    EXPECT_EQ(
+        run_rtf_output((folder.path() / "missing.rtf").string(), RichTextOutput::text, out, err),
+        exit_failure);
+    EXPECT_NE(err.str().find("missing.rtf"), std::string::npos);
+}
+
+TEST(CliOutput, WritesTextAndPagesBesideTheConvertedDocuments) {
+    const TemporaryFolder folder;
+    ConvertOptions options;
+    options.export_path = QLX_EXAMPLES_DIR "/sample.qlx";
+    options.output_folder = folder.path();
+    options.write_text = true;
+    options.write_html = true;
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(run_convert(options, out, err), exit_ok) << err.str();
+    int documents = 0;
+    for (int n = 1; fs::exists(folder.path() / ("temp" + std::to_string(n) + ".rtf")); ++n) {
+        const fs::path rtf = folder.path() / ("temp" + std::to_string(n) + ".rtf");
+        const richtext::Document document = richtext::read_rtf(read_bytes(rtf)).document;
+        EXPECT_EQ(read_bytes(fs::path(rtf).replace_extension(".txt")), richtext::to_text(document));
+        const std::string html = read_bytes(fs::path(rtf).replace_extension(".html"));
+        EXPECT_TRUE(html.starts_with("<!DOCTYPE html>")) << rtf;
+        ++documents;
+    }
+    EXPECT_GT(documents, 1);
+}
+
+}  // namespace
+}  // namespace qlx::cli

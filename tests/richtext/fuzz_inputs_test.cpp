@@ -1,0 +1,28 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "fuzz/rtf_reader_checks.h"
+
+namespace qlx::richtext {
+namespace {
+
+// The stored inputs of the reader's fuzz target, checked as the fuzz target checks them
+// (a failed check aborts the test program).
+TEST(FuzzInputs, PassTheReaderChecks) {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(QLX_RTF_FUZZ_CORPUS_DIR)) {
+        std::ifstream file(entry.path(), std::ios::binary);
+        std::ostringstream bytes;
+        bytes << file.rdbuf();
+        SCOPED_TRACE(entry.path().string());
+        fuzzing::check_rtf_reader(bytes.str());
+        ++count;
+    }
+    EXPECT_GT(count, 0);
+}
+
+}  // namespace
+}  // namespace qlx::richtext
