@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <expected>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "conversion/diagnostics.h"
 #include "shell/common_dialog.h"
@@ -16,6 +18,10 @@ class QCloseEvent;
 class QLabel;
 class QMdiArea;
 class QMenu;
+
+namespace qlx::conversion {
+struct ConversionReport;
+}
 
 namespace qlx::document {
 class frmDocument;
@@ -100,8 +106,10 @@ private:
     void save_active_document();
 
     void convert_export_file(const QString& path, std::uint64_t size);
-    bool report_progress(dialogs::frmStatus& status, bool loading, std::uint64_t done,
-                         std::uint64_t total);
+    // Reads and converts the export, showing the progress in the status window. The error is
+    // the reason for people to read, empty when the conversion was cancelled.
+    std::expected<conversion::ConversionReport, QString> convert_with_progress(
+        const QString& path, dialogs::frmStatus& status);
     void open_converted_documents(const std::vector<std::string>& captions);
 
     QMdiArea* mdiArea;

@@ -96,10 +96,6 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
     converting_ = true;
     cancel_requested_ = false;
     update_menus();
-    const auto finish = [this] {
-        converting_ = false;
-        update_menus();
-    };
     std::expected<conv::ConversionReport, QString> result;
     {
         WaitPointer wait;
@@ -109,69 +105,62 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
         status->Label1->setText(tr("%1 of %2").arg(0).arg(size));
         status->show();
         QCoreApplication::processEvents();
-        const conv::Progress progress = [&](conv::Phase phase, std::uint64_t done,
-                                            std::uint64_t total) {
-            return report_progress(*status, phase == conv::Phase::loading, done, total);
-        };
-        result = [&]() -> std::expected<conv::ConversionReport, QString> {
-            const auto text = conv::read_file(QFile::encodeName(path).toStdString(), progress);
-            if (!text) {
-                return std::unexpected(cancel_requested_ ? QString()
-                                                         : from_utf8(text.error().reason));
-            }
-            if (!output_folder_) {
-                return std::unexpected(
-                    tr("The folder for converted documents, \"%1\", could not be made: %2")
-                        .arg(from_utf8(output_folder_.error().path),
-                             from_utf8(output_folder_.error().reason)));
-            }
-            // The folder is made again should it have gone since start-up (caches get cleaned).
-            if (auto prepared = conv::prepare_output_folder(*output_folder_); !prepared) {
-                return std::unexpected(
-                    tr("The folder \"%1\" could not be made: %2")
-                        .arg(from_utf8(prepared.error().path), from_utf8(prepared.error().reason)));
-            }
-            conv::FolderSink sink(*output_folder_);
-            auto report = conv::convert_export(*text, sink, progress);
-            if (!report) {
-                if (report.error().cancelled) {
-                    return std::unexpected(QString());
-                }
-                return std::unexpected(tr("The document \"%1\" could not be written: %2")
-                                           .arg(from_utf8(report.error().output.path),
-                                                from_utf8(report.error().output.reason)));
-            }
-            return std::move(*report);
-        }();
+        result = convert_with_progress(path, *status);
         status->close();
     }
     QCoreApplication::processEvents();  // repaint where the status window was
-    if (!result) {
-        finish();
-        if (!result.error().isEmpty()) {
-            show_message(this,
-                         tr("The file \"%1\" could not be converted.\n\n%2")
-                             .arg(native(path), result.error()),
-                         MessageKind::problem);
-        }
-        return;
-    }
-    {
+    if (result && !cancel_requested_) {
         WaitPointer wait;
         open_converted_documents(result->captions);
     }
-    finish();
-    if (!result->damage.empty()) {
+    converting_ = false;
+    update_menus();
+    if (!result && !result.error().isEmpty()) {
+        show_message(
+            this,
+            tr("The file \"%1\" could not be converted.\n\n%2").arg(native(path), result.error()),
+            MessageKind::problem);
+    } else if (result && !cancel_requested_ && !result->damage.empty()) {
         show_message(this, damage_message(path, result->damage), MessageKind::problem);
     }
 }
 
-bool frmMain::report_progress(dialogs::frmStatus& status, bool loading, std::uint64_t done,
-                              std::uint64_t total) {
-    status.Label3->setText(loading ? tr("Loading") : tr("Parsing Data"));
-    status.Label1->setText(percent_text(done, total));
-    QCoreApplication::processEvents();
-    return !cancel_requested_;
+std::expected<conv::ConversionReport, QString> frmMain::convert_with_progress(
+    const QString& path, dialogs::frmStatus& status) {
+    const conv::Progress progress = [&](conv::Phase phase, std::uint64_t done,
+                                        std::uint64_t total) {
+        status.Label3->setText(phase == conv::Phase::loading ? tr("Loading") : tr("Parsing Data"));
+        status.Label1->setText(percent_text(done, total));
+        QCoreApplication::processEvents();
+        return !cancel_requested_;
+    };
+    const auto text = conv::read_file(QFile::encodeName(path).toStdString(), progress);
+    if (!text) {
+        return std::unexpected(cancel_requested_ ? QString() : from_utf8(text.error().reason));
+    }
+    if (!output_folder_) {
+        return std::unexpected(
+            tr("The folder for converted documents, \"%1\", could not be made: %2")
+                .arg(from_utf8(output_folder_.error().path),
+                     from_utf8(output_folder_.error().reason)));
+    }
+    // The folder is made again should it have gone since start-up (caches get cleaned).
+    if (auto prepared = conv::prepare_output_folder(*output_folder_); !prepared) {
+        return std::unexpected(
+            tr("The folder \"%1\" could not be made: %2")
+                .arg(from_utf8(prepared.error().path), from_utf8(prepared.error().reason)));
+    }
+    conv::FolderSink sink(*output_folder_);
+    auto report = conv::convert_export(*text, sink, progress);
+    if (!report) {
+        if (report.error().cancelled) {
+            return std::unexpected(QString());
+        }
+        return std::unexpected(tr("The document \"%1\" could not be written: %2")
+                                   .arg(from_utf8(report.error().output.path),
+                                        from_utf8(report.error().output.reason)));
+    }
+    return std::move(*report);
 }
 
 void frmMain::open_converted_documents(const std::vector<std::string>& captions) {
