@@ -1,7 +1,6 @@
 #include "shell/frm_main.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QPointer>
 #include <QSaveFile>
 
@@ -9,6 +8,7 @@
 #include "document/rich_text_box.h"
 #include "shell/file_names.h"
 #include "shell/messages.h"
+#include "shell/wait_pointer.h"
 
 namespace qlx::shell {
 
@@ -38,11 +38,12 @@ void frmMain::open_by_name(const QString& path) {
 }
 
 void frmMain::open_unconverted(const QString& path) {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     document::frmDocument* form = create_document(path);
-    const auto loaded = form->RichTextBox1->LoadFile(
-        path, is_rtf_name(path) ? document::FileFormat::rtf : document::FileFormat::text);
-    QGuiApplication::restoreOverrideCursor();
+    const auto loaded = [&] {
+        WaitPointer wait;
+        return form->RichTextBox1->LoadFile(
+            path, is_rtf_name(path) ? document::FileFormat::rtf : document::FileFormat::text);
+    }();
     if (!loaded) {
         form->parentWidget()->close();
         show_message(this,

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QLabel>
 
 #include <algorithm>
@@ -18,21 +17,13 @@
 #include "document/rich_text_box.h"
 #include "richtext/windows1252.h"
 #include "shell/messages.h"
+#include "shell/wait_pointer.h"
 
 namespace qlx::shell {
 
 namespace conv = qlx::conversion;
 
 namespace {
-
-// The hourglass pointer over the whole program while it lives.
-class WaitPointer {
-public:
-    WaitPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitPointer() { QGuiApplication::restoreOverrideCursor(); }
-    WaitPointer(const WaitPointer&) = delete;
-    WaitPointer& operator=(const WaitPointer&) = delete;
-};
 
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
