@@ -109,6 +109,14 @@ private slots:
         QVERIFY(text_of(2).startsWith(QStringLiteral("MEDITECH.CUST.RPTS^NPR^Hospital\r\nPROC")));
     }
 
+    void filters_become_qt_name_filters() {
+        QCOMPARE(qlx::shell::qt_name_filters(
+                     "TXT Files (*.txt) | *.txt|RTF files (*.rtf) | *.rtf|All Files (*.*) | *.*"),
+                 QStringLiteral("TXT Files (*.txt);;RTF files (*.rtf);;All Files (*.*)"));
+        QCOMPARE(qlx::shell::qt_name_filters("Pictures|*.png;*.bmp|Odd"),
+                 QStringLiteral("Pictures (*.png *.bmp)"));
+    }
+
     void save_writes_text_or_rtf_by_name_then_crlf() {
         gt::Sandbox sandbox;
         gt::MessageRecorder messages;
