@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "conversion/driver.h"
+#include "conversion/platform_file.h"
 
 namespace qlx::conversion {
 
@@ -116,11 +117,7 @@ FileError FolderSink::error_for(const fs::path& path) const {
 
 std::expected<void, FileError> FolderSink::begin_document(int number) {
     target_ = document_path(folder_, number);
-    // Remove what stands in the file's place (a link is removed, not what it points to), then
-    // create a new file: "x" fails when anything has appeared there meanwhile.
-    std::error_code error;
-    fs::remove(target_, error);
-    file_.reset(std::fopen(target_.string().c_str(), "wbx"));
+    file_.reset(open_for_replacing(target_));
     if (!file_) {
         return std::unexpected(error_for(target_));
     }

@@ -22,8 +22,8 @@ std::expected<void, FileError> prepare_output_folder(const std::filesystem::path
 // The path of document n in a folder: folder/temp<n>.rtf.
 std::filesystem::path document_path(const std::filesystem::path& folder, int number);
 
-// Writes document n to folder/temp<n>.rtf. What stands in that place, a file or a symbolic link
-// planted there, is removed and a new file created, so nothing is ever written through a link.
+// Writes document n to folder/temp<n>.rtf, replacing an existing file; a symbolic link planted
+// in its place is replaced by a new file, never written through.
 class FolderSink : public DocumentSink {
 public:
     explicit FolderSink(std::filesystem::path folder);

@@ -86,6 +86,16 @@ TEST_F(FilesTest, APlantedLinkIsReplacedNotWrittenThrough) {
     EXPECT_EQ(slurp(root_ / "temp1.rtf"), "converted");
 }
 
+TEST_F(FilesTest, SomethingElseInTheWayIsReportedNotWritten) {
+    fs::create_directory(root_ / "temp1.rtf");
+    FolderSink sink(root_);
+    const auto begun = sink.begin_document(1);
+    ASSERT_FALSE(begun);
+    EXPECT_EQ(begun.error().path, display_path(root_ / "temp1.rtf"));
+    EXPECT_FALSE(begun.error().reason.empty());
+    EXPECT_TRUE(fs::is_directory(root_ / "temp1.rtf"));
+}
+
 TEST_F(FilesTest, ReadFileReportsSizeProgressAndFailures) {
     const std::string text(3 * 1024 * 1024 + 7, 'q');
     write(root_ / "big", text);
