@@ -1,5 +1,6 @@
 // Writes a large well-formed export for benchmarks: procedures with descriptions, reports
 // with every kind of report node, macros and screens, repeated until the size is reached.
+// A procedure is some 40 KB of export, so 100 MB hold about 2 500 documents.
 //
 //   generate_export SIZE_IN_MB FILE
 
@@ -32,68 +33,101 @@ private:
     std::string text_;
 };
 
+std::string counted_list(std::initializer_list<std::string_view> parts) {
+    std::string text;
+    for (std::string_view part : parts) {
+        text += counted(part);
+    }
+    return text;
+}
+
+std::string node(std::string_view name, std::initializer_list<std::string_view> subscripts) {
+    return std::string(name) + counted_list(subscripts);
+}
+
+// One procedure of a size that real exports have: a report with selection fields, some
+// sixty fields, a long picture and its report lines, sort fields and footnotes; a macro
+// of a hundred and fifty lines; a screen.
 void add_procedure(ExportText& out, int number) {
     const std::string n = std::to_string(number);
     const std::string name = "LAB.C.REPORT." + n;
     out.line("PROC");
     out.line(name);
-    out.line(counted("LAB.C") + counted(name) + counted("JSMITH") + counted("ALL") + counted("Y") +
-             counted("A,B") + counted("") + counted("") + counted("") + counted("N"));
-    for (int i = 1; i <= 4; ++i) {
-        out.node("D" + counted(std::to_string(i)),
+    out.line(counted_list({"LAB.C", name, "JSMITH", "ALL", "Y", "A,B", "", "", "", "N"}));
+    for (int i = 1; i <= 6; ++i) {
+        out.node(node("D", {std::to_string(i)}),
                  "Description line " + std::to_string(i) + " of {procedure} C:\\LAB\\" + n);
     }
     out.line("SR");
     out.line("@LAB.C.STATUS=\"FINAL\" and {date} in range");
 
     out.line("RPT");
-    out.line(counted("Y") + counted(name) + counted("LAB.C") + counted("") + counted("LAB.C") +
-             counted("Report " + n) + counted("BANNER") + counted("10") + counted("132") +
-             counted("6") + counted("60") + counted("") + counted("66") + counted("LST"));
-    out.node("AT" + counted("1"), "attributes");
+    out.line(counted_list({"Y",   name, "LAB.C", "", "LAB.C",      "Report " + n, "BANNER", "10",
+                           "132", "6",  "60",    "", "66",         "LST",         "",       "",
+                           "",    "",   "",      "", "LAB.C.SPEC", "N",           "0"}));
+    for (int i = 1; i <= 8; ++i) {
+        out.node(node("DC", {std::to_string(i)}),
+                 "Documentation line {" + std::to_string(i) + "} of the report.");
+    }
+    out.node(node("AT", {"1"}), "skipped");
+    for (int i = 1; i <= 5; ++i) {
+        const std::string field = "pat.field." + std::to_string(i);
+        std::string padded = field;
+        padded.resize(30, ' ');
+        out.node(node("F", {padded}), counted(field));
+        out.node(node("F", {padded, "SE", std::to_string(i)}),
+                 counted_list(
+                     {"EQ", "FREE", "TEXT", "", "LAB", "", "Prompt " + std::to_string(i), "ALL"}));
+    }
+    for (int i = 1; i <= 60; ++i) {
+        const std::string f = std::to_string(i);
+        out.node(node("F", {f}), counted_list({"FIELD" + f, "PAT", "", "Field {" + f + "}"}));
+        out.node(node("F", {f, "A", "WIDTH"}), "12");
+        if (i % 5 == 0) {
+            out.node(node("F", {f, "VAL"}), "IF{@PAT.FIELD" + f + "}^X computed \\value " + f);
+        }
+    }
+    out.node(node("FI", {"1"}), "skipped");
+    out.node(node("I", {"1"}), "skipped");
+    out.node(node("U", {"00000001"}), "skipped");
     for (int i = 1; i <= 3; ++i) {
-        out.node("DC" + counted(std::to_string(i)), "Documentation {" + std::to_string(i) + "}");
+        out.node(node("T", {std::to_string(i)}),
+                 counted_list({"PAT.FIELD" + std::to_string(i), "A", "Y", "N", "Y"}));
     }
-    out.node("F" + counted(std::string(30, 'S')) + counted("PAT.NAME"), "");
-    out.node("F" + counted("3") + counted("SE") + counted("2"),
-             counted("EQ") + counted("N") + counted("") + counted("") + counted("") +
-                 counted("") + counted("Patient name") + counted("ALL"));
-    out.node("F" + counted("3"), counted("NAME") + counted("PAT") + counted("X") +
-                                     counted("Smith"));
-    out.node("F" + counted("3") + counted("VAL") + counted("1"), "computed \\value");
-    out.node("FI" + counted("1"), "index");
-    out.node("I" + counted("1"), "internal");
-    out.node("U" + counted("12345678"), "user");
-    for (int i = 1; i <= 2; ++i) {
-        out.node("T" + counted(std::to_string(i)),
-                 counted("PAT.NAME") + counted("A") + counted("Y") + counted("N") +
-                     counted("R") + counted("") + counted(""));
+    for (int i = 1; i <= 120; ++i) {
+        out.node(node("P", {std::to_string(i)}),
+                 "| PATIENT NAME {" + std::to_string(i) + "}   ROOM   STATUS   DATE       |");
     }
-    for (int i = 1; i <= 12; ++i) {
-        out.node("P" + counted(std::to_string(i)),
-                 "   PATIENT NAME        ROOM   {STATUS}   " + std::to_string(i * 7));
+    for (int i = 1; i <= 40; ++i) {
+        const std::string l = std::to_string(i);
+        out.node(node("L", {l}), counted(i % 2 ? "DE" : "PH") + "ignored");
+        out.node(node("L", {l, "E", "1"}), "Element " + l);
+        out.node(node("L", {l, "F", "1"}), "PAT.FIELD" + l);
     }
-    for (int i = 1; i <= 6; ++i) {
-        out.node("L" + counted(std::to_string(i)), counted("PH") + counted("Page header"));
-        out.node("L" + counted(std::to_string(i)) + counted("1"),
-                 "element value " + std::to_string(i));
-    }
-    out.node("N" + counted("1"), "Footnote: values in {brackets} are estimates.");
-    out.node("ZZ" + counted("9"), "unknown node");
+    out.node(node("N", {"1"}), "Values in {brackets} are estimates.");
+    out.node(node("N", {"2"}), "Confidential.");
+    out.node(node("ZZ", {"1"}), "an unknown node and its value");
 
     out.line("MACRO");
     out.line("census.total." + n);
-    for (int i = 1; i <= 10; ++i) {
-        out.node("M" + counted(std::to_string(i)),
-                 i % 3 == 0 ? ";; comment line " + std::to_string(i)
-                            : "@IF{x>0 @DO.SOMETHING," + std::to_string(i) + "}");
+    for (int i = 1; i <= 150; ++i) {
+        out.node(node("M", {std::to_string(i)}),
+                 i % 4 == 0 ? "; Comment line " + std::to_string(i)
+                            : "IF{@SITE} 0^COUNT," + std::to_string(i) + ";   ; a remark");
     }
 
     out.line("SCRN");
-    out.line("screen");
-    out.node("CS" + counted("1"), "Select screen title");
-    for (int i = 1; i <= 4; ++i) {
-        out.node("P" + counted(std::to_string(i)), "  Prompt " + std::to_string(i) + ": ____");
+    out.line(name + ".S");
+    out.node(node("CS", {"1"}), "skipped");
+    out.node(node("P", {"1"}), counted_list({"Report " + n, "Print the report?"}));
+    for (int i = 1; i <= 10; ++i) {
+        out.node(node("P", {"1", "F", std::to_string(i)}),
+                 counted("Prompt {" + std::to_string(i) + "}"));
+        out.node(node("P", {"1", "F", std::to_string(i), "X", "TYPE"}), "FREE");
+    }
+    for (int i = 1; i <= 10; ++i) {
+        out.node(node("P", {"1", "P", std::to_string(i)}),
+                 "  Field " + std::to_string(i) + ": ________");
     }
 }
 
