@@ -3,8 +3,8 @@
 this script: a wand working its magic over a stack of colour-coded report pages."""
 import math
 import os
-import struct
-import zlib
+
+from png_file import png_bytes
 
 WIDTH, HEIGHT = 165, 322
 SAMPLES = 3  # per pixel and direction, for smooth edges
@@ -127,7 +127,7 @@ def colour_at(x, y):
 def render():
     rows = []
     for j in range(HEIGHT):
-        row = bytearray(b"\0")
+        row = bytearray()
         for i in range(WIDTH):
             total = [0.0, 0.0, 0.0]
             for sj in range(SAMPLES):
@@ -137,23 +137,13 @@ def render():
                         total[k] += c[k]
             row += bytes(int(round(v / SAMPLES ** 2)) for v in total)
         rows.append(bytes(row))
-    return b"".join(rows)
-
-
-def png_bytes(raw):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-    header = struct.pack(">IIBBBBB", WIDTH, HEIGHT, 8, 2, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+    return rows
 
 
 def main():
     path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "about.png")
     with open(path, "wb") as file:
-        file.write(png_bytes(render()))
+        file.write(png_bytes(WIDTH, HEIGHT, render(), alpha=False))
 
 
 if __name__ == "__main__":

@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""Draws the 16 x 16 toolbar pictures as PNG files next to this script.
+"""Draws the 16 x 16 toolbar pictures as PNG files into the folder toolbar/.
 
 Each picture is a grid of letters, one letter per pixel; the palette below gives their colours
 and "." is transparent. Run it again after changing a grid.
 """
 import os
-import struct
-import zlib
+
+from png_file import png_bytes
 
 PALETTE = {
     "k": (0, 0, 0),
@@ -224,35 +224,22 @@ kkkkkkkkkkkkk...
 }
 
 
-def png_bytes(rows):
-    """An 8-bit RGBA PNG of the given rows of (r, g, b, a) tuples."""
-    height, width = len(rows), len(rows[0])
-    raw = b"".join(b"\0" + bytes(v for pixel in row for v in pixel) for row in rows)
-
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
-
-
 def pixels(grid):
     rows = [line for line in grid.strip("\n").split("\n")]
     assert len(rows) == 16, len(rows)
     out = []
     for line in rows:
         assert len(line) == 16, line
-        out.append([(0, 0, 0, 0) if ch == "." else PALETTE[ch] + (255,) for ch in line])
+        out.append(b"".join(bytes((0, 0, 0, 0) if ch == "." else PALETTE[ch] + (255,))
+                            for ch in line))
     return out
 
 
 def main():
-    folder = os.path.dirname(os.path.abspath(__file__))
+    folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "toolbar")
     for name, grid in PICTURES.items():
         with open(os.path.join(folder, name + ".png"), "wb") as file:
-            file.write(png_bytes(pixels(grid)))
+            file.write(png_bytes(16, 16, pixels(grid), alpha=True))
 
 
 if __name__ == "__main__":
