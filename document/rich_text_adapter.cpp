@@ -9,7 +9,6 @@
 #include <QTextDocument>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 #include <vector>
 
@@ -147,9 +146,11 @@ rt::CharFormat from_qt_format(const QTextCharFormat& qt, const QFont& default_fo
     format.font_family = (family.isEmpty() ? default_font.family() : family).toStdString();
     const double points =
         qt.hasProperty(QTextFormat::FontPointSize) ? qt.fontPointSize() : default_font.pointSizeF();
-    format.half_points =
-        points > 0 ? std::clamp(static_cast<int>(std::lround(points * 2)), 1, max_half_points)
-                   : rt::default_half_points;
+    // RTF sizes are whole half-points; like the Windows rich-text control, a size between two
+    // is cut down (8.25 points, the window's default, is written as 8).
+    format.half_points = points > 0
+                             ? std::clamp(static_cast<int>(points * 2 + 1e-6), 1, max_half_points)
+                             : rt::default_half_points;
     format.bold = qt.hasProperty(QTextFormat::FontWeight) ? qt.fontWeight() >= QFont::DemiBold
                                                           : default_font.bold();
     format.italic =
@@ -193,8 +194,10 @@ void load_model(QTextDocument& document, const rt::Document& model) {
     document.setUndoRedoEnabled(undo);
 }
 
-void load_rtf(QTextDocument& document, std::string_view rtf) {
-    load_model(document, rt::read_rtf(rtf).document);
+rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
+    rt::RtfReadResult read = rt::read_rtf(rtf);
+    load_model(document, read.document);
+    return read.problems;
 }
 
 rt::Document document_model(const QTextDocument& document) {

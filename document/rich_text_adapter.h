@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "richtext/document.h"
+#include "richtext/rtf_reader.h"
 
 class QFont;
 class QTextCharFormat;
@@ -15,8 +16,9 @@ namespace qlx::document {
 // The one path between RTF bytes and what a document window shows and edits.
 
 // Replaces the document's content with the text and character formats of the RTF. The
-// replacement cannot be undone; the undo history is cleared.
-void load_rtf(QTextDocument& document, std::string_view rtf);
+// replacement cannot be undone; the undo history is cleared. Damaged RTF is read as far as
+// it goes; what was wrong with it is returned.
+richtext::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf);
 
 // The whole document as RTF.
 std::string save_rtf(const QTextDocument& document);

@@ -52,6 +52,17 @@ std::size_t Document::intern(const CharFormat& format) {
     return it->second;
 }
 
+std::vector<bool> Document::formats_in_use() const {
+    std::vector<bool> used(formats_.size(), false);
+    for (const Paragraph& paragraph : paragraphs_) {
+        used[paragraph.mark_format] = true;
+        for (const Run& run : paragraph.runs) {
+            used[run.format] = true;
+        }
+    }
+    return used;
+}
+
 void Document::append_text(std::string_view utf8, std::size_t format) {
     if (utf8.empty()) {
         return;

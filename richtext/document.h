@@ -59,6 +59,8 @@ public:
 
     const std::vector<CharFormat>& formats() const { return formats_; }
     const CharFormat& format(std::size_t index) const { return formats_[index]; }
+    // For each format, whether a run or a paragraph mark has it.
+    std::vector<bool> formats_in_use() const;
 
     std::vector<Paragraph>& paragraphs() { return paragraphs_; }
     const std::vector<Paragraph>& paragraphs() const { return paragraphs_; }

@@ -129,8 +129,11 @@ void write_html(const Document& document, const Sink& sink, std::string_view tit
     buffer += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
     append_escaped(buffer, title);
     buffer += "</title>\n<style>\np { margin: 0; white-space: pre-wrap; }\n";
-    for (std::size_t i = 0; i < document.formats().size(); ++i) {
-        append_format_class(buffer, i, document.format(i));
+    const std::vector<bool> used = document.formats_in_use();
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        if (used[i]) {
+            append_format_class(buffer, i, document.format(i));
+        }
     }
     buffer += "</style>\n</head>\n<body>\n";
     for (const Paragraph& paragraph : document.paragraphs()) {

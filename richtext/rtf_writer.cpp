@@ -69,13 +69,7 @@ void append_number(std::string& out, std::string_view word, std::size_t number) 
 class Tables {
 public:
     explicit Tables(const Document& document) {
-        std::vector<bool> used(document.formats().size(), false);
-        for (const Paragraph& paragraph : document.paragraphs()) {
-            used[paragraph.mark_format] = true;
-            for (const Run& run : paragraph.runs) {
-                used[run.format] = true;
-            }
-        }
+        const std::vector<bool> used = document.formats_in_use();
         for (std::size_t i = 0; i < used.size(); ++i) {
             if (used[i]) {
                 add(document.format(i));

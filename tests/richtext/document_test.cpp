@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace qlx::richtext {
 namespace {
 
@@ -27,6 +29,7 @@ TEST(Document, HoldsEachFormatOnceAndJoinsRunsOfOneFormat) {
     document.append_text("d", bold);
     EXPECT_EQ(document.paragraphs().size(), 2u);
     EXPECT_EQ(document.paragraphs().front().mark_format, bold);
+    EXPECT_EQ(document.formats_in_use(), (std::vector<bool>{true, true, false, false}));
 }
 
 TEST(Document, ComparesFormatsByValueNotByIndex) {

@@ -44,6 +44,9 @@ QTextDocument& with_default_font(QTextDocument& document) {
 
 TEST(RichTextAdapter, LoadsTextAndFormatsIntoBlocks) {
     QTextDocument document;
+    EXPECT_EQ(load_rtf(document, converted), richtext::RtfProblems{});
+    EXPECT_TRUE(load_rtf(document, "{\\rtf1 cut {\\b short").truncated);
+    EXPECT_EQ(document.toPlainText(), QStringLiteral("cut short"));
     load_rtf(document, converted);
     EXPECT_EQ(document.toPlainText(), QStringLiteral("MEDITECH caf\u00E9\nRed body\ngreen\n\n"));
     EXPECT_EQ(document.blockCount(), 5);
@@ -98,8 +101,8 @@ TEST(RichTextAdapter, SavesEditsAndTheUnsetPropertiesFromTheDefaultFont) {
     bold.setForeground(QColor(1, 2, 3));
     cursor.mergeCharFormat(bold);
     EXPECT_EQ(testing::dump(rt::read_rtf(save_rtf(document)).document),
-              "[Courier New 8.5 #010203 b] ty\n[Courier New 8.5] ped\nP Courier New 8.5\n"
-              "[Courier New 8.5] text\nP Courier New 8.5\n");
+              "[Courier New 8 #010203 b] ty\n[Courier New 8] ped\nP Courier New 8\n"
+              "[Courier New 8] text\nP Courier New 8\n");
 }
 
 TEST(RichTextAdapter, WritesTheSelectionOnly) {
