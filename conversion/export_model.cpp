@@ -1,6 +1,7 @@
 #include "conversion/export_model.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace qlx::conversion {
 
@@ -24,7 +25,7 @@ std::string_view LineReader::take_next_line() {
         return {};
     }
     ++line_number_;
-    const std::size_t end = text_.find(line_end_, position_);
+    const std::size_t end = find_line_end(position_);
     std::string_view line;
     if (end == std::string_view::npos) {
         line = text_.substr(position_);
@@ -35,6 +36,28 @@ std::string_view LineReader::take_next_line() {
         position_ = end + line_end_.size();
     }
     return line;
+}
+
+std::size_t LineReader::find_line_end(std::size_t from) const {
+    // Look for the LF and then at the character before it: LF is rarer in export text than CR,
+    // and one memchr is cheaper than a search for two characters.
+    const bool crlf = line_end_.size() == 2;
+    const char* const begin = text_.data();
+    const char* const end = begin + text_.size();
+    for (const char* at = begin + from; at < end;) {
+        const auto* lf = static_cast<const char*>(std::memchr(at, '\n', end - at));
+        if (lf == nullptr) {
+            break;
+        }
+        if (!crlf) {
+            return lf - begin;
+        }
+        if (lf > begin + from && lf[-1] == '\r') {
+            return lf - 1 - begin;
+        }
+        at = lf + 1;
+    }
+    return std::string_view::npos;
 }
 
 void LineReader::record_damage(std::size_t line, std::string_view reason) {

@@ -42,6 +42,9 @@ public:
     void record_damage(std::size_t line, std::string_view reason);
 
 private:
+    // Offset of the line end that ends the line starting at `from`, or npos.
+    std::size_t find_line_end(std::size_t from) const;
+
     std::string_view text_;
     std::size_t position_ = 0;
     std::size_t line_number_ = 0;

@@ -1,16 +1,48 @@
 #include "conversion/rtf_vocabulary.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace qlx::conversion {
+
+namespace {
+
+constexpr std::uint64_t ones = 0x0101010101010101ULL;
+constexpr std::uint64_t highs = 0x8080808080808080ULL;
+
+// Non-zero when any byte of the word equals `byte`.
+constexpr std::uint64_t has_byte(std::uint64_t word, unsigned char byte) {
+    const std::uint64_t x = word ^ (ones * byte);
+    return (x - ones) & ~x & highs;
+}
+
+// The offset of the first "\", "{" or "}" at or after `from`, or text.size().
+std::size_t find_special(std::string_view text, std::size_t from) {
+    // Eight bytes at a time while none of them is special: export text rarely holds any.
+    for (; from + 8 <= text.size(); from += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + from, 8);
+        if (has_byte(word, '\\') | has_byte(word, '{') | has_byte(word, '}')) {
+            break;
+        }
+    }
+    for (; from < text.size(); ++from) {
+        const char c = text[from];
+        if (c == '\\' || c == '{' || c == '}') {
+            return from;
+        }
+    }
+    return from;
+}
+
+}  // namespace
 
 void append_escaped(std::string& out, std::string_view text) {
     std::size_t run_start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\\' || c == '{' || c == '}') {
-            out.append(text, run_start, i - run_start);
-            out += '\\';
-            run_start = i;
-        }
+    for (std::size_t at; (at = find_special(text, run_start)) < text.size(); run_start = at + 1) {
+        out.append(text, run_start, at - run_start);
+        out += '\\';
+        out += text[at];
     }
     out.append(text, run_start);
 }

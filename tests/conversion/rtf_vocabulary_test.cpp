@@ -14,6 +14,24 @@ TEST(EscapeRtf, PutsABackslashBeforeEveryBraceAndBackslash) {
     EXPECT_EQ(escape_rtf(""), "");
 }
 
+TEST(EscapeRtf, AgreesWithACharacterByCharacterEscapeAtEveryPosition) {
+    // Special characters at every offset of words read eight bytes at a time, and bytes
+    // close to them in value.
+    const std::string alphabet = "ab\\{}|[]\x7C\x7E\x5B\x5D\xDC\xFB\xFD\x00";
+    std::string text;
+    for (std::size_t i = 0; i < 4000; ++i) {
+        text += alphabet[(i * 7 + i / 13) % alphabet.size()];
+        std::string expected;
+        for (char c : text) {
+            if (c == '\\' || c == '{' || c == '}') {
+                expected += '\\';
+            }
+            expected += c;
+        }
+        ASSERT_EQ(escape_rtf(text), expected) << "length " << text.size();
+    }
+}
+
 TEST(PadToWidth, FillsOrCutsToTheWidth) {
     EXPECT_EQ(pad_to_width("ab", 5, "     "), "ab   ");
     EXPECT_EQ(pad_to_width("abcdefg", 5, "     "), "abcde");
