@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "richtext/code_page.h"
 #include "richtext/rtf_control_words.h"
+#include "richtext/rtf_tables.h"
 #include "richtext/windows1252.h"
 
 namespace qlx::richtext {
@@ -48,11 +47,6 @@ struct GroupState {
     }
 };
 
-struct FontEntry {
-    std::string name;   // UTF-8
-    int code_page = 0;  // 0: the document's code page
-};
-
 struct Word {
     ControlWord meaning;
     bool has_parameter = false;
@@ -81,14 +75,6 @@ int hex_value(char c) {
 
 bool is_text_byte(char c) {
     return c != '\\' && c != '{' && c != '}' && c != '\r' && c != '\n';
-}
-
-std::string_view trim(std::string_view text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 class Reader {
@@ -122,12 +108,7 @@ private:
 
     std::size_t current_format();
     void forget_formats();
-    int text_code_page();
-    void begin_font(int number);
-    int font_entry_code_page() const;
-    void decode_font_name();
-    void end_font();
-    void end_color();
+    int resolved_font() const;
     void leave_table(Destination table);
 
     std::string_view in_;
@@ -139,18 +120,8 @@ private:
     std::vector<GroupState> stack_;  // stack_[0] lies outside every group
     std::size_t overflow_depth_ = 0;
 
-    int ansi_code_page_ = 1252;
+    RtfTables tables_;
     int default_font_ = 0;
-    std::map<int, FontEntry> fonts_;
-    std::vector<std::optional<Rgb>> colors_;
-
-    int font_number_ = -1;        // the font table entry being read, -1: none
-    std::string font_name_;       // bytes of the entry's name not yet decoded
-    std::string font_name_utf8_;  // the name decoded so far
-    int font_charset_ = -1;
-    int font_code_page_ = 0;
-    Rgb color_;
-    bool color_given_ = false;
 
     std::string pending_;  // text bytes not yet decoded, all in the current group's state
     std::string utf8_;
@@ -254,17 +225,13 @@ void Reader::read_text_bytes() {
             break;
         case Destination::font_table:
             for (const char byte : bytes) {
-                if (byte == ';') {
-                    end_font();
-                } else {
-                    font_name_ += byte;
-                }
+                tables_.add_font_name_text(byte);
             }
             break;
         case Destination::color_table:
             for (const char byte : bytes) {
                 if (byte == ';') {
-                    end_color();
+                    tables_.end_color();
                 }
             }
             break;
@@ -360,7 +327,7 @@ void Reader::read_hex() {
     }
     settle_surrogate();
     if (state().destination == Destination::font_table) {
-        font_name_ += static_cast<char>(value);
+        tables_.add_font_name_byte(static_cast<char>(value));
     } else if (value != '\r' && value != '\n') {
         add_byte(static_cast<char>(value));
     }
@@ -373,7 +340,7 @@ void Reader::control_symbol(char symbol) {
         case '{':
         case '}':
             if (state().destination == Destination::font_table) {
-                font_name_ += symbol;
+                tables_.add_font_name_byte(symbol);
             } else {
                 add_byte(symbol);
             }
@@ -431,8 +398,8 @@ void Reader::apply_to_text(const Word& word) {
     const bool on = !word.has_parameter || parameter != 0;
     switch (word.meaning.action) {
         case Action::ansi_code_page:
-            ansi_code_page_ =
-                word.meaning.value != 0 ? static_cast<int>(word.meaning.value) : parameter;
+            tables_.set_ansi_code_page(
+                word.meaning.value != 0 ? static_cast<int>(word.meaning.value) : parameter);
             return;
         case Action::default_font:
             default_font_ = parameter;
@@ -440,13 +407,11 @@ void Reader::apply_to_text(const Word& word) {
             return;
         case Action::font_table:
             s.destination = Destination::font_table;
-            font_number_ = -1;
+            tables_.end_font();
             return;
         case Action::color_table:
             s.destination = Destination::color_table;
-            colors_.clear();
-            color_given_ = false;
-            color_ = {};
+            tables_.begin_color_table();
             return;
         case Action::skip_destination:
             s.destination = Destination::skip;
@@ -508,13 +473,13 @@ void Reader::apply_to_text(const Word& word) {
 void Reader::apply_to_font_table(const Word& word) {
     switch (word.meaning.action) {
         case Action::font:
-            begin_font(word.parameter);
+            tables_.begin_font(word.parameter);
             break;
         case Action::font_charset:
-            font_charset_ = word.parameter;
+            tables_.set_font_charset(word.parameter);
             break;
         case Action::font_code_page:
-            font_code_page_ = word.parameter;
+            tables_.set_font_code_page(word.parameter);
             break;
         case Action::skip_destination:
             state().destination = Destination::skip;
@@ -525,21 +490,20 @@ void Reader::apply_to_font_table(const Word& word) {
 }
 
 void Reader::apply_to_color_table(const Word& word) {
-    const auto component = static_cast<std::uint8_t>(std::clamp(word.parameter, 0, 255));
+    using Component = RtfTables::Component;
     switch (word.meaning.action) {
         case Action::red:
-            color_.red = component;
+            tables_.set_color_component(Component::red, word.parameter);
             break;
         case Action::green:
-            color_.green = component;
+            tables_.set_color_component(Component::green, word.parameter);
             break;
         case Action::blue:
-            color_.blue = component;
+            tables_.set_color_component(Component::blue, word.parameter);
             break;
         default:
-            return;
+            break;
     }
-    color_given_ = true;
 }
 
 void Reader::add_byte(char byte) {
@@ -550,9 +514,8 @@ void Reader::add_byte(char byte) {
 }
 
 void Reader::add_code_point(char32_t code) {
-    if (state().destination == Destination::font_table && font_number_ >= 0) {
-        decode_font_name();
-        append_utf8(font_name_utf8_, code);
+    if (state().destination == Destination::font_table) {
+        tables_.add_font_name_code_point(code);
         return;
     }
     if (state().destination != Destination::text || state().hidden) {
@@ -609,7 +572,7 @@ void Reader::flush() {
         return;
     }
     utf8_.clear();
-    decoder_for_code_page(text_code_page()).append_utf8(utf8_, pending_);
+    decoder_for_code_page(tables_.text_code_page(resolved_font())).append_utf8(utf8_, pending_);
     pending_.clear();
     document_.append_text(utf8_, current_format());
 }
@@ -643,16 +606,10 @@ std::size_t Reader::current_format() {
         return s.format;
     }
     CharFormat format;
-    if (const auto font = fonts_.find(s.font < 0 ? default_font_ : s.font); font != fonts_.end()) {
-        format.font_family = font->second.name;
-    }
+    format.font_family = tables_.font_family(resolved_font());
     format.half_points = s.half_points;
-    if (s.color >= 0 && static_cast<std::size_t>(s.color) < colors_.size()) {
-        format.color = colors_[s.color];
-    }
-    if (s.highlight >= 0 && static_cast<std::size_t>(s.highlight) < colors_.size()) {
-        format.highlight = colors_[s.highlight];
-    }
+    format.color = tables_.color(s.color);
+    format.highlight = tables_.color(s.highlight);
     format.bold = s.bold;
     format.italic = s.italic;
     format.underline = s.underline;
@@ -668,63 +625,17 @@ void Reader::forget_formats() {
     }
 }
 
-int Reader::text_code_page() {
-    const GroupState& s = state();
-    if (const auto font = fonts_.find(s.font < 0 ? default_font_ : s.font);
-        font != fonts_.end() && font->second.code_page != 0) {
-        return font->second.code_page;
-    }
-    return ansi_code_page_;
-}
-
-void Reader::begin_font(int number) {
-    end_font();
-    font_number_ = number;
-    font_name_.clear();
-    font_name_utf8_.clear();
-    font_charset_ = -1;
-    font_code_page_ = 0;
-}
-
-int Reader::font_entry_code_page() const {
-    if (font_code_page_ != 0) {
-        return font_code_page_;
-    }
-    return font_charset_ >= 0 ? code_page_for_charset(font_charset_, ansi_code_page_) : 0;
-}
-
-void Reader::decode_font_name() {
-    const int code_page = font_entry_code_page();
-    decoder_for_code_page(code_page != 0 ? code_page : ansi_code_page_)
-        .append_utf8(font_name_utf8_, font_name_);
-    font_name_.clear();
-}
-
-void Reader::end_font() {
-    if (font_number_ < 0) {
-        return;
-    }
-    decode_font_name();
-    fonts_.insert_or_assign(font_number_,
-                            FontEntry{std::string(trim(font_name_utf8_)), font_entry_code_page()});
-    font_number_ = -1;
-    font_name_utf8_.clear();
-}
-
-void Reader::end_color() {
-    colors_.push_back(color_given_ ? std::optional<Rgb>(color_) : std::nullopt);
-    color_ = {};
-    color_given_ = false;
+int Reader::resolved_font() const {
+    const int font = stack_.back().font;
+    return font < 0 ? default_font_ : font;
 }
 
 void Reader::leave_table(Destination table) {
     if (table == Destination::font_table) {
-        end_font();
+        tables_.end_font();
         forget_formats();
     } else if (table == Destination::color_table) {
-        if (color_given_) {
-            end_color();
-        }
+        tables_.end_color_table();
         forget_formats();
     }
 }

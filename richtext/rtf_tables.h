@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "richtext/document.h"
+
+namespace qlx::richtext {
+
+// The font and colour tables of an RTF document and its code page, filled as the reader
+// meets them and looked up when text is decoded and formats are resolved.
+class RtfTables {
+public:
+    enum class Component : std::uint8_t { red, green, blue };
+
+    void set_ansi_code_page(int code_page) { ansi_code_page_ = code_page; }
+    int ansi_code_page() const { return ansi_code_page_; }
+
+    // A font table entry: \fN, then its character set or code page and its name, ended by
+    // ";" (or by the next entry, or the end of the table).
+    void begin_font(int number);
+    bool font_open() const { return font_number_ >= 0; }
+    void set_font_charset(int charset) { font_charset_ = charset; }
+    void set_font_code_page(int code_page) { font_code_page_ = code_page; }
+    // A byte of the name as it stands in the table, where ";" ends the entry.
+    void add_font_name_text(char byte);
+    // A byte of the name given by its code (\'hh) or escaped.
+    void add_font_name_byte(char byte);
+    void add_font_name_code_point(char32_t code);
+    void end_font();
+
+    // A colour table entry: its components, ended by ";". An entry without components is the
+    // default colour.
+    void begin_color_table();
+    void set_color_component(Component component, int value);
+    void end_color();
+    void end_color_table();
+
+    // The family of font `number`; empty when the table has no such font.
+    std::string_view font_family(int number) const;
+    // The code page text in font `number` is written in.
+    int text_code_page(int number) const;
+    // Colour `index` of the table; none for the default colour and for indexes not in it.
+    std::optional<Rgb> color(int index) const;
+
+private:
+    struct FontEntry {
+        std::string name;   // UTF-8
+        int code_page = 0;  // 0: the document's code page
+    };
+
+    int entry_code_page() const;
+    void decode_font_name();
+
+    int ansi_code_page_ = 1252;
+    std::map<int, FontEntry> fonts_;
+    std::vector<std::optional<Rgb>> colors_;
+
+    int font_number_ = -1;        // the entry being read, -1: none
+    std::string font_name_;       // bytes of the entry's name not yet decoded
+    std::string font_name_utf8_;  // the name decoded so far
+    int font_charset_ = -1;
+    int font_code_page_ = 0;
+
+    Rgb color_;
+    bool color_given_ = false;
+};
+
+}  // namespace qlx::richtext
