@@ -4,8 +4,10 @@
 //
 //   QLX_BENCH_MB=10 rich_text_load [Google Benchmark options]
 //
-// The RTF is generated in the converter's vocabulary, with the converter's mix of headings,
-// rules, attribute lines, column headers, comment lines and body lines.
+// Two inputs of QLX_BENCH_MB megabytes (10 by default): "export", the documents the converter
+// makes of a generated export, loaded one after another as the viewer opens them; and
+// "one_document", a single document of that size in the converter's vocabulary, with its mix
+// of headings, rules, attribute lines, column headers, comment lines and body lines.
 
 #include <QGuiApplication>
 #include <QString>
@@ -16,7 +18,10 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <vector>
 
+#include "bench/export_generator.h"
+#include "conversion/driver.h"
 #include "conversion/rtf_vocabulary.h"
 #include "document/rich_text_adapter.h"
 #include "richtext/html_writer.h"
@@ -89,63 +94,118 @@ std::string converted_rtf(std::size_t bytes) {
     return std::move(out.text());
 }
 
-struct Inputs {
-    std::string rtf;
-    QString text;
-    QString html;
+class MemorySink : public conv::DocumentSink {
+public:
+    std::expected<void, conv::FileError> begin_document(int) override {
+        documents.emplace_back();
+        return {};
+    }
+    std::expected<void, conv::FileError> write(std::string_view bytes) override {
+        documents.back() += bytes;
+        return {};
+    }
+    std::expected<void, conv::FileError> end_document() override { return {}; }
+
+    std::vector<std::string> documents;
 };
 
-const Inputs& inputs() {
-    static const Inputs made = [] {
-        const char* megabytes = std::getenv("QLX_BENCH_MB");
-        Inputs in;
-        in.rtf = converted_rtf((megabytes ? std::strtoul(megabytes, nullptr, 10) : 10) << 20);
-        const rt::Document model = rt::read_rtf(in.rtf).document;
-        in.text = QString::fromStdString(rt::to_text(model));
-        in.html = QString::fromStdString(rt::to_html(model));
-        std::cerr << "RTF " << in.rtf.size() << " bytes, text " << in.text.size()
-                  << " characters, HTML " << in.html.size() << " characters\n";
-        return in;
-    }();
+// The same documents as RTF, as text and as HTML.
+struct Documents {
+    std::vector<std::string> rtf;
+    std::vector<QString> text;
+    std::vector<QString> html;
+    std::int64_t rtf_bytes = 0;
+};
+
+enum class Input { export_documents, one_document };
+
+Documents prepare(std::vector<std::string> rtf, const char* name) {
+    Documents made;
+    made.rtf = std::move(rtf);
+    std::size_t text_size = 0;
+    std::size_t html_size = 0;
+    for (const std::string& document : made.rtf) {
+        const rt::Document model = rt::read_rtf(document).document;
+        made.text.push_back(QString::fromStdString(rt::to_text(model)));
+        made.html.push_back(QString::fromStdString(rt::to_html(model)));
+        made.rtf_bytes += static_cast<std::int64_t>(document.size());
+        text_size += made.text.back().size();
+        html_size += made.html.back().size();
+    }
+    std::cerr << name << ": " << made.rtf.size() << " documents, RTF " << made.rtf_bytes
+              << " bytes, text " << text_size << " characters, HTML " << html_size
+              << " characters\n";
     return made;
 }
 
-void load_rtf(benchmark::State& state) {
-    for (auto _ : state) {
-        QTextDocument document;
-        qlx::document::load_rtf(document, inputs().rtf);
-        benchmark::DoNotOptimize(document.characterCount());
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(inputs().rtf.size()));
+std::size_t input_size() {
+    const char* megabytes = std::getenv("QLX_BENCH_MB");
+    return (megabytes ? std::strtoul(megabytes, nullptr, 10) : 10) << 20;
 }
 
-void set_plain_text(benchmark::State& state) {
-    for (auto _ : state) {
-        QTextDocument document;
-        document.setPlainText(inputs().text);
-        benchmark::DoNotOptimize(document.characterCount());
-    }
+const Documents& documents(Input input) {
+    static const Documents from_export = [] {
+        MemorySink sink;
+        if (!conv::convert_export(qlx::bench::generate_export(input_size()), sink)) {
+            std::abort();
+        }
+        return prepare(std::move(sink.documents), "export");
+    }();
+    static const Documents one = prepare({converted_rtf(input_size())}, "one_document");
+    return input == Input::export_documents ? from_export : one;
 }
 
-void set_html(benchmark::State& state) {
+// Builds a new text document of every document of the input in each iteration.
+template <class Fill>
+void load_each(benchmark::State& state, const Documents& input, Fill fill) {
     for (auto _ : state) {
-        QTextDocument document;
-        document.setHtml(inputs().html);
-        benchmark::DoNotOptimize(document.characterCount());
+        for (std::size_t i = 0; i < input.rtf.size(); ++i) {
+            QTextDocument document;
+            fill(document, i);
+            benchmark::DoNotOptimize(document.characterCount());
+        }
     }
+    state.SetBytesProcessed(state.iterations() * input.rtf_bytes);
 }
 
-void read_rtf_only(benchmark::State& state) {
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(rt::read_rtf(inputs().rtf).document.paragraphs().size());
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(inputs().rtf.size()));
+void load_rtf(benchmark::State& state, Input which) {
+    const Documents& input = documents(which);
+    load_each(state, input, [&](QTextDocument& document, std::size_t i) {
+        qlx::document::load_rtf(document, input.rtf[i]);
+    });
 }
 
-BENCHMARK(load_rtf)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(set_plain_text)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(set_html)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(read_rtf_only)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+void set_plain_text(benchmark::State& state, Input which) {
+    const Documents& input = documents(which);
+    load_each(state, input, [&](QTextDocument& document, std::size_t i) {
+        document.setPlainText(input.text[i]);
+    });
+}
+
+void set_html(benchmark::State& state, Input which) {
+    const Documents& input = documents(which);
+    load_each(state, input,
+              [&](QTextDocument& document, std::size_t i) { document.setHtml(input.html[i]); });
+}
+
+void read_rtf_only(benchmark::State& state, Input which) {
+    const Documents& input = documents(which);
+    for (auto _ : state) {
+        for (const std::string& rtf : input.rtf) {
+            benchmark::DoNotOptimize(rt::read_rtf(rtf).document.paragraphs().size());
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * input.rtf_bytes);
+}
+
+BENCHMARK_CAPTURE(load_rtf, export, Input::export_documents)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(set_plain_text, export, Input::export_documents)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(set_html, export, Input::export_documents)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(read_rtf_only, export, Input::export_documents)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(load_rtf, one_document, Input::one_document)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(set_plain_text, one_document, Input::one_document)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(set_html, one_document, Input::one_document)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(read_rtf_only, one_document, Input::one_document)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -155,7 +215,8 @@ int main(int argc, char** argv) {
     }
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    inputs();
+    documents(Input::export_documents);
+    documents(Input::one_document);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
