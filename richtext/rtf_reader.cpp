@@ -8,6 +8,7 @@
 
 #include "richtext/code_page.h"
 #include "richtext/rtf_control_words.h"
+#include "richtext/rtf_lexer.h"
 #include "richtext/rtf_tables.h"
 #include "richtext/windows1252.h"
 
@@ -18,7 +19,6 @@ namespace {
 constexpr std::size_t unresolved = std::numeric_limits<std::size_t>::max();
 // Groups deeper than this share the state of the deepest one; no word processor nests so far.
 constexpr std::size_t max_group_depth = 4096;
-constexpr std::size_t max_word_length = 32;
 constexpr int max_half_points = 3276;
 
 enum class Destination : std::uint8_t { text, skip, font_table, color_table };
@@ -47,39 +47,9 @@ struct GroupState {
     }
 };
 
-struct Word {
-    ControlWord meaning;
-    bool has_parameter = false;
-    int parameter = 0;
-};
-
-bool is_letter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-int hex_value(char c) {
-    if (is_digit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-bool is_text_byte(char c) {
-    return c != '\\' && c != '{' && c != '}' && c != '\r' && c != '\n';
-}
-
 class Reader {
 public:
-    explicit Reader(std::string_view input) : in_(input), stack_(1) {}
+    explicit Reader(std::string_view input) : in_(input), lexer_(input), stack_(1) {}
 
     RtfReadResult run();
 
@@ -88,15 +58,14 @@ private:
 
     void open_group();
     void close_group();
-    void read_text_bytes();
-    void read_control();
-    void read_hex();
-    Word read_word();
+    void text(std::string_view bytes);
+    void control_word(const Token& token);
+    void hex_byte(const Token& token);
     void control_symbol(char symbol);
-    void apply(const Word& word);
-    void apply_to_text(const Word& word);
-    void apply_to_font_table(const Word& word);
-    void apply_to_color_table(const Word& word);
+    void apply(const Token& token);
+    void apply_to_text(const Token& token);
+    void apply_to_font_table(const Token& token);
+    void apply_to_color_table(const Token& token);
 
     void add_byte(char byte);
     void add_code_point(char32_t code);
@@ -112,8 +81,8 @@ private:
     void leave_table(Destination table);
 
     std::string_view in_;
-    std::size_t pos_ = 0;
-    bool done_ = false;
+    RtfLexer lexer_;
+    bool closed_ = false;
     RtfReadResult result_;
     Document& document_ = result_.document;
 
@@ -134,32 +103,45 @@ RtfReadResult Reader::run() {
     const auto start = in_.find_first_not_of(" \t\r\n");
     result_.problems.not_rtf =
         start == std::string_view::npos || !in_.substr(start).starts_with("{\\rtf");
-    while (pos_ < in_.size() && !done_) {
-        switch (in_[pos_]) {
-            case '{':
-                ++pos_;
+    for (Token token = lexer_.next(); token.kind != TokenKind::end; token = lexer_.next()) {
+        switch (token.kind) {
+            case TokenKind::group_open:
                 open_group();
                 break;
-            case '}':
-                ++pos_;
+            case TokenKind::group_close:
                 close_group();
                 break;
-            case '\\':
-                read_control();
+            case TokenKind::text:
+                text(token.text);
                 break;
-            case '\r':
-            case '\n':
-                ++pos_;
+            case TokenKind::control_word:
+                control_word(token);
                 break;
-            default:
-                read_text_bytes();
+            case TokenKind::control_symbol:
+                if (bytes_to_skip_ > 0) {
+                    --bytes_to_skip_;
+                } else {
+                    control_symbol(token.symbol);
+                }
+                break;
+            case TokenKind::hex_byte:
+                hex_byte(token);
+                break;
+            case TokenKind::binary:
+                bytes_to_skip_ = std::max(bytes_to_skip_ - 1, 0);
+                break;
+            case TokenKind::end:
                 break;
         }
+        if (closed_) {
+            break;
+        }
     }
-    if (!done_) {
+    result_.problems.truncated = lexer_.truncated();
+    if (!closed_) {
         result_.problems.truncated = result_.problems.truncated || stack_.size() > 1;
         end_document();
-    } else if (in_.find_first_not_of(std::string_view(" \t\r\n\0", 5), pos_) !=
+    } else if (lexer_.rest().find_first_not_of(std::string_view(" \t\r\n\0", 5)) !=
                std::string_view::npos) {
         result_.problems.unbalanced = true;
     }
@@ -192,7 +174,7 @@ void Reader::close_group() {
     }
     if (stack_.size() == 2) {
         end_document();
-        done_ = true;
+        closed_ = true;
         return;
     }
     const Destination left = stack_.back().destination;
@@ -202,12 +184,7 @@ void Reader::close_group() {
     }
 }
 
-void Reader::read_text_bytes() {
-    const std::size_t start = pos_;
-    while (pos_ < in_.size() && is_text_byte(in_[pos_])) {
-        ++pos_;
-    }
-    std::string_view bytes = in_.substr(start, pos_ - start);
+void Reader::text(std::string_view bytes) {
     const auto skipped =
         std::min<std::size_t>(bytes.size(), static_cast<std::size_t>(bytes_to_skip_));
     bytes.remove_prefix(skipped);
@@ -240,96 +217,36 @@ void Reader::read_text_bytes() {
     }
 }
 
-void Reader::read_control() {
-    ++pos_;
-    if (pos_ >= in_.size()) {
-        result_.problems.truncated = true;
-        return;
-    }
-    const char first = in_[pos_];
-    if (!is_letter(first)) {
-        ++pos_;
-        if (first == '\'') {
-            read_hex();
-        } else if (bytes_to_skip_ > 0) {
-            --bytes_to_skip_;
-        } else {
-            control_symbol(first);
-        }
-        return;
-    }
-    const Word word = read_word();
-    if (word.meaning.action == Action::binary) {
-        const auto count = static_cast<std::size_t>(std::max(word.parameter, 0));
-        pos_ += std::min(count, in_.size() - pos_);
-        bytes_to_skip_ = std::max(bytes_to_skip_ - 1, 0);
-        return;
-    }
+void Reader::control_word(const Token& token) {
     if (bytes_to_skip_ > 0) {
         --bytes_to_skip_;
         return;
     }
-    if (word.meaning.action == Action::unicode) {
-        if (word.has_parameter) {
-            add_unicode(word.parameter);
+    if (token.word.action == Action::unicode) {
+        if (token.has_parameter) {
+            add_unicode(token.parameter);
         }
         return;
     }
     settle_surrogate();
     flush();
-    apply(word);
+    apply(token);
 }
 
-Word Reader::read_word() {
-    const std::size_t start = pos_;
-    while (pos_ < in_.size() && is_letter(in_[pos_])) {
-        ++pos_;
-    }
-    Word word;
-    if (pos_ - start <= max_word_length) {
-        word.meaning = lookup_control_word(in_.substr(start, pos_ - start));
-    }
-    const bool negative = pos_ + 1 < in_.size() && in_[pos_] == '-' && is_digit(in_[pos_ + 1]);
-    if (negative) {
-        ++pos_;
-    }
-    std::int64_t value = 0;
-    while (pos_ < in_.size() && is_digit(in_[pos_])) {
-        word.has_parameter = true;
-        value =
-            std::min<std::int64_t>(value * 10 + (in_[pos_] - '0'), std::numeric_limits<int>::max());
-        ++pos_;
-    }
-    word.parameter = static_cast<int>(negative ? -value : value);
-    if (pos_ < in_.size() && in_[pos_] == ' ') {
-        ++pos_;
-    }
-    if (pos_ >= in_.size() && stack_.size() > 1) {
-        result_.problems.truncated = true;
-    }
-    return word;
-}
-
-void Reader::read_hex() {
-    int value = 0;
-    int digits = 0;
-    while (digits < 2 && pos_ < in_.size() && hex_value(in_[pos_]) >= 0) {
-        value = value * 16 + hex_value(in_[pos_]);
-        ++pos_;
-        ++digits;
-    }
+void Reader::hex_byte(const Token& token) {
     if (bytes_to_skip_ > 0) {
         --bytes_to_skip_;
         return;
     }
-    if (digits < 2) {
+    if (!token.valid) {
         return;
     }
     settle_surrogate();
+    const auto byte = static_cast<char>(token.byte);
     if (state().destination == Destination::font_table) {
-        tables_.add_font_name_byte(static_cast<char>(value));
-    } else if (value != '\r' && value != '\n') {
-        add_byte(static_cast<char>(value));
+        tables_.add_font_name_byte(byte);
+    } else if (byte != '\r' && byte != '\n') {
+        add_byte(byte);
     }
 }
 
@@ -376,30 +293,30 @@ void Reader::control_symbol(char symbol) {
     }
 }
 
-void Reader::apply(const Word& word) {
+void Reader::apply(const Token& token) {
     switch (state().destination) {
         case Destination::text:
-            apply_to_text(word);
+            apply_to_text(token);
             break;
         case Destination::font_table:
-            apply_to_font_table(word);
+            apply_to_font_table(token);
             break;
         case Destination::color_table:
-            apply_to_color_table(word);
+            apply_to_color_table(token);
             break;
         case Destination::skip:
             break;
     }
 }
 
-void Reader::apply_to_text(const Word& word) {
+void Reader::apply_to_text(const Token& token) {
     GroupState& s = state();
-    const int parameter = word.parameter;
-    const bool on = !word.has_parameter || parameter != 0;
-    switch (word.meaning.action) {
+    const int parameter = token.parameter;
+    const bool on = !token.has_parameter || parameter != 0;
+    switch (token.word.action) {
         case Action::ansi_code_page:
-            tables_.set_ansi_code_page(
-                word.meaning.value != 0 ? static_cast<int>(word.meaning.value) : parameter);
+            tables_.set_ansi_code_page(token.word.value != 0 ? static_cast<int>(token.word.value)
+                                                             : parameter);
             return;
         case Action::default_font:
             default_font_ = parameter;
@@ -417,14 +334,14 @@ void Reader::apply_to_text(const Word& word) {
             s.destination = Destination::skip;
             return;
         case Action::paragraph:
-            end_paragraph(word.meaning.value == 1);
+            end_paragraph(token.word.value == 1);
             return;
         case Action::cell:
             add_code_point('\t');
             after_cell_ = true;
             return;
         case Action::character:
-            add_code_point(word.meaning.value);
+            add_code_point(token.word.value);
             return;
         case Action::unicode_skip:
             s.unicode_skip = std::max(parameter, 0);
@@ -432,7 +349,7 @@ void Reader::apply_to_text(const Word& word) {
         default:
             break;
     }
-    switch (word.meaning.action) {
+    switch (token.word.action) {
         case Action::plain:
             s.reset_characters();
             break;
@@ -456,7 +373,7 @@ void Reader::apply_to_text(const Word& word) {
             s.italic = on;
             break;
         case Action::underline:
-            s.underline = word.meaning.value != 0 && on;
+            s.underline = token.word.value != 0 && on;
             break;
         case Action::strike_out:
             s.strike_out = on;
@@ -470,16 +387,16 @@ void Reader::apply_to_text(const Word& word) {
     s.format = unresolved;
 }
 
-void Reader::apply_to_font_table(const Word& word) {
-    switch (word.meaning.action) {
+void Reader::apply_to_font_table(const Token& token) {
+    switch (token.word.action) {
         case Action::font:
-            tables_.begin_font(word.parameter);
+            tables_.begin_font(token.parameter);
             break;
         case Action::font_charset:
-            tables_.set_font_charset(word.parameter);
+            tables_.set_font_charset(token.parameter);
             break;
         case Action::font_code_page:
-            tables_.set_font_code_page(word.parameter);
+            tables_.set_font_code_page(token.parameter);
             break;
         case Action::skip_destination:
             state().destination = Destination::skip;
@@ -489,17 +406,17 @@ void Reader::apply_to_font_table(const Word& word) {
     }
 }
 
-void Reader::apply_to_color_table(const Word& word) {
+void Reader::apply_to_color_table(const Token& token) {
     using Component = RtfTables::Component;
-    switch (word.meaning.action) {
+    switch (token.word.action) {
         case Action::red:
-            tables_.set_color_component(Component::red, word.parameter);
+            tables_.set_color_component(Component::red, token.parameter);
             break;
         case Action::green:
-            tables_.set_color_component(Component::green, word.parameter);
+            tables_.set_color_component(Component::green, token.parameter);
             break;
         case Action::blue:
-            tables_.set_color_component(Component::blue, word.parameter);
+            tables_.set_color_component(Component::blue, token.parameter);
             break;
         default:
             break;

@@ -174,6 +174,7 @@ TEST(RtfReader, NotesWhatIsWrongWithTheInput) {
     EXPECT_EQ(read_rtf("{\\rtf1 {open").problems, (RtfProblems{.truncated = true}));
     EXPECT_EQ(read_rtf("{\\rtf1 a\\").problems, (RtfProblems{.truncated = true}));
     EXPECT_EQ(read_rtf("{\\rtf1 a}}more").problems, (RtfProblems{.unbalanced = true}));
+    EXPECT_EQ(read_rtf("{\\rtf1 a}}").problems, (RtfProblems{.unbalanced = true}));
     EXPECT_EQ(text_of("{\\rtf1 a}b"), "a");
     EXPECT_EQ(text_of("}{\\rtf1 a}"), "a");
 }

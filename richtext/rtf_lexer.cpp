@@ -1,0 +1,138 @@
+#include "richtext/rtf_lexer.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace qlx::richtext {
+
+namespace {
+
+constexpr std::size_t max_word_length = 32;
+
+bool is_letter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int hex_value(char c) {
+    if (is_digit(c)) {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+Token token_of(TokenKind kind) {
+    Token token;
+    token.kind = kind;
+    return token;
+}
+
+bool is_text_byte(char c) {
+    return c != '\\' && c != '{' && c != '}' && c != '\r' && c != '\n';
+}
+
+}  // namespace
+
+Token RtfLexer::next() {
+    while (pos_ < in_.size() && (in_[pos_] == '\r' || in_[pos_] == '\n')) {
+        ++pos_;
+    }
+    if (pos_ >= in_.size()) {
+        return {};
+    }
+    switch (in_[pos_]) {
+        case '{':
+            ++pos_;
+            return token_of(TokenKind::group_open);
+        case '}':
+            ++pos_;
+            return token_of(TokenKind::group_close);
+        case '\\':
+            return control();
+        default:
+            break;
+    }
+    const std::size_t start = pos_;
+    while (pos_ < in_.size() && is_text_byte(in_[pos_])) {
+        ++pos_;
+    }
+    Token token = token_of(TokenKind::text);
+    token.text = in_.substr(start, pos_ - start);
+    return token;
+}
+
+Token RtfLexer::control() {
+    ++pos_;
+    if (pos_ >= in_.size()) {
+        truncated_ = true;
+        return {};
+    }
+    const char first = in_[pos_];
+    if (is_letter(first)) {
+        return word();
+    }
+    ++pos_;
+    if (first == '\'') {
+        return hex();
+    }
+    Token token = token_of(TokenKind::control_symbol);
+    token.symbol = first;
+    return token;
+}
+
+Token RtfLexer::word() {
+    const std::size_t start = pos_;
+    while (pos_ < in_.size() && is_letter(in_[pos_])) {
+        ++pos_;
+    }
+    Token token = token_of(TokenKind::control_word);
+    token.text = in_.substr(start, pos_ - start);
+    if (token.text.size() <= max_word_length) {
+        token.word = lookup_control_word(token.text);
+    }
+    const bool negative = pos_ + 1 < in_.size() && in_[pos_] == '-' && is_digit(in_[pos_ + 1]);
+    if (negative) {
+        ++pos_;
+    }
+    std::int64_t value = 0;
+    while (pos_ < in_.size() && is_digit(in_[pos_])) {
+        token.has_parameter = true;
+        value =
+            std::min<std::int64_t>(value * 10 + (in_[pos_] - '0'), std::numeric_limits<int>::max());
+        ++pos_;
+    }
+    token.parameter = static_cast<int>(negative ? -value : value);
+    if (pos_ < in_.size() && in_[pos_] == ' ') {
+        ++pos_;
+    }
+    if (token.word.action == Action::binary) {
+        const auto count = static_cast<std::size_t>(std::max(token.parameter, 0));
+        pos_ += std::min(count, in_.size() - pos_);
+        token.kind = TokenKind::binary;
+    }
+    return token;
+}
+
+Token RtfLexer::hex() {
+    int value = 0;
+    int digits = 0;
+    while (digits < 2 && pos_ < in_.size() && hex_value(in_[pos_]) >= 0) {
+        value = value * 16 + hex_value(in_[pos_]);
+        ++pos_;
+        ++digits;
+    }
+    Token token = token_of(TokenKind::hex_byte);
+    token.byte = static_cast<std::uint8_t>(value);
+    token.valid = digits == 2;
+    return token;
+}
+
+}  // namespace qlx::richtext
