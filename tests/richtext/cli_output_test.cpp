@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "cli/convert_command.h"
+#include "file_bytes.h"
 #include "richtext/html_writer.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/text_writer.h"
@@ -13,13 +12,6 @@ namespace qlx::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read_bytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
 
 class TemporaryFolder {
 public:
@@ -79,9 +71,10 @@ TEST(CliOutput, WritesTextAndPagesBesideTheConvertedDocuments) {
     int documents = 0;
     for (int n = 1; fs::exists(folder.path() / ("temp" + std::to_string(n) + ".rtf")); ++n) {
         const fs::path rtf = folder.path() / ("temp" + std::to_string(n) + ".rtf");
-        const richtext::Document document = richtext::read_rtf(read_bytes(rtf)).document;
-        EXPECT_EQ(read_bytes(fs::path(rtf).replace_extension(".txt")), richtext::to_text(document));
-        const std::string html = read_bytes(fs::path(rtf).replace_extension(".html"));
+        const richtext::Document document = richtext::read_rtf(testing::file_bytes(rtf)).document;
+        EXPECT_EQ(testing::file_bytes(fs::path(rtf).replace_extension(".txt")),
+                  richtext::to_text(document));
+        const std::string html = testing::file_bytes(fs::path(rtf).replace_extension(".html"));
         EXPECT_TRUE(html.starts_with("<!DOCTYPE html>")) << rtf;
         ++documents;
     }

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "file_bytes.h"
 #include "model_dump.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
@@ -17,13 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path data_folder = QLX_RICHTEXT_TEST_DATA;
-
-std::string read_bytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
 
 std::vector<std::string> example_names() {
     std::vector<std::string> names;
@@ -41,10 +33,11 @@ std::vector<std::string> example_names() {
 class ExampleFile : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(ExampleFile, ReadsAsExpectedAndRoundTrips) {
-    const std::string rtf = read_bytes(data_folder / (GetParam() + ".rtf"));
+    const std::string rtf = testing::file_bytes(data_folder / (GetParam() + ".rtf"));
     const RtfReadResult result = read_rtf(rtf);
     EXPECT_EQ(result.problems, RtfProblems{});
-    EXPECT_EQ(testing::dump(result.document), read_bytes(data_folder / (GetParam() + ".expected")));
+    EXPECT_EQ(testing::dump(result.document),
+              testing::file_bytes(data_folder / (GetParam() + ".expected")));
     EXPECT_TRUE(read_rtf(to_rtf(result.document)).document == result.document);
 }
 

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "file_bytes.h"
 #include "fuzz/rtf_reader_checks.h"
 
 namespace qlx::richtext {
@@ -14,11 +13,8 @@ namespace {
 TEST(FuzzInputs, PassTheReaderChecks) {
     int count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(QLX_RTF_FUZZ_CORPUS_DIR)) {
-        std::ifstream file(entry.path(), std::ios::binary);
-        std::ostringstream bytes;
-        bytes << file.rdbuf();
         SCOPED_TRACE(entry.path().string());
-        fuzzing::check_rtf_reader(bytes.str());
+        fuzzing::check_rtf_reader(testing::file_bytes(entry.path()));
         ++count;
     }
     EXPECT_GT(count, 0);
