@@ -47,6 +47,33 @@ TEST(ReportRenderer, SkippedNodesTakeTheirValueLine) {
               Lines{});
 }
 
+TEST(ReportRenderer, SubscriptLengthsOutsideEachRowAreOther) {
+    // A description node of a procedure is nothing special in a report; its value line comes
+    // on its own.
+    EXPECT_EQ(report_output({"D" + ch(1) + "1", "x", "F" + ch(4) + "1234", "F" + ch(29) + "f",
+                             "F" + ch(31) + "f", "T" + ch(3) + "123", "P" + ch(4) + "1234",
+                             "I" + ch(4) + "1234", "U" + ch(12) + "u", "N" + ch(0)}),
+              joined({other_top,
+                      {"\\par D" + ch(1) + "1", "\\par x", "\\par F" + ch(4) + "1234",
+                       "\\par F" + ch(29) + "f", "\\par F" + ch(31) + "f",
+                       "\\par T" + ch(3) + "123", "\\par P" + ch(4) + "1234",
+                       "\\par I" + ch(4) + "1234", "\\par U" + ch(12) + "u", "\\par N" + ch(0)}}));
+}
+
+TEST(ReportRenderer, SubscriptLengthsAtTheEndsOfEachRow) {
+    EXPECT_EQ(report_output({"I" + ch(1) + "1", "v", "I" + ch(3) + "123", "v",
+                             "U" + ch(9) + std::string(9, 'u'), "v",
+                             "U" + ch(10) + std::string(10, 'u'), "v"}),
+              Lines{});
+    const Lines fields_top = opener(heading("Fields \\plain\\f2\\fs16"));
+    EXPECT_EQ(report_output({"F" + ch(2) + "12", "", "F" + ch(3) + "123", ""}),
+              joined({fields_top,
+                      {"", "\\par ", "\\par 12FLD=", "\\par DSP=", "", "\\par ",
+                       "\\par 123FLD=", "\\par DSP="}}));
+    EXPECT_EQ(after_selection_table({"L" + ch(3) + "123", counted("t")}),
+              joined({section_top("Report Lines \\plain\\f2\\fs16"), {"", "\\par 123t"}}));
+}
+
 TEST(ReportRenderer, AttributeNodeClearsEveryFlagButSelectionFields) {
     // Footnotes, then AT, then footnotes again: the heading comes back.
     const Lines footnotes_top = section_top("Footnotes\\plain\\f2\\fs16");

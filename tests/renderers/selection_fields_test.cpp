@@ -72,6 +72,20 @@ TEST(SelectionFields, QualifierGoesInFrontOfTheFieldName) {
             "   (NX)");
 }
 
+TEST(SelectionFields, RowsAreCutFromTheExportsCharactersAndEscapedAfterwards) {
+    const std::string name = "n{" + std::string(28, 'n') + "}";
+    EXPECT_EQ(report_output({name_node(), counted(name), selection_node("1"),
+                             selection_value("\\", "{p}", "")})
+                  .back(),
+              "\\par   1  n\\{" + std::string(28, 'n') + "    \\\\   \\{p\\}" + blanks(29) +
+                  blanks(20) + "   (N)");
+}
+
+TEST(SelectionFields, BeforeAnyFieldNameTheFieldColumnHoldsOnlyTheQualifier) {
+    EXPECT_EQ(report_output({selection_node("1"), selection_value("EQ", "", "")}),
+              joined({selection_top, {"\\par   1      EQ" + blanks(33) + blanks(20) + "   (N)"}}));
+}
+
 TEST(SelectionFields, EveryStoredRowIsWrittenOnceFromOneUpward) {
     const std::string value = selection_value("EQ", "", "");
     const Lines out = report_output({name_node(), counted("f"), selection_node("4"), value,
@@ -144,6 +158,18 @@ TEST(SelectionFields, TableAndRelationshipComeBeforeTheFirstPicture) {
                             heading("Selection Relationship Status \\{final\\}\\plain\\f2\\fs16")},
                            opener(heading("Picture \\plain\\f2\\fs16")),
                            {"\\par ", "\\par 1   pic"}}));
+}
+
+TEST(SelectionFields, RelationshipWrittenWithTheSortFieldsIsNotWrittenAgain) {
+    EXPECT_EQ(
+        report_output({"SR", "rel", "T" + counted("1"), "", "L" + counted("1"), counted("t")}),
+        joined({opener(heading("Selection Relationship \\plain\\f2\\fs16")),
+                {"\\par rel"},
+                sort_fields_top(),
+                {"\\par 1    " + blanks(67) + "   "},
+                selection_top,
+                section_top("Report Lines \\plain\\f2\\fs16"),
+                {"", "\\par 1t"}}));
 }
 
 TEST(SelectionFields, TableIsWrittenOncePerProcedureEvenWithoutRows) {

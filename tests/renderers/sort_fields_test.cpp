@@ -46,6 +46,15 @@ TEST(SortFields, PendingRelationshipComesFirstAndOnce) {
                       {row, row}}));
 }
 
+TEST(SortFields, RelationshipArrivingBetweenRowsComesBeforeTheNextRow) {
+    const std::string row = "\\par 1    " + blanks(39 + 9 + 10 + 9) + "   ";
+    EXPECT_EQ(report_output({"T" + counted("1"), "", "SR", "rel", "T" + counted("1"), ""}),
+              joined({sort_top,
+                      {row},
+                      opener(heading("Selection Relationship \\plain\\f2\\fs16")),
+                      {"\\par rel", row}}));
+}
+
 TEST(SortFields, HeadingReturnsOnlyAfterASectionThatEndsIt) {
     const std::string row = "\\par 1    " + blanks(39 + 9 + 10 + 9) + "   ";
     const Lines report_lines_top = section_top("Report Lines \\plain\\f2\\fs16");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/export_builder.h"
 #include "support/section_output.h"
 
@@ -66,6 +68,73 @@ TEST(WholeExport, SectionFlagsAcrossInterleavedReportNodes) {
                            {"\\par 2   q"},
                            picture_top,
                            {"\\par 3   r"}}));
+}
+
+// A report section: the nodes of one record of it and its heading line.
+struct Section {
+    char key;
+    Lines nodes;
+    std::string heading_line;
+};
+
+// A node that may end sections, with the keys of the sections whose heading it brings back.
+struct Ender {
+    const char* name;
+    Lines nodes;
+    std::string_view ends;
+};
+
+TEST(WholeExport, EachNodeEndsExactlyItsSections) {
+    const std::vector<Section> sections = {
+        {'D', {"DC" + counted("1"), "d"}, heading("Documentation \\plain\\f2\\fs16")},
+        {'O', {"ZZ"}, "\\par Other"},
+        {'L', {"L" + counted("1"), counted("t")}, heading("Report Lines \\plain\\f2\\fs16")},
+        {'F', {"F" + counted("1"), ""}, heading("Fields \\plain\\f2\\fs16")},
+        {'P', {"P" + counted("1"), "p"}, heading("Picture \\plain\\f2\\fs16")},
+        {'T', {"T" + counted("1"), ""}, heading("Sort Fields\\plain\\f2\\fs16")},
+        {'N', {"N" + counted("1"), "n"}, heading("Footnotes\\plain\\f2\\fs16")},
+    };
+    const std::vector<Ender> enders = {
+        {"AT", {"AT" + counted("1"), "v"}, "DOLFPTN"},
+        {"RPT", {"RPT", ""}, "DOLFPTN"},
+        {"DC", sections[0].nodes, "OLFPTN"},
+        {"other", sections[1].nodes, "DLPTN"},
+        {"L", sections[2].nodes, "DOFPN"},
+        {"F", sections[3].nodes, "DOLPTN"},
+        {"P", sections[4].nodes, ""},
+        {"T", sections[5].nodes, "DOLPN"},
+        {"N", sections[6].nodes, "DOLFPT"},
+        {"SR...", {"SRX", "v"}, ""},
+        {"U", {"U" + ch(8) + "12345678", "v"}, ""},
+        {"FI", {"FI" + counted("1"), "v"}, ""},
+        {"I", {"I" + counted("1"), "v"}, ""},
+        {"field name", {"F" + counted(field), counted("NAME")}, ""},
+        {"selection", selection_nodes("1"), ""},
+    };
+    for (const Section& section : sections) {
+        for (const Ender& ender : enders) {
+            const Lines out = report_output(joined({section.nodes, ender.nodes, section.nodes}));
+            const auto headings = std::count(out.begin(), out.end(), section.heading_line);
+            const bool ends = ender.ends.find(section.key) != std::string_view::npos;
+            EXPECT_EQ(headings, ends ? 2 : 1) << section.key << " around " << ender.name;
+        }
+    }
+}
+
+TEST(WholeExport, LastLineAndFieldNumbersCarryOverToTheNextProcedure) {
+    const ExportRun run =
+        run_export({"PROC", "P1", "", "RPT", "", "L" + counted("5"), counted("A"),
+                    "F" + counted("3"), counted("X"), "PROC", "P2", "", "RPT", "",
+                    "L" + counted("5"), counted("B"), "F" + counted("3"), counted("Y")});
+    ASSERT_EQ(run.documents.size(), 2u);
+    const Lines tail = joined({selection_table_top(),
+                               report_lines_top,
+                               {"\\par 5B"},
+                               opener(heading("Fields \\plain\\f2\\fs16")),
+                               {"\\par ", "\\par 3FLD=Y", "\\par DSP=", "\\par ", "\\par }"}});
+    const Lines& second = run.documents[1];
+    ASSERT_GE(second.size(), tail.size());
+    EXPECT_EQ(Lines(second.end() - static_cast<long>(tail.size()), second.end()), tail);
 }
 
 TEST(WholeExport, PendingSelectionsEndWithTheirProcedure) {
