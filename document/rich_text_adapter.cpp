@@ -104,8 +104,7 @@ rt::Document model_of_range(const QTextDocument& document, int start, int end) {
     for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() <= end;
          block = block.next()) {
         if (!first) {
-            rt::Paragraph& previous = model.paragraphs().back();
-            model.end_paragraph(previous.mark_format);
+            model.end_paragraph(model.paragraphs().back().mark_format);
         }
         first = false;
         for (auto it = block.begin(); !it.atEnd(); ++it) {

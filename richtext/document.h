@@ -89,6 +89,7 @@ class DocumentBuilder {
 public:
     DocumentBuilder& text(std::string_view utf8, const CharFormat& format = {});
     DocumentBuilder& paragraph(const CharFormat& mark_format = {});
+    // The document built; the builder is used up.
     Document build() { return std::move(document_); }
 
 private:
