@@ -12,10 +12,13 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMoveEvent>
 #include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
+
+#include <utility>
 
 #include "assets/assets.h"
 #include "conversion/files.h"
@@ -69,7 +72,7 @@ void frmMain::MDIForm_Load(const QStringList& arguments) {
     const QRect frame = read_settings();
     place_frame(frame);
     show();
-    place_frame(frame);  // again, now that the frame's borders are known
+    place_frame(frame);
     output_folder_ = conversion::default_output_folder();
     if (output_folder_) {
         if (auto prepared = conversion::prepare_output_folder(*output_folder_); !prepared) {
@@ -106,11 +109,24 @@ QRect frmMain::read_settings() const {
 }
 
 void frmMain::place_frame(const QRect& frame) {
-    // move() places the frame, resize() sizes the interior: the frame's own borders (none
-    // until the window has a frame) come off the outer size.
+    // move() places the frame, resize() sizes the interior: the frame's own borders come off
+    // the outer size.
     const QSize borders = frameGeometry().size() - geometry().size();
+    outer_size_to_place_ = borders.isNull() ? frame.size() : QSize();
     move(frame.topLeft());
     resize(frame.size() - borders);
+}
+
+void frmMain::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    // A window manager frames a shown window a little later and then moves it; the frame's
+    // place is right, its size is the interior's plus the borders.
+    if (outer_size_to_place_.isValid() && frameGeometry() != geometry()) {
+        const QSize outer = std::exchange(outer_size_to_place_, QSize());
+        QTimer::singleShot(0, this, [this, outer] {
+            resize(outer - (frameGeometry().size() - geometry().size()));
+        });
+    }
 }
 
 void frmMain::write_settings() {

@@ -15,6 +15,7 @@
 
 class QAction;
 class QCloseEvent;
+class QMoveEvent;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -84,6 +85,7 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void create_actions();
@@ -93,6 +95,8 @@ private:
     // The placement kept in the settings store, as the frame's rectangle in pixels.
     QRect read_settings() const;
     void write_settings();
+    // Places the window's frame (in pixels). Until the window manager has framed the window,
+    // its borders are unknown: the frame is then placed again once they are.
     void place_frame(const QRect& frame);
 
     // Creates a document window with its caption; it is shown by show_document.
@@ -132,6 +136,7 @@ private:
     QLabel* status_time = nullptr;
 
     std::expected<std::filesystem::path, conversion::FileError> output_folder_;
+    QSize outer_size_to_place_;  // invalid once placed with the borders known
     bool converting_ = false;
     bool cancel_requested_ = false;
 };
