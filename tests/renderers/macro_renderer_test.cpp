@@ -15,6 +15,7 @@ TEST(MacroRenderer, WritesSourceLinesWithCommentsInGreen) {
         macro_output({node, ";Check the date", node, "IF{X}", node, "", node, " ;x", node, "A\\B"}),
         (Lines{"\\par \\plain\\f2\\fs16\\cf1 ;Check the date \\plain\\f2\\fs16", "\\par IF\\{X\\}",
                "\\par ", "\\par  ;x", "\\par A\\\\B"}));
+    EXPECT_EQ(body_output({"@@MACRO", "M"}, {node, "x"}), Lines{"\\par x"});
 }
 
 TEST(MacroRenderer, DropsAFullLineOfAsterisksAfterAPair) {

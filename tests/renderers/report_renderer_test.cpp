@@ -24,6 +24,7 @@ TEST(ReportRenderer, AttributeNodeEndsTheDocumentationSection) {
 
 TEST(ReportRenderer, UnrecognisedLinesAreListedUnderOther) {
     EXPECT_EQ(report_output({"ZZ1", "ZZ2"}), joined({other_top, {"\\par ZZ1", "\\par ZZ2"}}));
+    EXPECT_EQ(body_output({"@@RPT", ""}, {"ZZ1"}), joined({other_top, {"\\par ZZ1"}}));
     // The value line arrives as a line of its own; export text is escaped.
     EXPECT_EQ(report_output({"ZZ1", "a{b}\\"}),
               joined({other_top, {"\\par ZZ1", "\\par a\\{b\\}\\\\"}}));

@@ -83,6 +83,12 @@ TEST(ScreenRenderer, PictureLinesFollowTheirNumber) {
     EXPECT_EQ(screen_output({screen_node({"P", "12"}), "  X"}), (Lines{"\\par 12  X"}));
     EXPECT_EQ(screen_output({screen_node({"P", "1"}), "{x}"}),
               joined({opener(picture_heading), {"\\par ", "\\par 1\\{x\\}"}}));
+    // Picture line 1 repeated gets its heading again.
+    EXPECT_EQ(screen_output({screen_node({"P", "1"}), "a", screen_node({"P", "1"}), "b"}),
+              joined({opener(picture_heading),
+                      {"\\par ", "\\par 1a"},
+                      opener(picture_heading),
+                      {"\\par ", "\\par 1b"}}));
 }
 
 TEST(ScreenRenderer, SkippedAndUnmatchedNodes) {
