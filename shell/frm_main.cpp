@@ -218,6 +218,7 @@ document::frmDocument* frmMain::create_document(const QString& caption) {
     auto* form = new document::frmDocument;
     QMdiSubWindow* window = mdiArea->addSubWindow(form);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(form->windowIcon());
     form->setWindowTitle(caption);
     return form;
 }
