@@ -66,7 +66,11 @@ frmMain::frmMain()
     update_menus();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    // The workspace still reports activations while the base classes close it down; this
+    // window no longer takes them.
+    mdiArea->disconnect(this);
+}
 
 void frmMain::MDIForm_Load(const QStringList& arguments) {
     const QRect frame = read_settings();
