@@ -2,16 +2,21 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QString>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextOption>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <vector>
 
+#include "document/twips.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 
@@ -23,6 +28,12 @@ namespace {
 
 constexpr std::string_view paragraph_separator = "\xE2\x80\xA9";  // U+2029 in UTF-8
 constexpr int max_half_points = 3276;
+
+// Text documents measure tab stops in pixels of the screen they are laid out for.
+double screen_dots_per_inch() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
+}
 
 QColor to_qcolor(const rt::Rgb& color) {
     return QColor(color.red, color.green, color.blue);
@@ -99,6 +110,9 @@ void append_fragment(rt::Document& model, const QTextFragment& fragment, int sta
 // included as an empty paragraph, since the separator before it is inside the range.
 rt::Document model_of_range(const QTextDocument& document, int start, int end) {
     rt::Document model;
+    model.set_default_tab_twips(static_cast<int>(std::lround(pixels_to_twips(
+        static_cast<int>(std::lround(document.defaultTextOption().tabStopDistance())),
+        screen_dots_per_inch()))));
     const QFont default_font = document.defaultFont();
     bool first = true;
     for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() <= end;
@@ -174,6 +188,9 @@ void load_model(QTextDocument& document, const rt::Document& model) {
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     document.clear();
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(twips_to_pixels(model.default_tab_twips(), screen_dots_per_inch()));
+    document.setDefaultTextOption(option);
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     const std::vector<rt::Paragraph>& paragraphs = model.paragraphs();

@@ -81,7 +81,8 @@ void Document::end_paragraph(std::size_t mark_format) {
 }
 
 bool operator==(const Document& a, const Document& b) {
-    if (a.paragraphs_.size() != b.paragraphs_.size()) {
+    if (a.paragraphs_.size() != b.paragraphs_.size() ||
+        a.default_tab_twips_ != b.default_tab_twips_) {
         return false;
     }
     for (std::size_t i = 0; i < a.paragraphs_.size(); ++i) {

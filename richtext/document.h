@@ -17,6 +17,7 @@ struct Rgb {
 };
 
 inline constexpr int default_half_points = 24;
+inline constexpr int default_tab_twips = 720;  // half an inch
 
 // The character format of a run of text.
 struct CharFormat {
@@ -71,7 +72,11 @@ public:
     // Ends the last paragraph with its mark in `mark_format` and starts a new one.
     void end_paragraph(std::size_t mark_format);
 
-    // Same text, paragraphs and formats (compared by value, not by index).
+    // The distance between the default tab stops, in twips (1/1440 inch).
+    int default_tab_twips() const { return default_tab_twips_; }
+    void set_default_tab_twips(int twips) { default_tab_twips_ = twips; }
+
+    // Same text, paragraphs, formats (compared by value, not by index) and tab stops.
     friend bool operator==(const Document& a, const Document& b);
 
 private:
@@ -82,6 +87,7 @@ private:
     std::vector<CharFormat> formats_;
     std::unordered_map<CharFormat, std::size_t, FormatHash> format_index_;
     std::vector<Paragraph> paragraphs_;
+    int default_tab_twips_ = richtext::default_tab_twips;
 };
 
 // Builds a document from text and formats, for callers that assemble one by hand.

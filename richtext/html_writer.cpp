@@ -66,6 +66,12 @@ void append_css_color(std::string& out, std::string_view property, const Rgb& co
     out += ';';
 }
 
+void append_inches(std::string& out, int twips) {
+    char value[32];
+    std::snprintf(value, sizeof value, "%gin", twips / 1440.0);
+    out += value;
+}
+
 void append_format_class(std::string& out, std::size_t index, const CharFormat& format) {
     out += ".c" + std::to_string(index) + " {";
     if (!format.font_family.empty()) {
@@ -128,7 +134,9 @@ void write_html(const Document& document, const Sink& sink, std::string_view tit
     std::string& buffer = out.buffer();
     buffer += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
     append_escaped(buffer, title);
-    buffer += "</title>\n<style>\np { margin: 0; white-space: pre-wrap; }\n";
+    buffer += "</title>\n<style>\np { margin: 0; white-space: pre-wrap; tab-size: ";
+    append_inches(buffer, document.default_tab_twips());
+    buffer += "; }\n";
     const std::vector<bool> used = document.formats_in_use();
     for (std::size_t i = 0; i < used.size(); ++i) {
         if (used[i]) {

@@ -44,6 +44,7 @@ constexpr auto words = std::to_array<Entry>({
     {"cpg", act(Action::font_code_page)},
     {"datastore", skip},
     {"deff", act(Action::default_font)},
+    {"deftab", act(Action::default_tab)},
     {"doccomm", skip},
     {"docvar", skip},
     {"emdash", act(Action::character, 0x2014)},

@@ -11,6 +11,7 @@ enum class Action : std::uint8_t {
     // document
     ansi_code_page,  // \ansicpgN, and \ansi \mac \pc \pca with their code page as `value`
     default_font,
+    default_tab,
     font_table,
     color_table,
     skip_destination,  // a group whose content is not text: \info, \pict, \header, ...

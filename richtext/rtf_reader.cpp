@@ -20,6 +20,7 @@ constexpr std::size_t unresolved = std::numeric_limits<std::size_t>::max();
 // Groups deeper than this share the state of the deepest one; no word processor nests so far.
 constexpr std::size_t max_group_depth = 4096;
 constexpr int max_half_points = 3276;
+constexpr int max_tab_twips = 22 * 1440;  // the widest page RTF describes
 
 enum class Destination : std::uint8_t { text, skip, font_table, color_table };
 
@@ -317,6 +318,11 @@ void Reader::apply_to_text(const Token& token) {
         case Action::ansi_code_page:
             tables_.set_ansi_code_page(token.word.value != 0 ? static_cast<int>(token.word.value)
                                                              : parameter);
+            return;
+        case Action::default_tab:
+            if (parameter > 0) {
+                document_.set_default_tab_twips(std::min(parameter, max_tab_twips));
+            }
             return;
         case Action::default_font:
             default_font_ = parameter;

@@ -77,10 +77,11 @@ public:
         }
     }
 
+    // A font number the table leaves out, so that \plain means "no font".
+    std::size_t default_font() const { return families_.size(); }
+
     void write(std::string& out) const {
-        // The default font is a number the table leaves out, so that \plain means "no font".
-        append_number(out, "{\\rtf1\\ansi\\ansicpg1252\\deff", families_.size());
-        out += "\\uc1{\\fonttbl";
+        out += "{\\fonttbl";
         for (std::size_t i = 0; i < families_.size(); ++i) {
             append_number(out, "{\\f", i);
             out += "\\fnil\\fcharset0 ";
@@ -146,6 +147,9 @@ void write_rtf(const Document& document, const Sink& sink) {
     const Tables tables(document);
     BufferedSink out(sink);
     std::string& buffer = out.buffer();
+    append_number(buffer, "{\\rtf1\\ansi\\ansicpg1252\\deff", tables.default_font());
+    append_number(buffer, "\\deftab", static_cast<std::size_t>(document.default_tab_twips()));
+    buffer += "\\uc1";
     tables.write(buffer);
     buffer += "\\pard";
     std::size_t current = no_format;

@@ -25,7 +25,7 @@ TEST(HtmlWriter, WritesAStandalonePageWithAClassPerFormat) {
     EXPECT_EQ(to_html(document, "temp1 <&>"),
               "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n"
               "<title>temp1 &lt;&amp;&gt;</title>\n<style>\n"
-              "p { margin: 0; white-space: pre-wrap; }\n"
+              "p { margin: 0; white-space: pre-wrap; tab-size: 0.5in; }\n"
               ".c0 { font-size: 12pt; }\n"
               ".c1 { font-family: 'Courier New'; font-size: 10.5pt; color: #ff0000;"
               " background-color: #0080ff; font-weight: bold; font-style: italic;"

@@ -73,6 +73,7 @@ TEST(RichTextAdapter, LoadsTextAndFormatsIntoBlocks) {
     EXPECT_EQ(document.findBlockByNumber(3).charFormat().fontPointSize(), 10.0);
     EXPECT_EQ(document.findBlockByNumber(4).charFormat().fontPointSize(), 8.0);
     EXPECT_FALSE(document.isUndoAvailable());
+    EXPECT_EQ(document.defaultTextOption().tabStopDistance(), 48.0);  // half an inch at 96 dpi
 }
 
 TEST(RichTextAdapter, SavesWhatItLoads) {
@@ -85,7 +86,8 @@ TEST(RichTextAdapter, SavesWhatItLoads) {
               "[Courier New 8 #008000 i u s] green\nP Courier New 8 #008000 i u s\n"
               "P Courier New 10\nP Courier New 8\n");
 
-    load_rtf(document, "{\\rtf1 default {\\b bold}\\line next\\tab x}");
+    load_rtf(document, "{\\rtf1\\deftab1440 default {\\b bold}\\line next\\tab x}");
+    EXPECT_EQ(rt::read_rtf(save_rtf(document)).document.default_tab_twips(), 1440);
     EXPECT_EQ(testing::dump(rt::read_rtf(save_rtf(document)).document),
               "[Courier New 12] default \n[Courier New 12 b] bold\n"
               "[Courier New 12] \\nnext\\tx\nP Courier New 12\n");

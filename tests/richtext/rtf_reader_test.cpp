@@ -163,6 +163,13 @@ TEST(RtfReader, ReadsFontTablesOfEveryShape) {
               "[Arial 12] x\nP Arial 12\n");
 }
 
+TEST(RtfReader, ReadsTheDefaultTabStops) {
+    EXPECT_EQ(read_rtf("{\\rtf1 x}").document.default_tab_twips(), 720);
+    EXPECT_EQ(read_rtf("{\\rtf1\\deftab360 x}").document.default_tab_twips(), 360);
+    EXPECT_EQ(read_rtf("{\\rtf1\\deftab0 x}").document.default_tab_twips(), 720);
+    EXPECT_EQ(read_rtf("{\\rtf1\\deftab99999999 x}").document.default_tab_twips(), 31680);
+}
+
 TEST(RtfReader, KeepsTheFormatOfEachParagraphMark) {
     EXPECT_EQ(dump(read_rtf("{\\rtf1\\fs40 big\\fs20\\par\\par\\b x\\par}").document),
               "[- 20] big\nP - 10\nP - 10\n[- 10 b] x\nP - 10 b\nP - 10 b\n");

@@ -28,12 +28,12 @@ TEST(RtfWriter, WritesTablesOfTheFormatsUsedAndAFormatChangeAsPlain) {
                                   .paragraph(body)
                                   .text("caf\xC3\xA9 {x}\\ \xE2\x82\xAC\xC5\x81", body)
                                   .build();
-    EXPECT_EQ(
-        to_rtf(document),
-        "{\\rtf1\\ansi\\ansicpg1252\\deff1\\uc1{\\fonttbl{\\f0\\fnil\\fcharset0 Courier New;}}"
-        "\r\n{\\colortbl;\\red255\\green0\\blue0;}\r\n"
-        "\\pard\\plain\\f0\\fs20\\cf1\\b Title\\plain\\f0\\fs16 \\par\r\n"
-        "caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\plain }\r\n");
+    EXPECT_EQ(to_rtf(document),
+              "{\\rtf1\\ansi\\ansicpg1252\\deff1\\deftab720\\uc1{\\fonttbl{\\f0\\fnil\\fcharset0 "
+              "Courier New;}}"
+              "\r\n{\\colortbl;\\red255\\green0\\blue0;}\r\n"
+              "\\pard\\plain\\f0\\fs20\\cf1\\b Title\\plain\\f0\\fs16 \\par\r\n"
+              "caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\plain }\r\n");
 }
 
 TEST(RtfWriter, WritesEveryCharacterSoThatItReadsBack) {
@@ -77,8 +77,11 @@ TEST(RtfWriter, KeepsParagraphsAndTheirMarks) {
     Document last_mark = DocumentBuilder().text("x", body).paragraph(body).build();
     last_mark.paragraphs().back().mark_format = last_mark.intern(heading);
     expect_round_trip(last_mark);
+    Document tabs;
+    tabs.set_default_tab_twips(1440);
+    expect_round_trip(tabs);
     EXPECT_EQ(to_rtf(Document()),
-              "{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1{\\fonttbl}\r\n{\\colortbl;}\r\n"
+              "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deftab720\\uc1{\\fonttbl}\r\n{\\colortbl;}\r\n"
               "\\pard\\plain }\r\n");
 }
 
