@@ -1,12 +1,16 @@
 #include "dialogs/frm_status.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QRect>
 #include <QShowEvent>
+#include <QTextLayout>
 #include <QTextOption>
+
+#include <algorithm>
 
 #include "document/twips.h"
 
@@ -28,17 +32,44 @@ QRect to_pixels(const QWidget& widget, const TwipsBox& box) {
 }
 
 // A label whose text breaks between words and, where a word (a path without blanks) is
-// wider than the label, inside the word.
+// wider than the label, inside the word. Text longer than the lines the label holds loses
+// its middle to an ellipsis, so that both ends of a path stay in view.
 class WrappingLabel : public QLabel {
 public:
     using QLabel::QLabel;
 
 protected:
     void paintEvent(QPaintEvent*) override {
+        const QRect box = contentsRect();
+        const QFontMetrics metrics = fontMetrics();
+        const int lines = std::max(1, box.height() / metrics.lineSpacing());
+        QString shown = text();
+        for (int room = lines * box.width(); room > 0 && line_count(shown, box.width()) > lines;
+             room -= metrics.averageCharWidth()) {
+            shown = metrics.elidedText(text(), Qt::ElideMiddle, room);
+        }
         QPainter painter(this);
+        painter.drawText(QRectF(box), shown, wrapping());
+    }
+
+private:
+    static QTextOption wrapping() {
         QTextOption option(Qt::AlignHCenter);
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        painter.drawText(QRectF(contentsRect()), text(), option);
+        return option;
+    }
+
+    int line_count(const QString& shown, int width) const {
+        QTextLayout layout(shown, font());
+        layout.setTextOption(wrapping());
+        layout.beginLayout();
+        int count = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            ++count;
+        }
+        layout.endLayout();
+        return count;
     }
 };
 
