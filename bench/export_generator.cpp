@@ -130,7 +130,7 @@ void add_procedure(ExportText& out, int number) {
 std::string generate_export(std::size_t size) {
     ExportText out;
     out.text().reserve(size + 64 * 1024);
-    out.line("MEDITECH.CUST.RPTS^LAB^St. Elsewhere^LIVE.LAB^LAB.C^JSMITH^20261130^1^generated");
+    out.line("MEDITECH.CUST.RPTS^St. Elsewhere Hospital^LAB^LIVE.LAB^JSMITH^20261130^LAB.C^generated^1");
     for (int number = 1; out.text().size() < size; ++number) {
         add_procedure(out, number);
     }

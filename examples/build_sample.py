@@ -12,7 +12,7 @@ def counted(*parts: str) -> str:
     return "".join(chr(len(p)) + p for p in parts)
 
 
-HEADER = "MEDITECH.CUST.RPTS^NPR.LAB^St. Elsewhere Hospital^LIVE.LAB^LAB.C^JSMITH^20261130^1^Nightly upload"
+HEADER = "MEDITECH.CUST.RPTS^St. Elsewhere Hospital^LAB^LIVE.LAB^JSMITH^20261130^LAB.C^Nightly upload^1"
 
 
 def procedure(name: str, dpm: str, *attributes: str) -> list[str]:
