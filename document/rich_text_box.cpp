@@ -49,8 +49,9 @@ std::expected<void, QString> RichTextBox::LoadFile(const QString& path, FileForm
     return {};
 }
 
+// The raw text, not toPlainText(), which would turn non-breaking spaces into blanks.
 QString RichTextBox::Text() const {
-    return with_crlf_line_ends(toPlainText());
+    return with_crlf_line_ends(document()->toRawText());
 }
 
 void RichTextBox::setText(const QString& text) {
@@ -72,7 +73,7 @@ void RichTextBox::setTextRTF(std::string_view rtf) {
 }
 
 QString RichTextBox::SelText() const {
-    return with_crlf_line_ends(textCursor().selection().toPlainText());
+    return with_crlf_line_ends(textCursor().selectedText());
 }
 
 void RichTextBox::setSelText(const QString& text) {

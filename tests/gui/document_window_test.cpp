@@ -118,6 +118,12 @@ private slots:
         QCOMPARE(box.SelFontName(), QStringLiteral("Courier New"));
         box.setSelText(QStringLiteral("T"));
         QCOMPARE(box.Text(), QStringLiteral("one\r\ntwo\r\nThree\r\nfour"));
+
+        // A non-breaking space stays one, in the text and in the selection.
+        box.setTextRTF("{\\rtf1 a\\~b\\par c}");
+        QCOMPARE(box.Text(), QString::fromUtf8("a\u00A0b\r\nc"));
+        select(box, 0, 3);
+        QCOMPARE(box.SelText(), QString::fromUtf8("a\u00A0b"));
     }
 
     void loading_rtf_puts_the_caret_at_the_start() {
