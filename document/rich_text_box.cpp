@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFile>
 #include <QFont>
+#include <QMimeData>
 #include <QPrinter>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -30,6 +31,7 @@ RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
     setLineWrapColumnOrWidth(twips_to_pixels(right_margin_twips, logicalDpiX()));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setAcceptRichText(false);
 }
 
 std::expected<void, QString> RichTextBox::LoadFile(const QString& path, FileFormat format) {
@@ -160,6 +162,12 @@ void RichTextBox::SelPrint(QPrinter& printer) const {
     selection.setDefaultFont(document()->defaultFont());
     QTextCursor(&selection).insertFragment(cursor.selection());
     selection.print(&printer);
+}
+
+QMimeData* RichTextBox::createMimeDataFromSelection() const {
+    auto* mime = new QMimeData;
+    mime->setText(textCursor().selection().toPlainText());
+    return mime;
 }
 
 }  // namespace qlx::document

@@ -8,6 +8,7 @@
 #include <string_view>
 
 class QColor;
+class QMimeData;
 class QPrinter;
 
 namespace qlx::document {
@@ -64,6 +65,11 @@ public:
 
     // Prints the selection, or the whole document when nothing is selected.
     void SelPrint(QPrinter& printer) const;
+
+protected:
+    // The clipboard and drag and drop carry plain text only: character formatting is neither
+    // copied nor pasted.
+    QMimeData* createMimeDataFromSelection() const override;
 
 private:
     QFont selection_font() const;

@@ -5,13 +5,10 @@
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMoveEvent>
 #include <QScreen>
 #include <QSettings>
@@ -145,44 +142,6 @@ void frmMain::write_settings() {
                    pixels_to_twips(frame.width(), x_dpi), pixels_to_twips(frame.height(), y_dpi)});
 }
 
-void frmMain::create_actions() {
-    mnuFile = menuBar()->addMenu(tr("&File"));
-    const auto add = [this](QMenu* menu, QAction*& action, const char* name, const QString& text,
-                            auto slot, QKeySequence shortcut = {}) {
-        action = menu->addAction(text);
-        action->setObjectName(QLatin1String(name));
-        action->setShortcut(shortcut);
-        connect(action, &QAction::triggered, this, slot);
-    };
-    const auto separator = [](QMenu* menu, QAction*& action, const char* name) {
-        action = menu->addSeparator();
-        action->setObjectName(QLatin1String(name));
-    };
-    add(mnuFile, mnuFileNew, "mnuFileNew", tr("&New"), &frmMain::mnuFileNew_Click,
-        QKeySequence(Qt::CTRL | Qt::Key_N));
-    add(mnuFile, mnuFileOpen, "mnuFileOpen", tr("&Open QLX FIle"), &frmMain::mnuFileOpen_Click,
-        QKeySequence(Qt::CTRL | Qt::Key_O));
-    add(mnuFile, mnuFileText, "mnuFileText", tr("Open &Text File"), &frmMain::mnuFileText_Click);
-    add(mnuFile, mnuFileClose, "mnuFileClose", tr("&Close"), &frmMain::mnuFileClose_Click);
-    separator(mnuFile, mnuFileBar1, "mnuFileBar1");
-    add(mnuFile, mnuFileSave, "mnuFileSave", tr("&Save"), &frmMain::mnuFileSave_Click,
-        QKeySequence(Qt::CTRL | Qt::Key_S));
-    add(mnuFile, mnuFileSaveAs, "mnuFileSaveAs", tr("Save &As..."), &frmMain::mnuFileSaveAs_Click);
-    separator(mnuFile, mnuFileBar2, "mnuFileBar2");
-    mnuFilePageSetup = mnuFile->addAction(tr("Page Set&up..."));
-    mnuFilePageSetup->setObjectName(QStringLiteral("mnuFilePageSetup"));
-    mnuFilePageSetup->setEnabled(false);
-    mnuFilePrintPreview = mnuFile->addAction(tr("Print Pre&view"));
-    mnuFilePrintPreview->setObjectName(QStringLiteral("mnuFilePrintPreview"));
-    mnuFilePrintPreview->setEnabled(false);
-    separator(mnuFile, mnuFileBar4, "mnuFileBar4");
-    add(mnuFile, mnuFileExit, "mnuFileExit", tr("E&xit"), &frmMain::mnuFileExit_Click);
-
-    mnuWindow = menuBar()->addMenu(tr("&Window"));
-    add(mnuWindow, mnuWindowNewWindow, "mnuWindowNewWindow", tr("&New Window"),
-        &frmMain::mnuWindowNewWindow_Click);
-}
-
 void frmMain::create_status_bar() {
     using document::twips_to_pixels;
     auto* status_text = new QLabel(tr("Status"));
@@ -193,6 +152,7 @@ void frmMain::create_status_bar() {
         panel->setMinimumWidth(twips_to_pixels(status_panel_twips, logicalDpiX()));
         panel->setAlignment(Qt::AlignCenter);
     }
+    statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
     statusBar()->addWidget(status_text, 1);
     statusBar()->addPermanentWidget(status_date);
     statusBar()->addPermanentWidget(status_time);

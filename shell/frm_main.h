@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QIcon>
+#include <QList>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -15,10 +17,12 @@
 
 class QAction;
 class QCloseEvent;
+class QKeySequence;
 class QMoveEvent;
 class QLabel;
 class QMdiArea;
 class QMenu;
+class QToolBar;
 
 namespace qlx::conversion {
 struct ConversionReport;
@@ -34,7 +38,8 @@ class frmStatus;
 
 namespace qlx::shell {
 
-// The main window: a workspace of document windows under the menu bar, with a status bar.
+// The main window: a workspace of document windows under the menu bar and the toolbar, with a
+// status bar.
 class frmMain : public QMainWindow {
     Q_OBJECT
 
@@ -81,14 +86,40 @@ public slots:
     void mnuFileSave_Click();
     void mnuFileSaveAs_Click();
     void mnuFileExit_Click();
+    void mnuFilePrint_Click();
+    void mnuEditCut_Click();
+    void mnuEditCopy_Click();
+    void mnuEditPaste_Click();
+    void mnuFormatFont_Click();
+    void mnuFormatBold_Click();
+    void mnuFormatItalics_Click();
+    void mnuFormatUnderline_Click();
     void mnuWindowNewWindow_Click();
+    void mnuWindowCascade_Click();
+    void mnuWindowTileHorizontal_Click();
+    void mnuWindowTileVertical_Click();
+    void mnuWindowArrangeIcons_Click();
+    void mnuHelpContents_Click();
+    void mnuHelpSearch_Click();
+    void mnuHelpAbout_Click();
+    // Runs the command of a toolbar button, chosen by the button's key ("New", "Open", ...).
+    void tbToolBar_ButtonClick(QAction* button);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
 private:
+    // Builds the menu bar and the toolbar.
     void create_actions();
+    // Adds a menu entry; `slot` may be nullptr for an entry that does nothing.
+    QAction* add_command(QMenu* menu, QAction*& action, const char* name, const QString& text,
+                         void (frmMain::*slot)(), const QKeySequence& shortcut);
+    QAction* add_command(QMenu* menu, QAction*& action, const char* name, const QString& text,
+                         void (frmMain::*slot)());
+    void create_tool_bar();
+    // Lists the document windows at the end of the Window menu, the active one checked.
+    void list_document_windows();
     void create_status_bar();
     // Enables and disables the commands after anything they depend on changed.
     void update_menus();
@@ -123,15 +154,22 @@ private:
     QAction* mnuFileOpen = nullptr;
     QAction* mnuFileText = nullptr;
     QAction* mnuFileClose = nullptr;
-    QAction* mnuFileBar1 = nullptr;
     QAction* mnuFileSave = nullptr;
     QAction* mnuFileSaveAs = nullptr;
-    QAction* mnuFileBar2 = nullptr;
     QAction* mnuFilePageSetup = nullptr;
     QAction* mnuFilePrintPreview = nullptr;
-    QAction* mnuFileBar4 = nullptr;
+    QAction* mnuFilePrint = nullptr;
     QAction* mnuFileExit = nullptr;
+    QAction* mnuEditCut = nullptr;
+    QAction* mnuEditCopy = nullptr;
+    QAction* mnuEditPaste = nullptr;
+    QAction* mnuFormatBold = nullptr;
+    QAction* mnuFormatItalics = nullptr;
+    QAction* mnuFormatUnderline = nullptr;
     QAction* mnuWindowNewWindow = nullptr;
+    QList<QAction*> window_list_;  // the Window menu's entries for the document windows
+    QToolBar* tbToolBar = nullptr;
+    QList<QIcon> imlIcons;  // the toolbar's pictures; the toolbar numbers them from 1
     QLabel* status_date = nullptr;
     QLabel* status_time = nullptr;
 

@@ -20,8 +20,17 @@ void show_message(QWidget* parent, const QString& text, MessageKind kind) {
         handler(parent, text, kind);
         return;
     }
-    QMessageBox box(kind == MessageKind::problem ? QMessageBox::Warning : QMessageBox::NoIcon,
-                    QString::fromLatin1(application_title), text, QMessageBox::Ok, parent);
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QString title = QString::fromLatin1(application_title);
+    if (kind == MessageKind::problem) {
+        icon = QMessageBox::Warning;
+    } else if (kind == MessageKind::information) {
+        icon = QMessageBox::Information;
+        if (parent != nullptr) {
+            title = parent->window()->windowTitle();
+        }
+    }
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     box.exec();
 }
 

@@ -13,12 +13,14 @@ namespace qlx::shell {
 inline constexpr const char* application_title = "QLX Viewer";
 
 enum class MessageKind {
-    plain,    // OK button, no icon
-    problem,  // OK button, warning icon: something the user asked for could not be done
+    plain,        // OK button, no icon
+    problem,      // OK button, warning icon: something the user asked for could not be done
+    information,  // OK button, information icon, titled with `parent`'s caption
 };
 
 // Every message box of the program goes through here: a box with an OK button titled with
-// the application title, shown modally over `parent`, returning when the user closes it.
+// the application title (unless the kind says otherwise), shown modally over `parent`,
+// returning when the user closes it.
 void show_message(QWidget* parent, const QString& text, MessageKind kind = MessageKind::plain);
 
 // Receives the messages in place of the boxes (tests); an empty handler brings the boxes

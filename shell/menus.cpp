@@ -1,0 +1,298 @@
+#include <QAction>
+#include <QKeySequence>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+
+#include <array>
+#include <utility>
+
+#include "assets/pictures.h"
+#include "dialogs/frm_about.h"
+#include "document/format_commands.h"
+#include "document/twips.h"
+#include "shell/frm_main.h"
+#include "shell/messages.h"
+#include "shell/printing.h"
+#include "shell/window_arrangement.h"
+
+namespace qlx::shell {
+
+namespace {
+
+constexpr double tool_bar_height_twips = 420;
+
+// A toolbar button: its key (also its tooltip), its picture's number in imlIcons, and the
+// menu entry whose enabled state it shares. A separator has no key.
+struct ToolButton {
+    const char* key;
+    int image;
+    QAction* frmMain::*entry;
+};
+
+}  // namespace
+
+QAction* frmMain::add_command(QMenu* menu, QAction*& action, const char* name, const QString& text,
+                              void (frmMain::*slot)(), const QKeySequence& shortcut) {
+    action = menu->addAction(text);
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(shortcut);
+    if (slot != nullptr) {
+        connect(action, &QAction::triggered, this, slot);
+    }
+    return action;
+}
+
+QAction* frmMain::add_command(QMenu* menu, QAction*& action, const char* name, const QString& text,
+                              void (frmMain::*slot)()) {
+    return add_command(menu, action, name, text, slot, QKeySequence());
+}
+
+void frmMain::create_actions() {
+    const auto separator = [](QMenu* menu, const char* name) {
+        menu->addSeparator()->setObjectName(QLatin1String(name));
+    };
+    const auto ctrl = [](Qt::Key key) { return QKeySequence(Qt::CTRL | key); };
+
+    mnuFile = menuBar()->addMenu(tr("&File"));
+    add_command(mnuFile, mnuFileNew, "mnuFileNew", tr("&New"), &frmMain::mnuFileNew_Click,
+                ctrl(Qt::Key_N));
+    add_command(mnuFile, mnuFileOpen, "mnuFileOpen", tr("&Open QLX FIle"),
+                &frmMain::mnuFileOpen_Click, ctrl(Qt::Key_O));
+    add_command(mnuFile, mnuFileText, "mnuFileText", tr("Open &Text File"),
+                &frmMain::mnuFileText_Click);
+    add_command(mnuFile, mnuFileClose, "mnuFileClose", tr("&Close"), &frmMain::mnuFileClose_Click);
+    separator(mnuFile, "mnuFileBar1");
+    add_command(mnuFile, mnuFileSave, "mnuFileSave", tr("&Save"), &frmMain::mnuFileSave_Click,
+                ctrl(Qt::Key_S));
+    add_command(mnuFile, mnuFileSaveAs, "mnuFileSaveAs", tr("Save &As..."),
+                &frmMain::mnuFileSaveAs_Click);
+    separator(mnuFile, "mnuFileBar2");
+    // Page setup and print preview are offered but never available.
+    add_command(mnuFile, mnuFilePageSetup, "mnuFilePageSetup", tr("Page Set&up..."), nullptr)
+        ->setEnabled(false);
+    add_command(mnuFile, mnuFilePrintPreview, "mnuFilePrintPreview", tr("Print Pre&view"), nullptr)
+        ->setEnabled(false);
+    add_command(mnuFile, mnuFilePrint, "mnuFilePrint", tr("&Print..."),
+                &frmMain::mnuFilePrint_Click, ctrl(Qt::Key_P));
+    separator(mnuFile, "mnuFileBar4");
+    add_command(mnuFile, mnuFileExit, "mnuFileExit", tr("E&xit"), &frmMain::mnuFileExit_Click);
+
+    QMenu* mnuEdit = menuBar()->addMenu(tr("&Edit"));
+    add_command(mnuEdit, mnuEditCut, "mnuEditCut", tr("Cu&t"), &frmMain::mnuEditCut_Click,
+                ctrl(Qt::Key_X));
+    add_command(mnuEdit, mnuEditCopy, "mnuEditCopy", tr("&Copy"), &frmMain::mnuEditCopy_Click,
+                ctrl(Qt::Key_C));
+    add_command(mnuEdit, mnuEditPaste, "mnuEditPaste", tr("&Paste"), &frmMain::mnuEditPaste_Click,
+                ctrl(Qt::Key_V));
+    // Find is offered but does nothing.
+    QAction* mnuEditFind = nullptr;
+    add_command(mnuEdit, mnuEditFind, "mnuEditFind", tr("&Find"), nullptr, ctrl(Qt::Key_F));
+
+    QMenu* mnuFormat = menuBar()->addMenu(tr("Format"));
+    QAction* mnuFormatFont = nullptr;
+    add_command(mnuFormat, mnuFormatFont, "mnuFormatFont", tr("Font"),
+                &frmMain::mnuFormatFont_Click);
+    separator(mnuFormat, "mnuFormatBar1");
+    add_command(mnuFormat, mnuFormatBold, "mnuFormatBold", tr("Bold"),
+                &frmMain::mnuFormatBold_Click);
+    add_command(mnuFormat, mnuFormatItalics, "mnuFormatItalics", tr("Italics"),
+                &frmMain::mnuFormatItalics_Click);
+    add_command(mnuFormat, mnuFormatUnderline, "mnuFormatUnderline", tr("Underline"),
+                &frmMain::mnuFormatUnderline_Click);
+
+    mnuWindow = menuBar()->addMenu(tr("&Window"));
+    add_command(mnuWindow, mnuWindowNewWindow, "mnuWindowNewWindow", tr("&New Window"),
+                &frmMain::mnuWindowNewWindow_Click);
+    separator(mnuWindow, "mnuWindowBar1");
+    QAction* entry = nullptr;
+    add_command(mnuWindow, entry, "mnuWindowCascade", tr("&Cascade"),
+                &frmMain::mnuWindowCascade_Click);
+    add_command(mnuWindow, entry, "mnuWindowTileHorizontal", tr("Tile &Horizontal"),
+                &frmMain::mnuWindowTileHorizontal_Click);
+    add_command(mnuWindow, entry, "mnuWindowTileVertical", tr("Tile &Vertical"),
+                &frmMain::mnuWindowTileVertical_Click);
+    add_command(mnuWindow, entry, "mnuWindowArrangeIcons", tr("&Arrange Icons"),
+                &frmMain::mnuWindowArrangeIcons_Click);
+    connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::list_document_windows);
+
+    QMenu* mnuHelp = menuBar()->addMenu(tr("&Help"));
+    add_command(mnuHelp, entry, "mnuHelpContents", tr("&Contents"),
+                &frmMain::mnuHelpContents_Click);
+    add_command(mnuHelp, entry, "mnuHelpSearch", tr("&Search For Help On..."),
+                &frmMain::mnuHelpSearch_Click);
+    separator(mnuHelp, "mnuHelpBar1");
+    add_command(mnuHelp, entry, "mnuHelpAbout", tr("&About qlx_viewer3..."),
+                &frmMain::mnuHelpAbout_Click);
+
+    for (auto [menu, name] : {std::pair{mnuFile, "mnuFile"},
+                              {mnuEdit, "mnuEdit"},
+                              {mnuFormat, "mnuFormat"},
+                              {mnuWindow, "mnuWindow"},
+                              {mnuHelp, "mnuHelp"}}) {
+        menu->setObjectName(QLatin1String(name));
+    }
+    create_tool_bar();
+}
+
+void frmMain::create_tool_bar() {
+    static constexpr std::array<ToolButton, 15> buttons{{
+        {"New", 1, &frmMain::mnuFileNew},
+        {"Open", 2, &frmMain::mnuFileOpen},
+        {"Save", 3, &frmMain::mnuFileSave},
+        {nullptr, 0, nullptr},
+        {"Print", 4, &frmMain::mnuFilePrint},
+        {nullptr, 0, nullptr},
+        {"Cut", 5, &frmMain::mnuEditCut},
+        {"Copy", 6, &frmMain::mnuEditCopy},
+        {"Paste", 7, &frmMain::mnuEditPaste},
+        {nullptr, 0, nullptr},
+        {"Bold", 8, &frmMain::mnuFormatBold},
+        {"Italic", 9, &frmMain::mnuFormatItalics},
+        {"Underline", 10, &frmMain::mnuFormatUnderline},
+        {nullptr, 0, nullptr},
+        {"Find", 11, nullptr},
+    }};
+    imlIcons = assets::toolbar_pictures();
+    tbToolBar = addToolBar(tr("Toolbar"));
+    tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
+    tbToolBar->setMovable(false);
+    tbToolBar->setFloatable(false);
+    tbToolBar->toggleViewAction()->setVisible(false);
+    tbToolBar->setIconSize(QSize(16, 16));
+    tbToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    tbToolBar->setFixedHeight(document::twips_to_pixels(tool_bar_height_twips, logicalDpiY()));
+    for (const ToolButton& button : buttons) {
+        if (button.key == nullptr) {
+            tbToolBar->addSeparator();
+            continue;
+        }
+        const QString key = QLatin1String(button.key);
+        QAction* action = tbToolBar->addAction(imlIcons.value(button.image - 1), key);
+        action->setData(key);
+        action->setToolTip(key);
+        if (button.entry != nullptr) {
+            const QAction* entry = this->*button.entry;
+            action->setEnabled(entry->isEnabled());
+            connect(entry, &QAction::enabledChanged, action, &QAction::setEnabled);
+        }
+    }
+    connect(tbToolBar, &QToolBar::actionTriggered, this, &frmMain::tbToolBar_ButtonClick);
+}
+
+void frmMain::tbToolBar_ButtonClick(QAction* button) {
+    using Command = void (frmMain::*)();
+    static constexpr std::array<std::pair<const char*, Command>, 10> commands{{
+        {"New", &frmMain::mnuFileNew_Click},
+        {"Open", &frmMain::mnuFileOpen_Click},
+        {"Save", &frmMain::mnuFileSave_Click},
+        {"Print", &frmMain::mnuFilePrint_Click},
+        {"Cut", &frmMain::mnuEditCut_Click},
+        {"Copy", &frmMain::mnuEditCopy_Click},
+        {"Paste", &frmMain::mnuEditPaste_Click},
+        {"Bold", &frmMain::mnuFormatBold_Click},
+        {"Italic", &frmMain::mnuFormatItalics_Click},
+        {"Underline", &frmMain::mnuFormatUnderline_Click},
+    }};
+    const QString key = button->data().toString();
+    for (const auto& [name, command] : commands) {
+        if (key == QLatin1String(name)) {
+            (this->*command)();
+            return;
+        }
+    }
+    if (key == QLatin1String("Find")) {
+        show_message(this, tr("Find Code goes here!"));
+    }
+}
+
+void frmMain::list_document_windows() {
+    for (QAction* entry : std::exchange(window_list_, {})) {
+        mnuWindow->removeAction(entry);
+        delete entry;
+    }
+    const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
+    if (windows.isEmpty()) {
+        return;
+    }
+    window_list_ << mnuWindow->addSeparator();
+    for (QMdiSubWindow* window : windows) {
+        QString caption = window->windowTitle();
+        QAction* entry =
+            mnuWindow->addAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
+        entry->setCheckable(true);
+        entry->setChecked(window == mdiArea->currentSubWindow());
+        connect(entry, &QAction::triggered, window,
+                [this, window] { mdiArea->setActiveSubWindow(window); });
+        window_list_ << entry;
+    }
+}
+
+void frmMain::mnuFilePrint_Click() {
+    print_document(active_document(), this);
+}
+
+void frmMain::mnuEditCut_Click() {
+    document::cut_selection(active_document());
+}
+
+void frmMain::mnuEditCopy_Click() {
+    document::copy_selection(active_document());
+}
+
+void frmMain::mnuEditPaste_Click() {
+    document::paste_text(active_document());
+}
+
+void frmMain::mnuFormatFont_Click() {
+    document::choose_font(active_document(), this);
+}
+
+void frmMain::mnuFormatBold_Click() {
+    document::toggle_bold(active_document());
+}
+
+void frmMain::mnuFormatItalics_Click() {
+    document::toggle_italic(active_document());
+}
+
+void frmMain::mnuFormatUnderline_Click() {
+    document::toggle_underline(active_document());
+}
+
+void frmMain::mnuWindowCascade_Click() {
+    arrange(*mdiArea, Arrangement::cascade);
+}
+
+void frmMain::mnuWindowTileHorizontal_Click() {
+    arrange(*mdiArea, Arrangement::tile_horizontal);
+}
+
+void frmMain::mnuWindowTileVertical_Click() {
+    arrange(*mdiArea, Arrangement::tile_vertical);
+}
+
+void frmMain::mnuWindowArrangeIcons_Click() {
+    arrange(*mdiArea, Arrangement::arrange_icons);
+}
+
+// The program has no help file.
+void frmMain::mnuHelpContents_Click() {
+    show_message(this,
+                 tr("Unable to display Help Contents. There is no Help associated with this "
+                    "project."),
+                 MessageKind::information);
+}
+
+void frmMain::mnuHelpSearch_Click() {
+    mnuHelpContents_Click();
+}
+
+void frmMain::mnuHelpAbout_Click() {
+    dialogs::frmAbout about(this);
+    about.exec();
+}
+
+}  // namespace qlx::shell

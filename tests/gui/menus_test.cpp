@@ -1,0 +1,485 @@
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDate>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextCursor>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVersionNumber>
+
+#include <functional>
+
+#include "dialogs/frm_about.h"
+#include "document/frm_document.h"
+#include "document/rich_text_box.h"
+#include "document/twips.h"
+#include "gui_test_support.h"
+#include "shell/printing.h"
+
+using qlx::shell::frmMain;
+namespace gt = qlx::gui_testing;
+
+namespace {
+
+struct Entry {
+    QString name;
+    QString text;
+    QKeySequence shortcut = {};
+    bool enabled = true;
+};
+
+const QString separator = QStringLiteral("-");
+
+// name, caption, shortcut and state of every entry, menu by menu.
+const QList<std::pair<Entry, QList<Entry>>> menu_table{
+    {{"mnuFile", "&File"},
+     {{"mnuFileNew", "&New", QKeySequence("Ctrl+N")},
+      {"mnuFileOpen", "&Open QLX FIle", QKeySequence("Ctrl+O")},
+      {"mnuFileText", "Open &Text File"},
+      {"mnuFileClose", "&Close"},
+      {"mnuFileBar1", separator},
+      {"mnuFileSave", "&Save", QKeySequence("Ctrl+S")},
+      {"mnuFileSaveAs", "Save &As..."},
+      {"mnuFileBar2", separator},
+      {"mnuFilePageSetup", "Page Set&up...", {}, false},
+      {"mnuFilePrintPreview", "Print Pre&view", {}, false},
+      {"mnuFilePrint", "&Print...", QKeySequence("Ctrl+P")},
+      {"mnuFileBar4", separator},
+      {"mnuFileExit", "E&xit"}}},
+    {{"mnuEdit", "&Edit"},
+     {{"mnuEditCut", "Cu&t", QKeySequence("Ctrl+X")},
+      {"mnuEditCopy", "&Copy", QKeySequence("Ctrl+C")},
+      {"mnuEditPaste", "&Paste", QKeySequence("Ctrl+V")},
+      {"mnuEditFind", "&Find", QKeySequence("Ctrl+F")}}},
+    {{"mnuFormat", "Format"},
+     {{"mnuFormatFont", "Font"},
+      {"mnuFormatBar1", separator},
+      {"mnuFormatBold", "Bold"},
+      {"mnuFormatItalics", "Italics"},
+      {"mnuFormatUnderline", "Underline"}}},
+    {{"mnuWindow", "&Window"},
+     {{"mnuWindowNewWindow", "&New Window"},
+      {"mnuWindowBar1", separator},
+      {"mnuWindowCascade", "&Cascade"},
+      {"mnuWindowTileHorizontal", "Tile &Horizontal"},
+      {"mnuWindowTileVertical", "Tile &Vertical"},
+      {"mnuWindowArrangeIcons", "&Arrange Icons"}}},
+    {{"mnuHelp", "&Help"},
+     {{"mnuHelpContents", "&Contents"},
+      {"mnuHelpSearch", "&Search For Help On..."},
+      {"mnuHelpBar1", separator},
+      {"mnuHelpAbout", "&About qlx_viewer3..."}}},
+};
+
+const QStringList tool_bar_table{"New",   "Open", "Save", "-",      "Print",     "-", "Cut", "Copy",
+                                 "Paste", "-",    "Bold", "Italic", "Underline", "-", "Find"};
+
+Entry entry_of(const QAction* action) {
+    return {action->objectName(), action->isSeparator() ? separator : action->text(),
+            action->shortcut(), action->isEnabled()};
+}
+
+QString describe(const Entry& entry) {
+    return QStringLiteral("%1 \"%2\" %3%4")
+        .arg(entry.name, entry.text, entry.shortcut.toString(),
+             entry.enabled ? QString() : QStringLiteral(" disabled"));
+}
+
+QToolBar* tool_bar(const frmMain& window) {
+    return window.findChild<QToolBar*>(QStringLiteral("tbToolBar"));
+}
+
+QAction* menu_entry(const frmMain& window, const QString& name) {
+    return window.findChild<QAction*>(name);
+}
+
+void click_button(const frmMain& window, const QString& key) {
+    for (QAction* action : tool_bar(window)->actions()) {
+        if (action->data().toString() == key) {
+            qobject_cast<QToolButton*>(tool_bar(window)->widgetForAction(action))->click();
+            return;
+        }
+    }
+    QFAIL(qPrintable(QStringLiteral("no button ") + key));
+}
+
+qlx::document::RichTextBox& active_box(const frmMain& window) {
+    return *window.active_document()->RichTextBox1;
+}
+
+// A shown main window with one document holding `text`, its last word selected.
+struct Viewer {
+    explicit Viewer(const QString& text) {
+        window.MDIForm_Load({});
+        window.mnuFileNew_Click();
+        qlx::document::RichTextBox& box = active_box(window);
+        box.setText(text);
+        QTextCursor cursor = box.textCursor();
+        cursor.movePosition(QTextCursor::End);
+        cursor.movePosition(QTextCursor::PreviousWord, QTextCursor::KeepAnchor);
+        box.setTextCursor(cursor);
+    }
+
+    frmMain window;
+};
+
+// Everything a command may change: windows, their text and format, clipboard, saved file.
+QString outcome(const frmMain& window, const QString& saved) {
+    QStringList parts = gt::captions(window);
+    if (window.active_document() != nullptr) {
+        const qlx::document::RichTextBox& box = active_box(window);
+        parts << QString::fromStdString(box.TextRTF()) << box.SelText();
+    }
+    parts << QApplication::clipboard()->text() << QString::fromLatin1(gt::read_all(saved));
+    return parts.join(QStringLiteral("\n---\n"));
+}
+
+QList<QRect> geometries(const frmMain& window) {
+    QList<QRect> result;
+    for (const QMdiSubWindow* document : gt::document_windows(window)) {
+        result << document->geometry();
+    }
+    return result;
+}
+
+// Shows the main window with `count` new documents.
+void open_documents(frmMain& window, int count) {
+    window.MDIForm_Load({});
+    for (int i = 0; i < count; ++i) {
+        window.new_document();
+    }
+}
+
+QRect workspace(const frmMain& window) {
+    return window.findChild<QMdiArea*>()->viewport()->rect();
+}
+
+}  // namespace
+
+class MenusTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void menu_bar_matches_the_table() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        window.MDIForm_Load({});
+        const QList<QAction*> menus = window.menuBar()->actions();
+        QCOMPARE(menus.size(), menu_table.size());
+        for (qsizetype m = 0; m < menus.size(); ++m) {
+            const auto& [menu, entries] = menu_table[m];
+            QCOMPARE(menus[m]->text(), menu.text);
+            QCOMPARE(menus[m]->menu()->objectName(), menu.name);
+            QStringList actual;
+            QStringList expected;
+            for (const QAction* action : menus[m]->menu()->actions()) {
+                actual << describe(entry_of(action));
+            }
+            for (const Entry& entry : entries) {
+                expected << describe(entry);
+            }
+            QCOMPARE(actual, expected);
+        }
+    }
+
+    void tool_bar_matches_the_table() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        window.MDIForm_Load({});
+        QToolBar* bar = tool_bar(window);
+        QVERIFY(bar != nullptr);
+        QStringList keys;
+        for (QAction* action : bar->actions()) {
+            if (action->isSeparator()) {
+                keys << separator;
+                continue;
+            }
+            keys << action->data().toString();
+            QCOMPARE(action->toolTip(), action->data().toString());
+            QVERIFY(action->isEnabled());
+            QVERIFY(!action->isCheckable());
+            QVERIFY(!action->icon().isNull());
+            QCOMPARE(action->icon().availableSizes().value(0), QSize(16, 16));
+            const auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
+            QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        }
+        QCOMPARE(keys, tool_bar_table);
+        QCOMPARE(bar->height(), qlx::document::twips_to_pixels(420, window.logicalDpiY()));
+        QVERIFY(!bar->isMovable());
+    }
+
+    void tool_bar_buttons_act_as_their_menu_entries() {
+        gt::Sandbox sandbox;
+        const QList<std::pair<QString, QString>> pairs{{"New", "mnuFileNew"},
+                                                       {"Open", "mnuFileOpen"},
+                                                       {"Save", "mnuFileSave"},
+                                                       {"Cut", "mnuEditCut"},
+                                                       {"Copy", "mnuEditCopy"},
+                                                       {"Paste", "mnuEditPaste"},
+                                                       {"Bold", "mnuFormatBold"},
+                                                       {"Italic", "mnuFormatItalics"},
+                                                       {"Underline", "mnuFormatUnderline"}};
+        for (const auto& [key, entry] : pairs) {
+            QStringList results;
+            for (const bool by_button : {false, true}) {
+                Viewer viewer(QStringLiteral("alpha beta"));
+                const QString saved = sandbox.path(key + QStringLiteral(".rtf"));
+                QFile::remove(saved);
+                const QString opened = sandbox.write(QStringLiteral("opened.txt"), "opened");
+                viewer.window.dlgCommonDialog.set_chooser(
+                    [&](qlx::shell::CommonDialog::Kind kind, const QString&) {
+                        return kind == qlx::shell::CommonDialog::Kind::open ? opened : saved;
+                    });
+                QApplication::clipboard()->setText(QStringLiteral("clip"));
+                const QString before = outcome(viewer.window, saved);
+                if (by_button) {
+                    click_button(viewer.window, key);
+                } else {
+                    menu_entry(viewer.window, entry)->trigger();
+                }
+                results << outcome(viewer.window, saved);
+                QVERIFY2(results.back() != before, qPrintable(key));
+            }
+            QCOMPARE(results[1], results[0]);
+        }
+    }
+
+    void print_button_prints_as_the_menu_entry() {
+        gt::Sandbox sandbox;
+        QStringList printed;
+        for (const bool by_button : {false, true}) {
+            Viewer viewer(QStringLiteral("alpha beta"));
+            const QString pdf = sandbox.path(QStringLiteral("printed.pdf"));
+            const auto previous = qlx::shell::set_print_dialog_runner([&](QPrintDialog& dialog) {
+                dialog.printer()->setOutputFileName(pdf);
+                return true;
+            });
+            if (by_button) {
+                click_button(viewer.window, QStringLiteral("Print"));
+            } else {
+                menu_entry(viewer.window, QStringLiteral("mnuFilePrint"))->trigger();
+            }
+            qlx::shell::set_print_dialog_runner(previous);
+            QProcess text;
+            text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+            QVERIFY(text.waitForFinished());
+            printed << QString::fromUtf8(text.readAllStandardOutput()).simplified();
+        }
+        QCOMPARE(printed, (QStringList{"beta 1", "beta 1"}));
+    }
+
+    void find_and_help_answer_with_their_messages() {
+        gt::Sandbox sandbox;
+        Viewer viewer(QStringLiteral("text"));
+        QStringList shown;
+        const auto previous = qlx::shell::set_message_handler(
+            [&](QWidget* parent, const QString& text, qlx::shell::MessageKind kind) {
+                const bool information = kind == qlx::shell::MessageKind::information;
+                shown << QStringLiteral("%1|%2|%3")
+                             .arg(parent->windowTitle(), information ? "information" : "plain",
+                                  text);
+            });
+        menu_entry(viewer.window, QStringLiteral("mnuEditFind"))->trigger();
+        click_button(viewer.window, QStringLiteral("Find"));
+        menu_entry(viewer.window, QStringLiteral("mnuHelpContents"))->trigger();
+        menu_entry(viewer.window, QStringLiteral("mnuHelpSearch"))->trigger();
+        menu_entry(viewer.window, QStringLiteral("mnuFileClose"))->trigger();
+        qlx::shell::set_message_handler(previous);
+        const QString help = QStringLiteral(
+            "Tarnwell QLX Viewer|information|Unable to display Help Contents. There is no Help "
+            "associated with this project.");
+        QCOMPARE(shown, (QStringList{"Tarnwell QLX Viewer|plain|Find Code goes here!", help, help,
+                                     "Tarnwell QLX Viewer|plain|Close Code goes here!"}));
+        QCOMPARE(gt::captions(viewer.window), QStringList{"Document 1"});
+    }
+
+    void commands_without_a_document_do_nothing() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        frmMain window;
+        window.MDIForm_Load({});
+        int print_dialogs = 0;
+        const auto previous = qlx::shell::set_print_dialog_runner([&](QPrintDialog&) {
+            ++print_dialogs;
+            return false;
+        });
+        QApplication::clipboard()->setText(QStringLiteral("kept"));
+        for (const char* name :
+             {"mnuFilePrint", "mnuEditCut", "mnuEditCopy", "mnuEditPaste", "mnuEditFind",
+              "mnuFormatFont", "mnuFormatBold", "mnuFormatItalics", "mnuFormatUnderline",
+              "mnuWindowCascade", "mnuWindowTileHorizontal", "mnuWindowTileVertical",
+              "mnuWindowArrangeIcons"}) {
+            menu_entry(window, QLatin1String(name))->trigger();
+        }
+        for (const char* key : {"Print", "Cut", "Copy", "Paste", "Bold", "Italic", "Underline"}) {
+            click_button(window, QLatin1String(key));
+        }
+        qlx::shell::set_print_dialog_runner(previous);
+        QCOMPARE(print_dialogs, 0);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("kept"));
+        QVERIFY(messages.texts.isEmpty());
+        QVERIFY(gt::document_windows(window).isEmpty());
+    }
+
+    void window_menu_lists_the_documents_and_activates_the_chosen_one() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        open_documents(window, 3);
+        const QList<QMdiSubWindow*> documents = gt::document_windows(window);
+        documents[0]->setWindowTitle(QStringLiteral("R&D"));
+        window.findChild<QMdiArea*>()->setActiveSubWindow(documents[1]);
+        QMenu* menu = window.findChild<QMenu*>(QStringLiteral("mnuWindow"));
+        for (int time = 0; time < 2; ++time) {
+            emit menu->aboutToShow();
+        }
+        QStringList listed;
+        QAction* third = nullptr;
+        for (QAction* action : menu->actions().mid(6)) {
+            listed << (action->isSeparator() ? separator
+                                             : action->text() + (action->isChecked() ? "*" : ""));
+            third = action;
+        }
+        QCOMPARE(listed, (QStringList{"-", "R&&D", "Document 2*", "Document 3"}));
+        third->trigger();
+        QCOMPARE(window.findChild<QMdiArea*>()->currentSubWindow(), documents[2]);
+        QCOMPARE(window.active_document()->windowTitle(), QStringLiteral("Document 3"));
+    }
+
+    void tiling_lays_the_windows_side_by_side_or_one_above_another() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        open_documents(window, 3);
+        const QRect area = workspace(window);
+        menu_entry(window, QStringLiteral("mnuWindowTileVertical"))->trigger();
+        QList<QRect> tiles = geometries(window);
+        std::ranges::sort(tiles, {}, &QRect::left);
+        QCOMPARE(tiles.front().left(), area.left());
+        for (qsizetype i = 0; i < tiles.size(); ++i) {
+            QCOMPARE(tiles[i].top(), area.top());
+            QCOMPARE(tiles[i].height(), area.height());
+            QVERIFY(qAbs(tiles[i].width() - area.width() / 3) <= 1);
+            if (i > 0) {
+                QCOMPARE(tiles[i].left(), tiles[i - 1].right() + 1);
+            }
+        }
+        QCOMPARE(tiles.back().right(), area.right());
+
+        menu_entry(window, QStringLiteral("mnuWindowTileHorizontal"))->trigger();
+        tiles = geometries(window);
+        std::ranges::sort(tiles, {}, &QRect::top);
+        for (qsizetype i = 0; i < tiles.size(); ++i) {
+            QCOMPARE(tiles[i].left(), area.left());
+            QCOMPARE(tiles[i].width(), area.width());
+            QVERIFY(qAbs(tiles[i].height() - area.height() / 3) <= 1);
+        }
+        QCOMPARE(tiles.front().top(), area.top());
+        QCOMPARE(tiles.back().bottom(), area.bottom());
+
+        menu_entry(window, QStringLiteral("mnuWindowCascade"))->trigger();
+        tiles = geometries(window);
+        std::ranges::sort(tiles, {}, &QRect::left);
+        QVERIFY(tiles[0].left() < tiles[1].left() && tiles[1].left() < tiles[2].left());
+        QVERIFY(tiles[0].top() < tiles[1].top() && tiles[1].top() < tiles[2].top());
+    }
+
+    void tiling_starts_with_the_active_window_and_leaves_icons_alone() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        open_documents(window, 3);
+        const QList<QMdiSubWindow*> documents = gt::document_windows(window);
+        documents[0]->showMinimized();
+        window.findChild<QMdiArea*>()->setActiveSubWindow(documents[2]);
+        menu_entry(window, QStringLiteral("mnuWindowTileVertical"))->trigger();
+        const QRect area = workspace(window);
+        QCOMPARE(documents[2]->geometry().left(), area.left());
+        QVERIFY(documents[1]->geometry().left() > documents[2]->geometry().left());
+        QCOMPARE(documents[1]->geometry().bottom(), area.bottom() - documents[0]->height());
+        QVERIFY(documents[0]->isMinimized());
+    }
+
+    void arrange_icons_lines_up_the_minimised_windows_along_the_bottom() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        open_documents(window, 3);
+        const QList<QMdiSubWindow*> documents = gt::document_windows(window);
+        documents[0]->showMinimized();
+        documents[2]->showMinimized();
+        documents[0]->move(40, 30);
+        documents[2]->move(120, 10);
+        const QRect open_one = documents[1]->geometry();
+        menu_entry(window, QStringLiteral("mnuWindowArrangeIcons"))->trigger();
+        const QRect area = workspace(window);
+        QCOMPARE(documents[0]->geometry().bottomLeft(), area.bottomLeft());
+        QCOMPARE(documents[2]->geometry().left(), documents[0]->geometry().right() + 1);
+        QCOMPARE(documents[2]->geometry().bottom(), area.bottom());
+        QCOMPARE(documents[1]->geometry(), open_one);
+    }
+
+    void about_opens_modally_over_the_main_window_each_time() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        window.MDIForm_Load({});
+        QStringList seen;
+        for (int time = 0; time < 2; ++time) {
+            QTimer::singleShot(0, [&] {
+                auto* about =
+                    qobject_cast<qlx::dialogs::frmAbout*>(QApplication::activeModalWidget());
+                if (about == nullptr) {
+                    return;
+                }
+                const QPoint centre = about->frameGeometry().center();
+                const QPoint screen = about->screen()->geometry().center();
+                seen << QStringLiteral("%1 %2 %3")
+                            .arg(about->parentWidget() == &window)
+                            .arg(about->Label4->text())
+                            .arg((centre - screen).manhattanLength() <= 2);
+                about->cmdAbout->click();
+            });
+            menu_entry(window, QStringLiteral("mnuHelpAbout"))->trigger();
+        }
+        const QString version = qlx::dialogs::version_text(
+            QVersionNumber::fromString(QCoreApplication::applicationVersion()));
+        QCOMPARE(seen, QStringList(2, QStringLiteral("1 %1 1").arg(version)));
+    }
+
+    void status_bar_shows_status_date_and_time() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        window.MDIForm_Load({});
+        QStringList panels;
+        for (const QLabel* panel : window.statusBar()->findChildren<QLabel*>()) {
+            panels << panel->text();
+        }
+        const QDateTime now = QDateTime::currentDateTime();
+        QCOMPARE(panels.size(), 3);
+        QCOMPARE(panels[0], QStringLiteral("Status"));
+        QCOMPARE(panels[1], QLocale().toString(now.date(), QLocale::ShortFormat));
+        QVERIFY(panels[2] == QLocale().toString(now.time(), QLocale::ShortFormat) ||
+                panels[2] == QLocale().toString(now.addSecs(-60).time(), QLocale::ShortFormat));
+    }
+
+    void keyboard_copy_in_a_document_carries_plain_text_only() {
+        gt::Sandbox sandbox;
+        Viewer viewer(QStringLiteral("plain bold"));
+        active_box(viewer.window).setSelBold(true);
+        QTest::keyClick(&active_box(viewer.window), Qt::Key_C, Qt::ControlModifier);
+        const QMimeData* data = QApplication::clipboard()->mimeData();
+        QCOMPARE(data->formats(), QStringList{QStringLiteral("text/plain")});
+        QCOMPARE(data->text(), QStringLiteral("bold"));
+    }
+};
+
+QTEST_MAIN(MenusTest)
+#include "menus_test.moc"
