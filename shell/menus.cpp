@@ -1,3 +1,5 @@
+#include "shell/frm_main.h"
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMdiArea>
@@ -13,7 +15,6 @@
 #include "dialogs/frm_about.h"
 #include "document/format_commands.h"
 #include "document/twips.h"
-#include "shell/frm_main.h"
 #include "shell/messages.h"
 #include "shell/printing.h"
 #include "shell/window_arrangement.h"
