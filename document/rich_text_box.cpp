@@ -65,13 +65,18 @@ std::string RichTextBox::TextRTF() const {
 }
 
 void RichTextBox::setTextRTF(std::string_view rtf) {
+    // The editor's cursor is set aside while the text goes in. Carried along by the insertion,
+    // it would end up selecting the whole text, and putting it back at the start would have
+    // the whole text laid out at once to repaint that selection, where the editor otherwise
+    // lays a long text out a piece at a time between events.
+    setTextCursor(QTextCursor());
     // One edit block around the whole load lets the editor lay the text out once, not after
     // every insertion (several times faster for a long report).
     QTextCursor whole_load(document());
     whole_load.beginEditBlock();
     load_rtf(*document(), rtf);
     whole_load.endEditBlock();
-    moveCursor(QTextCursor::Start);
+    setTextCursor(QTextCursor(document()));
 }
 
 QString RichTextBox::SelText() const {
