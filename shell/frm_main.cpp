@@ -178,9 +178,9 @@ document::frmDocument* frmMain::active_document() const {
     return window == nullptr ? nullptr : qobject_cast<document::frmDocument*>(window->widget());
 }
 
-document::frmDocument* frmMain::create_document(const QString& caption) {
+document::frmDocument* frmMain::create_document(const QString& caption, Qt::WindowFlags flags) {
     auto* form = new document::frmDocument;
-    QMdiSubWindow* window = mdiArea->addSubWindow(form);
+    QMdiSubWindow* window = mdiArea->addSubWindow(form, flags);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(form->windowIcon());
     form->setWindowTitle(caption);

@@ -2,8 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QMdiSubWindow>
+#include <QPointer>
 
 #include <algorithm>
 #include <cmath>
@@ -24,6 +27,23 @@ namespace qlx::shell {
 namespace conv = qlx::conversion;
 
 namespace {
+
+// Long work on many windows lets the events that came meanwhile run once a slice of time has
+// passed since they last ran.
+class EventSlices {
+public:
+    EventSlices() { since_.start(); }
+    void end_of_step() {
+        if (since_.hasExpired(slice_ms)) {
+            QCoreApplication::processEvents();
+            since_.restart();
+        }
+    }
+
+private:
+    static constexpr qint64 slice_ms = 10;
+    QElapsedTimer since_;
+};
 
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
@@ -155,11 +175,17 @@ std::expected<conv::ConversionReport, QString> frmMain::convert_with_progress(
 }
 
 void frmMain::open_converted_documents(const std::vector<std::string>& captions) {
-    for (std::size_t i = 0; i < captions.size(); ++i) {
+    // Raising a window in the workspace compares every window with every other one, unless the
+    // raised window stays on top; with thousands of windows that would take longer than the
+    // rest of the opening. So the windows stay on top while they open, and are let go after.
+    std::vector<QPointer<QMdiSubWindow>> opened;
+    EventSlices slices;
+    for (std::size_t i = 0; i < captions.size() && !cancel_requested_; ++i) {
         const QString file = from_utf8(
             conv::display_path(conv::document_path(*output_folder_, static_cast<int>(i + 1))));
-        document::frmDocument* form =
-            create_document(from_utf8(richtext::windows1252_to_utf8(captions[i])));
+        document::frmDocument* form = create_document(
+            from_utf8(richtext::windows1252_to_utf8(captions[i])), Qt::WindowStaysOnTopHint);
+        opened.emplace_back(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
         const auto loaded = form->RichTextBox1->LoadFile(file, document::FileFormat::rtf);
         if (!loaded) {
             form->parentWidget()->close();
@@ -169,11 +195,14 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions)
                          MessageKind::problem);
             continue;
         }
+        // Each window is shown before the next one loads; closing the program stops here.
         show_document(form);
-        // Each window shows before the next one loads; closing the program stops here.
-        QCoreApplication::processEvents();
-        if (cancel_requested_) {
-            return;
+        slices.end_of_step();
+    }
+    for (QMdiSubWindow* window : opened) {
+        if (window != nullptr) {
+            window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+            slices.end_of_step();
         }
     }
 }
