@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -65,12 +66,26 @@ std::string spelled_out(const Document& document, std::size_t index) {
     return out + "P " + testing::describe(document.format(paragraph.mark_format));
 }
 
-std::vector<std::string> converted_sample() {
+struct SampleDocument {
+    int number = 0;  // n of temp<n>.rtf
+    std::string rtf;
+};
+
+void PrintTo(const SampleDocument& document, std::ostream* out) {
+    *out << "temp" << document.number << ".rtf";
+}
+
+// The documents of the sample export; none when it cannot be converted (which leaves the test
+// below without instances, a failure of its own).
+std::vector<SampleDocument> converted_sample() {
     testing::MemorySink sink;
     const auto report =
         conversion::convert_export(testing::file_bytes(QLX_EXAMPLES_DIR "/sample.qlx"), sink);
-    EXPECT_TRUE(report && report->damage.empty());
-    return sink.documents;
+    std::vector<SampleDocument> documents;
+    for (std::size_t i = 0; report && report->damage.empty() && i < sink.documents.size(); ++i) {
+        documents.push_back({sink.numbers[i], sink.documents[i]});
+    }
+    return documents;
 }
 
 void check_every_prefix(std::string_view rtf) {
@@ -98,17 +113,17 @@ void check_every_prefix(std::string_view rtf) {
     }
 }
 
-TEST(RtfPrefixDamage, ParagraphsCompleteBeforeTheCutReadAsInTheWholeDocument) {
-    const std::vector<std::string> documents = converted_sample();
-    ASSERT_FALSE(documents.empty());
-    for (std::size_t n = 0; n < documents.size(); ++n) {
-        SCOPED_TRACE("temp" + std::to_string(n + 1) + ".rtf");
-        check_every_prefix(documents[n]);
-        if (HasFatalFailure()) {
-            return;
-        }
-    }
+// One test for each document, so that they can run side by side.
+class RtfPrefixDamage : public ::testing::TestWithParam<SampleDocument> {};
+
+TEST_P(RtfPrefixDamage, ParagraphsCompleteBeforeTheCutReadAsInTheWholeDocument) {
+    check_every_prefix(GetParam().rtf);
 }
+
+INSTANTIATE_TEST_SUITE_P(SampleExport, RtfPrefixDamage, ::testing::ValuesIn(converted_sample()),
+                         [](const ::testing::TestParamInfo<SampleDocument>& document) {
+                             return "temp" + std::to_string(document.param.number);
+                         });
 
 }  // namespace
 }  // namespace qlx::richtext
