@@ -20,11 +20,13 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "bench/export_generator.h"
 #include "conversion/driver.h"
@@ -41,7 +43,7 @@ double milliseconds(Clock::duration duration) {
     return std::chrono::duration<double, std::milli>(duration).count();
 }
 
-// Records the longest time between two runs of the event loop while it is started.
+// Records the times between two runs of the event loop while it is started.
 class LoopProbe {
 public:
     LoopProbe() {
@@ -57,44 +59,48 @@ public:
         timer_.stop();
         tick(now);
     }
-    // Where a gap ends and what the viewer had done by then.
+    // What the viewer has done by the time a gap ends.
     void set_windows_shown(int count) { windows_shown_ = count; }
 
     void report() const {
-        std::printf("event loop runs:                   %lld\n", runs_);
+        std::vector<Clock::duration> sorted = gaps_;
+        std::ranges::sort(sorted);
+        const auto over = [&](int ms) {
+            return sorted.end() - std::ranges::upper_bound(sorted, std::chrono::milliseconds(ms));
+        };
+        std::printf("event loop runs:                   %zu\n", gaps_.size());
         std::printf(
             "longest gap between two runs:      %.1f ms (ended %.0f ms after Open, with "
             "%d windows shown)\n",
-            milliseconds(longest_), milliseconds(longest_end_ - start_), longest_windows_);
+            milliseconds(longest()), milliseconds(longest_end_ - start_), longest_windows_);
+        std::printf("gaps over 50 ms / over 100 ms:     %td / %td\n", over(50), over(100));
         std::printf("longest gap while converting:      %.1f ms\n",
                     milliseconds(longest_converting_));
         std::printf("longest gap while opening windows: %.1f ms\n", milliseconds(longest_opening_));
     }
 
-    Clock::duration longest() const { return longest_; }
+    Clock::duration longest() const { return std::max(longest_converting_, longest_opening_); }
 
 private:
     void tick(Clock::time_point now = Clock::now()) {
-        ++runs_;
         const Clock::duration gap = now - last_;
         last_ = now;
-        Clock::duration& phase = windows_shown_ == 0 ? longest_converting_ : longest_opening_;
-        phase = std::max(phase, gap);
-        if (gap > longest_) {
-            longest_ = gap;
+        gaps_.push_back(gap);
+        if (gap > longest()) {
             longest_end_ = now;
             longest_windows_ = windows_shown_;
         }
+        Clock::duration& phase = windows_shown_ == 0 ? longest_converting_ : longest_opening_;
+        phase = std::max(phase, gap);
     }
 
     QTimer timer_;
     Clock::time_point start_;
     Clock::time_point last_;
     Clock::time_point longest_end_;
-    Clock::duration longest_{};
     Clock::duration longest_converting_{};
     Clock::duration longest_opening_{};
-    long long runs_ = 0;
+    std::vector<Clock::duration> gaps_;
     int windows_shown_ = 0;
     int longest_windows_ = 0;
 };
