@@ -71,22 +71,30 @@ std::expected<std::string, FileError> read_file(const std::string& path, const P
         return std::unexpected(FileError{path, errno_reason(errno)});
     }
     // Read into a string of the file's size, so the text costs its size in memory once; a file
-    // that grows meanwhile is still read to its end.
+    // that grows meanwhile is still read to its end. The string is not filled beforehand, so
+    // the first progress report comes after the first chunk, not after touching the whole size.
     constexpr std::size_t chunk = 1024 * 1024;
-    std::string text(static_cast<std::size_t>(size), '\0');
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const std::size_t got =
-            std::fread(text.data() + done, 1, std::min(chunk, text.size() - done), file.get());
-        done += got;
-        if (got == 0) {
-            break;
+    bool cancelled = false;
+    std::string text;
+    text.resize_and_overwrite(static_cast<std::size_t>(size), [&](char* data, std::size_t length) {
+        std::size_t done = 0;
+        while (done < length) {
+            const std::size_t got =
+                std::fread(data + done, 1, std::min(chunk, length - done), file.get());
+            done += got;
+            if (got == 0) {
+                break;
+            }
+            if (progress && !progress(Phase::loading, done, size)) {
+                cancelled = true;
+                break;
+            }
         }
-        if (progress && !progress(Phase::loading, done, size)) {
-            return std::unexpected(FileError{path, "cancelled"});
-        }
+        return done;
+    });
+    if (cancelled) {
+        return std::unexpected(FileError{path, "cancelled"});
     }
-    text.resize(done);
     char more[4096];
     for (std::size_t got; (got = std::fread(more, 1, sizeof more, file.get())) > 0;) {
         text.append(more, got);
