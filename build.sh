@@ -6,8 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# poppler-utils: the printing tests read the PDFs they print with pdftotext and pdffonts.
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev fonts-liberation)
+          libbenchmark-dev fonts-liberation poppler-utils)
 
 install_packages() {
     local missing=() package
