@@ -1,29 +1,40 @@
 #include "cli/convert_command.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <memory>
 #include <tuple>
 
 #include "conversion/driver.h"
+#include "conversion/export_encoding.h"
 #include "conversion/export_model.h"
 #include "conversion/files.h"
+#include "conversion/platform_file.h"
 #include "richtext/html_writer.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/text_writer.h"
+#include "richtext/utf8.h"
 #include "richtext/windows1252.h"
 
 namespace qlx::cli {
 
 namespace conv = qlx::conversion;
+namespace fs = std::filesystem;
 
 namespace {
+
+constexpr std::string_view standard_input_name = "-";
 
 int fail(std::ostream& err, const conv::FileError& error) {
     err << "qlx-convert: " << error.path << ": " << error.reason << '\n';
     return exit_failure;
+}
+
+bool is_standard_input(const fs::path& path) {
+    return path.native() == fs::path(standard_input_name).native();
+}
+
+std::string export_name(const fs::path& path) {
+    return is_standard_input(path) ? std::string(standard_input_name) : conv::display_path(path);
 }
 
 // Writes the text or page of a document read from RTF to a sink.
@@ -36,55 +47,131 @@ void write_output(const richtext::Document& document, RichTextOutput output, std
     }
 }
 
-// Writes a new file in place of whatever stands at `path` (a link is removed, not followed).
-std::expected<void, conv::FileError> write_new_file(const std::filesystem::path& path,
-                                                    const richtext::Document& document,
-                                                    RichTextOutput output, std::string_view title) {
-    const auto failure = [&path] {
-        return std::unexpected(conv::FileError{conv::display_path(path), std::strerror(errno)});
-    };
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-    std::unique_ptr<std::FILE, decltype(&std::fclose)> file(
-        std::fopen(path.string().c_str(), "wbx"), &std::fclose);
-    if (!file) {
-        return failure();
-    }
-    bool written = true;
-    write_output(document, output, title, [&](std::string_view bytes) {
-        written = written && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    });
-    if (!written || std::fclose(file.release()) != 0) {
-        auto error = failure();
-        std::filesystem::remove(path, ignored);
-        return error;
-    }
-    return {};
-}
-
-// Writes tempN.txt and tempN.html beside tempN.rtf, from the RTF as the converter wrote it.
+// Writes tempN.txt and tempN.html beside tempN.rtf, from the RTF the conversion wrote.
 std::expected<void, conv::FileError> write_beside(const ConvertOptions& options,
-                                                  const std::filesystem::path& rtf_path,
+                                                  const fs::path& rtf_path, std::string_view rtf,
                                                   std::string_view title) {
-    auto rtf = conv::read_file(rtf_path.string());
-    if (!rtf) {
-        return std::unexpected(rtf.error());
-    }
-    const richtext::Document document = richtext::read_rtf(*rtf).document;
+    const richtext::Document document = richtext::read_rtf(rtf).document;
     for (const auto& [wanted, output, extension] :
          {std::tuple{options.write_text, RichTextOutput::text, ".txt"},
           std::tuple{options.write_html, RichTextOutput::html, ".html"}}) {
         if (!wanted) {
             continue;
         }
-        std::filesystem::path path = rtf_path;
-        if (auto written =
-                write_new_file(path.replace_extension(extension), document, output, title);
+        std::string bytes;
+        write_output(document, output, title, [&bytes](std::string_view piece) { bytes += piece; });
+        if (auto written = conv::write_whole_file(fs::path(rtf_path).replace_extension(extension),
+                                                  bytes, {conv::AtLink::replace, false});
             !written) {
             return written;
         }
     }
     return {};
+}
+
+// A caption or path on a line of its own: control characters become spaces.
+std::string one_line(std::string text, bool utf8) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            text[i] = ' ';
+        } else if (utf8 && byte == 0xC2 && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            text.replace(i, 2, " ");  // a C1 control, U+0080 to U+009F
+        }
+    }
+    return text;
+}
+
+void append_json_escape(std::string& out, char32_t code) {
+    static constexpr std::string_view hex = "0123456789abcdef";
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) {
+        out += hex[(code >> shift) & 0xF];
+    }
+}
+
+void append_json_code_point(std::string& out, char32_t code) {
+    if (code == '"' || code == '\\') {
+        out += '\\';
+        out += static_cast<char>(code);
+    } else if (code < 0x20 || code == 0x7F) {
+        append_json_escape(out, code);
+    } else {
+        richtext::append_utf8(out, code);
+    }
+}
+
+// A JSON string of UTF-8 text.
+std::string json_string(std::string_view utf8) {
+    std::string out = "\"";
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        append_json_code_point(out, richtext::next_code_point(utf8, pos));
+    }
+    return out + "\"";
+}
+
+// A JSON string of a path, exact: what has no Unicode reading is written as the surrogate
+// that stands for it (see for_each_code_point), which Python's json and os.fsencode turn
+// back into the name's bytes.
+std::string json_path(const fs::path& path) {
+    std::string out = "\"";
+    conv::for_each_code_point(path, [&out](char32_t code, bool undecodable) {
+        if (undecodable) {
+            append_json_escape(out, code);
+        } else {
+            append_json_code_point(out, code);
+        }
+    });
+    return out + "\"";
+}
+
+// A path's bytes as the system has them (UTF-8 on Windows).
+std::string path_bytes(const fs::path& path) {
+#ifdef _WIN32
+    return conv::display_path(path);
+#else
+    return path.native();
+#endif
+}
+
+void print_damage(const std::string& name, const conv::DamageLog& damage, std::ostream& err) {
+    for (const conv::Damage& place : damage.kept()) {
+        err << name << ':' << place.line << ": " << place.reason << '\n';
+    }
+    if (damage.count() > damage.kept().size()) {
+        err << name << ": " << damage.count() - damage.kept().size()
+            << " more damaged places not listed\n";
+    }
+}
+
+void print_json_damage(const conv::DamageLog& damage, std::ostream& out) {
+    out << "{\"damage\":[";
+    bool first = true;
+    for (const conv::Damage& place : damage.kept()) {
+        out << (first ? "" : ",") << "{\"line\":" << place.line
+            << ",\"reason\":" << json_string(place.reason) << '}';
+        first = false;
+    }
+    out << "],\"damage_count\":" << damage.count() << "}\n";
+}
+
+std::expected<std::string, conv::FileError> read_export(const fs::path& path) {
+    conv::ReadRules rules;
+    rules.pipes_too = true;
+    rules.start_size = conv::export_start_size;
+    rules.check_start = [](std::string_view start) -> std::string {
+        if (conv::export_encoding(start) != conv::ExportEncoding::none) {
+            return {};
+        }
+        return "not an export (it does not begin with \"" + std::string(conv::export_signature) +
+               "\")";
+    };
+    if (is_standard_input(path)) {
+        return conv::read_stream(conv::platform::binary_standard_input(), standard_input_name, {},
+                                 rules);
+    }
+    return conv::read_file(path, {}, rules);
 }
 
 }  // namespace
@@ -97,13 +184,15 @@ bool is_rtf_name(std::string_view path) {
                [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
 }
 
-int run_rtf_output(const std::string& rtf_path, RichTextOutput output, std::ostream& out,
+int run_rtf_output(const fs::path& rtf_path, RichTextOutput output, std::ostream& out,
                    std::ostream& err) {
-    auto rtf = conv::read_file(rtf_path);
+    conv::ReadRules rules;
+    rules.pipes_too = true;
+    auto rtf = conv::read_file(rtf_path, {}, rules);
     if (!rtf) {
         return fail(err, rtf.error());
     }
-    const std::string title = std::filesystem::path(rtf_path).filename().string();
+    const std::string title = conv::display_path(rtf_path.filename());
     write_output(richtext::read_rtf(*rtf).document, output, title, [&out](std::string_view bytes) {
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     });
@@ -116,45 +205,55 @@ int run_rtf_output(const std::string& rtf_path, RichTextOutput output, std::ostr
 }
 
 int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
-    auto text = conv::read_file(options.export_path);
+    auto text = read_export(options.export_path);
     if (!text) {
         return fail(err, text.error());
     }
-    if (!conv::is_export(*text)) {
-        return fail(err, {options.export_path, "not an export (it does not begin with \"" +
-                                                   std::string(conv::export_signature) + "\")"});
+    std::expected<fs::path, conv::FileError> folder;
+    if (options.output_folder) {
+        folder = *options.output_folder;
+        if (auto prepared = conv::prepare_output_folder(*folder); !prepared) {
+            return fail(err, prepared.error());
+        }
+    } else {
+        folder = conv::default_output_folder();
+        if (folder) {
+            folder = conv::make_conversion_folder(*folder);
+        }
+        if (!folder) {
+            return fail(err, folder.error());
+        }
     }
-    auto folder =
-        options.output_folder
-            ? std::expected<std::filesystem::path, conv::FileError>(*options.output_folder)
-            : conv::default_output_folder();
-    if (!folder) {
-        return fail(err, folder.error());
-    }
-    if (auto prepared = conv::prepare_output_folder(*folder); !prepared) {
-        return fail(err, prepared.error());
-    }
-    conv::FolderSink sink(*folder);
-    auto report = conv::convert_export(*text, sink);
+    // The documents' text and pages are written from a copy of each document kept in memory.
+    const bool beside = options.write_text || options.write_html;
+    conv::FolderSink files(*folder);
+    conv::CopyingSink copies(files);
+    auto report = conv::convert_export_bytes(
+        *text, beside ? static_cast<conv::DocumentSink&>(copies) : files);
     if (!report) {
         return fail(err, report.error().output);
     }
-    for (const conv::Damage& damage : report->damage.kept()) {
-        err << options.export_path << ':' << damage.line << ": " << damage.reason << '\n';
-    }
-    if (report->damage.count() > report->damage.kept().size()) {
-        err << options.export_path << ": " << report->damage.count() - report->damage.kept().size()
-            << " more damaged places not listed\n";
-    }
+    const std::string name = export_name(options.export_path);
+    print_damage(name, report->damage, err);
     for (std::size_t i = 0; i < report->captions.size(); ++i) {
-        const std::filesystem::path path = conv::document_path(*folder, static_cast<int>(i + 1));
+        const fs::path path = conv::document_path(*folder, static_cast<int>(i + 1));
         const std::string caption = richtext::windows1252_to_utf8(report->captions[i]);
-        if (options.write_text || options.write_html) {
-            if (auto written = write_beside(options, path, caption); !written) {
+        if (beside) {
+            if (auto written = write_beside(options, path, copies.documents[i], caption);
+                !written) {
                 return fail(err, written.error());
             }
+            copies.documents[i] = std::string();
         }
-        out << conv::display_path(path) << '\t' << caption << '\n';
+        if (options.json) {
+            out << "{\"path\":" << json_path(path) << ",\"caption\":" << json_string(caption)
+                << ",\"procedure\":" << i + 1 << "}\n";
+        } else {
+            out << one_line(path_bytes(path), false) << '\t' << one_line(caption, true) << '\n';
+        }
+    }
+    if (options.json) {
+        print_json_damage(report->damage, out);
     }
     out.flush();
     if (!out) {

@@ -9,12 +9,16 @@
 namespace qlx::cli {
 
 struct ConvertOptions {
-    std::string export_path;  // UTF-8
-    // Where tempN.rtf go; the viewer's folder when empty.
+    // The export; "-" reads it from the standard input.
+    std::filesystem::path export_path;
+    // Where tempN.rtf go; when empty, a new folder of this conversion's own inside the
+    // viewer's folder.
     std::optional<std::filesystem::path> output_folder;
     // Also write each document's text (tempN.txt, UTF-8) and page (tempN.html) beside it.
     bool write_text = false;
     bool write_html = false;
+    // List the documents as JSON Lines instead of "path TAB caption" lines.
+    bool json = false;
 };
 
 enum ExitCode : int { exit_ok = 0, exit_failure = 1, exit_usage = 2 };
@@ -25,11 +29,14 @@ enum class RichTextOutput { text, html };
 bool is_rtf_name(std::string_view path);
 
 // Converts one export into output_folder/temp1.rtf, temp2.rtf, ... Prints one line per
-// document to `out` (its path, a TAB, its caption in UTF-8) and damage and failures to `err`.
+// document to `out` and damage and failures to `err`. A line is the document's path, a TAB
+// and its caption in UTF-8, with every control character written as a space, so that each
+// document is exactly one line; with `json`, one JSON object per document ("path",
+// "caption" exact, "procedure" its number) and then one with the damage.
 int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& err);
 
 // Writes the text (UTF-8, lines ended by LF) or the HTML page of an RTF file to `out`.
-int run_rtf_output(const std::string& rtf_path, RichTextOutput output, std::ostream& out,
+int run_rtf_output(const std::filesystem::path& rtf_path, RichTextOutput output, std::ostream& out,
                    std::ostream& err);
 
 }  // namespace qlx::cli

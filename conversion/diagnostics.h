@@ -30,6 +30,14 @@ public:
         }
     }
 
+    // Adds the places of a later log after these.
+    void append(const DamageLog& later) {
+        for (const Damage& damage : later.kept_) {
+            record(damage.line, damage.reason);
+        }
+        count_ += later.count_ - later.kept_.size();
+    }
+
     std::size_t count() const { return count_; }
     bool empty() const { return count_ == 0; }
     const std::vector<Damage>& kept() const { return kept_; }

@@ -1,6 +1,7 @@
 #include "conversion/driver.h"
 
 #include "conversion/conversion_state.h"
+#include "conversion/export_encoding.h"
 #include "conversion/item_headings.h"
 #include "renderers/section_dispatch.h"
 
@@ -82,6 +83,21 @@ std::expected<ConversionReport, ConversionError> convert_export(std::string_view
         progress(Phase::parsing, text.size(), text.size());
     }
     return ConversionReport{std::move(state.doc_captions), std::move(state.damage)};
+}
+
+std::expected<ConversionReport, ConversionError> convert_export_bytes(std::string& bytes,
+                                                                      DocumentSink& sink,
+                                                                      const Progress& progress) {
+    DamageLog reencoding;
+    if (export_encoding(bytes) == ExportEncoding::utf8) {
+        reencode_utf8_export(bytes, reencoding);
+    }
+    auto report = convert_export(bytes, sink, progress);
+    if (report && !reencoding.empty()) {
+        reencoding.append(report->damage);
+        report->damage = std::move(reencoding);
+    }
+    return report;
 }
 
 }  // namespace qlx::conversion

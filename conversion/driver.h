@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <expected>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -37,8 +39,40 @@ std::expected<ConversionReport, ConversionError> convert_export(std::string_view
                                                                 DocumentSink& sink,
                                                                 const Progress& progress = {});
 
-// Reads a whole file, reporting Phase::loading progress. Opens the file for reading only.
-std::expected<std::string, FileError> read_file(const std::string& path,
-                                                const Progress& progress = {});
+// Converts the bytes of a file that export_encoding() takes for an export. An export re-saved
+// as UTF-8 is re-encoded first, in place; the places where that lost something come first in
+// the report's damage.
+std::expected<ConversionReport, ConversionError> convert_export_bytes(
+    std::string& bytes, DocumentSink& sink, const Progress& progress = {});
+
+// What read_file accepts.
+struct ReadRules {
+    // Pipes are read too (the converter); otherwise only regular files are (the viewer).
+    bool pipes_too = false;
+    // A file or stream longer than this is refused: far beyond any real export.
+    std::uint64_t max_size = std::uint64_t{4} << 30;
+    // When set, looks at the first `start_size` bytes (all of them, when there are fewer) as
+    // soon as they are read: a reason it gives stops the reading, with that reason.
+    std::function<std::string(std::string_view start)> check_start{};
+    std::size_t start_size = 0;
+};
+
+// Reads a whole file, reporting Phase::loading progress. Opens the file for reading only;
+// anything that is not a regular file (or a pipe, when the rules allow) is refused unread,
+// with its kind in words as the reason.
+std::expected<std::string, FileError> read_file(const std::filesystem::path& path,
+                                                const Progress& progress = {},
+                                                const ReadRules& rules = {});
+
+// Reads the first `size` bytes of a file (fewer when the file is shorter), with the same
+// checks as read_file.
+std::expected<std::string, FileError> read_file_start(const std::filesystem::path& path,
+                                                      std::size_t size,
+                                                      const ReadRules& rules = {});
+
+// Reads a stream to its end (the standard input, for instance); `name` names it in messages.
+std::expected<std::string, FileError> read_stream(std::FILE* stream, std::string_view name,
+                                                  const Progress& progress = {},
+                                                  const ReadRules& rules = {});
 
 }  // namespace qlx::conversion

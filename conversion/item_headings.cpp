@@ -60,13 +60,16 @@ void write_procedure_attributes(ConversionState& state, std::string_view attribu
 
 void write_report_attributes(ConversionState& state, std::string_view attributes) {
     for (std::size_t k = 1; !attributes.empty(); ++k) {
+        // The report's DPM stands in for a segment DPM of length 0 only: one whose length
+        // runs past the line is damage, written with what there is.
+        const bool declared_empty = attributes.front() == '\0';
         const std::string_view value = take_counted_string(attributes, state.reader);
         if (k == report_field_dpm) {
             state.report.report_dpm = value;
         }
         if (k == report_field_segment_dpm) {
             state.out.line(rtfPar, report_labels[k],
-                           value.empty() ? std::string_view(state.report.report_dpm) : value);
+                           declared_empty ? std::string_view(state.report.report_dpm) : value);
         } else if (k < report_labels.size() && k != report_field_old_procedure) {
             state.out.line(rtfPar, report_labels[k], value);
         }

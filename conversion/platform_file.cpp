@@ -1,65 +1,145 @@
 #include "conversion/platform_file.h"
 
 #include <cerrno>
+#include <system_error>
 
 #ifdef _WIN32
-#include <system_error>
+#include <direct.h>
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
-namespace qlx::conversion {
+namespace qlx::conversion::platform {
 
+namespace fs = std::filesystem;
+
+namespace {
+
+// Wraps a descriptor in a FILE; closes it when that fails.
+std::FILE* file_of(int fd, const char* mode) {
 #ifdef _WIN32
-
-std::FILE* open_for_replacing(const std::filesystem::path& path) {
-    std::error_code error;
-    const auto status = std::filesystem::symlink_status(path, error);
-    if (std::filesystem::is_symlink(status)) {
-        std::filesystem::remove(path, error);
-    } else if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        errno = EINVAL;
-        return nullptr;
-    }
-    return _wfopen(path.c_str(), L"wb");
-}
-
+    std::FILE* file = ::_fdopen(fd, mode);
 #else
-
-std::FILE* open_for_replacing(const std::filesystem::path& path) {
-    // O_NONBLOCK: opening a pipe planted in the file's place must not wait for a reader.
-    constexpr int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
-    int fd = ::open(path.c_str(), flags, 0666);
-    if (fd < 0 && errno == ELOOP) {
-        ::unlink(path.c_str());
-        fd = ::open(path.c_str(), flags | O_EXCL, 0666);
-    }
-    if (fd < 0) {
-        return nullptr;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        errno = EINVAL;
-        return nullptr;
-    }
-    if (::ftruncate(fd, 0) != 0 || ::fcntl(fd, F_SETFL, 0) != 0) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return nullptr;
-    }
-    std::FILE* file = ::fdopen(fd, "wb");
+    std::FILE* file = ::fdopen(fd, mode);
+#endif
     if (file == nullptr) {
         const int error = errno;
+#ifdef _WIN32
+        ::_close(fd);
+#else
         ::close(fd);
+#endif
         errno = error;
     }
     return file;
 }
 
+}  // namespace
+
+#ifdef _WIN32
+
+std::FILE* create_new_file(const fs::path& path) {
+    const int fd = ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                            _S_IREAD | _S_IWRITE);
+    return fd < 0 ? nullptr : file_of(fd, "wb");
+}
+
+bool sync_file(std::FILE* file) {
+    return std::fflush(file) == 0 && ::_commit(::_fileno(file)) == 0;
+}
+
+bool create_private_folder(const fs::path& path) {
+    // The folder inherits the rights of its parent, which belongs to the user.
+    return ::_wmkdir(path.c_str()) == 0;
+}
+
+std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type& type) {
+    std::error_code error;
+    type = fs::status(path, error).type();
+    if (type != fs::file_type::not_found && type != fs::file_type::regular &&
+        !(pipes_too && type == fs::file_type::fifo)) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    return ::_wfopen(path.c_str(), L"rbN");
+}
+
+std::FILE* binary_standard_input() {
+    ::_setmode(::_fileno(stdin), _O_BINARY);
+    return stdin;
+}
+
+#else
+
+std::FILE* create_new_file(const fs::path& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    return fd < 0 ? nullptr : file_of(fd, "wb");
+}
+
+bool sync_file(std::FILE* file) {
+    return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+}
+
+bool create_private_folder(const fs::path& path) {
+    return ::mkdir(path.c_str(), 0700) == 0;
+}
+
+std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type& type) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && S_ISFIFO(info.st_mode) && pipes_too) {
+        // A pipe is read like `cat` reads it: opening waits for its writer.
+        type = fs::file_type::fifo;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        return fd < 0 ? nullptr : file_of(fd, "rb");
+    }
+    // Opened without waiting, then looked at: whatever stands there by now, a pipe or a
+    // device put in place of the file is refused before a byte is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        type = errno == ENOENT ? fs::file_type::not_found : fs::file_type::unknown;
+        return nullptr;
+    }
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        type = fs::file_type::unknown;
+        return nullptr;
+    }
+    if (S_ISREG(info.st_mode)) {
+        type = fs::file_type::regular;
+    } else if (S_ISDIR(info.st_mode)) {
+        type = fs::file_type::directory;
+    } else if (S_ISFIFO(info.st_mode)) {
+        type = fs::file_type::fifo;
+    } else if (S_ISCHR(info.st_mode)) {
+        type = fs::file_type::character;
+    } else if (S_ISBLK(info.st_mode)) {
+        type = fs::file_type::block;
+    } else if (S_ISSOCK(info.st_mode)) {
+        type = fs::file_type::socket;
+    } else {
+        type = fs::file_type::unknown;
+    }
+    const bool accepted =
+        type == fs::file_type::regular || (pipes_too && type == fs::file_type::fifo);
+    if (!accepted || ::fcntl(fd, F_SETFL, 0) != 0) {
+        ::close(fd);
+        errno = EINVAL;
+        return nullptr;
+    }
+    return file_of(fd, "rb");
+}
+
+std::FILE* binary_standard_input() {
+    return stdin;
+}
+
 #endif
 
-}  // namespace qlx::conversion
+}  // namespace qlx::conversion::platform

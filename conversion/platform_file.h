@@ -3,12 +3,28 @@
 #include <cstdio>
 #include <filesystem>
 
-namespace qlx::conversion {
+// The few file operations that the standard library does not offer and that differ between
+// systems. Each returns nullptr or false with errno set when it fails.
+namespace qlx::conversion::platform {
 
-// Opens a file for writing from its start, for replacing its whole content: a missing file is
-// created, a regular file emptied in place. A symbolic link standing in its place is removed and
-// a new file created, never followed; anything else (a folder, a device, a pipe) is refused.
-// Returns nullptr with errno set when it fails.
-std::FILE* open_for_replacing(const std::filesystem::path& path);
+// Creates a new file for writing, in binary mode. Fails (EEXIST) when anything stands at
+// `path`, a link or a dangling link included: nothing is ever opened through a link.
+std::FILE* create_new_file(const std::filesystem::path& path);
 
-}  // namespace qlx::conversion
+// Writes the file's data through to the disk (the file is flushed first).
+bool sync_file(std::FILE* file);
+
+// Creates a folder that only its owner can enter; fails (EEXIST) when anything stands there.
+bool create_private_folder(const std::filesystem::path& path);
+
+// Opens a file for reading in binary mode. A file that is not a regular file is opened only
+// when `pipes_too` and it is a pipe; otherwise nothing is opened, errno is EINVAL and `type`
+// says what the path is. Opening never waits, except for a named pipe with no writer yet,
+// which is accepted only with `pipes_too`.
+std::FILE* open_for_reading(const std::filesystem::path& path, bool pipes_too,
+                            std::filesystem::file_type& type);
+
+// The standard input, switched to binary mode.
+std::FILE* binary_standard_input();
+
+}  // namespace qlx::conversion::platform

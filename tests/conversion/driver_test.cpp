@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "conversion/export_encoding.h"
 #include "conversion/rtf_vocabulary.h"
 #include "support/conversion_run.h"
 #include "support/export_builder.h"
@@ -171,6 +172,33 @@ TEST(ConvertExport, StopsAtTheFirstDocumentThatCannotBeWritten) {
     EXPECT_EQ(report.error().output.path, "out/temp2.rtf");
     EXPECT_EQ(report.error().output.reason, "Permission denied");
     EXPECT_EQ(sink.numbers, std::vector<int>{1});
+}
+
+TEST(ConvertExportBytes, AnExportResavedAsUtf8IsReencodedAndItsLossesAreDamage) {
+    const std::string windows1252 =
+        lines({header, "PROC", "CAF\xC9 \x80", attributes, "D" + counted("1"), "x\xA0y"});
+    std::string utf8 = lines({header, "PROC", "CAF\xC3\x89 \xE2\x82\xAC", attributes,
+                              "D" + counted("1"), "x\xC2\xA0y\xF0\x9F\x98\x80\xFF"});
+    utf8.insert(0, utf8_byte_order_mark);
+    EXPECT_EQ(export_encoding(utf8), ExportEncoding::utf8);
+    EXPECT_EQ(export_encoding(windows1252), ExportEncoding::windows1252);
+    EXPECT_EQ(export_encoding(std::string(utf8_byte_order_mark) + "meditech"),
+              ExportEncoding::none);
+
+    testing::MemorySink sink;
+    auto report = convert_export_bytes(utf8, sink);
+    ASSERT_TRUE(report);
+    EXPECT_EQ(utf8, windows1252.substr(0, windows1252.size() - 2) + "?\xFF\r\n");
+    EXPECT_EQ(report->captions, Lines{"CAF\xC9 \x80"});
+    ASSERT_EQ(report->damage.count(), 2u);
+    EXPECT_EQ(report->damage.kept()[0].line, 6u);
+    EXPECT_NE(report->damage.kept()[0].reason.find("re-encoded from UTF-8"), std::string::npos);
+    EXPECT_NE(report->damage.kept()[1].reason.find("not UTF-8"), std::string::npos);
+
+    testing::MemorySink plain_sink;
+    std::string plain = windows1252;
+    ASSERT_TRUE(convert_export_bytes(plain, plain_sink));
+    EXPECT_EQ(plain, windows1252);
 }
 
 }  // namespace

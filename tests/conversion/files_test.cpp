@@ -4,9 +4,18 @@
 
 #include <fstream>
 #include <sstream>
+#include <thread>
 
+#include "cli/command_line.h"
 #include "cli/convert_command.h"
 #include "conversion/driver.h"
+#include "support/export_builder.h"
+#include "support/small_file_system.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace qlx::conversion {
 namespace {
@@ -34,6 +43,20 @@ protected:
     }
     static void write(const fs::path& path, std::string_view text) {
         std::ofstream(path, std::ios::binary) << text;
+    }
+
+    // Runs qlx-convert with these arguments; returns its exit code.
+    static int run(const std::vector<fs::path>& arguments, std::string& out, std::string& err) {
+        std::ostringstream out_stream, err_stream;
+        const int code = cli::run_command_line(cli::parse_command_line(arguments), "9.9",
+                                               out_stream, err_stream);
+        out = out_stream.str();
+        err = err_stream.str();
+        return code;
+    }
+
+    static std::string export_of(std::string_view procedure) {
+        return testing::lines({"MEDITECH.CUST.RPTS^H", "PROC", procedure, testing::counted("D")});
     }
 
     fs::path root_;
@@ -100,13 +123,13 @@ TEST_F(FilesTest, ReadFileReportsSizeProgressAndFailures) {
     const std::string text(3 * 1024 * 1024 + 7, 'q');
     write(root_ / "big", text);
     std::vector<std::uint64_t> done;
-    auto read = read_file((root_ / "big").string(), [&](Phase phase, std::uint64_t d,
-                                                         std::uint64_t total) {
-        EXPECT_EQ(phase, Phase::loading);
-        EXPECT_EQ(total, text.size());
-        done.push_back(d);
-        return true;
-    });
+    auto read =
+        read_file((root_ / "big").string(), [&](Phase phase, std::uint64_t d, std::uint64_t total) {
+            EXPECT_EQ(phase, Phase::loading);
+            EXPECT_EQ(total, text.size());
+            done.push_back(d);
+            return true;
+        });
     ASSERT_TRUE(read);
     EXPECT_EQ(*read, text);
     ASSERT_GE(done.size(), 3u);
@@ -122,7 +145,8 @@ TEST_F(FilesTest, ConverterWritesDocumentsAndListsThem) {
     const fs::path input = root_ / "in.qlx";
     using namespace std::string_literals;
     const std::string export_text =
-        "MEDITECH.CUST.RPTS^H\r\nPROC\r\nCAF\xC9\r\n\x01" "D\x01N\r\nPROC\r\nTWO\r\n\x00\r\nX"s;
+        "MEDITECH.CUST.RPTS^H\r\nPROC\r\nCAF\xC9\r\n\x01"
+        "D\x01N\r\nPROC\r\nTWO\r\n\x00\r\nX"s;
     write(input, export_text);
     const auto before = fs::last_write_time(input);
     std::ostringstream out, err;
@@ -149,6 +173,195 @@ TEST_F(FilesTest, ConverterRefusesWhatIsNotAnExport) {
     EXPECT_EQ(cli::run_convert({(root_ / "none.qlx").string(), root_ / "out"}, out2, err2),
               cli::exit_failure);
     EXPECT_NE(err2.str().find("none.qlx"), std::string::npos);
+}
+
+TEST_F(FilesTest, ConversionsWithoutOutEachWriteIntoAFolderOfTheirOwn) {
+    // Two converters at the same moment, each on its own export, into the viewer's folder.
+    ::setenv("XDG_CACHE_HOME", (root_ / "cache").c_str(), 1);
+    write(root_ / "a.qlx", export_of("ALPHA"));
+    write(root_ / "b.qlx", export_of("BETA"));
+    std::string out_a, out_b, err;
+    std::thread other([&] {
+        std::string other_err;
+        run({root_ / "b.qlx"}, out_b, other_err);
+    });
+    EXPECT_EQ(run({root_ / "a.qlx"}, out_a, err), cli::exit_ok) << err;
+    other.join();
+    for (const auto& [out, name] : {std::pair{out_a, "ALPHA"}, {out_b, "BETA"}}) {
+        ASSERT_TRUE(out.ends_with(std::string("\t") + name + "\n")) << out;
+        const fs::path document = out.substr(0, out.find('\t'));
+        EXPECT_NE(slurp(document).find(std::string("Procedure") + name), std::string::npos);
+        EXPECT_EQ(document.parent_path().parent_path(), root_ / "cache" / "qlx-viewer");
+#ifndef _WIN32
+        EXPECT_EQ(fs::status(document.parent_path()).permissions() & fs::perms::all,
+                  fs::perms::owner_all);
+#endif
+    }
+    EXPECT_NE(out_a.substr(0, out_a.find('\t')), out_b.substr(0, out_b.find('\t')));
+}
+
+TEST_F(FilesTest, OldConversionFoldersAreRemovedAndNothingElse) {
+    const fs::path viewer = root_ / "viewer";
+    for (const char* name : {"20200101-000000-abc123", "20200101-000000-keep.x", "mine"}) {
+        fs::create_directories(viewer / name);
+        write(viewer / name / "temp1.rtf", "old");
+        fs::last_write_time(viewer / name,
+                            fs::file_time_type::clock::now() - std::chrono::hours(24 * 30));
+    }
+    const auto made = make_conversion_folder(viewer);
+    ASSERT_TRUE(made);
+    EXPECT_TRUE(fs::is_directory(*made));
+    EXPECT_FALSE(fs::exists(viewer / "20200101-000000-abc123"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-keep.x" / "temp1.rtf"));
+    EXPECT_TRUE(fs::exists(viewer / "mine" / "temp1.rtf"));
+    const auto second = make_conversion_folder(viewer);
+    ASSERT_TRUE(second);
+    EXPECT_NE(*second, *made);
+    EXPECT_TRUE(fs::is_directory(*made));
+}
+
+TEST_F(FilesTest, AFileIsReplacedWholeOrNotAtAll) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no small file system to fill here";
+#else
+    testing::SmallFileSystem small(root_ / "small");
+    const std::string old_text(3400, 'o');
+    small.put("doc.rtf", old_text);
+    small.leave_free(8 * 1024);
+    const auto saved = write_whole_file(root_ / "small" / "doc.rtf", std::string(12 * 1024, 'n'),
+                                        {AtLink::follow, true});
+    small.end_limit();
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(saved.error().path, display_path(root_ / "small" / "doc.rtf"));
+    EXPECT_EQ(saved.error().reason, small.full_reason());
+    EXPECT_EQ(slurp(root_ / "small" / "doc.rtf"), old_text);
+    for (const auto& entry : fs::directory_iterator(root_ / "small")) {
+        EXPECT_TRUE(entry.path().filename() == "doc.rtf" || entry.path().filename() == "filler")
+            << entry.path();
+    }
+#endif
+}
+
+TEST_F(FilesTest, DocumentsNeverWriteIntoOtherNamesOfAFileNorIntoTheExport) {
+    fs::create_directories(root_ / "out");
+    write(root_ / "victim.txt", "precious");
+    std::error_code error;
+    fs::create_hard_link(root_ / "victim.txt", root_ / "out" / "temp2.rtf", error);
+    write(root_ / "in.qlx", export_of("ONE") + export_of("TWO").substr(22));
+    fs::create_hard_link(root_ / "in.qlx", root_ / "out" / "temp1.rtf", error);
+    if (error) {
+        GTEST_SKIP() << "no hard links here: " << error.message();
+    }
+    const std::string export_text = slurp(root_ / "in.qlx");
+    std::string out, err;
+    ASSERT_EQ(run({"--out", root_ / "out", root_ / "out" / "temp1.rtf"}, out, err), cli::exit_ok)
+        << err;
+    EXPECT_EQ(slurp(root_ / "victim.txt"), "precious");
+    EXPECT_EQ(slurp(root_ / "in.qlx"), export_text);
+    EXPECT_NE(slurp(root_ / "out" / "temp1.rtf").find("ProcedureONE"), std::string::npos);
+    EXPECT_NE(slurp(root_ / "out" / "temp2.rtf").find("ProcedureTWO"), std::string::npos);
+}
+
+TEST_F(FilesTest, OnlyRegularFilesAreReadUnlessPipesAreAllowed) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no pipes by name here";
+#else
+    ASSERT_EQ(::mkfifo((root_ / "fifo").c_str(), 0600), 0);
+    const auto refused = read_file(root_ / "fifo");  // would wait for a writer if opened
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().reason, "is a pipe, not a regular file");
+    const auto device = read_file("/dev/zero", {}, {.pipes_too = true});
+    ASSERT_FALSE(device);
+    EXPECT_EQ(device.error().reason, "is a device, not a regular file");
+
+    std::thread writer([&] { std::ofstream(root_ / "fifo", std::ios::binary) << "MEDITECH"; });
+    const auto piped = read_file(root_ / "fifo", {}, {.pipes_too = true});
+    writer.join();
+    ASSERT_TRUE(piped);
+    EXPECT_EQ(*piped, "MEDITECH");
+#endif
+    write(root_ / "big", std::string(5000, 'b'));
+    ReadRules small;
+    small.max_size = 4096;
+    const auto too_big = read_file(root_ / "big", {}, small);
+    ASSERT_FALSE(too_big);
+    EXPECT_NE(too_big.error().reason.find("larger than"), std::string::npos);
+
+    ReadRules exports_only;
+    exports_only.start_size = 4;
+    exports_only.check_start = [](std::string_view start) {
+        return start == "MEDI" ? std::string() : "not an export";
+    };
+    EXPECT_EQ(read_file(root_ / "big", {}, exports_only).error().reason, "not an export");
+    write(root_ / "short", "ME");
+    EXPECT_EQ(read_file(root_ / "short", {}, exports_only).error().reason, "not an export");
+}
+
+TEST_F(FilesTest, ConverterTakesFileNamesByteForByteAndShowsThemReadably) {
+#ifdef _WIN32
+    GTEST_SKIP() << "names are wide strings here";
+#else
+    const fs::path latin1_export = root_ / "caf\xE9.qlx";
+    const fs::path latin1_folder = root_ / "d\xE9j\xE0";
+    write(latin1_export, export_of("P"));
+    std::string out, err;
+    ASSERT_EQ(run({"--out=" + latin1_folder.native(), latin1_export}, out, err), cli::exit_ok)
+        << err;
+    EXPECT_EQ(out, (latin1_folder / "temp1.rtf").native() + "\tP\n");
+    EXPECT_TRUE(fs::exists(latin1_folder / "temp1.rtf"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 2);
+
+    ASSERT_EQ(run({"--json", "--out", latin1_folder, latin1_export}, out, err), cli::exit_ok);
+    EXPECT_NE(out.find("\"path\":\"" + display_path(root_) + "/d\\udce9j\\udce0/temp1.rtf\""),
+              std::string::npos)
+        << out;
+
+    EXPECT_EQ(run({root_ / "gon\xE9.qlx"}, out, err), cli::exit_failure);
+    EXPECT_NE(err.find("gon\xEF\xBF\xBD.qlx: No such file or directory"), std::string::npos) << err;
+#endif
+}
+
+TEST_F(FilesTest, EachDocumentIsOneLineOfTheListOrOneJsonObject) {
+    using testing::counted;
+    write(root_ / "in.qlx", testing::lines({"MEDITECH.CUST.RPTS^H", "PROC", "A\tB\nC\x81\"",
+                                            counted("D"), "PROC", "Z", counted("D"), "RPT",
+                                            "\x09"
+                                            "ADM"}));
+    std::string out, err;
+    ASSERT_EQ(run({"--out", root_ / "out", root_ / "in.qlx"}, out, err), cli::exit_ok);
+    const std::string folder = display_path(root_ / "out");
+    EXPECT_EQ(out, folder + "/temp1.rtf\tA B C \"\n" + folder + "/temp2.rtf\tZ\n");
+    ASSERT_EQ(run({"--json", "--out", root_ / "out", root_ / "in.qlx"}, out, err), cli::exit_ok);
+    EXPECT_EQ(out,
+              "{\"path\":\"" + folder +
+                  "/temp1.rtf\",\"caption\":\"A\\u0009B\\u000aC\xC2\x81\\\"\","
+                  "\"procedure\":1}\n"
+                  "{\"path\":\"" +
+                  folder +
+                  "/temp2.rtf\",\"caption\":\"Z\",\"procedure\":2}\n"
+                  "{\"damage\":[{\"line\":9,\"reason\":\"a counted string runs past the end of "
+                  "its line\"}],\"damage_count\":1}\n");
+}
+
+TEST_F(FilesTest, ConverterCommandLine) {
+    std::string out, err;
+    EXPECT_EQ(run({"--help"}, out, err), cli::exit_ok);
+    EXPECT_TRUE(out.starts_with("Usage: qlx-convert [options] EXPORT\n")) << out;
+    EXPECT_EQ(run({"--version"}, out, err), cli::exit_ok);
+    EXPECT_EQ(out, "qlx-convert 9.9\n");
+    EXPECT_EQ(run({"--bogus", "x"}, out, err), cli::exit_usage);
+    EXPECT_EQ(err, "qlx-convert: Unknown option '--bogus'.\nTry 'qlx-convert --help'.\n");
+    EXPECT_EQ(run({"a", "b"}, out, err), cli::exit_usage);
+    EXPECT_EQ(run({"--out"}, out, err), cli::exit_usage);
+    EXPECT_EQ(run({"--text", "--html", "x.rtf"}, out, err), cli::exit_usage);
+
+    const cli::CommandLine dashed = cli::parse_command_line({"--out=o", "--", "--help"});
+    EXPECT_EQ(dashed.action, cli::CommandLine::Action::convert);
+    EXPECT_EQ(dashed.options.export_path, "--help");
+    EXPECT_EQ(dashed.options.output_folder, fs::path("o"));
+    EXPECT_EQ(cli::parse_command_line({"-"}).options.export_path, "-");
+    EXPECT_EQ(cli::parse_command_line({"--text", "a.RTF"}).action,
+              cli::CommandLine::Action::rtf_output);
 }
 
 }  // namespace

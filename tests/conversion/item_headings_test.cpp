@@ -152,6 +152,22 @@ TEST(ReportStart, AnAttributeRunningPastTheLineWritesTheShortValue) {
     EXPECT_EQ(converted.damage()[0].line, 6u);
 }
 
+TEST(ReportStart, ASegmentDpmRunningPastTheLineIsNotTakenForAnEmptyOne) {
+    std::string attributes = counted("Y") + counted("") + counted("ADM");
+    for (int k = 4; k <= 11; ++k) {
+        attributes += counted("");
+    }
+    for (const std::string& field12 : {std::string("\x05"), std::string("\x05"
+                                                                        "S2")}) {
+        const auto converted =
+            convert(lines({header, "PROC", "P", "", "RPT", attributes + field12}));
+        EXPECT_EQ(body_after_top(converted).back(),
+                  "\\par Segment DPM         " + field12.substr(1));
+        ASSERT_EQ(converted.report.damage.count(), 1u) << field12;
+        EXPECT_EQ(converted.damage()[0].line, 6u);
+    }
+}
+
 TEST(MacroAndScreenStart, MacroNameFollowsTheHeadingAndTheScreenLineIsConsumed) {
     const auto converted =
         convert(lines({header, "PROC", "P", "", "MACRO", "my.macro{1}", "SCRN", "hidden"}));

@@ -1,0 +1,136 @@
+#include "cli/command_line.h"
+
+#include <ostream>
+#include <string_view>
+
+#include "conversion/files.h"
+
+namespace qlx::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Whether an argument is exactly this option (options are ASCII on every system).
+bool is(const fs::path& argument, std::string_view option) {
+    return argument.native() == fs::path(option).native();
+}
+
+bool starts_with(const fs::path& argument, std::string_view prefix) {
+    return argument.native().starts_with(fs::path(prefix).native());
+}
+
+CommandLine usage_error(std::string error) {
+    CommandLine command;
+    command.action = CommandLine::Action::usage_error;
+    command.error = std::move(error);
+    return command;
+}
+
+}  // namespace
+
+CommandLine parse_command_line(const std::vector<fs::path>& arguments) {
+    CommandLine command;
+    ConvertOptions& options = command.options;
+    std::vector<fs::path> positional;
+    bool options_ended = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const fs::path& argument = arguments[i];
+        const bool is_option =
+            !options_ended && argument.native().size() > 1 && starts_with(argument, "-");
+        if (!is_option) {
+            positional.push_back(argument);
+        } else if (is(argument, "--")) {
+            options_ended = true;
+        } else if (is(argument, "-h") || is(argument, "--help") || is(argument, "-?")) {
+            command.action = CommandLine::Action::help;
+            return command;
+        } else if (is(argument, "-v") || is(argument, "--version")) {
+            command.action = CommandLine::Action::version;
+            return command;
+        } else if (is(argument, "--out")) {
+            if (i + 1 == arguments.size()) {
+                return usage_error("Missing value after '--out'.");
+            }
+            options.output_folder = arguments[++i];
+        } else if (starts_with(argument, "--out=")) {
+            options.output_folder =
+                fs::path(argument.native().substr(fs::path("--out=").native().size()));
+        } else if (is(argument, "--text")) {
+            options.write_text = true;
+        } else if (is(argument, "--html")) {
+            options.write_html = true;
+        } else if (is(argument, "--json")) {
+            options.json = true;
+        } else {
+            return usage_error("Unknown option '" + conversion::display_path(argument) + "'.");
+        }
+    }
+    if (positional.size() != 1) {
+        return usage_error("give exactly one export file");
+    }
+    options.export_path = positional.front();
+    const bool rtf_file =
+        !is(options.export_path, "-") && is_rtf_name(conversion::display_path(options.export_path));
+    if (rtf_file && (options.write_text || options.write_html)) {
+        if (options.write_text && options.write_html) {
+            return usage_error("give one of --text and --html for an RTF file");
+        }
+        command.action = CommandLine::Action::rtf_output;
+        command.rich_text_output = options.write_text ? RichTextOutput::text : RichTextOutput::html;
+        return command;
+    }
+    command.action = CommandLine::Action::convert;
+    return command;
+}
+
+std::string help_text() {
+    return R"(Usage: qlx-convert [options] EXPORT
+Converts a report-definition export into one RTF document per procedure:
+DIR/temp1.rtf, temp2.rtf, ... Prints each document's path and caption.
+Given a file whose name ends in .rtf, --text or --html writes its text or
+HTML page to standard output.
+
+Options:
+  -h, --help     Displays help on commandline options.
+  -v, --version  Displays version information.
+  --out <DIR>    Write the documents into DIR (default: a new folder of this
+                 conversion's own in the viewer's folder).
+  --text         Also write each document's text beside it: DIR/tempN.txt
+                 (UTF-8).
+  --html         Also write each document as a web page beside it:
+                 DIR/tempN.html.
+  --json         List the documents as JSON Lines: one object per document
+                 (path, caption, procedure), then one with the damage found.
+
+Arguments:
+  EXPORT         The export file (or, with --text or --html, an RTF file);
+                 - reads the export from standard input.
+)";
+}
+
+std::string version_text(const std::string& version) {
+    return "qlx-convert " + version + "\n";
+}
+
+int run_command_line(const CommandLine& command, const std::string& version, std::ostream& out,
+                     std::ostream& err) {
+    switch (command.action) {
+        case CommandLine::Action::help:
+            out << help_text();
+            return out.flush() ? exit_ok : exit_failure;
+        case CommandLine::Action::version:
+            out << version_text(version);
+            return out.flush() ? exit_ok : exit_failure;
+        case CommandLine::Action::rtf_output:
+            return run_rtf_output(command.options.export_path, command.rich_text_output, out, err);
+        case CommandLine::Action::convert:
+            return run_convert(command.options, out, err);
+        case CommandLine::Action::usage_error:
+            break;
+    }
+    err << "qlx-convert: " << command.error << "\nTry 'qlx-convert --help'.\n";
+    return exit_usage;
+}
+
+}  // namespace qlx::cli

@@ -1,0 +1,31 @@
+# Converts EXPORT once by name and once from standard input (PROGRAM - < EXPORT), into folders
+# below WORK, and fails unless both give the same documents.
+file(REMOVE_RECURSE ${WORK})
+execute_process(COMMAND ${PROGRAM} --out ${WORK}/named ${EXPORT}
+                OUTPUT_VARIABLE named_list RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${PROGRAM} ${EXPORT} failed (${status})")
+endif()
+execute_process(COMMAND ${PROGRAM} --out ${WORK}/input -
+                INPUT_FILE ${EXPORT} OUTPUT_VARIABLE input_list ERROR_VARIABLE errors
+                RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+    message(FATAL_ERROR "${PROGRAM} - < ${EXPORT} failed (${status}): ${errors}")
+endif()
+string(REPLACE "${WORK}/named" "${WORK}/input" expected_list "${named_list}")
+if(NOT input_list STREQUAL expected_list)
+    message(FATAL_ERROR "listed:\n${input_list}\nexpected:\n${expected_list}")
+endif()
+file(GLOB documents RELATIVE ${WORK}/named ${WORK}/named/*.rtf)
+list(LENGTH documents count)
+if(count EQUAL 0)
+    message(FATAL_ERROR "no documents written")
+endif()
+foreach(document IN LISTS documents)
+    file(READ ${WORK}/named/${document} a HEX)
+    file(READ ${WORK}/input/${document} b HEX)
+    if(NOT a STREQUAL b)
+        message(FATAL_ERROR "${document} differs when read from standard input")
+    endif()
+endforeach()
+file(REMOVE_RECURSE ${WORK})
