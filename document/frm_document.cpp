@@ -1,7 +1,9 @@
 #include "document/frm_document.h"
 
+#include <QCloseEvent>
 #include <QIcon>
 #include <QResizeEvent>
+#include <QTextDocument>
 
 #include "document/rich_text_box.h"
 #include "document/twips.h"
@@ -18,9 +20,36 @@ constexpr double initial_height_twips = 4320;
 }  // namespace
 
 frmDocument::frmDocument(QWidget* parent) : QWidget(parent), RichTextBox1(new RichTextBox(this)) {
-    setWindowTitle(QStringLiteral("frmDocument"));
+    set_caption(QStringLiteral("frmDocument"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/document.png")));
+    connect(RichTextBox1->document(), &QTextDocument::modificationChanged, this,
+            &QWidget::setWindowModified);
     Form_Load();
+}
+
+void frmDocument::set_caption(const QString& caption) {
+    caption_ = caption;
+    // "[*]" marks where the title shows the edited marker; a caption's own "[*]" is doubled
+    // to show as it is.
+    QString title = caption;
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(title + QStringLiteral("[*]"));
+}
+
+bool frmDocument::is_edited() const {
+    return RichTextBox1->document()->isModified();
+}
+
+void frmDocument::mark_unedited() {
+    RichTextBox1->document()->setModified(false);
+}
+
+void frmDocument::closeEvent(QCloseEvent* event) {
+    if (may_close && !may_close(*this)) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void frmDocument::Form_Load() {

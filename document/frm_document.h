@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QString>
 #include <QWidget>
 
+#include <functional>
+
+class QCloseEvent;
 class QResizeEvent;
 
 namespace qlx::document {
@@ -10,7 +14,8 @@ class RichTextBox;
 
 // A document window: one RichTextBox inside a child window of the main window, filling the
 // interior with a margin of 50 twips on every side. Its creator sets the caption, fills the
-// control and shows the window.
+// control and shows the window. The window knows whether its text was edited since it was
+// filled or saved; its title then carries the edited marker.
 class frmDocument : public QWidget {
     Q_OBJECT
 
@@ -25,10 +30,27 @@ public:
     // that (a minimised window) leaves the control where it was.
     void Form_Resize();
 
+    // The caption as its creator gave it, without the edited marker.
+    QString caption() const { return caption_; }
+    void set_caption(const QString& caption);
+
+    // Whether the text was edited since it was filled or last saved.
+    bool is_edited() const;
+    // After the text was filled or saved: not edited.
+    void mark_unedited();
+
+    // Asked whenever the window is about to close (close box, Ctrl+W, the main window's
+    // commands); answering false keeps it open. Without it the window simply closes.
+    std::function<bool(frmDocument& form)> may_close;
+
     QSize sizeHint() const override;
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QString caption_;
 };
 
 }  // namespace qlx::document

@@ -1,6 +1,7 @@
 #include "document/rich_text_box.h"
 
 #include <QColor>
+#include <QDropEvent>
 #include <QFile>
 #include <QFont>
 #include <QMimeData>
@@ -58,6 +59,7 @@ QString RichTextBox::Text() const {
 
 void RichTextBox::setText(const QString& text) {
     setPlainText(text);
+    document()->setModified(false);
 }
 
 std::string RichTextBox::TextRTF() const {
@@ -77,6 +79,7 @@ void RichTextBox::setTextRTF(std::string_view rtf) {
     load_rtf(*document(), rtf);
     whole_load.endEditBlock();
     setTextCursor(QTextCursor(document()));
+    document()->setModified(false);
 }
 
 QString RichTextBox::SelText() const {
@@ -167,6 +170,24 @@ void RichTextBox::SelPrint(QPrinter& printer) const {
     selection.setDefaultFont(document()->defaultFont());
     QTextCursor(&selection).insertFragment(cursor.selection());
     selection.print(&printer);
+}
+
+void RichTextBox::dropEvent(QDropEvent* event) {
+    QList<QUrl> files;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            files << url;
+        }
+    }
+    if (files.isEmpty()) {
+        QTextEdit::dropEvent(event);
+        return;
+    }
+    // The drop ends here: the editor takes down its drop caret as when the drag leaves it.
+    QDragLeaveEvent leave;
+    QTextEdit::dragLeaveEvent(&leave);
+    event->acceptProposedAction();
+    emit files_dropped(files);
 }
 
 QMimeData* RichTextBox::createMimeDataFromSelection() const {

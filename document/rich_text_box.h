@@ -8,8 +8,10 @@
 #include <string_view>
 
 class QColor;
+class QDropEvent;
 class QMimeData;
 class QPrinter;
+class QUrl;
 
 namespace qlx::document {
 
@@ -36,7 +38,8 @@ public:
     // The whole content as plain text, lines ended by CR LF.
     QString Text() const;
     // Replaces the content with plain text; CR LF, CR and LF each break a line. (It hides
-    // QTextEdit::setText, which would take text that looks like HTML for HTML.)
+    // QTextEdit::setText, which would take text that looks like HTML for HTML.) Like
+    // setTextRTF and LoadFile, it leaves the document not edited.
     void setText(const QString& text);
 
     // The whole content as RTF.
@@ -66,7 +69,12 @@ public:
     // Prints the selection, or the whole document when nothing is selected.
     void SelPrint(QPrinter& printer) const;
 
+signals:
+    // Files were dropped on the text: they are for the program to open, not text to insert.
+    void files_dropped(const QList<QUrl>& files);
+
 protected:
+    void dropEvent(QDropEvent* event) override;
     // The clipboard and drag and drop carry plain text only: character formatting is neither
     // copied nor pasted.
     QMimeData* createMimeDataFromSelection() const override;

@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <algorithm>
+
 #include <utility>
 
 namespace qlx::shell {
@@ -40,17 +42,53 @@ void CommonDialog::set_chooser(Chooser chooser) {
     chooser_ = std::move(chooser);
 }
 
+namespace {
+
+// The extension of a filter's first pattern, "rtf" for "*.rtf"; empty for "*.*".
+QString default_suffix(const QString& name_filter) {
+    static const QRegularExpression pattern(QStringLiteral("\\(\\*\\.(\\w+)"));
+    const QRegularExpressionMatch match = pattern.match(name_filter);
+    return match.hasMatch() ? match.captured(1) : QString();
+}
+
+}  // namespace
+
 QString CommonDialog::show(Kind kind, const QString& filter) {
+    const QStringList name_filters = qt_name_filters(filter).split(QStringLiteral(";;"));
+    int index = filter_indexes_.value(filter, 1);
+    if (index < 1 || index > name_filters.size()) {
+        index = 1;
+    }
     QString chosen;
     if (chooser_) {
-        chosen = chooser_(kind, filter);
-    } else if (kind == Kind::open) {
-        chosen = QFileDialog::getOpenFileName(owner_, {}, folder_, qt_name_filters(filter));
+        const Choice choice = chooser_(kind, filter);
+        chosen = choice.path;
+        if (choice.filter_index != 0) {
+            index = choice.filter_index;
+        }
     } else {
-        chosen = QFileDialog::getSaveFileName(owner_, {}, folder_, qt_name_filters(filter));
+        QFileDialog dialog(owner_, {}, folder_);
+        dialog.setNameFilters(name_filters);
+        dialog.selectNameFilter(name_filters.value(index - 1));
+        if (kind == Kind::save) {
+            dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setDefaultSuffix(default_suffix(name_filters.value(index - 1)));
+            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                             [&dialog](const QString& name_filter) {
+                                 dialog.setDefaultSuffix(default_suffix(name_filter));
+                             });
+        } else {
+            dialog.setFileMode(QFileDialog::ExistingFile);
+        }
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+            chosen = dialog.selectedFiles().front();
+            index = static_cast<int>(name_filters.indexOf(dialog.selectedNameFilter())) + 1;
+        }
     }
     if (!chosen.isEmpty()) {
         folder_ = QFileInfo(chosen).absolutePath();
+        FilterIndex = std::max(index, 1);
+        filter_indexes_.insert(filter, FilterIndex);
     }
     return chosen;
 }

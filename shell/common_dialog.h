@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 class QWidget;
 
@@ -19,11 +21,24 @@ public:
 
     // The chosen file's path; empty when the user cancels.
     QString ShowOpen(const QString& filter);
-    // As ShowOpen; asks before an existing file is replaced.
+    // As ShowOpen; asks before an existing file is replaced. While the user types a name
+    // without extension, the extension of the chosen filter is added.
     QString ShowSave(const QString& filter);
 
+    // The filter chosen in the dialog last shown, from 1. A dialog starts with the filter
+    // chosen the last time the same filters were shown (at first the first one).
+    int FilterIndex = 1;
+
+    // What a chooser answers: a path (empty to cancel) and the filter chosen with it, from 1;
+    // 0 leaves the filter the dialog starts with.
+    struct Choice {
+        Choice(QString chosen_path = {}, int chosen_filter = 0)  // NOLINT: a path alone will do
+            : path(std::move(chosen_path)), filter_index(chosen_filter) {}
+        QString path;
+        int filter_index;
+    };
     // Answers in place of the dialogs (tests). An empty chooser brings the dialogs back.
-    using Chooser = std::function<QString(Kind kind, const QString& filter)>;
+    using Chooser = std::function<Choice(Kind kind, const QString& filter)>;
     void set_chooser(Chooser chooser);
 
 private:
@@ -31,6 +46,7 @@ private:
 
     QWidget* owner_;
     QString folder_;
+    QHash<QString, int> filter_indexes_;  // by the filters shown
     Chooser chooser_;
 };
 

@@ -1,16 +1,27 @@
 #include "shell/frm_main.h"
 
 #include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPointer>
-#include <QSaveFile>
+#include <QTimer>
+#include <QUrl>
+
+#include "conversion/driver.h"
+#include "conversion/files.h"
+#include "conversion/replacing_file.h"
 
 #include "document/frm_document.h"
+#include "document/plain_text.h"
 #include "document/rich_text_box.h"
 #include "shell/file_names.h"
 #include "shell/messages.h"
+#include "shell/native_paths.h"
 #include "shell/wait_pointer.h"
 
 namespace qlx::shell {
+
+namespace conv = qlx::conversion;
 
 namespace {
 
@@ -21,12 +32,35 @@ const QString text_filter =
 const QString save_filter =
     QStringLiteral("RTF Files (*.rtf)|*.rtf|TXT Files (*.txt)|*.txt|All Files (*.*)|*.*");
 
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(display_path(path));
+}
+
+QString from_utf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 }  // namespace
 
 void frmMain::check_command_line(const QStringList& arguments) {
-    if (!arguments.isEmpty() && !arguments.front().isEmpty()) {
-        open_by_name(arguments.front());
+    open_files(arguments);
+}
+
+void frmMain::open_files(const QStringList& paths) {
+    for (const QString& path : paths) {
+        if (!path.isEmpty()) {
+            open_by_name(path);
+        }
     }
+}
+
+void frmMain::open_dropped(const QList<QUrl>& urls) {
+    QStringList paths;
+    for (const QUrl& url : urls) {
+        paths << path_from_url(url);
+    }
+    // The drop ends before the files open, so that the program they came from goes on.
+    QTimer::singleShot(0, this, [this, paths] { open_files(paths); });
 }
 
 void frmMain::open_by_name(const QString& path) {
@@ -38,19 +72,26 @@ void frmMain::open_by_name(const QString& path) {
 }
 
 void frmMain::open_unconverted(const QString& path) {
-    document::frmDocument* form = create_document(path);
-    const auto loaded = [&] {
+    auto bytes = [&] {
         WaitPointer wait;
-        return form->RichTextBox1->LoadFile(
-            path, is_rtf_name(path) ? document::FileFormat::rtf : document::FileFormat::text);
+        return conv::read_file(native_path(path));
     }();
-    if (!loaded) {
-        form->parentWidget()->close();
+    if (!bytes) {
         show_message(this,
                      tr("The file \"%1\" could not be opened.\n\n%2")
-                         .arg(QDir::toNativeSeparators(path), loaded.error()),
+                         .arg(native(path), from_utf8(bytes.error().reason)),
                      MessageKind::problem);
         return;
+    }
+    document::frmDocument* form = create_document(display_path(path));
+    {
+        WaitPointer wait;
+        if (is_rtf_name(path)) {
+            form->RichTextBox1->setTextRTF(*bytes);
+        } else {
+            form->RichTextBox1->setText(document::decode_plain_text(
+                QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size()))));
+        }
     }
     show_document(form);
 }
@@ -104,32 +145,88 @@ void frmMain::mnuFileExit_Click() {
     close();
 }
 
-// Writes the active document to a file the user names: as RTF when the name ends in ".rtf",
-// otherwise as UTF-8 text; then CR LF. The file is replaced only when all is written.
 void frmMain::save_active_document() {
     if (converting_) {
         return;
     }
-    const QPointer<document::frmDocument> form = active_document();
+    document::frmDocument* form = active_document();
     if (form == nullptr) {
         show_message(this, tr("There is no document to save."));
         return;
     }
-    const QString path = dlgCommonDialog.ShowSave(save_filter);
-    if (path.isEmpty() || form == nullptr) {
-        return;
+    save_document(form);
+}
+
+// Writes a document to a file the user names, as RTF or as UTF-8 text (save_target says
+// which), then CR LF. The file is replaced only when all is written; otherwise it stays as it
+// was and the message says why.
+bool frmMain::save_document(document::frmDocument* document_form) {
+    const QPointer<document::frmDocument> form = document_form;
+    const QString chosen = dlgCommonDialog.ShowSave(save_filter);
+    if (chosen.isEmpty() || form == nullptr) {
+        return false;
     }
+    const SaveTarget target = save_target(chosen, dlgCommonDialog.FilterIndex);
     const document::RichTextBox& box = *form->RichTextBox1;
-    QByteArray bytes =
-        is_rtf_name(path) ? QByteArray::fromStdString(box.TextRTF()) : box.Text().toUtf8();
+    std::string bytes = target.format == SaveFormat::rtf ? box.TextRTF() : box.Text().toStdString();
     bytes += "\r\n";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    const auto saved = conv::write_whole_file(native_path(target.path), bytes,
+                                              {conv::AtLink::follow, true});
+    if (!saved) {
         show_message(this,
                      tr("The file \"%1\" could not be saved.\n\n%2")
-                         .arg(QDir::toNativeSeparators(path), file.errorString()),
+                         .arg(native(target.path), from_utf8(saved.error().reason)),
                      MessageKind::problem);
+        return false;
     }
+    form->mark_unedited();
+    return true;
+}
+
+bool frmMain::confirm_close(document::frmDocument& form) {
+    if (closing_ || !form.is_edited()) {
+        return true;
+    }
+    switch (ask_to_save(this, tr("Save changes to %1?").arg(form.caption()))) {
+    case SaveChoice::save: return save_document(&form);
+    case SaveChoice::discard: return true;
+    case SaveChoice::cancel: break;
+    }
+    return false;
+}
+
+bool frmMain::confirm_close_all() {
+    QList<QPointer<document::frmDocument>> edited;
+    QStringList captions;
+    for (QMdiSubWindow* window : mdiArea->subWindowList()) {
+        auto* form = qobject_cast<document::frmDocument*>(window->widget());
+        if (form != nullptr && form->is_edited()) {
+            edited << form;
+            captions << form->caption();
+        }
+    }
+    if (edited.isEmpty()) {
+        return true;
+    }
+    const QString question = edited.size() == 1
+                                 ? tr("Save changes to %1?").arg(captions.front())
+                                 : tr("Save changes to these %1 documents?").arg(edited.size());
+    switch (ask_to_save(this, question, edited.size() == 1 ? QString() : captions.join('\n'))) {
+    case SaveChoice::discard: return true;
+    case SaveChoice::cancel: return false;
+    case SaveChoice::save: break;
+    }
+    for (const QPointer<document::frmDocument>& form : edited) {
+        if (form == nullptr) {
+            continue;
+        }
+        // The user sees which document the dialog is naming.
+        mdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
+        if (!save_document(form)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace qlx::shell

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileInfo>
 #include <QString>
 
 namespace qlx::shell {
@@ -7,6 +8,33 @@ namespace qlx::shell {
 // Whether a file is taken for RTF by its name: the name ends in ".rtf", in any case.
 inline bool is_rtf_name(const QString& path) {
     return path.endsWith(QStringLiteral(".rtf"), Qt::CaseInsensitive);
+}
+
+// What the Save command writes: the document's RTF or its text.
+enum class SaveFormat { rtf, text };
+
+struct SaveTarget {
+    QString path;
+    SaveFormat format;
+};
+
+// The file and format for a name chosen in the save dialog with the Save filter
+// ("RTF Files" 1, "TXT Files" 2, "All Files" 3). A name ending in ".rtf" or ".txt", in any
+// case, decides by itself. Otherwise the filter decides, and a name without any extension
+// gets the filter's (as the dialog adds it); with "All Files" the name decides (text).
+inline SaveTarget save_target(const QString& chosen, int filter_index) {
+    if (is_rtf_name(chosen)) {
+        return {chosen, SaveFormat::rtf};
+    }
+    if (chosen.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive)) {
+        return {chosen, SaveFormat::text};
+    }
+    const bool bare = QFileInfo(chosen).suffix().isEmpty();
+    switch (filter_index) {
+    case 1: return {bare ? chosen + QStringLiteral(".rtf") : chosen, SaveFormat::rtf};
+    case 2: return {bare ? chosen + QStringLiteral(".txt") : chosen, SaveFormat::text};
+    default: return {chosen, SaveFormat::text};
+    }
 }
 
 }  // namespace qlx::shell

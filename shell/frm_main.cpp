@@ -3,12 +3,15 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMimeData>
 #include <QMoveEvent>
 #include <QScreen>
 #include <QSettings>
@@ -20,6 +23,7 @@
 #include "assets/assets.h"
 #include "conversion/files.h"
 #include "document/frm_document.h"
+#include "document/rich_text_box.h"
 #include "document/twips.h"
 #include "shell/messages.h"
 #include "shell/placement.h"
@@ -35,6 +39,15 @@ constexpr double status_text_panel_twips = 3510;
 // organisation and application; the program's title serves as both.)
 QString settings_name() {
     return QString::fromLatin1(application_title);
+}
+
+bool has_local_files(const QMimeData* mime) {
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 QList<QRect> screen_areas() {
@@ -57,6 +70,7 @@ frmMain::frmMain()
     mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea);
+    setAcceptDrops(true);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::update_menus);
     create_actions();
     create_status_bar();
@@ -90,10 +104,34 @@ void frmMain::MDIForm_Unload() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    if (!closing_ && !confirm_close_all()) {
+        event->ignore();
+        return;
+    }
+    closing_ = true;
     // A running conversion stops at its next progress report and opens no window.
     cancel_requested_ = converting_;
     MDIForm_Unload();
     event->accept();
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (has_local_files(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void frmMain::dragMoveEvent(QDragMoveEvent* event) {
+    if (has_local_files(event->mimeData())) {
+        event->acceptProposedAction();
+    }
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+    if (has_local_files(event->mimeData())) {
+        event->acceptProposedAction();
+        open_dropped(event->mimeData()->urls());
+    }
 }
 
 QRect frmMain::read_settings() const {
@@ -183,7 +221,10 @@ document::frmDocument* frmMain::create_document(const QString& caption, Qt::Wind
     QMdiSubWindow* window = mdiArea->addSubWindow(form, flags);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(form->windowIcon());
-    form->setWindowTitle(caption);
+    form->set_caption(caption);
+    form->may_close = [this](document::frmDocument& closing) { return confirm_close(closing); };
+    connect(form->RichTextBox1, &document::RichTextBox::files_dropped, this,
+            &frmMain::open_dropped);
     return form;
 }
 

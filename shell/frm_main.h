@@ -17,12 +17,16 @@
 
 class QAction;
 class QCloseEvent;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QKeySequence;
 class QMoveEvent;
 class QLabel;
 class QMdiArea;
 class QMenu;
 class QToolBar;
+class QUrl;
 
 namespace qlx::conversion {
 struct ConversionReport;
@@ -54,12 +58,15 @@ public:
     // Shutdown, when the window closes: saves the placement unless the window is minimised.
     void MDIForm_Unload();
 
-    // The first argument, if any, is the path of a file to open.
+    // Each argument is the path of a file to open, in turn (see native_paths.h for the form
+    // of paths).
     void check_command_line(const QStringList& arguments);
     // Opens a file for viewing: an export is converted into one document window per procedure,
-    // in export order; any other file is shown as it is (as RTF when its name ends in ".rtf").
-    // Failures and damage are reported in a message box naming the file.
+    // in export order; any other regular file is shown as it is (as RTF when its name ends in
+    // ".rtf"). Failures and damage are reported in a message box naming the file.
     void openfile(const QString& path);
+    // Opens files as File > Open would, one after another (dropped files, the command line).
+    void open_files(const QStringList& paths);
     // Opens a new empty document window captioned "Document n".
     void new_document();
 
@@ -106,8 +113,13 @@ public slots:
     void tbToolBar_ButtonClick(QAction* button);
 
 protected:
+    // Asks once about all edited documents before anything closes; Cancel keeps it all open.
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    // Files dropped anywhere on the window are opened; text dropped on a document is text.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Builds the menu bar and the toolbar.
@@ -139,14 +151,26 @@ private:
     void open_unconverted(const QString& path);
     // Shows an ".rtf" file directly, converts or shows anything else.
     void open_by_name(const QString& path);
+    // Opens the local files among dropped URLs, once the drop is over.
+    void open_dropped(const QList<QUrl>& urls);
     void save_active_document();
+    // Asks for a name and saves the document there; true when it was saved.
+    bool save_document(document::frmDocument* form);
+    // Whether an edited document may close: asks to save it first (Save, Discard, Cancel).
+    bool confirm_close(document::frmDocument& form);
+    // Whether all documents may close: asks once about all edited ones.
+    bool confirm_close_all();
 
+    struct ConvertedExport;
     void convert_export_file(const QString& path, std::uint64_t size);
-    // Reads and converts the export, showing the progress in the status window. The error is
-    // the reason for people to read, empty when the conversion was cancelled.
-    std::expected<conversion::ConversionReport, QString> convert_with_progress(
-        const QString& path, dialogs::frmStatus& status);
-    void open_converted_documents(const std::vector<std::string>& captions);
+    // Reads and converts the export into a folder of its own, showing the progress in the
+    // status window. The error is the reason for people to read, empty when the conversion
+    // was cancelled.
+    std::expected<ConvertedExport, QString> convert_with_progress(const QString& path,
+                                                                  dialogs::frmStatus& status);
+    // Opens one window per document, each showing what this conversion wrote.
+    void open_converted_documents(const std::vector<std::string>& captions,
+                                  std::vector<std::string>& documents);
 
     QMdiArea* mdiArea;
     QMenu* mnuFile = nullptr;
@@ -178,6 +202,7 @@ private:
     QSize outer_size_to_place_;  // invalid once placed with the borders known
     bool converting_ = false;
     bool cancel_requested_ = false;
+    bool closing_ = false;  // all documents may close without asking again
 };
 
 }  // namespace qlx::shell

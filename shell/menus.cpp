@@ -14,6 +14,7 @@
 #include "assets/pictures.h"
 #include "dialogs/frm_about.h"
 #include "document/format_commands.h"
+#include "document/frm_document.h"
 #include "document/twips.h"
 #include "shell/messages.h"
 #include "shell/printing.h"
@@ -220,7 +221,8 @@ void frmMain::list_document_windows() {
     }
     window_list_ << mnuWindow->addSeparator();
     for (QMdiSubWindow* window : windows) {
-        QString caption = window->windowTitle();
+        const auto* form = qobject_cast<const document::frmDocument*>(window->widget());
+        QString caption = form != nullptr ? form->caption() : window->windowTitle();
         QAction* entry =
             mnuWindow->addAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
         entry->setCheckable(true);

@@ -13,6 +13,11 @@ MessageHandler& message_handler() {
     return handler;
 }
 
+SaveQuestionHandler& save_question_handler() {
+    static SaveQuestionHandler handler;
+    return handler;
+}
+
 }  // namespace
 
 void show_message(QWidget* parent, const QString& text, MessageKind kind) {
@@ -36,6 +41,26 @@ void show_message(QWidget* parent, const QString& text, MessageKind kind) {
 
 MessageHandler set_message_handler(MessageHandler handler) {
     return std::exchange(message_handler(), std::move(handler));
+}
+
+SaveChoice ask_to_save(QWidget* parent, const QString& text, const QString& details) {
+    if (const SaveQuestionHandler& handler = save_question_handler()) {
+        return handler(parent, text, details);
+    }
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(application_title), text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setInformativeText(details);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveChoice::save;
+    case QMessageBox::Discard: return SaveChoice::discard;
+    default: return SaveChoice::cancel;
+    }
+}
+
+SaveQuestionHandler set_save_question_handler(SaveQuestionHandler handler) {
+    return std::exchange(save_question_handler(), std::move(handler));
 }
 
 }  // namespace qlx::shell

@@ -28,4 +28,17 @@ void show_message(QWidget* parent, const QString& text, MessageKind kind = Messa
 using MessageHandler = std::function<void(QWidget* parent, const QString& text, MessageKind)>;
 MessageHandler set_message_handler(MessageHandler handler);
 
+// The answer to "Save changes to ...?".
+enum class SaveChoice { save, discard, cancel };
+
+// Asks whether to save edited documents before they close: Save, Discard or Cancel (also
+// Escape and the close box), titled with the application title. `details` lists the
+// documents when there are several.
+SaveChoice ask_to_save(QWidget* parent, const QString& text, const QString& details = {});
+
+// Answers in place of the question box (tests); an empty handler brings the box back.
+using SaveQuestionHandler =
+    std::function<SaveChoice(QWidget* parent, const QString& text, const QString& details)>;
+SaveQuestionHandler set_save_question_handler(SaveQuestionHandler handler);
+
 }  // namespace qlx::shell

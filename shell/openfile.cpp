@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -13,13 +12,14 @@
 #include <memory>
 
 #include "conversion/driver.h"
-#include "conversion/export_model.h"
+#include "conversion/export_encoding.h"
 #include "conversion/files.h"
 #include "dialogs/frm_status.h"
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "richtext/windows1252.h"
 #include "shell/messages.h"
+#include "shell/native_paths.h"
 #include "shell/wait_pointer.h"
 
 namespace qlx::shell {
@@ -45,8 +45,9 @@ private:
     QElapsedTimer since_;
 };
 
+// A path as messages show it.
 QString native(const QString& path) {
-    return QDir::toNativeSeparators(path);
+    return QDir::toNativeSeparators(display_path(path));
 }
 
 QString from_utf8(const std::string& text) {
@@ -76,6 +77,11 @@ QString damage_message(const QString& path, const conv::DamageLog& damage) {
 
 }  // namespace
 
+struct frmMain::ConvertedExport {
+    conv::ConversionReport report;
+    std::vector<std::string> documents;  // documents[0] is temp1.rtf as written
+};
+
 void frmMain::openfile(const QString& path) {
     if (converting_) {
         show_message(
@@ -83,19 +89,27 @@ void frmMain::openfile(const QString& path) {
             tr("Wait until the export being opened is shown, then open \"%1\".").arg(native(path)));
         return;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        show_message(
-            this,
-            tr("The file \"%1\" could not be opened.\n\n%2").arg(native(path), file.errorString()),
-            MessageKind::problem);
+    const std::filesystem::path file = native_path(path);
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(file, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        // A pipe would keep the program waiting for a writer, a device would never end.
+        show_message(this,
+                     tr("\"%1\" is not a regular file, so it cannot be opened: it %2.")
+                         .arg(native(path), from_utf8(conv::describe_file_type(status.type()))),
+                     MessageKind::problem);
         return;
     }
-    const QByteArray start = file.read(conv::export_signature.size());
-    const auto size = static_cast<std::uint64_t>(file.size());
-    file.close();
-    if (conv::is_export(std::string_view(start.constData(), start.size()))) {
-        convert_export_file(path, size);
+    const auto start = conv::read_file_start(file, conv::export_start_size);
+    if (!start) {
+        show_message(this,
+                     tr("The file \"%1\" could not be opened.\n\n%2")
+                         .arg(native(path), from_utf8(start.error().reason)),
+                     MessageKind::problem);
+        return;
+    }
+    if (conv::export_encoding(*start) != conv::ExportEncoding::none) {
+        convert_export_file(path, std::filesystem::file_size(file, error));
     } else {
         open_unconverted(path);
     }
@@ -107,7 +121,7 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
     converting_ = true;
     cancel_requested_ = false;
     update_menus();
-    std::expected<conv::ConversionReport, QString> result;
+    std::expected<ConvertedExport, QString> result;
     {
         WaitPointer wait;
         const auto status = std::make_unique<dialogs::frmStatus>(this);
@@ -122,7 +136,7 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
     QCoreApplication::processEvents();  // repaint where the status window was
     if (result && !cancel_requested_) {
         WaitPointer wait;
-        open_converted_documents(result->captions);
+        open_converted_documents(result->report.captions, result->documents);
     }
     converting_ = false;
     update_menus();
@@ -131,12 +145,12 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
             this,
             tr("The file \"%1\" could not be converted.\n\n%2").arg(native(path), result.error()),
             MessageKind::problem);
-    } else if (result && !cancel_requested_ && !result->damage.empty()) {
-        show_message(this, damage_message(path, result->damage), MessageKind::problem);
+    } else if (result && !cancel_requested_ && !result->report.damage.empty()) {
+        show_message(this, damage_message(path, result->report.damage), MessageKind::problem);
     }
 }
 
-std::expected<conv::ConversionReport, QString> frmMain::convert_with_progress(
+std::expected<frmMain::ConvertedExport, QString> frmMain::convert_with_progress(
     const QString& path, dialogs::frmStatus& status) {
     const conv::Progress progress = [&](conv::Phase phase, std::uint64_t done,
                                         std::uint64_t total) {
@@ -145,7 +159,7 @@ std::expected<conv::ConversionReport, QString> frmMain::convert_with_progress(
         QCoreApplication::processEvents();
         return !cancel_requested_;
     };
-    const auto text = conv::read_file(QFile::encodeName(path).toStdString(), progress);
+    auto text = conv::read_file(native_path(path), progress);
     if (!text) {
         return std::unexpected(cancel_requested_ ? QString() : from_utf8(text.error().reason));
     }
@@ -155,14 +169,17 @@ std::expected<conv::ConversionReport, QString> frmMain::convert_with_progress(
                 .arg(from_utf8(output_folder_.error().path),
                      from_utf8(output_folder_.error().reason)));
     }
-    // The folder is made again should it have gone since start-up (caches get cleaned).
-    if (auto prepared = conv::prepare_output_folder(*output_folder_); !prepared) {
+    // A folder of this conversion's own: no other conversion, in this program or another,
+    // writes there. (The viewer's folder is made again should it have gone since start-up.)
+    const auto folder = conv::make_conversion_folder(*output_folder_);
+    if (!folder) {
         return std::unexpected(
             tr("The folder \"%1\" could not be made: %2")
-                .arg(from_utf8(prepared.error().path), from_utf8(prepared.error().reason)));
+                .arg(from_utf8(folder.error().path), from_utf8(folder.error().reason)));
     }
-    conv::FolderSink sink(*output_folder_);
-    auto report = conv::convert_export(*text, sink, progress);
+    conv::FolderSink files(*folder);
+    conv::CopyingSink sink(files);
+    auto report = conv::convert_export_bytes(*text, sink, progress);
     if (!report) {
         if (report.error().cancelled) {
             return std::unexpected(QString());
@@ -171,30 +188,22 @@ std::expected<conv::ConversionReport, QString> frmMain::convert_with_progress(
                                    .arg(from_utf8(report.error().output.path),
                                         from_utf8(report.error().output.reason)));
     }
-    return std::move(*report);
+    return ConvertedExport{std::move(*report), std::move(sink.documents)};
 }
 
-void frmMain::open_converted_documents(const std::vector<std::string>& captions) {
+void frmMain::open_converted_documents(const std::vector<std::string>& captions,
+                                       std::vector<std::string>& documents) {
     // Raising a window in the workspace compares every window with every other one, unless the
     // raised window stays on top; with thousands of windows that would take longer than the
     // rest of the opening. So the windows stay on top while they open, and are let go after.
     std::vector<QPointer<QMdiSubWindow>> opened;
     EventSlices slices;
     for (std::size_t i = 0; i < captions.size() && !cancel_requested_; ++i) {
-        const QString file = from_utf8(
-            conv::display_path(conv::document_path(*output_folder_, static_cast<int>(i + 1))));
         document::frmDocument* form = create_document(
             from_utf8(richtext::windows1252_to_utf8(captions[i])), Qt::WindowStaysOnTopHint);
         opened.emplace_back(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
-        const auto loaded = form->RichTextBox1->LoadFile(file, document::FileFormat::rtf);
-        if (!loaded) {
-            form->parentWidget()->close();
-            show_message(this,
-                         tr("The converted document \"%1\" could not be opened.\n\n%2")
-                             .arg(native(file), loaded.error()),
-                         MessageKind::problem);
-            continue;
-        }
+        form->RichTextBox1->setTextRTF(documents[i]);
+        documents[i] = std::string();
         // Each window is shown before the next one loads; closing the program stops here.
         show_document(form);
         slices.end_of_step();

@@ -14,6 +14,7 @@
 #include <string>
 #include <utility>
 
+#include "document/frm_document.h"
 #include "shell/frm_main.h"
 #include "shell/messages.h"
 
@@ -74,10 +75,15 @@ inline QList<QMdiSubWindow*> document_windows(const shell::frmMain& window) {
     return window.findChild<QMdiArea*>()->subWindowList();
 }
 
+inline document::frmDocument* form_of(const QMdiSubWindow* window) {
+    return qobject_cast<document::frmDocument*>(window->widget());
+}
+
+// The documents' captions, without the edited marker.
 inline QStringList captions(const shell::frmMain& window) {
     QStringList titles;
-    for (const QMdiSubWindow* document : document_windows(window)) {
-        titles << document->windowTitle();
+    for (const QMdiSubWindow* window_of_document : document_windows(window)) {
+        titles << form_of(window_of_document)->caption();
     }
     return titles;
 }

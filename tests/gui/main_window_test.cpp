@@ -142,16 +142,18 @@ private slots:
                  qPrintable(messages.texts[0]));
     }
 
-    void command_line_plain_text_opens_as_given() {
+    void command_line_plain_text_opens_as_given_each_path_in_turn() {
         gt::Sandbox sandbox;
         gt::MessageRecorder messages;
+        const QString second = sandbox.write(QStringLiteral("a.txt"), "other");
         const QString path = sandbox.write(QStringLiteral("b.txt"), "first\r\nsecond {\\b x}\r\n");
         qlx::shell::frmMain window;
-        window.MDIForm_Load({path, QStringLiteral("ignored")});
-        QCOMPARE(gt::captions(window), QStringList{path});
+        window.MDIForm_Load({second, path});
+        QCOMPARE(gt::captions(window), (QStringList{second, path}));
         QCOMPARE(window.active_document()->RichTextBox1->Text(),
                  QStringLiteral("first\r\nsecond {\\b x}\r\n"));
         QVERIFY(messages.texts.isEmpty());
+        QVERIFY(!window.active_document()->is_edited());
     }
 
     void command_line_rtf_in_any_case_opens_as_rtf() {
@@ -177,9 +179,13 @@ private slots:
         qlx::shell::frmMain window;
         window.MDIForm_Load({path});
         QCOMPARE(gt::captions(window), (QStringList{"ONE", "TWO", QStringLiteral("THÉREE")}));
+        // The documents are in a folder of this conversion's own inside the viewer's folder.
+        const QStringList conversions =
+            QDir(sandbox.output_folder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(conversions.size(), 1);
+        const QDir conversion(QDir(sandbox.output_folder()).filePath(conversions.front()));
         for (int n = 1; n <= 3; ++n) {
-            QVERIFY(QFileInfo::exists(
-                QDir(sandbox.output_folder()).filePath(QStringLiteral("temp%1.rtf").arg(n))));
+            QVERIFY(QFileInfo::exists(conversion.filePath(QStringLiteral("temp%1.rtf").arg(n))));
         }
         const QString text = window.active_document()->RichTextBox1->Text();
         QVERIFY2(text.contains(QStringLiteral("THÉREE")), qPrintable(text));

@@ -338,7 +338,8 @@ private slots:
         frmMain window;
         open_documents(window, 3);
         const QList<QMdiSubWindow*> documents = gt::document_windows(window);
-        documents[0]->setWindowTitle(QStringLiteral("R&D"));
+        qobject_cast<qlx::document::frmDocument*>(documents[0]->widget())
+            ->set_caption(QStringLiteral("R&D [*]"));
         window.findChild<QMdiArea*>()->setActiveSubWindow(documents[1]);
         QMenu* menu = window.findChild<QMenu*>(QStringLiteral("mnuWindow"));
         for (int time = 0; time < 2; ++time) {
@@ -351,10 +352,10 @@ private slots:
                                              : action->text() + (action->isChecked() ? "*" : ""));
             third = action;
         }
-        QCOMPARE(listed, (QStringList{"-", "R&&D", "Document 2*", "Document 3"}));
+        QCOMPARE(listed, (QStringList{"-", "R&&D [*]", "Document 2*", "Document 3"}));
         third->trigger();
         QCOMPARE(window.findChild<QMdiArea*>()->currentSubWindow(), documents[2]);
-        QCOMPARE(window.active_document()->windowTitle(), QStringLiteral("Document 3"));
+        QCOMPARE(window.active_document()->caption(), QStringLiteral("Document 3"));
     }
 
     void tiling_lays_the_windows_side_by_side_or_one_above_another() {

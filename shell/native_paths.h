@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+
+class QUrl;
+
+// Paths of the program travel as QString in the system's own form: on Windows the wide name
+// as it is; elsewhere the name's UTF-8, with each byte that is not UTF-8 carried as the lone
+// surrogate U+DC80 + byte. So every name, whatever its bytes, reaches the file system as it
+// was given, and shows readably through display_path.
+namespace qlx::shell {
+
+// The path of a file as the system names it.
+QString path_from_native(const std::filesystem::path& path);
+// The file system's path for one of the program's paths.
+std::filesystem::path native_path(const QString& path);
+// The path of a local file that a drop or a link names; empty for any other URL.
+QString path_from_url(const QUrl& url);
+// A path for people to read: what has no Unicode reading shows as U+FFFD.
+QString display_path(const QString& path);
+
+}  // namespace qlx::shell
