@@ -1,18 +1,33 @@
 #include <QAction>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLabel>
+#include <QMimeData>
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
+#include <QUrl>
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "dialogs/frm_status.h"
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "gui_test_support.h"
+#include "shell/native_paths.h"
 #include "support/export_builder.h"
+#include "support/small_file_system.h"
 
 using qlx::shell::CommonDialog;
+using qlx::shell::SaveChoice;
 namespace gt = qlx::gui_testing;
 
 namespace {
@@ -24,14 +39,14 @@ struct Viewer {
         window.dlgCommonDialog.set_chooser([this](CommonDialog::Kind kind, const QString& filter) {
             asked << filter;
             kinds << kind;
-            return answers.isEmpty() ? QString() : answers.takeFirst();
+            return answers.isEmpty() ? CommonDialog::Choice() : answers.takeFirst();
         });
     }
 
     qlx::document::RichTextBox& box() { return *window.active_document()->RichTextBox1; }
 
     qlx::shell::frmMain window;
-    QStringList answers;
+    QList<CommonDialog::Choice> answers;
     QStringList asked;
     QList<CommonDialog::Kind> kinds;
 };
@@ -49,6 +64,27 @@ std::string big_export() {
         text += qlx::testing::lines({"D" + qlx::testing::counted("1"), std::string(70, 'x')});
     }
     return text;
+}
+
+QString text_of(const QMdiSubWindow* window) {
+    return gt::form_of(window)->RichTextBox1->Text();
+}
+
+// Drops these files (and text) at a point of a widget, as a file manager does.
+void drop(QWidget* target, const QList<QUrl>& urls, const QString& text = {}) {
+    QMimeData mime;
+    if (!urls.isEmpty()) {
+        mime.setUrls(urls);
+    }
+    if (!text.isEmpty()) {
+        mime.setText(text);
+    }
+    // A drop goes to the widget that took the drag when it entered.
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent event(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+    QCoreApplication::processEvents();
 }
 
 }  // namespace
@@ -263,6 +299,251 @@ private slots:
         QCOMPARE(messages.texts.size(), 1);
         QVERIFY(messages.texts[0].startsWith(QStringLiteral("Wait until")));
         QVERIFY(open->isEnabled());
+    }
+
+    void two_viewers_converting_at_once_each_show_their_own_documents() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer first;
+        Viewer second;
+        using qlx::testing::counted;
+        const QString big = sandbox.write("big.qlx", gt::bytes(big_export()));
+        const QString other = sandbox.write(
+            "other.qlx", gt::bytes(qlx::testing::lines({"MEDITECH.CUST.RPTS^NPR", "PROC", "UNO",
+                                                        counted("X"), "PROC", "DOS", counted("X")})));
+        // The second viewer converts while the first is writing its documents, once the
+        // first has finished its first document.
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &first.window, [&] {
+            const auto* status = first.window.findChild<qlx::dialogs::frmStatus*>();
+            if (status != nullptr && status->Label3->text() == QStringLiteral("Parsing Data") &&
+                !status->Label1->text().startsWith(QStringLiteral("0 "))) {
+                poll.stop();
+                second.window.openfile(other);
+            }
+        });
+        poll.start(0);
+        first.window.openfile(big);
+        QCOMPARE(gt::captions(first.window), (QStringList{"ONE", "TWO"}));
+        QCOMPARE(gt::captions(second.window), (QStringList{"UNO", "DOS"}));
+        for (const auto* viewer : {&first, &second}) {
+            for (QMdiSubWindow* window : gt::document_windows(viewer->window)) {
+                const QString caption = gt::form_of(window)->caption();
+                QVERIFY2(text_of(window).contains(QStringLiteral("Procedure") + caption),
+                         qPrintable(caption));
+            }
+        }
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    void closing_an_edited_document_asks_to_save_it_first() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        gt::SaveQuestionRecorder questions;
+        Viewer viewer;
+        viewer.window.openfile(sandbox.write("a.qlx", gt::bytes(small_export())));
+        viewer.window.new_document();
+        const QList<QMdiSubWindow*> windows = gt::document_windows(viewer.window);
+        QMdiSubWindow* edited = windows[2];
+        viewer.box().insertPlainText(QStringLiteral("typed"));
+        QVERIFY(gt::form_of(edited)->is_edited());
+        QVERIFY(edited->isWindowModified());
+        QCOMPARE(edited->windowTitle(), QStringLiteral("Document 1[*]"));
+
+        // Cancel, and Save with the save dialog cancelled, keep the window and its text.
+        questions.answers << SaveChoice::cancel << SaveChoice::save;
+        QVERIFY(!edited->close());
+        QVERIFY(!edited->close());
+        QCOMPARE(questions.texts, (QStringList(2, QStringLiteral("Save changes to Document 1?"))));
+        QCOMPARE(viewer.kinds, QList{CommonDialog::Kind::save});
+        QCOMPARE(gt::document_windows(viewer.window).size(), 3);
+
+        // Save with a name saves and closes; converted documents close without a question.
+        questions.answers << SaveChoice::save;
+        viewer.answers << sandbox.path("kept.txt");
+        QVERIFY(edited->close());
+        QCOMPARE(gt::read_all(sandbox.path("kept.txt")), QByteArray("typed\r\n"));
+        QVERIFY(windows[0]->close());
+        QCOMPARE(questions.texts.size(), 3);
+
+        // Discard closes without saving.
+        gt::form_of(windows[1])->RichTextBox1->insertPlainText(QStringLiteral("x"));
+        questions.answers << SaveChoice::discard;
+        QVERIFY(windows[1]->close());
+        QCOMPARE(questions.texts.last(), QStringLiteral("Save changes to TWO?"));
+        QCOMPARE(viewer.asked.size(), 2);
+        QVERIFY(gt::document_windows(viewer.window).isEmpty());
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    void exit_asks_once_for_all_edited_documents() {
+        gt::Sandbox sandbox;
+        gt::SaveQuestionRecorder questions;
+        Viewer viewer;
+        viewer.window.show();
+        for (int i = 0; i < 3; ++i) {
+            viewer.window.new_document();
+            if (i != 1) {
+                viewer.box().insertPlainText(QStringLiteral("text %1").arg(i));
+            }
+        }
+        QVERIFY(!viewer.window.close());
+        QCOMPARE(questions.texts, QStringList{"Save changes to these 2 documents?"});
+        QCOMPARE(questions.lists, QStringList{"Document 1\nDocument 3"});
+        QVERIFY(viewer.window.isVisible());
+        QCOMPARE(gt::document_windows(viewer.window).size(), 3);
+
+        // Save asks for each name in turn; a save cancelled keeps everything open.
+        questions.answers << SaveChoice::save << SaveChoice::save;
+        viewer.answers << sandbox.path("one.txt");
+        QVERIFY(!viewer.window.close());
+        QCOMPARE(gt::read_all(sandbox.path("one.txt")), QByteArray("text 0\r\n"));
+        viewer.answers << sandbox.path("three.txt");
+        QVERIFY(viewer.window.close());
+        QCOMPARE(questions.texts.last(), QStringLiteral("Save changes to Document 3?"));
+        QCOMPARE(gt::read_all(sandbox.path("three.txt")), QByteArray("text 2\r\n"));
+        const QSettings settings(QStringLiteral("QLX Viewer"), QStringLiteral("QLX Viewer"));
+        QVERIFY(settings.contains(QStringLiteral("Settings/MainWidth")));
+    }
+
+    void save_takes_format_and_extension_from_the_filter_when_the_name_has_none() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        viewer.window.new_document();
+        viewer.box().setText(QStringLiteral("body"));
+        viewer.answers << CommonDialog::Choice(sandbox.path("rich"), 1)
+                       << CommonDialog::Choice(sandbox.path("plain"), 2)
+                       << CommonDialog::Choice(sandbox.path("any"), 3)
+                       << CommonDialog::Choice(sandbox.path("named.TXT"), 1)
+                       << CommonDialog::Choice(sandbox.path("report.v2"), 1);
+        for (int i = 0; i < 5; ++i) {
+            viewer.window.mnuFileSave_Click();
+        }
+        QVERIFY(gt::read_all(sandbox.path("rich.rtf")).startsWith("{\\rtf"));
+        QCOMPARE(gt::read_all(sandbox.path("plain.txt")), QByteArray("body\r\n"));
+        QCOMPARE(gt::read_all(sandbox.path("any")), QByteArray("body\r\n"));
+        QCOMPARE(gt::read_all(sandbox.path("named.TXT")), QByteArray("body\r\n"));
+        QVERIFY(gt::read_all(sandbox.path("report.v2")).startsWith("{\\rtf"));
+        QCOMPARE(viewer.window.dlgCommonDialog.FilterIndex, 1);
+        QVERIFY(!QFileInfo::exists(sandbox.path("rich")));
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    void a_save_onto_a_full_disk_keeps_the_old_file_and_says_why() {
+#ifdef _WIN32
+        QSKIP("no small file system to fill here");
+#else
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        qlx::testing::SmallFileSystem small(sandbox.path("small").toStdString());
+        small.put("doc.txt", std::string(3400, 'o'));
+        small.leave_free(8 * 1024);
+        viewer.window.new_document();
+        viewer.box().setText(QString(12 * 1024, QLatin1Char('n')));
+        viewer.box().insertPlainText(QStringLiteral("edit"));
+        viewer.answers << sandbox.path("small/doc.txt");
+        viewer.window.mnuFileSave_Click();
+        small.end_limit();
+        QCOMPARE(gt::read_all(sandbox.path("small/doc.txt")), QByteArray(3400, 'o'));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].contains(sandbox.path("small/doc.txt")),
+                 qPrintable(messages.texts[0]));
+        QVERIFY2(messages.texts[0].contains(QString::fromStdString(small.full_reason())),
+                 qPrintable(messages.texts[0]));
+        QVERIFY(viewer.window.active_document()->is_edited());
+#endif
+    }
+
+    void dropped_files_open_as_file_open_would_and_dropped_text_is_text() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        const QString exported = sandbox.write("a.qlx", gt::bytes(small_export()));
+        const QString text = sandbox.write("notes.txt", "notes");
+        drop(&viewer.window, {QUrl::fromLocalFile(exported), QUrl::fromLocalFile(text)});
+        QCOMPARE(gt::captions(viewer.window), (QStringList{"ONE", "TWO", text}));
+
+        qlx::document::RichTextBox& box = viewer.box();
+        drop(box.viewport(), {QUrl::fromLocalFile(sandbox.write("b.rtf", "{\\rtf1 B}"))},
+             QStringLiteral("file:///ignored"));
+        QCOMPARE(gt::captions(viewer.window).last(), sandbox.path("b.rtf"));
+        QCOMPARE(box.Text(), QStringLiteral("notes"));
+        drop(box.viewport(), {}, QStringLiteral("dropped "));
+        QVERIFY2(box.Text().contains(QStringLiteral("dropped ")), qPrintable(box.Text()));
+        QCOMPARE(gt::document_windows(viewer.window).size(), 4);
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    void an_export_resaved_as_utf8_with_a_byte_order_mark_is_converted() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        using qlx::testing::counted;
+        viewer.window.openfile(sandbox.write(
+            "bom.qlx", "\xEF\xBB\xBF" + gt::bytes(qlx::testing::lines(
+                                            {"MEDITECH.CUST.RPTS^NPR", "PROC", "CAF\xC3\x89",
+                                             counted("X"), "PROC", "SMILE\xF0\x9F\x98\x80",
+                                             counted("X")}))));
+        QCOMPARE(gt::captions(viewer.window), (QStringList{"CAFÉ", "SMILE?"}));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].contains(QStringLiteral("line: 6 (re-encoded from UTF-8")),
+                 qPrintable(messages.texts[0]));
+    }
+
+    void names_that_are_not_utf8_reach_the_file_system_as_they_are() {
+#ifdef _WIN32
+        QSKIP("names are wide strings here");
+#else
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        const std::string folder = sandbox.path(QString()).toStdString();
+        std::ofstream(folder + "/caf\xE9.txt", std::ios::binary) << "latin";
+        std::ofstream(folder + "/caf\xE9.qlx", std::ios::binary) << small_export();
+        const auto argument = [&](const char* name) {
+            return qlx::shell::path_from_native(std::filesystem::path(folder + "/" + name));
+        };
+        qlx::shell::frmMain window;
+        window.MDIForm_Load({argument("caf\xE9.txt"), argument("caf\xE9.qlx"),
+                             argument("gon\xE9.txt")});
+        const QString shown = sandbox.path(QStringLiteral("caf\uFFFD.txt"));
+        QCOMPARE(gt::captions(window), (QStringList{shown, "ONE", "TWO"}));
+        QCOMPARE(text_of(gt::document_windows(window).front()), QStringLiteral("latin"));
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].contains(QStringLiteral("gon\uFFFD.txt")),
+                 qPrintable(messages.texts[0]));
+        QCOMPARE(qlx::shell::native_path(argument("caf\xE9.txt")).native(),
+                 folder + "/caf\xE9.txt");
+        for (const char* name : {"/caf\xE9.txt", "/caf\xE9.qlx"}) {
+            std::filesystem::remove(folder + name);  // beyond what QTemporaryDir can name
+        }
+#endif
+    }
+
+    void devices_and_pipes_are_refused_unread() {
+#ifdef _WIN32
+        QSKIP("no devices or pipes by name here");
+#else
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        const QString fifo = sandbox.path("fifo.qlx");
+        QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        viewer.window.openfile(QStringLiteral("/dev/zero"));
+        viewer.window.openfile(fifo);
+        viewer.window.openfile(sandbox.path(QString()));
+        QVERIFY(gt::document_windows(viewer.window).isEmpty());
+        QCOMPARE(messages.texts.size(), 3);
+        QCOMPARE(messages.texts[0],
+                 QStringLiteral("\"/dev/zero\" is not a regular file, so it cannot be opened: it "
+                                "is a device."));
+        QVERIFY2(messages.texts[1].endsWith(QStringLiteral("is not a regular file, so it cannot be "
+                                                           "opened: it is a pipe.")),
+                 qPrintable(messages.texts[1]));
+        QVERIFY2(messages.texts[2].endsWith(QStringLiteral("it is a folder.")),
+                 qPrintable(messages.texts[2]));
+#endif
     }
 };
 

@@ -43,6 +43,28 @@ private:
     shell::MessageHandler previous_;
 };
 
+// Answers the questions to save edited documents with prepared choices (cancel when none is
+// left), and collects them.
+class SaveQuestionRecorder {
+public:
+    SaveQuestionRecorder() {
+        previous_ = shell::set_save_question_handler(
+            [this](QWidget*, const QString& text, const QString& details) {
+                texts << text;
+                lists << details;
+                return answers.isEmpty() ? shell::SaveChoice::cancel : answers.takeFirst();
+            });
+    }
+    ~SaveQuestionRecorder() { shell::set_save_question_handler(std::move(previous_)); }
+
+    QList<shell::SaveChoice> answers;
+    QStringList texts;
+    QStringList lists;
+
+private:
+    shell::SaveQuestionHandler previous_;
+};
+
 // One test's own settings store and folder of converted documents, in a temporary folder.
 class Sandbox {
 public:
