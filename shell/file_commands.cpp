@@ -72,6 +72,9 @@ void frmMain::open_by_name(const QString& path) {
 }
 
 void frmMain::open_unconverted(const QString& path) {
+    if (!is_regular_file_or_missing(path)) {
+        return;
+    }
     auto bytes = [&] {
         WaitPointer wait;
         return conv::read_file(native_path(path));

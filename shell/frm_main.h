@@ -149,6 +149,9 @@ private:
     // Shows a file that is not converted in a new window: as RTF when its name ends in ".rtf",
     // otherwise as text.
     void open_unconverted(const QString& path);
+    // True unless something other than a regular file stands at the path, which it then
+    // reports; a missing file is left to the opening to report.
+    bool is_regular_file_or_missing(const QString& path);
     // Shows an ".rtf" file directly, converts or shows anything else.
     void open_by_name(const QString& path);
     // Opens the local files among dropped URLs, once the drop is over.

@@ -82,6 +82,20 @@ struct frmMain::ConvertedExport {
     std::vector<std::string> documents;  // documents[0] is temp1.rtf as written
 };
 
+bool frmMain::is_regular_file_or_missing(const QString& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(native_path(path), error);
+    if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status)) {
+        return true;
+    }
+    // A pipe would keep the program waiting for a writer, a device would never end.
+    show_message(this,
+                 tr("\"%1\" is not a regular file, so it cannot be opened: it %2.")
+                     .arg(native(path), from_utf8(conv::describe_file_type(status.type()))),
+                 MessageKind::problem);
+    return false;
+}
+
 void frmMain::openfile(const QString& path) {
     if (converting_) {
         show_message(
@@ -89,17 +103,10 @@ void frmMain::openfile(const QString& path) {
             tr("Wait until the export being opened is shown, then open \"%1\".").arg(native(path)));
         return;
     }
-    const std::filesystem::path file = native_path(path);
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(file, error);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        // A pipe would keep the program waiting for a writer, a device would never end.
-        show_message(this,
-                     tr("\"%1\" is not a regular file, so it cannot be opened: it %2.")
-                         .arg(native(path), from_utf8(conv::describe_file_type(status.type()))),
-                     MessageKind::problem);
+    if (!is_regular_file_or_missing(path)) {
         return;
     }
+    const std::filesystem::path file = native_path(path);
     const auto start = conv::read_file_start(file, conv::export_start_size);
     if (!start) {
         show_message(this,
@@ -109,6 +116,7 @@ void frmMain::openfile(const QString& path) {
         return;
     }
     if (conv::export_encoding(*start) != conv::ExportEncoding::none) {
+        std::error_code error;
         convert_export_file(path, std::filesystem::file_size(file, error));
     } else {
         open_unconverted(path);

@@ -532,7 +532,8 @@ private slots:
         QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
         viewer.window.openfile(QStringLiteral("/dev/zero"));
         viewer.window.openfile(fifo);
-        viewer.window.openfile(sandbox.path(QString()));
+        viewer.answers << fifo;
+        viewer.window.mnuFileText_Click();
         QVERIFY(gt::document_windows(viewer.window).isEmpty());
         QCOMPARE(messages.texts.size(), 3);
         QCOMPARE(messages.texts[0],
@@ -541,8 +542,7 @@ private slots:
         QVERIFY2(messages.texts[1].endsWith(QStringLiteral("is not a regular file, so it cannot be "
                                                            "opened: it is a pipe.")),
                  qPrintable(messages.texts[1]));
-        QVERIFY2(messages.texts[2].endsWith(QStringLiteral("it is a folder.")),
-                 qPrintable(messages.texts[2]));
+        QCOMPARE(messages.texts[2], messages.texts[1]);
 #endif
     }
 };
