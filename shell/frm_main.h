@@ -28,10 +28,6 @@ class QMenu;
 class QToolBar;
 class QUrl;
 
-namespace qlx::conversion {
-struct ConversionReport;
-}
-
 namespace qlx::document {
 class frmDocument;
 }
@@ -75,7 +71,8 @@ public:
     document::frmDocument* active_document() const;
     // Whether a conversion is running (file commands wait until it ends).
     bool converting() const { return converting_; }
-    // Where converted documents are written, or why there is no such folder.
+    // The viewer's folder, where each conversion makes a folder for its documents, or why
+    // there is no such folder.
     const std::expected<std::filesystem::path, conversion::FileError>& output_folder() const {
         return output_folder_;
     }
