@@ -7,8 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # poppler-utils: the printing tests read the PDFs they print with pdftotext and pdffonts.
+# libicu-dev: the code pages of RTF files.
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev fonts-liberation poppler-utils)
+          libbenchmark-dev libicu-dev fonts-liberation poppler-utils)
 
 install_packages() {
     local missing=() package

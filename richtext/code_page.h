@@ -12,8 +12,10 @@ public:
     virtual void append_utf8(std::string& out, std::string_view bytes) const = 0;
 };
 
-// The decoder of a Windows code page number (1252, 1250, 1251, 28591 Latin-1, 65001 UTF-8);
-// Windows-1252 for any other number.
+// The decoder of a Windows code page number: any single- or double-byte page the system's
+// converters know (ICU; Windows' own on Windows), with Windows-1252, 28591 (Latin-1) and 65001
+// (UTF-8) decoded here. Windows-1252 for a number no converter knows. A double-byte page
+// decodes a lead byte and its trail byte together when they come in one call.
 const CodePageDecoder& decoder_for_code_page(int code_page);
 
 // The code page of an RTF font character set (\fcharsetN); `ansi_code_page` for the

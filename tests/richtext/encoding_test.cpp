@@ -3,6 +3,8 @@
 #include <string>
 
 #include "richtext/code_page.h"
+#include "richtext/rtf_reader.h"
+#include "richtext/text_writer.h"
 #include "richtext/utf8.h"
 #include "richtext/windows1252.h"
 
@@ -17,16 +19,45 @@ std::string decode(int code_page, std::string_view bytes) {
 
 TEST(CodePages, DecodeTheirBytesAndFallBackToWindows1252) {
     EXPECT_EQ(decode(1252, "a\x80\x81\xE9"), "a\xE2\x82\xAC\xC2\x81\xC3\xA9");
-    EXPECT_EQ(decode(1250, "\x8C\xA3\xF8"), "\xC5\x9A\xC5\x81\xC5\x99");
-    EXPECT_EQ(decode(1251, "\x80\xC0\xFF"), "\xD0\x82\xD0\x90\xD1\x8F");
     EXPECT_EQ(decode(28591, "\x80\xE9"), "\xC2\x80\xC3\xA9");
     EXPECT_EQ(decode(65001, "\xC3\xA9\xC3"), "\xC3\xA9\xEF\xBF\xBD");
-    EXPECT_EQ(decode(932, "\x80"), "\xE2\x82\xAC");
+    EXPECT_EQ(decode(1361, "\x80"), "\xE2\x82\xAC");  // no converter knows Johab
     EXPECT_EQ(code_page_for_charset(0, 1250), 1252);
     EXPECT_EQ(code_page_for_charset(1, 1250), 1250);
     EXPECT_EQ(code_page_for_charset(204, 1252), 1251);
     EXPECT_EQ(code_page_for_charset(238, 1252), 1250);
     EXPECT_EQ(code_page_for_charset(999, 1251), 1251);
+}
+
+TEST(CodePages, EveryPageThatWordProcessorsWriteIsDecoded) {
+    EXPECT_EQ(decode(1253, "\xE1\xE2"), "\u03B1\u03B2");            // Greek
+    EXPECT_EQ(decode(1254, "\xF0\xFE"), "\u011F\u015F");            // Turkish
+    EXPECT_EQ(decode(1255, "\xE0"), "\u05D0");                       // Hebrew
+    EXPECT_EQ(decode(1256, "\xC7"), "\u0627");                       // Arabic
+    EXPECT_EQ(decode(1257, "\xE0"), "\u0105");                       // Baltic
+    EXPECT_EQ(decode(1258, "\xD0"), "\u0110");                       // Vietnamese
+    EXPECT_EQ(decode(874, "\xA1"), "\u0E01");                        // Thai
+    EXPECT_EQ(decode(10000, "\x8E\xA5"), "\u00E9\u2022");           // Mac Roman
+    EXPECT_EQ(decode(437, "\x82\xB3"), "\u00E9\u2502");             // DOS
+    EXPECT_EQ(decode(932, "\x82\xA0\x93\xFA"), "\u3042\u65E5");     // Shift-JIS
+    EXPECT_EQ(decode(936, "\xC4\xE3"), "\u4F60");                    // GBK
+    EXPECT_EQ(decode(949, "\xC7\xD1"), "\uD55C");                    // Korean
+    EXPECT_EQ(decode(950, "\xA4\xA4"), "\u4E2D");                    // Big5
+    EXPECT_EQ(decode(1250, "\x8C\xA3\xF8"), "\xC5\x9A\xC5\x81\xC5\x99");
+    EXPECT_EQ(decode(1251, "\x80\xC0\xFF"), "\xD0\x82\xD0\x90\xD1\x8F");
+}
+
+TEST(CodePages, TheReaderDecodesEachFontsPageAndKeepsDoubleBytePairsTogether) {
+    const auto text = [](std::string_view rtf) { return to_text(read_rtf(rtf).document); };
+    EXPECT_EQ(text("{\\rtf1\\ansi\\ansicpg1253 \\'e1\\'e2}"), "\u03B1\u03B2");
+    EXPECT_EQ(text("{\\rtf1\\mac \\'8e}"), "\u00E9");
+    EXPECT_EQ(text("{\\rtf1\\pc \\'82}"), "\u00E9");
+    EXPECT_EQ(text("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 MS Mincho;}{\\f1\\fcharset161 "
+                   "Arial Greek;}}\\f0 \\'82\\'a0\\'93\\'fa x\\f1 \\'e1}"),
+              "\u3042\u65E5 x\u03B1");
+    EXPECT_EQ(text("{\\rtf1\\ansi{\\fonttbl{\\f0\\cpg950 MingLiU;}}\\f0 \\'a4\\'a4}"), "\u4E2D");
+    EXPECT_EQ(text("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}\\f0 \\'c4\\'e3}"),
+              "\u4F60");
 }
 
 TEST(Windows1252, EncodesExactlyTheCodePointsItDecodes) {
