@@ -77,7 +77,7 @@ TEST(RtfReader, DecodesBytesInTheCodePageOfTheDocumentOrFont) {
     EXPECT_EQ(text_of("{\\rtf1\\ansi\\ansicpg1251 \\'c0\\'ff}"), "\xD0\x90\xD1\x8F");
     EXPECT_EQ(text_of("{\\rtf1\\ansi\\ansicpg1250 \\'a3}"), "\xC5\x81");
     EXPECT_EQ(text_of("{\\rtf1\\ansi\\ansicpg65001 \\'c3\\'a9}"), "\xC3\xA9");
-    EXPECT_EQ(text_of("{\\rtf1\\ansi\\ansicpg874 \\'e9}"), "\xC3\xA9");
+    EXPECT_EQ(text_of("{\\rtf1\\ansi\\ansicpg874 \\'e9}"), "\xE0\xB9\x89");
     EXPECT_EQ(text_of("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial Cyr;}}"
                       "\\f1\\'c0\\f0\\'c0}"),
               "\xD0\x90\xC3\x80");
