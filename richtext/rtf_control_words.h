@@ -23,7 +23,7 @@ enum class Action : std::uint8_t {
     green,
     blue,
     // text
-    paragraph,  // \par, \sect, \page, \row (`value` 1 for \row: trims the last cell's tab)
+    paragraph,  // \par, \sect, \row (`value` 1: trims the last cell's tab), \page (`value` 2)
     cell,
     character,  // a symbol word; `value` is its code point
     unicode,

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "richtext/code_page.h"
@@ -98,6 +99,10 @@ private:
     int bytes_to_skip_ = 0;  // fallback text still to skip after \uN
     char32_t high_surrogate_ = 0;
     bool after_cell_ = false;
+    // "{" was the last token: a "\*" now marks the group as a destination.
+    bool group_start_ = false;
+    // "\*" began the group: a control word the reader does not know skips the group.
+    bool star_ = false;
 };
 
 RtfReadResult Reader::run() {
@@ -105,6 +110,8 @@ RtfReadResult Reader::run() {
     result_.problems.not_rtf =
         start == std::string_view::npos || !in_.substr(start).starts_with("{\\rtf");
     for (Token token = lexer_.next(); token.kind != TokenKind::end; token = lexer_.next()) {
+        const bool at_group_start = std::exchange(group_start_, false);
+        const bool after_star = std::exchange(star_, false);
         switch (token.kind) {
             case TokenKind::group_open:
                 open_group();
@@ -116,11 +123,19 @@ RtfReadResult Reader::run() {
                 text(token.text);
                 break;
             case TokenKind::control_word:
-                control_word(token);
+                if (after_star && token.word.action == Action::ignore) {
+                    state().destination = Destination::skip;
+                } else {
+                    control_word(token);
+                }
                 break;
             case TokenKind::control_symbol:
                 if (bytes_to_skip_ > 0) {
                     --bytes_to_skip_;
+                } else if (token.symbol == '*') {
+                    // Marks an optional destination only at the start of a group; elsewhere
+                    // it means nothing.
+                    star_ = at_group_start;
                 } else {
                     control_symbol(token.symbol);
                 }
@@ -159,6 +174,7 @@ void Reader::open_group() {
         return;
     }
     stack_.push_back(stack_.back());
+    group_start_ = true;
 }
 
 void Reader::close_group() {
@@ -286,9 +302,6 @@ void Reader::control_symbol(char symbol) {
                 end_paragraph(false);
             }
             break;
-        case '*':
-            state().destination = Destination::skip;
-            break;
         default:
             break;
     }
@@ -340,6 +353,10 @@ void Reader::apply_to_text(const Token& token) {
             s.destination = Destination::skip;
             return;
         case Action::paragraph:
+            // A page break at the start of a paragraph starts the page, not a paragraph.
+            if (token.word.value == 2 && document_.paragraphs().back().runs.empty()) {
+                return;
+            }
             end_paragraph(token.word.value == 1);
             return;
         case Action::cell:
@@ -448,8 +465,8 @@ void Reader::add_code_point(char32_t code) {
         end_paragraph(false);
         return;
     }
-    if (code == '\r' || code == '\n') {
-        return;
+    if (code < 0x20 && code != '\t') {
+        return;  // control characters are not text (line ends come as paragraphs)
     }
     utf8_.clear();
     append_utf8(utf8_, code);
@@ -497,7 +514,11 @@ void Reader::flush() {
     utf8_.clear();
     decoder_for_code_page(tables_.text_code_page(resolved_font())).append_utf8(utf8_, pending_);
     pending_.clear();
-    document_.append_text(utf8_, current_format());
+    // Control characters other than TAB are not text.
+    std::erase_if(utf8_, [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; });
+    if (!utf8_.empty()) {
+        document_.append_text(utf8_, current_format());
+    }
 }
 
 void Reader::end_paragraph(bool trim_cell_tab) {

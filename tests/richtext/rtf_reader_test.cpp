@@ -44,10 +44,10 @@ TEST(RtfReader, ReadsPlainTextParagraphsAndIgnoresLineEnds) {
     EXPECT_EQ(text_of("{\\rtf1 a\\par\\par b}"), "a||b");
     EXPECT_EQ(text_of("{\\rtf1 \\\\ \\{ \\}}"), "\\ { }");
     EXPECT_EQ(text_of("{\\rtf1 a\\\r\nb}"), "a|b");
+    // Control characters other than TAB are not text, however they are written.
     EXPECT_EQ(text_of("{\\rtf1 a\tb\x01\x1f"
-                      "c}"),
-              "a\tb\x01\x1f"
-              "c");
+                      "c\\'01\\u2?\\'09}"),
+              "a\tbc\t");
     EXPECT_EQ(text_of("{\\rtf1\\ansi caf\xe9 \x80}"), "caf\xC3\xA9 \xE2\x82\xAC");
 }
 
@@ -99,12 +99,18 @@ TEST(RtfReader, ReadsSymbolsAndSpecialCharacters) {
               "c\xE2\x80\x91"
               "d");
     EXPECT_EQ(text_of("{\\rtf1 one\\page two\\sect three}"), "one|two|three");
+    // A page break at the start of a paragraph adds no empty one.
+    EXPECT_EQ(text_of("{\\rtf1 one\\par\\page two\\par {\\b\\page}three}"), "one|two|three");
     EXPECT_EQ(text_of("{\\rtf1 \\foo12 text \\bar-3 more\\bar-3  end\\:}"), "text more end");
 }
 
 TEST(RtfReader, SkipsDestinationsThatAreNotText) {
     EXPECT_EQ(text_of("{\\rtf1{\\info{\\title T}{\\author A}}{\\stylesheet{\\s0 Normal;}}x}"), "x");
     EXPECT_EQ(text_of("{\\rtf1 a{\\*\\generator Writer;}{\\*\\unknown {nested} text}b}"), "ab");
+    // Known destinations are skipped without \* too; \* anywhere but at a group's start
+    // marks nothing.
+    EXPECT_EQ(text_of("{\\rtf1 a{\\generator Writer;}{\\xmlnstbl x}{\\*\\b bold}b}"), "aboldb");
+    EXPECT_EQ(text_of("{\\rtf1 a{\\b\\*\\unknown kept} b\\*\\foo c}"), "akept bc");
     EXPECT_EQ(text_of("{\\rtf1 a{\\pict\\wmetafile8 0102ab}{\\object{\\objdata 01}}b}"), "ab");
     EXPECT_EQ(text_of("{\\rtf1{\\header head}{\\footer foot}{\\footerl f}body}"), "body");
     EXPECT_EQ(text_of("{\\rtf1 see {\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt the link}}.}"),
