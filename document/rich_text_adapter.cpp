@@ -137,7 +137,15 @@ rt::Document model_of_range(const QTextDocument& document, int start, int end) {
 QTextCharFormat to_qt_format(const rt::CharFormat& format) {
     QTextCharFormat qt;
     if (!format.font_family.empty()) {
-        qt.setFontFamilies({QString::fromStdString(format.font_family)});
+        // Formats that differ in anything but the font share one text of the family: a long
+        // name is converted once, not once per format.
+        thread_local rt::FontName last_name;
+        thread_local QString last_family;
+        if (!last_name.shares_text_with(format.font_family)) {
+            last_name = format.font_family;
+            last_family = QString::fromStdString(format.font_family.str());
+        }
+        qt.setFontFamilies({last_family});
     }
     qt.setFontPointSize(format.point_size());
     qt.setFontWeight(format.bold ? QFont::Bold : QFont::Normal);

@@ -29,8 +29,20 @@ bool same_runs(const Document& a, const Paragraph& pa, const Document& b, const 
 
 }  // namespace
 
+FontName::FontName(std::string_view name) {
+    if (!name.empty()) {
+        shared_ = std::make_shared<const Shared>(
+            Shared{std::string(name), std::hash<std::string_view>{}(name)});
+    }
+}
+
+const std::string& FontName::empty_text() {
+    static const std::string empty;
+    return empty;
+}
+
 std::size_t Document::FormatHash::operator()(const CharFormat& format) const {
-    std::size_t hash = std::hash<std::string>{}(format.font_family);
+    std::size_t hash = format.font_family.hash();
     const std::size_t flags = (format.bold ? 1u : 0u) | (format.italic ? 2u : 0u) |
                               (format.underline ? 4u : 0u) | (format.strike_out ? 8u : 0u);
     for (const std::size_t part : {static_cast<std::size_t>(format.half_points),

@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -19,9 +21,39 @@ struct Rgb {
 inline constexpr int default_half_points = 24;
 inline constexpr int default_tab_twips = 720;  // half an inch
 
+// A font family name in UTF-8. Copies share one text and its hash, worked out once, so a
+// long name costs its length once however many formats name it.
+class FontName {
+public:
+    FontName() = default;
+    FontName(std::string_view name);  // NOLINT: names are given as text
+    FontName(const char* name) : FontName(std::string_view(name)) {}
+    FontName(const std::string& name) : FontName(std::string_view(name)) {}
+
+    const std::string& str() const { return shared_ ? shared_->text : empty_text(); }
+    operator const std::string&() const { return str(); }  // NOLINT: reads as its text
+    bool empty() const { return !shared_; }
+    std::size_t hash() const { return shared_ ? shared_->hash : 0; }
+    // Whether both share one text (not only equal ones).
+    bool shares_text_with(const FontName& other) const { return shared_ == other.shared_; }
+
+    friend bool operator==(const FontName& a, const FontName& b) {
+        return a.shared_ == b.shared_ || (a.hash() == b.hash() && a.str() == b.str());
+    }
+
+private:
+    struct Shared {
+        std::string text;
+        std::size_t hash;
+    };
+    static const std::string& empty_text();
+
+    std::shared_ptr<const Shared> shared_;  // none for the empty name
+};
+
 // The character format of a run of text.
 struct CharFormat {
-    std::string font_family;                // UTF-8; empty: the viewer's default font
+    FontName font_family;                   // empty: the viewer's default font
     int half_points = default_half_points;  // font size in half-points (20 = 10 pt)
     std::optional<Rgb> color;               // none: the default text colour
     std::optional<Rgb> highlight;           // none: no background colour

@@ -76,7 +76,7 @@ void append_format_class(std::string& out, std::size_t index, const CharFormat& 
     out += ".c" + std::to_string(index) + " {";
     if (!format.font_family.empty()) {
         out += " font-family: ";
-        append_css_string(out, format.font_family);
+        append_css_string(out, format.font_family.str());
         out += ';';
     }
     out += " font-size: " + std::to_string(format.half_points / 2);

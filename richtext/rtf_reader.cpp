@@ -39,6 +39,7 @@ struct GroupState {
     Destination destination = Destination::text;
     int unicode_skip = 1;             // \ucN: bytes of fallback text after each \uN
     std::size_t format = unresolved;  // the interned format of these properties
+    std::size_t format_tables = 0;    // ... as resolved with the tables of this generation
 
     void reset_characters() {
         const Destination kept_destination = destination;
@@ -92,6 +93,9 @@ private:
     std::size_t overflow_depth_ = 0;
 
     RtfTables tables_;
+    // Raised whenever the tables or the default font change what properties resolve to: a
+    // format resolved before is resolved again, without walking the open groups.
+    std::size_t tables_generation_ = 0;
     int default_font_ = 0;
 
     std::string pending_;  // text bytes not yet decoded, all in the current group's state
@@ -546,7 +550,7 @@ void Reader::end_document() {
 
 std::size_t Reader::current_format() {
     GroupState& s = state();
-    if (s.format != unresolved) {
+    if (s.format != unresolved && s.format_tables == tables_generation_) {
         return s.format;
     }
     CharFormat format;
@@ -559,14 +563,13 @@ std::size_t Reader::current_format() {
     format.underline = s.underline;
     format.strike_out = s.strike_out;
     s.format = document_.intern(format);
+    s.format_tables = tables_generation_;
     return s.format;
 }
 
 // Tables read after text change what the formats of open groups resolve to.
 void Reader::forget_formats() {
-    for (GroupState& s : stack_) {
-        s.format = unresolved;
-    }
+    ++tables_generation_;
 }
 
 int Reader::resolved_font() const {

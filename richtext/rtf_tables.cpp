@@ -69,7 +69,7 @@ void RtfTables::end_font() {
     }
     decode_font_name();
     fonts_.insert_or_assign(font_number_,
-                            FontEntry{std::string(trim(font_name_utf8_)), entry_code_page()});
+                            FontEntry{FontName(trim(font_name_utf8_)), entry_code_page()});
     font_number_ = -1;
     font_name_utf8_.clear();
 }
@@ -108,9 +108,10 @@ void RtfTables::end_color_table() {
     }
 }
 
-std::string_view RtfTables::font_family(int number) const {
+const FontName& RtfTables::font_family(int number) const {
+    static const FontName none;
     const auto font = fonts_.find(number);
-    return font == fonts_.end() ? std::string_view() : std::string_view(font->second.name);
+    return font == fonts_.end() ? none : font->second.name;
 }
 
 int RtfTables::text_code_page(int number) const {

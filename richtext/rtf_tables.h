@@ -41,7 +41,7 @@ public:
     void end_color_table();
 
     // The family of font `number`; empty when the table has no such font.
-    std::string_view font_family(int number) const;
+    const FontName& font_family(int number) const;
     // The code page text in font `number` is written in.
     int text_code_page(int number) const;
     // Colour `index` of the table; none for the default colour and for indexes not in it.
@@ -49,7 +49,7 @@ public:
 
 private:
     struct FontEntry {
-        std::string name;   // UTF-8
+        FontName name;
         int code_page = 0;  // 0: the document's code page
     };
 

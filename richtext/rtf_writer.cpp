@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "richtext/utf8.h"
@@ -85,7 +87,7 @@ public:
         for (std::size_t i = 0; i < families_.size(); ++i) {
             append_number(out, "{\\f", i);
             out += "\\fnil\\fcharset0 ";
-            append_text(out, families_[i], TextKind::font_name);
+            append_text(out, families_[i].str(), TextKind::font_name);
             out += ";}";
         }
         out += "}\r\n{\\colortbl;";
@@ -135,8 +137,12 @@ private:
         }
     }
 
-    std::vector<std::string> families_;
-    std::map<std::string, std::size_t> font_index_;
+    struct FontNameHash {
+        std::size_t operator()(const FontName& name) const { return name.hash(); }
+    };
+
+    std::vector<FontName> families_;
+    std::unordered_map<FontName, std::size_t, FontNameHash> font_index_;
     std::vector<Rgb> colors_;
     std::map<std::uint32_t, std::size_t> color_index_;
 };

@@ -9,7 +9,7 @@ namespace qlx::testing {
 
 // A readable form of a character format: family (or "-"), size, colour, highlight, flags.
 inline std::string describe(const richtext::CharFormat& format) {
-    std::string out = format.font_family.empty() ? "-" : format.font_family;
+    std::string out = format.font_family.empty() ? "-" : format.font_family.str();
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, " %g", format.point_size());
     out += buffer;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
 #include "richtext/text_writer.h"
 
 // The inputs here are large enough that quadratic work would run for many minutes: the time
@@ -90,6 +91,28 @@ TEST(PathologicalInput, ModelGrowsAtMostInProportionToTheInput) {
     EXPECT_EQ(
         to_text(read_rtf("{\\rtf1{\\colortbl" + repeat(";", big) + "}\\cf999999 x}").document),
         "x");
+
+    // A 1 MB font name in every one of 3,276 sizes: the name is held once, by all formats, in
+    // the model and in what the writer writes.
+    std::string long_name = "{\\rtf1{\\fonttbl{\\f0 " + std::string(big, 'N') + ";}}\\f0";
+    for (int size = 1; size <= 3276; ++size) {
+        long_name += "\\fs" + std::to_string(size) + " x";
+    }
+    const Document named = read_rtf(long_name + "}").document;
+    ASSERT_EQ(named.formats().size(), 3277u);
+    for (const CharFormat& format : named.formats()) {
+        EXPECT_TRUE(format.font_family.empty() ||
+                    format.font_family.shares_text_with(named.formats().back().font_family));
+    }
+    EXPECT_LT(to_rtf(named).size(), 2 * big);
+}
+
+TEST(PathologicalInput, TablesAndDefaultFontsCostTheSameInDeepGroups) {
+    // Each \deff and each table's end changes what the formats of every open group resolve
+    // to; that must not be paid for by walking the groups.
+    const std::string deep = "{\\rtf1 " + repeat("{", 4000) + repeat("\\deff0", 5 * big) +
+                             repeat("{\\colortbl;}", big / 10) + "x" + repeat("}", 4000) + "}";
+    EXPECT_EQ(to_text(read_rtf(deep).document), "x");
 }
 
 }  // namespace
