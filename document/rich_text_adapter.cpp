@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QString>
 #include <QTextBlock>
+#include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -54,6 +55,78 @@ QString font_family(const QTextCharFormat& format) {
         return families.front();
     }
     return format.property(QTextFormat::FontFamily).toString();
+}
+
+// Properties of the model that Qt's formats do not hold exactly, kept beside Qt's own.
+enum ModelProperty {
+    raise_half_points_property = QTextFormat::UserProperty + 1,  // \up / \dn, half-points
+    line_spacing_multiple_property,  // \slmult1 where the paragraph has no line spacing
+};
+
+double twips_to_screen(int twips) {
+    return twips * screen_dots_per_inch() / 1440.0;
+}
+
+int screen_to_twips(double pixels) {
+    return static_cast<int>(std::lround(pixels * 1440.0 / screen_dots_per_inch()));
+}
+
+QTextBlockFormat to_qt_block_format(const rt::ParagraphFormat& format) {
+    QTextBlockFormat qt;
+    static constexpr Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter,
+                                                   Qt::AlignRight, Qt::AlignJustify};
+    qt.setAlignment(alignments[static_cast<std::size_t>(format.alignment)]);
+    qt.setLeftMargin(twips_to_screen(format.left_indent));
+    qt.setRightMargin(twips_to_screen(format.right_indent));
+    qt.setTextIndent(twips_to_screen(format.first_line_indent));
+    qt.setTopMargin(twips_to_screen(format.space_before));
+    qt.setBottomMargin(twips_to_screen(format.space_after));
+    if (format.line_spacing_multiple && format.line_spacing != 0) {
+        qt.setLineHeight(std::abs(format.line_spacing) * 100.0 / 240.0,
+                         QTextBlockFormat::ProportionalHeight);
+    } else if (format.line_spacing > 0) {
+        qt.setLineHeight(twips_to_screen(format.line_spacing), QTextBlockFormat::MinimumHeight);
+    } else if (format.line_spacing < 0) {
+        qt.setLineHeight(twips_to_screen(-format.line_spacing), QTextBlockFormat::FixedHeight);
+    } else if (format.line_spacing_multiple) {
+        qt.setProperty(line_spacing_multiple_property, true);
+    }
+    if (format.page_break_before) {
+        qt.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+    }
+    return qt;
+}
+
+rt::ParagraphFormat from_qt_block_format(const QTextBlockFormat& qt) {
+    rt::ParagraphFormat format;
+    const Qt::Alignment alignment = qt.alignment() & Qt::AlignHorizontal_Mask;
+    format.alignment = alignment & Qt::AlignHCenter  ? rt::Alignment::center
+                       : alignment & Qt::AlignRight  ? rt::Alignment::right
+                       : alignment & Qt::AlignJustify ? rt::Alignment::justify
+                                                      : rt::Alignment::left;
+    format.left_indent = screen_to_twips(qt.leftMargin());
+    format.right_indent = screen_to_twips(qt.rightMargin());
+    format.first_line_indent = screen_to_twips(qt.textIndent());
+    format.space_before = screen_to_twips(qt.topMargin());
+    format.space_after = screen_to_twips(qt.bottomMargin());
+    switch (qt.lineHeightType()) {
+        case QTextBlockFormat::ProportionalHeight:
+            format.line_spacing = static_cast<int>(std::lround(qt.lineHeight() * 240.0 / 100.0));
+            format.line_spacing_multiple = true;
+            break;
+        case QTextBlockFormat::MinimumHeight:
+            format.line_spacing = screen_to_twips(qt.lineHeight());
+            break;
+        case QTextBlockFormat::FixedHeight:
+            format.line_spacing = -screen_to_twips(qt.lineHeight());
+            break;
+        default:
+            format.line_spacing_multiple = qt.boolProperty(line_spacing_multiple_property);
+            break;
+    }
+    format.page_break_before =
+        (qt.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) != 0;
+    return format;
 }
 
 // Text that arrives in pieces, each in a format, inserted as few times as possible: a piece
@@ -125,11 +198,28 @@ rt::Document model_of_range(const QTextDocument& document, int start, int end) {
             append_fragment(model, it.fragment(), start, end, default_font);
         }
         rt::Paragraph& paragraph = model.paragraphs().back();
+        paragraph.format = from_qt_block_format(block.blockFormat());
         paragraph.mark_format = paragraph.runs.empty()
                                     ? model.intern(from_qt_format(block.charFormat(), default_font))
                                     : paragraph.runs.back().format;
     }
     return model;
+}
+
+// Gives each block the format of its paragraph; blocks of default paragraphs are left as
+// they are, so that a document without paragraph formats costs nothing more.
+void set_block_formats(QTextDocument& document, const std::vector<rt::Paragraph>& paragraphs) {
+    const rt::ParagraphFormat plain;
+    QTextBlock block = document.begin();
+    for (const rt::Paragraph& paragraph : paragraphs) {
+        if (!block.isValid()) {
+            break;
+        }
+        if (paragraph.format != plain) {
+            QTextCursor(block).setBlockFormat(to_qt_block_format(paragraph.format));
+        }
+        block = block.next();
+    }
 }
 
 }  // namespace
@@ -158,6 +248,15 @@ QTextCharFormat to_qt_format(const rt::CharFormat& format) {
     if (format.highlight) {
         qt.setBackground(to_qcolor(*format.highlight));
     }
+    if (format.position != rt::VerticalPosition::baseline) {
+        qt.setVerticalAlignment(format.position == rt::VerticalPosition::superscript
+                                    ? QTextCharFormat::AlignSuperScript
+                                    : QTextCharFormat::AlignSubScript);
+    }
+    if (format.raise_half_points != 0) {
+        qt.setProperty(raise_half_points_property, format.raise_half_points);
+        qt.setBaselineOffset(100.0 * format.raise_half_points / format.half_points);
+    }
     return qt;
 }
 
@@ -184,6 +283,12 @@ rt::CharFormat from_qt_format(const QTextCharFormat& qt, const QFont& default_fo
         qt.hasProperty(QTextFormat::FontStrikeOut) ? qt.fontStrikeOut() : default_font.strikeOut();
     format.color = from_brush(qt.foreground());
     format.highlight = from_brush(qt.background());
+    format.position = qt.verticalAlignment() == QTextCharFormat::AlignSuperScript
+                          ? rt::VerticalPosition::superscript
+                      : qt.verticalAlignment() == QTextCharFormat::AlignSubScript
+                          ? rt::VerticalPosition::subscript
+                          : rt::VerticalPosition::baseline;
+    format.raise_half_points = qt.intProperty(raise_half_points_property);
     return format;
 }
 
@@ -214,6 +319,7 @@ void load_model(QTextDocument& document, const rt::Document& model) {
             }
         }
     }
+    set_block_formats(document, paragraphs);
     cursor.endEditBlock();
     document.setUndoRedoEnabled(undo);
 }

@@ -15,7 +15,8 @@ std::size_t pack_color(const std::optional<Rgb>& color) {
 }
 
 bool same_runs(const Document& a, const Paragraph& pa, const Document& b, const Paragraph& pb) {
-    if (pa.runs.size() != pb.runs.size() || a.format(pa.mark_format) != b.format(pb.mark_format)) {
+    if (pa.runs.size() != pb.runs.size() || pa.format != pb.format ||
+        a.format(pa.mark_format) != b.format(pb.mark_format)) {
         return false;
     }
     for (std::size_t i = 0; i < pa.runs.size(); ++i) {
@@ -44,8 +45,10 @@ const std::string& FontName::empty_text() {
 std::size_t Document::FormatHash::operator()(const CharFormat& format) const {
     std::size_t hash = format.font_family.hash();
     const std::size_t flags = (format.bold ? 1u : 0u) | (format.italic ? 2u : 0u) |
-                              (format.underline ? 4u : 0u) | (format.strike_out ? 8u : 0u);
+                              (format.underline ? 4u : 0u) | (format.strike_out ? 8u : 0u) |
+                              (static_cast<std::size_t>(format.position) << 4);
     for (const std::size_t part : {static_cast<std::size_t>(format.half_points),
+                                   static_cast<std::size_t>(format.raise_half_points),
                                    pack_color(format.color), pack_color(format.highlight), flags}) {
         hash = hash * 1099511628211u ^ part;
     }
@@ -110,7 +113,9 @@ DocumentBuilder& DocumentBuilder::text(std::string_view utf8, const CharFormat& 
     return *this;
 }
 
-DocumentBuilder& DocumentBuilder::paragraph(const CharFormat& mark_format) {
+DocumentBuilder& DocumentBuilder::paragraph(const CharFormat& mark_format,
+                                             const ParagraphFormat& format) {
+    document_.paragraphs().back().format = format;
     document_.end_paragraph(document_.intern(mark_format));
     return *this;
 }

@@ -51,6 +51,9 @@ private:
     std::shared_ptr<const Shared> shared_;  // none for the empty name
 };
 
+// Where text sits against the line: raised and smaller, lowered and smaller, or on it.
+enum class VerticalPosition : std::uint8_t { baseline, superscript, subscript };
+
 // The character format of a run of text.
 struct CharFormat {
     FontName font_family;                   // empty: the viewer's default font
@@ -61,9 +64,30 @@ struct CharFormat {
     bool italic = false;
     bool underline = false;
     bool strike_out = false;
+    VerticalPosition position = VerticalPosition::baseline;  // \super, \sub
+    int raise_half_points = 0;  // \upN raises by N half-points, \dnN lowers (negative)
 
     double point_size() const { return half_points / 2.0; }
     friend bool operator==(const CharFormat&, const CharFormat&) = default;
+};
+
+enum class Alignment : std::uint8_t { left, center, right, justify };
+
+// The format of a paragraph. Distances are in twips (1/1440 inch).
+struct ParagraphFormat {
+    Alignment alignment = Alignment::left;
+    int left_indent = 0;
+    int right_indent = 0;
+    int first_line_indent = 0;  // from the left indent; negative: a hanging first line
+    int space_before = 0;
+    int space_after = 0;
+    // \slN: 0 as the font needs; N > 0 at least N twips; N < 0 exactly -N twips. With
+    // `line_spacing_multiple`, N / 240 lines instead.
+    int line_spacing = 0;
+    bool line_spacing_multiple = false;
+    bool page_break_before = false;
+
+    friend bool operator==(const ParagraphFormat&, const ParagraphFormat&) = default;
 };
 
 // Text in one format. The text is UTF-8 and never holds CR, LF or U+2029 (paragraphs end
@@ -78,6 +102,7 @@ struct Paragraph {
     // The format of the paragraph mark: what an empty paragraph is shown in and what text
     // typed at its start takes.
     std::size_t mark_format = 0;
+    ParagraphFormat format;
 };
 
 // Paragraphs of runs. Formats are held once and runs refer to them by index, so that a
@@ -126,7 +151,9 @@ private:
 class DocumentBuilder {
 public:
     DocumentBuilder& text(std::string_view utf8, const CharFormat& format = {});
-    DocumentBuilder& paragraph(const CharFormat& mark_format = {});
+    // Ends the paragraph being built, its mark in `mark_format`, itself in `format`.
+    DocumentBuilder& paragraph(const CharFormat& mark_format = {},
+                               const ParagraphFormat& format = {});
     // The document built; the builder is used up.
     Document build() { return std::move(document_); }
 

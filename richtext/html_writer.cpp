@@ -1,6 +1,8 @@
 #include "richtext/html_writer.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <utility>
 #include <vector>
 
 #include "richtext/utf8.h"
@@ -99,7 +101,59 @@ void append_format_class(std::string& out, std::size_t index, const CharFormat& 
         out += format.strike_out ? " line-through" : "";
         out += ';';
     }
+    if (format.position != VerticalPosition::baseline) {
+        out += format.position == VerticalPosition::superscript ? " vertical-align: super;"
+                                                                : " vertical-align: sub;";
+        out += " font-size: smaller;";
+    } else if (format.raise_half_points != 0) {
+        char value[48];
+        std::snprintf(value, sizeof value, " vertical-align: %gpt;",
+                      format.raise_half_points / 2.0);
+        out += value;
+    }
     out += " }\n";
+}
+
+void append_points(std::string& out, std::string_view property, int twips) {
+    char value[64];
+    std::snprintf(value, sizeof value, "%.*s%gpt;", static_cast<int>(property.size()),
+                  property.data(), twips / 20.0);
+    out += value;
+}
+
+// A style attribute for what a paragraph's format changes from the plain paragraph.
+void append_paragraph_style(std::string& out, const ParagraphFormat& format) {
+    std::string style;
+    static constexpr std::string_view alignments[] = {"", " text-align: center;",
+                                                      " text-align: right;",
+                                                      " text-align: justify;"};
+    style += alignments[static_cast<std::size_t>(format.alignment)];
+    for (const auto& [property, twips] : {std::pair{" margin-left: ", format.left_indent},
+                                          {" margin-right: ", format.right_indent},
+                                          {" text-indent: ", format.first_line_indent},
+                                          {" margin-top: ", format.space_before},
+                                          {" margin-bottom: ", format.space_after}}) {
+        if (twips != 0) {
+            append_points(style, property, twips);
+        }
+    }
+    if (format.line_spacing != 0 && format.line_spacing_multiple) {
+        char value[48];
+        std::snprintf(value, sizeof value, " line-height: %g;",
+                      std::abs(format.line_spacing) / 240.0);
+        style += value;
+    } else if (format.line_spacing != 0) {
+        append_points(style, " line-height: ", std::abs(format.line_spacing));
+    }
+    if (format.page_break_before) {
+        style += " break-before: page;";
+    }
+    if (style.empty()) {
+        return;  // nothing a page shows differs
+    }
+    out += " style=\"";
+    out += std::string_view(style).substr(1);
+    out += '"';
 }
 
 void append_class(std::string& out, std::size_t index) {
@@ -109,6 +163,7 @@ void append_class(std::string& out, std::size_t index) {
 void append_paragraph(std::string& out, const Paragraph& paragraph) {
     out += "<p";
     append_class(out, paragraph.mark_format);
+    append_paragraph_style(out, paragraph.format);
     out += '>';
     if (paragraph.runs.empty()) {
         out += "<br>";

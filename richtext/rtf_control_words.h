@@ -39,6 +39,19 @@ enum class Action : std::uint8_t {
     underline,  // `value` 0: \ulnone
     strike_out,
     hidden,
+    vertical_position,  // `value` 0: \nosupersub, 1: \super, 2: \sub
+    raise,              // `value` 1: \upN, 2: \dnN (N half-points, 6 when not given)
+    // paragraph format
+    paragraph_defaults,  // \pard
+    alignment,           // `value`: the Alignment
+    left_indent,
+    right_indent,
+    first_line_indent,
+    space_before,
+    space_after,
+    line_spacing,
+    line_spacing_multiple,
+    page_break_before,
 };
 
 struct ControlWord {

@@ -36,6 +36,11 @@ struct GroupState {
     bool underline = false;
     bool strike_out = false;
     bool hidden = false;
+    VerticalPosition position = VerticalPosition::baseline;
+    int raise_half_points = 0;
+    // Paragraph properties travel with the group too; a paragraph takes those in force at
+    // its end.
+    ParagraphFormat paragraph;
     Destination destination = Destination::text;
     int unicode_skip = 1;             // \ucN: bytes of fallback text after each \uN
     std::size_t format = unresolved;  // the interned format of these properties
@@ -44,9 +49,11 @@ struct GroupState {
     void reset_characters() {
         const Destination kept_destination = destination;
         const int kept_skip = unicode_skip;
+        const ParagraphFormat kept_paragraph = paragraph;
         *this = GroupState{};
         destination = kept_destination;
         unicode_skip = kept_skip;
+        paragraph = kept_paragraph;
     }
 };
 
@@ -67,6 +74,8 @@ private:
     void control_symbol(char symbol);
     void apply(const Token& token);
     void apply_to_text(const Token& token);
+    // Applies a paragraph property; false for any other word.
+    bool apply_to_paragraph(const Token& token);
     void apply_to_font_table(const Token& token);
     void apply_to_color_table(const Token& token);
 
@@ -76,6 +85,8 @@ private:
     void settle_surrogate();
     void flush();
     void end_paragraph(bool trim_cell_tab);
+    // Gives the paragraph being read the paragraph properties now in force.
+    void take_paragraph_format();
     void end_document();
 
     std::size_t current_format();
@@ -103,6 +114,8 @@ private:
     int bytes_to_skip_ = 0;  // fallback text still to skip after \uN
     char32_t high_surrogate_ = 0;
     bool after_cell_ = false;
+    // A page break came before any text of the paragraph being read.
+    bool page_break_pending_ = false;
     // "{" was the last token: a "\*" now marks the group as a destination.
     bool group_start_ = false;
     // "\*" began the group: a control word the reader does not know skips the group.
@@ -357,8 +370,13 @@ void Reader::apply_to_text(const Token& token) {
             s.destination = Destination::skip;
             return;
         case Action::paragraph:
-            // A page break at the start of a paragraph starts the page, not a paragraph.
-            if (token.word.value == 2 && document_.paragraphs().back().runs.empty()) {
+            if (token.word.value == 2) {
+                // A page break ends the paragraph it is in, if any text came, and the next
+                // paragraph starts the page.
+                if (!document_.paragraphs().back().runs.empty()) {
+                    end_paragraph(false);
+                }
+                page_break_pending_ = true;
                 return;
             }
             end_paragraph(token.word.value == 1);
@@ -375,6 +393,9 @@ void Reader::apply_to_text(const Token& token) {
             return;
         default:
             break;
+    }
+    if (apply_to_paragraph(token)) {
+        return;
     }
     switch (token.word.action) {
         case Action::plain:
@@ -408,10 +429,60 @@ void Reader::apply_to_text(const Token& token) {
         case Action::hidden:
             s.hidden = on;
             break;
+        case Action::vertical_position:
+            s.position = static_cast<VerticalPosition>(token.word.value);
+            break;
+        case Action::raise: {
+            const int amount = std::clamp(token.has_parameter ? parameter : 6, 0, max_half_points);
+            s.raise_half_points = token.word.value == 1 ? amount : -amount;
+            break;
+        }
         default:
             return;
     }
     s.format = unresolved;
+}
+
+bool Reader::apply_to_paragraph(const Token& token) {
+    ParagraphFormat& p = state().paragraph;
+    // Distances beyond the widest page are no distances a page shows.
+    const int twips = std::clamp(token.parameter, -max_tab_twips, max_tab_twips);
+    switch (token.word.action) {
+        case Action::paragraph_defaults:
+            p = ParagraphFormat{};
+            break;
+        case Action::alignment:
+            p.alignment = static_cast<Alignment>(token.word.value);
+            break;
+        case Action::left_indent:
+            p.left_indent = twips;
+            break;
+        case Action::right_indent:
+            p.right_indent = twips;
+            break;
+        case Action::first_line_indent:
+            p.first_line_indent = twips;
+            break;
+        case Action::space_before:
+            p.space_before = std::max(twips, 0);
+            break;
+        case Action::space_after:
+            p.space_after = std::max(twips, 0);
+            break;
+        case Action::line_spacing:
+            // \sl1000 is what Word writes for "single", as \sl0 is.
+            p.line_spacing = token.parameter == 1000 ? 0 : twips;
+            break;
+        case Action::line_spacing_multiple:
+            p.line_spacing_multiple = !token.has_parameter || token.parameter != 0;
+            break;
+        case Action::page_break_before:
+            p.page_break_before = !token.has_parameter || token.parameter != 0;
+            break;
+        default:
+            return false;
+    }
+    return true;
 }
 
 void Reader::apply_to_font_table(const Token& token) {
@@ -537,7 +608,15 @@ void Reader::end_paragraph(bool trim_cell_tab) {
         }
     }
     after_cell_ = false;
+    take_paragraph_format();
     document_.end_paragraph(current_format());
+}
+
+void Reader::take_paragraph_format() {
+    ParagraphFormat& format = document_.paragraphs().back().format;
+    format = state().paragraph;
+    format.page_break_before = format.page_break_before || page_break_pending_;
+    page_break_pending_ = false;
 }
 
 void Reader::end_document() {
@@ -545,6 +624,7 @@ void Reader::end_document() {
     flush();
     if (state().destination == Destination::text) {
         document_.paragraphs().back().mark_format = current_format();
+        take_paragraph_format();
     }
 }
 
@@ -562,6 +642,8 @@ std::size_t Reader::current_format() {
     format.italic = s.italic;
     format.underline = s.underline;
     format.strike_out = s.strike_out;
+    format.position = s.position;
+    format.raise_half_points = s.raise_half_points;
     s.format = document_.intern(format);
     s.format_tables = tables_generation_;
     return s.format;

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "richtext/utf8.h"
@@ -118,6 +119,14 @@ public:
         out += format.italic ? "\\i" : "";
         out += format.underline ? "\\ul" : "";
         out += format.strike_out ? "\\strike" : "";
+        out += format.position == VerticalPosition::superscript ? "\\super"
+               : format.position == VerticalPosition::subscript ? "\\sub"
+                                                                : "";
+        if (format.raise_half_points > 0) {
+            append_number(out, "\\up", static_cast<std::size_t>(format.raise_half_points));
+        } else if (format.raise_half_points < 0) {
+            append_number(out, "\\dn", static_cast<std::size_t>(-format.raise_half_points));
+        }
         out += ' ';
     }
 
@@ -147,6 +156,30 @@ private:
     std::map<std::uint32_t, std::size_t> color_index_;
 };
 
+void append_signed(std::string& out, std::string_view word, int number) {
+    out += word;
+    out += std::to_string(number);
+}
+
+// "\pard" and the properties of a paragraph that differ from the defaults.
+void append_paragraph_format(std::string& out, const ParagraphFormat& format) {
+    out += "\\pard";
+    static constexpr std::string_view alignments[] = {"", "\\qc", "\\qr", "\\qj"};
+    out += alignments[static_cast<std::size_t>(format.alignment)];
+    for (const auto& [word, value] : {std::pair{"\\li", format.left_indent},
+                                      {"\\ri", format.right_indent},
+                                      {"\\fi", format.first_line_indent},
+                                      {"\\sb", format.space_before},
+                                      {"\\sa", format.space_after},
+                                      {"\\sl", format.line_spacing}}) {
+        if (value != 0) {
+            append_signed(out, word, value);
+        }
+    }
+    out += format.line_spacing_multiple ? "\\slmult1" : "";
+    out += format.page_break_before ? "\\pagebb" : "";
+}
+
 }  // namespace
 
 void write_rtf(const Document& document, const Sink& sink) {
@@ -157,7 +190,6 @@ void write_rtf(const Document& document, const Sink& sink) {
     append_number(buffer, "\\deftab", static_cast<std::size_t>(document.default_tab_twips()));
     buffer += "\\uc1";
     tables.write(buffer);
-    buffer += "\\pard";
     std::size_t current = no_format;
     const auto switch_to = [&](std::size_t format) {
         if (format != current) {
@@ -167,6 +199,10 @@ void write_rtf(const Document& document, const Sink& sink) {
     };
     const std::vector<Paragraph>& paragraphs = document.paragraphs();
     for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+        if (i == 0 || paragraphs[i].format != paragraphs[i - 1].format) {
+            append_paragraph_format(buffer, paragraphs[i].format);
+            current = no_format;  // the next format's words end the paragraph's
+        }
         for (const Run& run : paragraphs[i].runs) {
             switch_to(run.format);
             append_text(buffer, run.text);

@@ -39,6 +39,37 @@ TEST(HtmlWriter, WritesAStandalonePageWithAClassPerFormat) {
               "</body>\n</html>\n");
 }
 
+TEST(HtmlWriter, ShowsParagraphFormatsAndRaisedText) {
+    const Document document =
+        DocumentBuilder()
+            .text("E=mc")
+            .text("2", CharFormat{.position = VerticalPosition::superscript})
+            .text("up", CharFormat{.raise_half_points = -3})
+            .paragraph({}, {.alignment = Alignment::center,
+                            .left_indent = 720,
+                            .first_line_indent = -360,
+                            .space_after = 240,
+                            .line_spacing = 360,
+                            .line_spacing_multiple = true,
+                            .page_break_before = true})
+            .text("exact")
+            .paragraph({}, {.line_spacing = -300})
+            .paragraph({}, {.line_spacing_multiple = true})
+            .build();
+    const std::string html = to_html(document);
+    EXPECT_NE(html.find(".c1 { font-size: 12pt; vertical-align: super; font-size: smaller; }"),
+              std::string::npos)
+        << html;
+    EXPECT_NE(html.find(".c2 { font-size: 12pt; vertical-align: -1.5pt; }"), std::string::npos);
+    EXPECT_NE(html.find("<p class=\"c0\" style=\"text-align: center; margin-left: 36pt; "
+                        "text-indent: -18pt; margin-bottom: 12pt; line-height: 1.5; "
+                        "break-before: page;\">E=mc"),
+              std::string::npos)
+        << html;
+    EXPECT_NE(html.find("<p class=\"c0\" style=\"line-height: 15pt;\">exact"), std::string::npos);
+    EXPECT_NE(html.find("<p class=\"c0\"><br></p>"), std::string::npos);
+}
+
 TEST(HtmlWriter, QuotesFontNamesSoTheyCannotLeaveTheStyle) {
     const Document document =
         DocumentBuilder().text("x", CharFormat{.font_family = "A'</style><b>\\"}).build();

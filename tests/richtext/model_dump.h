@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "richtext/document.h"
 
@@ -27,6 +28,30 @@ inline std::string describe(const richtext::CharFormat& format) {
     out += format.italic ? " i" : "";
     out += format.underline ? " u" : "";
     out += format.strike_out ? " s" : "";
+    out += format.position == richtext::VerticalPosition::superscript ? " super"
+           : format.position == richtext::VerticalPosition::subscript ? " sub"
+                                                                      : "";
+    if (format.raise_half_points != 0) {
+        out += " raise" + std::to_string(format.raise_half_points);
+    }
+    return out;
+}
+
+// The properties of a paragraph format that differ from the defaults, each with a blank
+// before it: " center li720 fi-360 ...".
+inline std::string describe(const richtext::ParagraphFormat& format) {
+    static constexpr const char* alignments[] = {"", " center", " right", " justify"};
+    std::string out = alignments[static_cast<int>(format.alignment)];
+    for (const auto& [name, value] :
+         {std::pair{" li", format.left_indent}, {" ri", format.right_indent},
+          {" fi", format.first_line_indent}, {" sb", format.space_before},
+          {" sa", format.space_after}, {" sl", format.line_spacing}}) {
+        if (value != 0) {
+            out += name + std::to_string(value);
+        }
+    }
+    out += format.line_spacing_multiple ? " mult" : "";
+    out += format.page_break_before ? " pagebreak" : "";
     return out;
 }
 
@@ -52,7 +77,9 @@ inline std::string dump(const richtext::Document& document) {
             }
             out += '\n';
         }
-        out += "P " + describe(document.format(paragraph.mark_format)) + '\n';
+        out += "P " + describe(document.format(paragraph.mark_format));
+        const std::string properties = describe(paragraph.format);
+        out += properties.empty() ? "\n" : " |" + properties + '\n';
     }
     return out;
 }

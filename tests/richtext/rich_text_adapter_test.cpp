@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QFont>
 #include <QTextBlock>
+#include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -91,6 +92,32 @@ TEST(RichTextAdapter, SavesWhatItLoads) {
     EXPECT_EQ(testing::dump(rt::read_rtf(save_rtf(document)).document),
               "[Courier New 12] default \n[Courier New 12 b] bold\n"
               "[Courier New 12] \\nnext\\tx\nP Courier New 12\n");
+}
+
+TEST(RichTextAdapter, KeepsParagraphFormatsAndRaisedTextBothWays) {
+    const rt::Document model =
+        rt::read_rtf(
+            "{\\rtf1{\\fonttbl{\\f0 Arial;}}\\f0\\fs22 plain\\par\\qc\\sb120\\sa240 centred\\par"
+            "\\pard\\qj\\li1440\\ri100\\fi-700\\sl276\\slmult1 E=mc{\\super 2} H{\\sub 2}O"
+            " {\\up3 up}{\\dn5 down} end\\par\\pard\\qr\\sl-310 exact\\par\\pard\\sl300 least\\par"
+            "\\pard\\page\\sl0\\slmult1 next page}")
+            .document;
+    QTextDocument document;
+    load_model(with_default_font(document), model);
+    EXPECT_EQ(testing::dump(document_model(document)), testing::dump(model));
+    EXPECT_TRUE(document_model(document) == model);
+
+    const QTextBlock centred = document.begin().next();
+    EXPECT_EQ(centred.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
+    const QTextBlockFormat indented = centred.next().blockFormat();
+    EXPECT_GT(indented.leftMargin(), 0);
+    EXPECT_LT(indented.textIndent(), 0);
+    EXPECT_EQ(format_at(document, centred.next().position() + 3).verticalAlignment(),
+              QTextCharFormat::AlignNormal);
+    EXPECT_EQ(format_at(document, centred.next().position() + 4).verticalAlignment(),
+              QTextCharFormat::AlignSuperScript);
+    EXPECT_EQ(document.lastBlock().blockFormat().pageBreakPolicy(),
+              QTextFormat::PageBreak_AlwaysBefore);
 }
 
 TEST(RichTextAdapter, SavesEditsAndTheUnsetPropertiesFromTheDefaultFont) {

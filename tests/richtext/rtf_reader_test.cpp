@@ -154,6 +154,34 @@ TEST(RtfReader, ReadsCharacterFormats) {
     EXPECT_EQ(testing::describe(format_of(document, "notbold")), "Times New Roman 12 i");
     EXPECT_EQ(testing::describe(format_of(document, "reset")), "Times New Roman 12");
     EXPECT_EQ(testing::describe(format_of(document, "zero")), "Times New Roman 12");
+
+    const Document raised =
+        read_rtf("{\\rtf1 E=mc{\\super 2} H{\\sub 2}O {\\super\\nosupersub flat} {\\up up}"
+                 "{\\dn4 down} {\\super\\plain plain}}")
+            .document;
+    EXPECT_EQ(testing::describe(format_of(raised, "E=mc")), "- 12");
+    EXPECT_EQ(testing::describe(format_of(raised, "2")), "- 12 super");
+    EXPECT_EQ(testing::describe(format_of(raised, "flat")), "- 12");
+    EXPECT_EQ(testing::describe(format_of(raised, "up")), "- 12 raise6");
+    EXPECT_EQ(testing::describe(format_of(raised, "down")), "- 12 raise-4");
+    EXPECT_EQ(testing::describe(format_of(raised, "plain")), "- 12");
+}
+
+TEST(RtfReader, ReadsParagraphFormatsInForceAtEachParagraphsEnd) {
+    EXPECT_EQ(dump(read_rtf("{\\rtf1\\qc centred\\par\\pard\\li720\\ri360\\fi-360\\sb120"
+                            "\\sa240\\sl-300\\slmult0 hanging\\par{\\qr\\plain right\\par}\\qj "
+                            "justified\\sl480\\slmult1}")
+                       .document),
+              "[- 12] centred\nP - 12 | center\n"
+              "[- 12] hanging\nP - 12 | li720 ri360 fi-360 sb120 sa240 sl-300\n"
+              "[- 12] right\nP - 12 | right li720 ri360 fi-360 sb120 sa240 sl-300\n"
+              "[- 12] justified\nP - 12 | justify li720 ri360 fi-360 sb120 sa240 sl480 mult\n");
+    // A page break before a paragraph's text starts the next page with it; inside a
+    // paragraph it ends the paragraph too.
+    EXPECT_EQ(dump(read_rtf("{\\rtf1 one\\par\\page two\\page three\\par\\pard\\pagebb four}")
+                       .document),
+              "[- 12] one\nP - 12\n[- 12] two\nP - 12 | pagebreak\n[- 12] three\n"
+              "P - 12 | pagebreak\n[- 12] four\nP - 12 | pagebreak\n");
 }
 
 TEST(RtfReader, ReadsFontTablesOfEveryShape) {

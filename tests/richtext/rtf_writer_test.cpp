@@ -58,16 +58,49 @@ TEST(RtfWriter, WritesEveryFormatSoThatItReadsBack) {
     no_font.half_points = 17;
     CharFormat odd_name = body;
     odd_name.font_family = "Tab\there\xE2\x80\xA8\xC5\x81\r\xF0\x9F\x98\x80";
+    CharFormat superscript = body;
+    superscript.position = VerticalPosition::superscript;
+    CharFormat lowered = heading;
+    lowered.position = VerticalPosition::subscript;
+    lowered.raise_half_points = -5;
+    CharFormat raised = body;
+    raised.raise_half_points = 3;
     expect_round_trip(DocumentBuilder()
                           .text("all", all)
                           .text("black", black)
                           .text("default", CharFormat{})
                           .text("nofont", no_font)
                           .text("odd", odd_name)
+                          .text("2", superscript)
+                          .text("sub", lowered)
+                          .text("up", raised)
                           .paragraph(all)
                           .paragraph(heading)
                           .text("x", body)
                           .paragraph(no_font)
+                          .build());
+}
+
+TEST(RtfWriter, WritesEveryParagraphFormatSoThatItReadsBack) {
+    const ParagraphFormat centred{.alignment = Alignment::center, .page_break_before = true};
+    const ParagraphFormat indented{.alignment = Alignment::justify,
+                                   .left_indent = 720,
+                                   .right_indent = 360,
+                                   .first_line_indent = -360,
+                                   .space_before = 120,
+                                   .space_after = 240,
+                                   .line_spacing = 360,
+                                   .line_spacing_multiple = true};
+    const ParagraphFormat exact{.alignment = Alignment::right, .line_spacing = -300};
+    expect_round_trip(DocumentBuilder()
+                          .text("title", heading)
+                          .paragraph(heading, centred)
+                          .text("body", body)
+                          .paragraph(body, indented)
+                          .text("same", body)
+                          .paragraph(body, indented)
+                          .paragraph(body, exact)
+                          .text("last", body)
                           .build());
 }
 
