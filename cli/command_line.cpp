@@ -34,6 +34,7 @@ CommandLine parse_command_line(const std::vector<fs::path>& arguments) {
     ConvertOptions& options = command.options;
     std::vector<fs::path> positional;
     bool options_ended = false;
+    bool rewrite_rtf = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const fs::path& argument = arguments[i];
         const bool is_option =
@@ -62,6 +63,8 @@ CommandLine parse_command_line(const std::vector<fs::path>& arguments) {
             options.write_html = true;
         } else if (is(argument, "--json")) {
             options.json = true;
+        } else if (is(argument, "--rtf")) {
+            rewrite_rtf = true;
         } else {
             return usage_error("Unknown option '" + conversion::display_path(argument) + "'.");
         }
@@ -72,13 +75,19 @@ CommandLine parse_command_line(const std::vector<fs::path>& arguments) {
     options.export_path = positional.front();
     const bool rtf_file =
         !is(options.export_path, "-") && is_rtf_name(conversion::display_path(options.export_path));
-    if (rtf_file && (options.write_text || options.write_html)) {
-        if (options.write_text && options.write_html) {
-            return usage_error("give one of --text and --html for an RTF file");
+    const int outputs = int{options.write_text} + int{options.write_html} + int{rewrite_rtf};
+    if (rtf_file && outputs > 0) {
+        if (outputs > 1) {
+            return usage_error("give one of --text, --html and --rtf for an RTF file");
         }
         command.action = CommandLine::Action::rtf_output;
-        command.rich_text_output = options.write_text ? RichTextOutput::text : RichTextOutput::html;
+        command.rich_text_output = options.write_text   ? RichTextOutput::text
+                                   : options.write_html ? RichTextOutput::html
+                                                        : RichTextOutput::rtf;
         return command;
+    }
+    if (rewrite_rtf) {
+        return usage_error("--rtf takes an RTF file (a name ending in .rtf)");
     }
     command.action = CommandLine::Action::convert;
     return command;
@@ -88,8 +97,8 @@ std::string help_text() {
     return R"(Usage: qlx-convert [options] EXPORT
 Converts a report-definition export into one RTF document per procedure:
 DIR/temp1.rtf, temp2.rtf, ... Prints each document's path and caption.
-Given a file whose name ends in .rtf, --text or --html writes its text or
-HTML page to standard output.
+Given a file whose name ends in .rtf, --text, --html or --rtf writes its
+text, HTML page or RTF as the viewer saves it to standard output.
 
 Options:
   -h, --help     Displays help on commandline options.
@@ -102,9 +111,11 @@ Options:
                  DIR/tempN.html.
   --json         List the documents as JSON Lines: one object per document
                  (path, caption, procedure), then one with the damage found.
+  --rtf          Given an RTF file: write to standard output the RTF that the
+                 viewer writes when the file is opened and saved unedited.
 
 Arguments:
-  EXPORT         The export file (or, with --text or --html, an RTF file);
+  EXPORT         The export file (or, with --text, --html or --rtf, an RTF file);
                  - reads the export from standard input.
 )";
 }

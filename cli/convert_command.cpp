@@ -11,6 +11,7 @@
 #include "conversion/platform_file.h"
 #include "richtext/html_writer.h"
 #include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
 #include "richtext/text_writer.h"
 #include "richtext/utf8.h"
 #include "richtext/windows1252.h"
@@ -40,10 +41,17 @@ std::string export_name(const fs::path& path) {
 // Writes the text or page of a document read from RTF to a sink.
 void write_output(const richtext::Document& document, RichTextOutput output, std::string_view title,
                   const richtext::Sink& sink) {
-    if (output == RichTextOutput::text) {
-        richtext::write_text(document, sink);
-    } else {
-        richtext::write_html(document, sink, title);
+    switch (output) {
+        case RichTextOutput::text:
+            richtext::write_text(document, sink);
+            break;
+        case RichTextOutput::html:
+            richtext::write_html(document, sink, title);
+            break;
+        case RichTextOutput::rtf:
+            richtext::write_rtf(document, sink);
+            sink("\r\n");  // as the viewer's Save ends every file
+            break;
     }
 }
 

@@ -23,7 +23,7 @@ struct ConvertOptions {
 
 enum ExitCode : int { exit_ok = 0, exit_failure = 1, exit_usage = 2 };
 
-enum class RichTextOutput { text, html };
+enum class RichTextOutput { text, html, rtf };
 
 // Whether a file name ends in ".rtf", in any case.
 bool is_rtf_name(std::string_view path);
@@ -35,7 +35,8 @@ bool is_rtf_name(std::string_view path);
 // "caption" exact, "procedure" its number) and then one with the damage.
 int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& err);
 
-// Writes the text (UTF-8, lines ended by LF) or the HTML page of an RTF file to `out`.
+// Writes the text (UTF-8, lines ended by LF), the HTML page, or the RTF that saving it in the
+// viewer writes (the RTF writer's, then CR LF) of an RTF file to `out`.
 int run_rtf_output(const std::filesystem::path& rtf_path, RichTextOutput output, std::ostream& out,
                    std::ostream& err);
 

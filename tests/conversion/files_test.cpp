@@ -362,6 +362,10 @@ TEST_F(FilesTest, ConverterCommandLine) {
     EXPECT_EQ(cli::parse_command_line({"-"}).options.export_path, "-");
     EXPECT_EQ(cli::parse_command_line({"--text", "a.RTF"}).action,
               cli::CommandLine::Action::rtf_output);
+    EXPECT_EQ(cli::parse_command_line({"--rtf", "a.rtf"}).rich_text_output,
+              cli::RichTextOutput::rtf);
+    EXPECT_EQ(run({"--rtf", "x.qlx"}, out, err), cli::exit_usage);
+    EXPECT_EQ(run({"--rtf", "--html", "x.rtf"}, out, err), cli::exit_usage);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "file_bytes.h"
 #include "richtext/html_writer.h"
 #include "richtext/rtf_reader.h"
+#include "richtext/rtf_writer.h"
 #include "richtext/text_writer.h"
 
 namespace qlx::cli {
@@ -50,6 +51,12 @@ TEST(CliOutput, WritesTheTextOrPageOfAnRtfFile) {
     EXPECT_EQ(run_rtf_output(file.string(), RichTextOutput::html, out, err), exit_ok);
     EXPECT_NE(out.str().find("<title>note.RTF</title>"), std::string::npos);
     EXPECT_NE(out.str().find("<span class=\"c1\"> bold</span>"), std::string::npos) << out.str();
+    out.str("");
+    EXPECT_EQ(run_rtf_output(file.string(), RichTextOutput::rtf, out, err), exit_ok);
+    const richtext::Document read =
+        richtext::read_rtf("{\\rtf1 caf\\'e9{\\b  bold}\\par line}").document;
+    EXPECT_EQ(out.str(), richtext::to_rtf(read) + "\r\n");
+    EXPECT_TRUE(richtext::read_rtf(out.str()).document == read);
     EXPECT_EQ(err.str(), "");
 
     EXPECT_EQ(
