@@ -19,6 +19,7 @@ QString decode_plain_text(QByteArrayView bytes) {
 }
 
 QString with_crlf_line_ends(QString text) {
+    text.remove(QChar::ObjectReplacementCharacter);
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));

@@ -9,8 +9,9 @@ namespace qlx::document {
 // mark is dropped), otherwise Windows-1252, the code page the exports are written in.
 QString decode_plain_text(QByteArrayView bytes);
 
-// Plain text with its line breaks as CR LF, the line end of saved documents. A lone LF, a
-// paragraph or a line separator each count as one break.
+// The plain text of a document: line breaks as CR LF, the line end of saved documents (a
+// lone LF, a paragraph or a line separator each count as one break), and without the object
+// characters that hold what the document carries but does not show.
 QString with_crlf_line_ends(QString text);
 
 }  // namespace qlx::document

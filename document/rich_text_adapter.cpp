@@ -11,6 +11,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextOption>
+#include <QVariant>
 
 #include <algorithm>
 #include <cmath>
@@ -61,7 +62,43 @@ QString font_family(const QTextCharFormat& format) {
 enum ModelProperty {
     raise_half_points_property = QTextFormat::UserProperty + 1,  // \up / \dn, half-points
     line_spacing_multiple_property,  // \slmult1 where the paragraph has no line spacing
+    carried_rtf_property,            // the group a carried object stands for (QByteArray)
 };
+
+// A group carried through stands in the text as an object character of this type, which no
+// handler draws: it takes no room, and goes where its place goes.
+constexpr int carried_object_type = QTextFormat::UserObject + 1;
+
+// The document's head (the source's font and colour tables and the groups before its text),
+// kept with a text document as the RTF of an empty document that has them.
+constexpr const char* head_property = "qlx_rtf_head";
+
+void keep_head(QTextDocument& document, const rt::Document& model) {
+    if (model.source_fonts.empty() && model.source_colors.empty() && model.head_groups.empty()) {
+        document.setProperty(head_property, QVariant());
+        return;
+    }
+    rt::Document head;
+    head.source_fonts = model.source_fonts;
+    head.source_colors = model.source_colors;
+    head.head_groups = model.head_groups;
+    document.setProperty(head_property, QByteArray::fromStdString(rt::to_rtf(head)));
+}
+
+// The head kept with a document: its tables always (groups carried in the text refer to
+// them), its groups only for the whole document.
+void restore_head(rt::Document& model, const QTextDocument& document, bool whole) {
+    const QByteArray rtf = document.property(head_property).toByteArray();
+    if (rtf.isEmpty()) {
+        return;
+    }
+    rt::Document head = rt::read_rtf(std::string_view(rtf.constData(), rtf.size())).document;
+    model.source_fonts = std::move(head.source_fonts);
+    model.source_colors = std::move(head.source_colors);
+    if (whole) {
+        model.head_groups = std::move(head.head_groups);
+    }
+}
 
 double twips_to_screen(int twips) {
     return twips * screen_dots_per_inch() / 1440.0;
@@ -146,6 +183,15 @@ public:
         text_ += utf8;
     }
 
+    void add_carried(const std::string& rtf, std::size_t format) {
+        flush();
+        format_ = std::numeric_limits<std::size_t>::max();
+        QTextCharFormat object = formats_[format];
+        object.setObjectType(carried_object_type);
+        object.setProperty(carried_rtf_property, QByteArray::fromStdString(rtf));
+        cursor_.insertText(QString(QChar::ObjectReplacementCharacter), object);
+    }
+
 private:
     void flush() {
         if (!text_.empty()) {
@@ -175,17 +221,27 @@ void append_fragment(rt::Document& model, const QTextFragment& fragment, int sta
         return;
     }
     const QString text = fragment.text().mid(from - fragment.position(), to - from);
-    model.append_text(text.toStdString(),
-                      model.intern(from_qt_format(fragment.charFormat(), default_font)));
+    const QTextCharFormat qt = fragment.charFormat();
+    const std::size_t format = model.intern(from_qt_format(qt, default_font));
+    if (qt.objectType() != carried_object_type) {
+        model.append_text(text.toStdString(), format);
+        return;
+    }
+    // Each object character of the fragment stands for one carried group.
+    const QByteArray rtf = qt.property(carried_rtf_property).toByteArray();
+    for (const QChar c : text) {
+        if (c == QChar::ObjectReplacementCharacter) {
+            model.append_carried(std::string_view(rtf.constData(), rtf.size()), format);
+        }
+    }
 }
 
 // The characters [start, end) of a document as a model; a block that begins at `end` is
 // included as an empty paragraph, since the separator before it is inside the range.
 rt::Document model_of_range(const QTextDocument& document, int start, int end) {
     rt::Document model;
-    model.set_default_tab_twips(static_cast<int>(std::lround(pixels_to_twips(
-        static_cast<int>(std::lround(document.defaultTextOption().tabStopDistance())),
-        screen_dots_per_inch()))));
+    restore_head(model, document, start == 0 && end >= document.characterCount() - 1);
+    model.set_default_tab_twips(screen_to_twips(document.defaultTextOption().tabStopDistance()));
     const QFont default_font = document.defaultFont();
     bool first = true;
     for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() <= end;
@@ -302,7 +358,7 @@ void load_model(QTextDocument& document, const rt::Document& model) {
     document.setUndoRedoEnabled(false);
     document.clear();
     QTextOption option = document.defaultTextOption();
-    option.setTabStopDistance(twips_to_pixels(model.default_tab_twips(), screen_dots_per_inch()));
+    option.setTabStopDistance(twips_to_screen(model.default_tab_twips()));
     document.setDefaultTextOption(option);
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
@@ -315,12 +371,17 @@ void load_model(QTextDocument& document, const rt::Document& model) {
                 inserter.add(paragraph_separator, block_format(paragraphs[i]));
             }
             for (const rt::Run& run : paragraphs[i].runs) {
-                inserter.add(run.text, run.format);
+                if (run.carried()) {
+                    inserter.add_carried(run.rtf, run.format);
+                } else {
+                    inserter.add(run.text, run.format);
+                }
             }
         }
     }
     set_block_formats(document, paragraphs);
     cursor.endEditBlock();
+    keep_head(document, model);
     document.setUndoRedoEnabled(undo);
 }
 

@@ -192,7 +192,7 @@ void RichTextBox::dropEvent(QDropEvent* event) {
 
 QMimeData* RichTextBox::createMimeDataFromSelection() const {
     auto* mime = new QMimeData;
-    mime->setText(textCursor().selection().toPlainText());
+    mime->setText(textCursor().selection().toPlainText().remove(QChar::ObjectReplacementCharacter));
     return mime;
 }
 

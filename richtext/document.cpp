@@ -20,7 +20,7 @@ bool same_runs(const Document& a, const Paragraph& pa, const Document& b, const 
         return false;
     }
     for (std::size_t i = 0; i < pa.runs.size(); ++i) {
-        if (pa.runs[i].text != pb.runs[i].text ||
+        if (pa.runs[i].text != pb.runs[i].text || pa.runs[i].rtf != pb.runs[i].rtf ||
             a.format(pa.runs[i].format) != b.format(pb.runs[i].format)) {
             return false;
         }
@@ -83,10 +83,16 @@ void Document::append_text(std::string_view utf8, std::size_t format) {
         return;
     }
     std::vector<Run>& runs = paragraphs_.back().runs;
-    if (runs.empty() || runs.back().format != format) {
-        runs.push_back({std::string(utf8), format});
+    if (runs.empty() || runs.back().format != format || runs.back().carried()) {
+        runs.push_back({std::string(utf8), format, {}});
     } else {
         runs.back().text += utf8;
+    }
+}
+
+void Document::append_carried(std::string_view rtf, std::size_t format) {
+    if (!rtf.empty()) {
+        paragraphs_.back().runs.push_back({{}, format, std::string(rtf)});
     }
 }
 
@@ -97,7 +103,7 @@ void Document::end_paragraph(std::size_t mark_format) {
 
 bool operator==(const Document& a, const Document& b) {
     if (a.paragraphs_.size() != b.paragraphs_.size() ||
-        a.default_tab_twips_ != b.default_tab_twips_) {
+        a.default_tab_twips_ != b.default_tab_twips_ || a.head_groups != b.head_groups) {
         return false;
     }
     for (std::size_t i = 0; i < a.paragraphs_.size(); ++i) {

@@ -92,9 +92,27 @@ struct ParagraphFormat {
 
 // Text in one format. The text is UTF-8 and never holds CR, LF or U+2029 (paragraphs end
 // between Paragraph objects); U+2028 is a line break inside the paragraph.
+//
+// A run with `rtf` is a group of the source that the document does not show (a header, a
+// footnote's text, an object, a destination it does not know), carried through: kept as it
+// was read, "{" to "}", at its place, and written back as it is. Its text is empty.
 struct Run {
     std::string text;
     std::size_t format = 0;  // index into Document::formats()
+    std::string rtf;
+
+    bool carried() const { return !rtf.empty(); }
+};
+
+// A font table entry as the source had it, so that groups carried through still find their
+// fonts, under their numbers, in their character sets.
+struct SourceFont {
+    int number = 0;
+    FontName family;
+    int charset = -1;   // \fcharsetN; -1: none given
+    int code_page = 0;  // \cpgN; 0: none given
+
+    friend bool operator==(const SourceFont&, const SourceFont&) = default;
 };
 
 struct Paragraph {
@@ -126,6 +144,8 @@ public:
     // Appends text in a format to the last paragraph, joining it to the last run when that
     // run has the same format.
     void append_text(std::string_view utf8, std::size_t format);
+    // Appends a group carried through (see Run) to the last paragraph.
+    void append_carried(std::string_view rtf, std::size_t format);
     // Ends the last paragraph with its mark in `mark_format` and starts a new one.
     void end_paragraph(std::size_t mark_format);
 
@@ -133,7 +153,17 @@ public:
     int default_tab_twips() const { return default_tab_twips_; }
     void set_default_tab_twips(int twips) { default_tab_twips_ = twips; }
 
-    // Same text, paragraphs, formats (compared by value, not by index) and tab stops.
+    // The font and colour tables of the RTF the document was read from (colour 0 first, none
+    // for the default colour); empty for a document made otherwise. Written first, under the
+    // same numbers, so that what is carried through means what it meant.
+    std::vector<SourceFont> source_fonts;
+    std::vector<std::optional<Rgb>> source_colors;
+    // Groups carried through from before the text (style sheet, list tables, information,
+    // headers, ...), in their order; written back after the tables.
+    std::vector<std::string> head_groups;
+
+    // Same text, carried groups, paragraphs, formats (compared by value, not by index) and
+    // tab stops; the source tables are how the document was written, not what it holds.
     friend bool operator==(const Document& a, const Document& b);
 
 private:

@@ -38,8 +38,9 @@ public:
     Token next();
     // Whether the input ended inside a control word or symbol.
     bool truncated() const { return truncated_; }
-    // What the lexer has not read yet.
+    // What the lexer has not read yet, and where that begins in the input.
     std::string_view rest() const { return in_.substr(pos_); }
+    std::size_t offset() const { return pos_; }
 
 private:
     Token control();

@@ -45,15 +45,17 @@ struct GroupState {
     int unicode_skip = 1;             // \ucN: bytes of fallback text after each \uN
     std::size_t format = unresolved;  // the interned format of these properties
     std::size_t format_tables = 0;    // ... as resolved with the tables of this generation
+    std::size_t start = 0;            // offset of the group's "{" in the input
+    bool carried = false;             // the group is kept as it stands (see Run::rtf)
 
     void reset_characters() {
-        const Destination kept_destination = destination;
-        const int kept_skip = unicode_skip;
-        const ParagraphFormat kept_paragraph = paragraph;
-        *this = GroupState{};
-        destination = kept_destination;
-        unicode_skip = kept_skip;
-        paragraph = kept_paragraph;
+        GroupState reset;
+        reset.destination = destination;
+        reset.unicode_skip = unicode_skip;
+        reset.paragraph = paragraph;
+        reset.start = start;
+        reset.carried = carried;
+        *this = reset;
     }
 };
 
@@ -68,6 +70,8 @@ private:
 
     void open_group();
     void close_group();
+    void skip_group();
+    void carry(std::string_view group);
     void text(std::string_view bytes);
     void control_word(const Token& token);
     void hex_byte(const Token& token);
@@ -120,6 +124,8 @@ private:
     bool group_start_ = false;
     // "\*" began the group: a control word the reader does not know skips the group.
     bool star_ = false;
+    // The control word being applied is the first of its group (after "\*", if any).
+    bool starts_group_ = false;
 };
 
 RtfReadResult Reader::run() {
@@ -140,8 +146,9 @@ RtfReadResult Reader::run() {
                 text(token.text);
                 break;
             case TokenKind::control_word:
+                starts_group_ = at_group_start || after_star;
                 if (after_star && token.word.action == Action::ignore) {
-                    state().destination = Destination::skip;
+                    skip_group();
                 } else {
                     control_word(token);
                 }
@@ -171,6 +178,8 @@ RtfReadResult Reader::run() {
         }
     }
     result_.problems.truncated = lexer_.truncated();
+    document_.source_fonts = tables_.source_fonts();
+    document_.source_colors = tables_.colors();
     if (!closed_) {
         result_.problems.truncated = result_.problems.truncated || stack_.size() > 1;
         end_document();
@@ -191,7 +200,19 @@ void Reader::open_group() {
         return;
     }
     stack_.push_back(stack_.back());
+    stack_.back().start = lexer_.offset() - 1;
+    stack_.back().carried = false;
     group_start_ = true;
+}
+
+// The group's content is not text. Named at the start of a group met in text, the group is
+// carried through whole.
+void Reader::skip_group() {
+    const bool in_text = starts_group_ && overflow_depth_ == 0 && stack_.size() >= 2 &&
+                         stack_[stack_.size() - 2].destination == Destination::text &&
+                         state().destination == Destination::text;
+    state().destination = Destination::skip;
+    state().carried = state().carried || in_text;
 }
 
 void Reader::close_group() {
@@ -212,9 +233,25 @@ void Reader::close_group() {
         return;
     }
     const Destination left = stack_.back().destination;
+    const bool carried = stack_.back().carried;
+    const std::size_t start = stack_.back().start;
     stack_.pop_back();
     if (left != stack_.back().destination) {
         leave_table(left);
+    }
+    if (carried) {
+        carry(in_.substr(start, lexer_.offset() - start));
+    }
+}
+
+// A group carried through: before any text, it belongs to the head of the document;
+// after, to its place in the text.
+void Reader::carry(std::string_view group) {
+    const std::vector<Paragraph>& paragraphs = document_.paragraphs();
+    if (paragraphs.size() == 1 && paragraphs.front().runs.empty()) {
+        document_.head_groups.emplace_back(group);
+    } else {
+        document_.append_carried(group, current_format());
     }
 }
 
@@ -367,7 +404,7 @@ void Reader::apply_to_text(const Token& token) {
             tables_.begin_color_table();
             return;
         case Action::skip_destination:
-            s.destination = Destination::skip;
+            skip_group();
             return;
         case Action::paragraph:
             if (token.word.value == 2) {

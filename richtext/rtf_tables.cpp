@@ -68,8 +68,9 @@ void RtfTables::end_font() {
         return;
     }
     decode_font_name();
-    fonts_.insert_or_assign(font_number_,
-                            FontEntry{FontName(trim(font_name_utf8_)), entry_code_page()});
+    fonts_.insert_or_assign(font_number_, FontEntry{FontName(trim(font_name_utf8_)),
+                                                    entry_code_page(), font_charset_,
+                                                    font_code_page_});
     font_number_ = -1;
     font_name_utf8_.clear();
 }
@@ -127,6 +128,15 @@ std::optional<Rgb> RtfTables::color(int index) const {
         return std::nullopt;
     }
     return colors_[index];
+}
+
+std::vector<SourceFont> RtfTables::source_fonts() const {
+    std::vector<SourceFont> fonts;
+    fonts.reserve(fonts_.size());
+    for (const auto& [number, entry] : fonts_) {
+        fonts.push_back({number, entry.name, entry.charset, entry.given_code_page});
+    }
+    return fonts;
 }
 
 }  // namespace qlx::richtext

@@ -47,10 +47,16 @@ public:
     // Colour `index` of the table; none for the default colour and for indexes not in it.
     std::optional<Rgb> color(int index) const;
 
+    // The tables as they were read, for a document to keep.
+    std::vector<SourceFont> source_fonts() const;
+    const std::vector<std::optional<Rgb>>& colors() const { return colors_; }
+
 private:
     struct FontEntry {
         FontName name;
         int code_page = 0;  // 0: the document's code page
+        int charset = -1;
+        int given_code_page = 0;  // \cpgN as written
     };
 
     int entry_code_page() const;

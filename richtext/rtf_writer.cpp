@@ -1,9 +1,11 @@
 #include "richtext/rtf_writer.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -68,10 +70,26 @@ void append_number(std::string& out, std::string_view word, std::size_t number) 
     out += std::to_string(number);
 }
 
-// The font and colour tables of the formats a document uses.
+// The font and colour tables: those the document was read from, under their numbers, then
+// what the formats it uses need besides.
 class Tables {
 public:
-    explicit Tables(const Document& document) {
+    explicit Tables(const Document& document)
+        : fonts_(document.source_fonts), colors_(document.source_colors) {
+        if (colors_.empty()) {
+            colors_.emplace_back();  // entry 0: the default colour
+        }
+        for (const SourceFont& font : fonts_) {
+            next_font_ = std::max(next_font_, static_cast<std::size_t>(font.number) + 1);
+            if (reads_as_windows1252(font)) {
+                font_index_.try_emplace(font.family, static_cast<std::size_t>(font.number));
+            }
+        }
+        for (std::size_t i = 1; i < colors_.size(); ++i) {
+            if (colors_[i]) {
+                color_index_.try_emplace(pack(*colors_[i]), i);
+            }
+        }
         const std::vector<bool> used = document.formats_in_use();
         for (std::size_t i = 0; i < used.size(); ++i) {
             if (used[i]) {
@@ -81,21 +99,28 @@ public:
     }
 
     // A font number the table leaves out, so that \plain means "no font".
-    std::size_t default_font() const { return families_.size(); }
+    std::size_t default_font() const { return next_font_; }
 
     void write(std::string& out) const {
         out += "{\\fonttbl";
-        for (std::size_t i = 0; i < families_.size(); ++i) {
-            append_number(out, "{\\f", i);
-            out += "\\fnil\\fcharset0 ";
-            append_text(out, families_[i].str(), TextKind::font_name);
+        for (const SourceFont& font : fonts_) {
+            append_number(out, "{\\f", static_cast<std::size_t>(font.number));
+            out += "\\fnil";
+            append_number(out, "\\fcharset", static_cast<std::size_t>(std::max(font.charset, 0)));
+            if (font.code_page > 0) {
+                append_number(out, "\\cpg", static_cast<std::size_t>(font.code_page));
+            }
+            out += ' ';
+            append_text(out, font.family.str(), TextKind::font_name);
             out += ";}";
         }
-        out += "}\r\n{\\colortbl;";
-        for (const Rgb& color : colors_) {
-            append_number(out, "\\red", color.red);
-            append_number(out, "\\green", color.green);
-            append_number(out, "\\blue", color.blue);
+        out += "}\r\n{\\colortbl";
+        for (const std::optional<Rgb>& color : colors_) {
+            if (color) {
+                append_number(out, "\\red", color->red);
+                append_number(out, "\\green", color->green);
+                append_number(out, "\\blue", color->blue);
+            }
             out += ';';
         }
         out += "}\r\n";
@@ -133,14 +158,20 @@ public:
 private:
     static std::uint32_t pack(const Rgb& c) { return (c.red << 16) | (c.green << 8) | c.blue; }
 
+    // Whether text written in this font is read in Windows-1252, as the writer writes it.
+    static bool reads_as_windows1252(const SourceFont& font) {
+        return (font.charset <= 1 && (font.code_page == 0 || font.code_page == 1252));
+    }
+
     void add(const CharFormat& format) {
         if (!format.font_family.empty() &&
-            font_index_.try_emplace(format.font_family, families_.size()).second) {
-            families_.push_back(format.font_family);
+            font_index_.try_emplace(format.font_family, next_font_).second) {
+            fonts_.push_back({static_cast<int>(next_font_), format.font_family, 0, 0});
+            ++next_font_;
         }
         for (const auto& color : {format.color, format.highlight}) {
-            // Entry 0 of the colour table is the default colour; ours start at 1.
-            if (color && color_index_.try_emplace(pack(*color), colors_.size() + 1).second) {
+            // Entry 0 of the colour table is the default colour.
+            if (color && color_index_.try_emplace(pack(*color), colors_.size()).second) {
                 colors_.push_back(*color);
             }
         }
@@ -150,9 +181,10 @@ private:
         std::size_t operator()(const FontName& name) const { return name.hash(); }
     };
 
-    std::vector<FontName> families_;
+    std::vector<SourceFont> fonts_;
+    std::size_t next_font_ = 0;
     std::unordered_map<FontName, std::size_t, FontNameHash> font_index_;
-    std::vector<Rgb> colors_;
+    std::vector<std::optional<Rgb>> colors_;
     std::map<std::uint32_t, std::size_t> color_index_;
 };
 
@@ -190,6 +222,10 @@ void write_rtf(const Document& document, const Sink& sink) {
     append_number(buffer, "\\deftab", static_cast<std::size_t>(document.default_tab_twips()));
     buffer += "\\uc1";
     tables.write(buffer);
+    for (const std::string& group : document.head_groups) {
+        buffer += group;
+        buffer += "\r\n";
+    }
     std::size_t current = no_format;
     const auto switch_to = [&](std::size_t format) {
         if (format != current) {
@@ -205,7 +241,11 @@ void write_rtf(const Document& document, const Sink& sink) {
         }
         for (const Run& run : paragraphs[i].runs) {
             switch_to(run.format);
-            append_text(buffer, run.text);
+            if (run.carried()) {
+                buffer += run.rtf;
+            } else {
+                append_text(buffer, run.text);
+            }
             out.done();
         }
         switch_to(paragraphs[i].mark_format);

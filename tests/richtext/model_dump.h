@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -55,14 +56,26 @@ inline std::string describe(const richtext::ParagraphFormat& format) {
     return out;
 }
 
-// One line per paragraph mark ("P " and its format) after that paragraph's runs, one line
-// per run (its format in brackets, then the text with tab, line break and backslash written
-// as \t, \n and \\).
+// One line per group of the head ("H carried ..."), then one line per paragraph mark
+// ("P " and its format) after that paragraph's runs, one line per run (its format in
+// brackets, then the text with tab, line break and backslash written as \t, \n and \\, or
+// "carried" and the start of a group carried through).
 inline std::string dump(const richtext::Document& document) {
     std::string out;
+    // A group carried through shows as its start, up to its first blank or 24 bytes.
+    const auto carried = [](const std::string& rtf) {
+        return "carried " + rtf.substr(0, std::min(rtf.find(' '), std::size_t{24})) + "...\n";
+    };
+    for (const std::string& group : document.head_groups) {
+        out += "H " + carried(group);
+    }
     for (const richtext::Paragraph& paragraph : document.paragraphs()) {
         for (const richtext::Run& run : paragraph.runs) {
             out += '[' + describe(document.format(run.format)) + "] ";
+            if (run.carried()) {
+                out += carried(run.rtf);
+                continue;
+            }
             for (std::size_t i = 0; i < run.text.size(); ++i) {
                 if (run.text[i] == '\t') {
                     out += "\\t";

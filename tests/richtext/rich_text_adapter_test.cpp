@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 #include "model_dump.h"
 #include "richtext/rtf_reader.h"
 
@@ -118,6 +122,67 @@ TEST(RichTextAdapter, KeepsParagraphFormatsAndRaisedTextBothWays) {
               QTextCharFormat::AlignSuperScript);
     EXPECT_EQ(document.lastBlock().blockFormat().pageBreakPolicy(),
               QTextFormat::PageBreak_AlwaysBefore);
+}
+
+// The model a window keeps of a read one: text in no font is in the window's font, and a
+// paragraph mark that has text before it takes the format of that text (the window holds no
+// separate format for it).
+rt::Document as_the_window_keeps_it(const rt::Document& read) {
+    rt::Document model;
+    model.source_fonts = read.source_fonts;
+    model.source_colors = read.source_colors;
+    model.head_groups = read.head_groups;
+    model.set_default_tab_twips(read.default_tab_twips());
+    const auto in_window = [&](std::size_t index) {
+        rt::CharFormat format = read.format(index);
+        if (format.font_family.empty()) {
+            format.font_family = "Courier New";
+        }
+        return model.intern(format);
+    };
+    for (const rt::Paragraph& paragraph : read.paragraphs()) {
+        for (const rt::Run& run : paragraph.runs) {
+            if (run.carried()) {
+                model.append_carried(run.rtf, in_window(run.format));
+            } else {
+                model.append_text(run.text, in_window(run.format));
+            }
+        }
+        rt::Paragraph& kept = model.paragraphs().back();
+        kept.format = paragraph.format;
+        const std::size_t mark = kept.runs.empty() ? in_window(paragraph.mark_format)
+                                                   : kept.runs.back().format;
+        if (&paragraph != &read.paragraphs().back()) {
+            model.end_paragraph(mark);
+        } else {
+            kept.mark_format = mark;
+        }
+    }
+    return model;
+}
+
+TEST(RichTextAdapter, EveryTestAndFuzzFileSurvivesTheWindowUnchanged) {
+    int files = 0;
+    for (const char* folder : {QLX_RICHTEXT_TEST_DATA, QLX_RTF_FUZZ_CORPUS_DIR}) {
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            if (entry.path().extension() == ".expected" || entry.path().extension() == ".txt" ||
+                entry.path().extension() == ".html") {
+                continue;
+            }
+            std::ifstream in(entry.path(), std::ios::binary);
+            const std::string rtf{std::istreambuf_iterator<char>(in), {}};
+            const rt::Document read = rt::read_rtf(rtf).document;
+            QTextDocument document;
+            load_model(with_default_font(document), read);
+            const rt::Document kept = as_the_window_keeps_it(read);
+            const rt::Document saved = rt::read_rtf(save_rtf(document)).document;
+            EXPECT_EQ(testing::dump(saved), testing::dump(kept)) << entry.path();
+            EXPECT_TRUE(saved == kept) << entry.path();
+            EXPECT_TRUE(document_model(document) == kept) << entry.path();
+            ++files;
+        }
+    }
+    EXPECT_GT(files, 100);
 }
 
 TEST(RichTextAdapter, SavesEditsAndTheUnsetPropertiesFromTheDefaultFont) {

@@ -4,6 +4,7 @@
 
 #include "model_dump.h"
 #include "richtext/rtf_reader.h"
+#include "richtext/text_writer.h"
 
 namespace qlx::richtext {
 namespace {
@@ -102,6 +103,29 @@ TEST(RtfWriter, WritesEveryParagraphFormatSoThatItReadsBack) {
                           .paragraph(body, exact)
                           .text("last", body)
                           .build());
+}
+
+TEST(RtfWriter, CarriesWhatTheDocumentDoesNotShowThroughUnchanged) {
+    const std::string header = "{\\header \\pard\\plain\\f3\\cf2 \\'c0 head\\par}";
+    const std::string note = "{\\*\\footnote\\chftn\\pard\\plain {\\f3\\'c1} note}";
+    const std::string unknown = "{\\*\\unknownthing {\\nested} x}";
+    const std::string picture = "{\\pict\\pngblip\\bin3 {}\\}";
+    const RtfReadResult read = read_rtf(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f3\\fcharset204 Arial Cyr;}}"
+        "{\\colortbl;\\red1\\green2\\blue3;\\red4\\green5\\blue6;}{\\stylesheet{\\s1 Heading;}}" +
+        header + "\\f0 body" + note + " more" + unknown + picture + "\\par end}");
+    EXPECT_EQ(read.problems, RtfProblems{});
+    EXPECT_EQ(to_text(read.document), "body more\nend");
+    const std::string written = to_rtf(read.document);
+    for (const std::string& kept : {header, note, unknown, picture,
+                                    std::string("{\\stylesheet{\\s1 Heading;}}"),
+                                    std::string("{\\f3\\fnil\\fcharset204 Arial Cyr;}"),
+                                    std::string("{\\colortbl;\\red1\\green2\\blue3;\\red4\\green5\\blue6;}")}) {
+        EXPECT_NE(written.find(kept), std::string::npos) << kept << " not in\n" << written;
+    }
+    EXPECT_LT(written.find("body"), written.find(note));
+    EXPECT_LT(written.find(note), written.find("more"));
+    expect_round_trip(read.document);
 }
 
 TEST(RtfWriter, KeepsParagraphsAndTheirMarks) {
