@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "document/twips.h"
+#include "richtext/field_instruction.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 
@@ -63,6 +64,7 @@ enum ModelProperty {
     raise_half_points_property = QTextFormat::UserProperty + 1,  // \up / \dn, half-points
     line_spacing_multiple_property,  // \slmult1 where the paragraph has no line spacing
     carried_rtf_property,            // the group a carried object stands for (QByteArray)
+    field_property,                  // the field text belongs to (see rt::Run::field)
 };
 
 // A group carried through stands in the text as an object character of this type, which no
@@ -183,13 +185,35 @@ public:
         text_ += utf8;
     }
 
-    void add_carried(const std::string& rtf, std::size_t format) {
+    // Text of a field's result: the field kept in the format, a link shown as one.
+    void add_in_field(const rt::Run& run, const QString& link) {
         flush();
         format_ = std::numeric_limits<std::size_t>::max();
-        QTextCharFormat object = formats_[format];
-        object.setObjectType(carried_object_type);
-        object.setProperty(carried_rtf_property, QByteArray::fromStdString(rtf));
-        cursor_.insertText(QString(QChar::ObjectReplacementCharacter), object);
+        QTextCharFormat in_field = formats_[run.format];
+        in_field.setProperty(field_property, static_cast<int>(run.field));
+        if (!link.isEmpty()) {
+            in_field.setAnchor(true);
+            in_field.setAnchorHref(link);
+        }
+        cursor_.insertText(QString::fromStdString(run.text), in_field);
+    }
+
+    // A carried group: its text when it shows one, else an object character that shows
+    // nothing; either way with the group kept in the format.
+    void add_carried(const rt::Run& run) {
+        flush();
+        format_ = std::numeric_limits<std::size_t>::max();
+        QTextCharFormat carried = formats_[run.format];
+        carried.setProperty(carried_rtf_property, QByteArray::fromStdString(run.rtf));
+        if (run.field != 0) {
+            carried.setProperty(field_property, static_cast<int>(run.field));
+        }
+        if (run.text.empty()) {
+            carried.setObjectType(carried_object_type);
+            cursor_.insertText(QString(QChar::ObjectReplacementCharacter), carried);
+        } else {
+            cursor_.insertText(QString::fromStdString(run.text), carried);
+        }
     }
 
 private:
@@ -223,15 +247,20 @@ void append_fragment(rt::Document& model, const QTextFragment& fragment, int sta
     const QString text = fragment.text().mid(from - fragment.position(), to - from);
     const QTextCharFormat qt = fragment.charFormat();
     const std::size_t format = model.intern(from_qt_format(qt, default_font));
-    if (qt.objectType() != carried_object_type) {
-        model.append_text(text.toStdString(), format);
-        return;
-    }
-    // Each object character of the fragment stands for one carried group.
     const QByteArray rtf = qt.property(carried_rtf_property).toByteArray();
-    for (const QChar c : text) {
-        if (c == QChar::ObjectReplacementCharacter) {
-            model.append_carried(std::string_view(rtf.constData(), rtf.size()), format);
+    const auto field = static_cast<std::uint32_t>(qt.intProperty(field_property));
+    if (rtf.isEmpty()) {
+        model.append_text(text.toStdString(), format, field);
+    } else if (qt.objectType() != carried_object_type) {
+        model.append_carried(std::string_view(rtf.constData(), rtf.size()), format, field,
+                             text.toStdString());
+    } else {
+        // Each object character of the fragment stands for one carried group.
+        for (const QChar c : text) {
+            if (c == QChar::ObjectReplacementCharacter) {
+                model.append_carried(std::string_view(rtf.constData(), rtf.size()), format,
+                                     field);
+            }
         }
     }
 }
@@ -370,9 +399,16 @@ void load_model(QTextDocument& document, const rt::Document& model) {
             if (i > 0) {
                 inserter.add(paragraph_separator, block_format(paragraphs[i]));
             }
+            QString link;  // of the field the runs are in, when it is a hyperlink
             for (const rt::Run& run : paragraphs[i].runs) {
+                if (run.is_field_instruction()) {
+                    link = QString::fromStdString(
+                        rt::hyperlink_target(rt::field_instruction_text(run.rtf)));
+                }
                 if (run.carried()) {
-                    inserter.add_carried(run.rtf, run.format);
+                    inserter.add_carried(run);
+                } else if (run.field != 0) {
+                    inserter.add_in_field(run, link);
                 } else {
                     inserter.add(run.text, run.format);
                 }

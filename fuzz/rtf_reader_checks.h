@@ -21,8 +21,8 @@ inline void check_rtf_reader(std::string_view input) {
             std::abort();
         }
         for (const richtext::Run& run : paragraph.runs) {
-            const bool carried_group = run.carried() && run.text.empty() &&
-                                       run.rtf.starts_with('{') && run.rtf.ends_with('}');
+            const bool carried_group =
+                run.carried() && run.rtf.starts_with('{') && run.rtf.ends_with('}');
             if (run.format >= formats || (run.text.empty() && !carried_group) ||
                 run.text.find_first_of("\r\n") != std::string::npos ||
                 run.text.find("\xE2\x80\xA9") != std::string::npos) {

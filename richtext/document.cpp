@@ -21,6 +21,9 @@ bool same_runs(const Document& a, const Paragraph& pa, const Document& b, const 
     }
     for (std::size_t i = 0; i < pa.runs.size(); ++i) {
         if (pa.runs[i].text != pb.runs[i].text || pa.runs[i].rtf != pb.runs[i].rtf ||
+            (pa.runs[i].field == 0) != (pb.runs[i].field == 0) ||
+            (i > 0 && (pa.runs[i].field == pa.runs[i - 1].field) !=
+                          (pb.runs[i].field == pb.runs[i - 1].field)) ||
             a.format(pa.runs[i].format) != b.format(pb.runs[i].format)) {
             return false;
         }
@@ -78,21 +81,40 @@ std::vector<bool> Document::formats_in_use() const {
     return used;
 }
 
-void Document::append_text(std::string_view utf8, std::size_t format) {
+void Document::append_text(std::string_view utf8, std::size_t format, std::uint32_t field) {
     if (utf8.empty()) {
         return;
     }
     std::vector<Run>& runs = paragraphs_.back().runs;
-    if (runs.empty() || runs.back().format != format || runs.back().carried()) {
-        runs.push_back({std::string(utf8), format, {}});
+    if (runs.empty() || runs.back().format != format || runs.back().carried() ||
+        runs.back().field != field) {
+        runs.push_back({std::string(utf8), format, {}, field});
     } else {
         runs.back().text += utf8;
     }
 }
 
-void Document::append_carried(std::string_view rtf, std::size_t format) {
+void Document::join_runs_from(std::size_t index) {
+    std::vector<Run>& runs = paragraphs_.back().runs;
+    std::size_t kept = index;
+    for (std::size_t i = index + 1; i < runs.size(); ++i) {
+        Run& last = runs[kept];
+        if (!last.carried() && !runs[i].carried() && last.format == runs[i].format &&
+            last.field == runs[i].field) {
+            last.text += runs[i].text;
+        } else if (++kept != i) {
+            runs[kept] = std::move(runs[i]);
+        }
+    }
+    if (index < runs.size()) {
+        runs.resize(kept + 1);
+    }
+}
+
+void Document::append_carried(std::string_view rtf, std::size_t format, std::uint32_t field,
+                              std::string_view shown) {
     if (!rtf.empty()) {
-        paragraphs_.back().runs.push_back({{}, format, std::string(rtf)});
+        paragraphs_.back().runs.push_back({std::string(shown), format, std::string(rtf), field});
     }
 }
 

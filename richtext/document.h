@@ -93,15 +93,24 @@ struct ParagraphFormat {
 // Text in one format. The text is UTF-8 and never holds CR, LF or U+2029 (paragraphs end
 // between Paragraph objects); U+2028 is a line break inside the paragraph.
 //
-// A run with `rtf` is a group of the source that the document does not show (a header, a
-// footnote's text, an object, a destination it does not know), carried through: kept as it
-// was read, "{" to "}", at its place, and written back as it is. Its text is empty.
+// A run with `rtf` is a group of the source carried through: kept as it was read, "{" to
+// "}", at its place, and written back as it is. Most show nothing (a header, a footnote's
+// text, an object, a destination the document does not know); some show their text (the
+// number a footnote reference stands for).
+//
+// Runs with the same `field` (not 0) make up one field: its instruction, carried through as
+// the group "{\\*\\fldinst ...}", and the runs of its result, in one paragraph.
 struct Run {
     std::string text;
     std::size_t format = 0;  // index into Document::formats()
     std::string rtf;
+    std::uint32_t field = 0;
 
     bool carried() const { return !rtf.empty(); }
+    // Whether this run is a field's instruction.
+    bool is_field_instruction() const {
+        return field != 0 && (rtf.starts_with("{\\*\\fldinst") || rtf.starts_with("{\\fldinst"));
+    }
 };
 
 // A font table entry as the source had it, so that groups carried through still find their
@@ -141,11 +150,15 @@ public:
     std::vector<Paragraph>& paragraphs() { return paragraphs_; }
     const std::vector<Paragraph>& paragraphs() const { return paragraphs_; }
 
-    // Appends text in a format to the last paragraph, joining it to the last run when that
-    // run has the same format.
-    void append_text(std::string_view utf8, std::size_t format);
+    // Appends text in a format (of a field, when not 0) to the last paragraph, joining it to
+    // the last run when that run has the same format and field.
+    void append_text(std::string_view utf8, std::size_t format, std::uint32_t field = 0);
+    // Joins the runs of the last paragraph from `index` on that could be one: text in the
+    // same format and field.
+    void join_runs_from(std::size_t index);
     // Appends a group carried through (see Run) to the last paragraph.
-    void append_carried(std::string_view rtf, std::size_t format);
+    void append_carried(std::string_view rtf, std::size_t format, std::uint32_t field = 0,
+                        std::string_view shown = {});
     // Ends the last paragraph with its mark in `mark_format` and starts a new one.
     void end_paragraph(std::size_t mark_format);
 

@@ -23,6 +23,8 @@ enum class Action : std::uint8_t {
     green,
     blue,
     // text
+    field,      // \field: the group is a field
+    footnote_number,  // \chftn
     paragraph,  // \par, \sect, \row (`value` 1: trims the last cell's tab), \page (`value` 2)
     cell,
     character,  // a symbol word; `value` is its code point

@@ -1,6 +1,7 @@
 #include "richtext/rtf_reader.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "richtext/code_page.h"
+#include "richtext/field_instruction.h"
 #include "richtext/rtf_control_words.h"
 #include "richtext/rtf_lexer.h"
 #include "richtext/rtf_tables.h"
@@ -47,6 +49,7 @@ struct GroupState {
     std::size_t format_tables = 0;    // ... as resolved with the tables of this generation
     std::size_t start = 0;            // offset of the group's "{" in the input
     bool carried = false;             // the group is kept as it stands (see Run::rtf)
+    std::uint32_t field = 0;          // the field the group's text belongs to; 0: none
 
     void reset_characters() {
         GroupState reset;
@@ -55,6 +58,7 @@ struct GroupState {
         reset.paragraph = paragraph;
         reset.start = start;
         reset.carried = carried;
+        reset.field = field;
         *this = reset;
     }
 };
@@ -72,6 +76,7 @@ private:
     void close_group();
     void skip_group();
     void carry(std::string_view group);
+    void end_field(std::uint32_t field);
     void text(std::string_view bytes);
     void control_word(const Token& token);
     void hex_byte(const Token& token);
@@ -120,6 +125,8 @@ private:
     bool after_cell_ = false;
     // A page break came before any text of the paragraph being read.
     bool page_break_pending_ = false;
+    std::uint32_t fields_ = 0;  // fields met so far; the last one's number
+    int footnotes_ = 0;         // footnotes met so far
     // "{" was the last token: a "\*" now marks the group as a destination.
     bool group_start_ = false;
     // "\*" began the group: a control word the reader does not know skips the group.
@@ -235,6 +242,7 @@ void Reader::close_group() {
     const Destination left = stack_.back().destination;
     const bool carried = stack_.back().carried;
     const std::size_t start = stack_.back().start;
+    const std::uint32_t field = stack_.back().field;
     stack_.pop_back();
     if (left != stack_.back().destination) {
         leave_table(left);
@@ -242,16 +250,84 @@ void Reader::close_group() {
     if (carried) {
         carry(in_.substr(start, lexer_.offset() - start));
     }
+    if (field != stack_.back().field) {
+        end_field(field);
+    }
 }
 
-// A group carried through: before any text, it belongs to the head of the document;
-// after, to its place in the text.
+// A field whose result is empty shows what its instruction computes: a SYMBOL field its
+// character.
+void Reader::end_field(std::uint32_t field) {
+    std::vector<Run>& runs = document_.paragraphs().back().runs;
+    auto first = runs.end();
+    while (first != runs.begin() && std::prev(first)->field == field) {
+        --first;
+    }
+    // A field is kept as one only when it begins with its instruction; otherwise its runs
+    // are ordinary runs (and join their neighbours as such).
+    if (first == runs.end() || !first->is_field_instruction()) {
+        const auto index = static_cast<std::size_t>(first - runs.begin());
+        for (auto run = first; run != runs.end(); ++run) {
+            run->field = 0;
+        }
+        document_.join_runs_from(index == 0 ? 0 : index - 1);
+        return;
+    }
+    const Run* instruction = &*first;
+    for (auto run = std::next(first); run != runs.end(); ++run) {
+        if (!run->carried()) {
+            return;  // the field has a result
+        }
+    }
+    const auto symbol = parse_symbol_field(field_instruction_text(instruction->rtf));
+    if (!symbol) {
+        return;
+    }
+    char32_t code = symbol->code;
+    if (!symbol->unicode && code < 0x100) {
+        const int font = symbol->font.empty() ? resolved_font() : tables_.font_named(symbol->font);
+        if (tables_.is_symbol_font(font, symbol->font)) {
+            // A symbol font's character is its code, shown in that font (as word processors
+            // read it: SYMBOL 97 in Symbol is an "a" drawn as alpha).
+            CharFormat format = document_.format(current_format());
+            if (!symbol->font.empty()) {
+                format.font_family = symbol->font;
+            }
+            utf8_.clear();
+            append_utf8(utf8_, code);
+            document_.append_text(utf8_, document_.intern(format), field);
+            return;
+        } else {
+            utf8_.clear();
+            const char byte = static_cast<char>(code);
+            decoder_for_code_page(tables_.text_code_page(font))
+                .append_utf8(utf8_, std::string_view(&byte, 1));
+            document_.append_text(utf8_, current_format(), field);
+            return;
+        }
+    } else if (symbol->shift_jis && !symbol->unicode) {
+        const char bytes[2] = {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+        utf8_.clear();
+        decoder_for_code_page(932).append_utf8(utf8_, std::string_view(bytes, 2));
+        document_.append_text(utf8_, current_format(), field);
+        return;
+    }
+    utf8_.clear();
+    append_utf8(utf8_, code);
+    document_.append_text(utf8_, current_format(), field);
+}
+
+// A group carried through: before any text, it belongs to the head of the document (unless
+// it is a field's instruction); after, to its place in the text.
 void Reader::carry(std::string_view group) {
+    if (group.starts_with("{\\footnote") || group.starts_with("{\\*\\footnote")) {
+        ++footnotes_;
+    }
     const std::vector<Paragraph>& paragraphs = document_.paragraphs();
-    if (paragraphs.size() == 1 && paragraphs.front().runs.empty()) {
+    if (paragraphs.size() == 1 && paragraphs.front().runs.empty() && state().field == 0) {
         document_.head_groups.emplace_back(group);
     } else {
-        document_.append_carried(group, current_format());
+        document_.append_carried(group, current_format(), state().field);
     }
 }
 
@@ -405,6 +481,14 @@ void Reader::apply_to_text(const Token& token) {
             return;
         case Action::skip_destination:
             skip_group();
+            return;
+        case Action::field:
+            s.field = ++fields_;
+            return;
+        case Action::footnote_number:
+            // The number of the footnote that follows, shown; written back as the word.
+            document_.append_carried("{\\chftn}", current_format(), s.field,
+                                     std::to_string(footnotes_ + 1));
             return;
         case Action::paragraph:
             if (token.word.value == 2) {
@@ -582,7 +666,7 @@ void Reader::add_code_point(char32_t code) {
     }
     utf8_.clear();
     append_utf8(utf8_, code);
-    document_.append_text(utf8_, current_format());
+    document_.append_text(utf8_, current_format(), state().field);
     if (code != '\t') {
         after_cell_ = false;
     }
@@ -629,7 +713,7 @@ void Reader::flush() {
     // Control characters other than TAB are not text.
     std::erase_if(utf8_, [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; });
     if (!utf8_.empty()) {
-        document_.append_text(utf8_, current_format());
+        document_.append_text(utf8_, current_format(), state().field);
     }
 }
 
@@ -646,6 +730,16 @@ void Reader::end_paragraph(bool trim_cell_tab) {
     }
     after_cell_ = false;
     take_paragraph_format();
+    // A field's result ends with its paragraph: what follows is ordinary text.
+    if (state().field != 0) {
+        const std::uint32_t field = state().field;
+        end_field(field);
+        for (GroupState& group : stack_) {
+            if (group.field == field) {
+                group.field = 0;
+            }
+        }
+    }
     document_.end_paragraph(current_format());
 }
 

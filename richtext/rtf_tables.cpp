@@ -130,6 +130,26 @@ std::optional<Rgb> RtfTables::color(int index) const {
     return colors_[index];
 }
 
+int RtfTables::font_named(std::string_view family) const {
+    for (const auto& [number, entry] : fonts_) {
+        if (entry.name.str() == family) {
+            return number;
+        }
+    }
+    return -1;
+}
+
+bool RtfTables::is_symbol_font(int number, std::string_view family) const {
+    const auto font = fonts_.find(number);
+    if (font != fonts_.end()) {
+        if (font->second.charset == 2) {
+            return true;
+        }
+        family = font->second.name.str();
+    }
+    return family == "Symbol" || family.starts_with("Wingdings") || family == "Webdings";
+}
+
 std::vector<SourceFont> RtfTables::source_fonts() const {
     std::vector<SourceFont> fonts;
     fonts.reserve(fonts_.size());

@@ -44,6 +44,11 @@ public:
     const FontName& font_family(int number) const;
     // The code page text in font `number` is written in.
     int text_code_page(int number) const;
+    // The number of the font with this family; -1 when the table has none.
+    int font_named(std::string_view family) const;
+    // Whether a font (by number, or by family when not in the table) is a symbol font, whose
+    // characters are no code page's: \fcharset2, or named Symbol, Wingdings or Webdings.
+    bool is_symbol_font(int number, std::string_view family) const;
     // Colour `index` of the table; none for the default colour and for indexes not in it.
     std::optional<Rgb> color(int index) const;
 

@@ -239,7 +239,29 @@ void write_rtf(const Document& document, const Sink& sink) {
             append_paragraph_format(buffer, paragraphs[i].format);
             current = no_format;  // the next format's words end the paragraph's
         }
+        // A field is written as one: {\field{\*\fldinst ...}{\fldrslt its runs}}. Formats set
+        // inside it end with it.
+        std::uint32_t field = 0;
+        const auto end_field = [&] {
+            if (field != 0) {
+                buffer += "}}";
+                field = 0;
+                current = no_format;
+            }
+        };
         for (const Run& run : paragraphs[i].runs) {
+            if (run.field != field) {
+                end_field();
+                if (run.is_field_instruction()) {
+                    field = run.field;
+                    buffer += "{\\field";
+                    switch_to(run.format);
+                    buffer += run.rtf;
+                    buffer += "{\\fldrslt ";
+                    current = no_format;
+                    continue;
+                }
+            }
             switch_to(run.format);
             if (run.carried()) {
                 buffer += run.rtf;
@@ -248,6 +270,7 @@ void write_rtf(const Document& document, const Sink& sink) {
             }
             out.done();
         }
+        end_field();
         switch_to(paragraphs[i].mark_format);
         if (i + 1 < paragraphs.size()) {
             buffer += "\\par\r\n";

@@ -71,9 +71,10 @@ inline std::string dump(const richtext::Document& document) {
     }
     for (const richtext::Paragraph& paragraph : document.paragraphs()) {
         for (const richtext::Run& run : paragraph.runs) {
-            out += '[' + describe(document.format(run.format)) + "] ";
+            out += '[' + describe(document.format(run.format)) +
+                   (run.field != 0 ? " @field" + std::to_string(run.field) : "") + "] ";
             if (run.carried()) {
-                out += carried(run.rtf);
+                out += (run.text.empty() ? "" : run.text + " ") + carried(run.rtf);
                 continue;
             }
             for (std::size_t i = 0; i < run.text.size(); ++i) {

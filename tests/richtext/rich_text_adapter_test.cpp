@@ -143,9 +143,9 @@ rt::Document as_the_window_keeps_it(const rt::Document& read) {
     for (const rt::Paragraph& paragraph : read.paragraphs()) {
         for (const rt::Run& run : paragraph.runs) {
             if (run.carried()) {
-                model.append_carried(run.rtf, in_window(run.format));
+                model.append_carried(run.rtf, in_window(run.format), run.field, run.text);
             } else {
-                model.append_text(run.text, in_window(run.format));
+                model.append_text(run.text, in_window(run.format), run.field);
             }
         }
         rt::Paragraph& kept = model.paragraphs().back();

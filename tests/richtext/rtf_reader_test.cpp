@@ -5,6 +5,7 @@
 #include <string>
 
 #include "model_dump.h"
+#include "richtext/rtf_writer.h"
 
 namespace qlx::richtext {
 namespace {
@@ -119,6 +120,42 @@ TEST(RtfReader, SkipsDestinationsThatAreNotText) {
     EXPECT_EQ(text_of("{\\rtf1 a\\bin3 {}\\b}"), "ab");
     EXPECT_EQ(text_of("{\\rtf1 a{\\pict\\bin4 }}{}x}b}"), "ab");
     EXPECT_EQ(text_of("{\\rtf1 a{\\v hidden}b}"), "ab");
+}
+
+TEST(RtfReader, ShowsFieldResultsSymbolsAndFootnoteNumbers) {
+    // A SYMBOL field shows its character: in its font's code page, as a Unicode code point
+    // (\\u), or, in a symbol font, as the code itself drawn in that font.
+    const std::string fonts =
+        "{\\rtf1{\\fonttbl{\\f0 Times New Roman;}{\\f1\\fcharset204 Arial Cyr;}{\\f2\\fcharset2 "
+        "Symbol;}}\\f0 ";
+    EXPECT_EQ(text_of(fonts + "{\\field{\\*\\fldinst SYMBOL 169 \\\\f \"Times New Roman\"}{\\fldrslt }}"
+                              "{\\field{\\*\\fldinst SYMBOL 192 \\\\f \"Arial Cyr\"}{\\fldrslt }}"
+                              "{\\field{\\*\\fldinst SYMBOL 0x263A \\\\u}}"
+                              "{\\field{\\*\\fldinst SYMBOL 97 \\\\f \"Symbol\" \\\\s 10}{\\fldrslt }}"
+                              "{\\field{\\*\\fldinst SYMBOL 65}{\\fldrslt kept}}}"),
+              "\xC2\xA9\xD0\x90\xE2\x98\xBA" "akept");
+    const Document symbol =
+        read_rtf(fonts + "{\\field{\\*\\fldinst SYMBOL 97 \\\\f \"Symbol\"}{\\fldrslt }}}").document;
+    EXPECT_EQ(testing::describe(format_of(symbol, "a")), "Symbol 12");
+
+    // A field keeps its instruction with its result, and is written back as a field.
+    const Document linked =
+        read_rtf("{\\rtf1 see {\\field{\\*\\fldinst HYPERLINK \"http://x.org\"}{\\fldrslt "
+                 "{\\ul the} link}} and{\\field{\\fldrslt no instruction}}.}")
+            .document;
+    EXPECT_EQ(dump(linked),
+              "[- 12] see \n[- 12 @field1] carried {\\*\\fldinst...\n[- 12 u @field1] the\n"
+              "[- 12 @field1]  link\n[- 12]  andno instruction.\nP - 12\n");
+    const std::string written = to_rtf(linked);
+    EXPECT_NE(written.find("{\\field{\\*\\fldinst HYPERLINK \"http://x.org\"}{\\fldrslt "),
+              std::string::npos)
+        << written;
+    EXPECT_TRUE(read_rtf(written).document == linked);
+
+    // A footnote reference shows the footnote's number; the footnote's text stays out.
+    EXPECT_EQ(text_of("{\\rtf1 one{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} first} two"
+                      "{\\super\\chftn}{\\*\\footnote\\chftn second}.}"),
+              "one1 two2.");
 }
 
 TEST(RtfReader, ReadsTableCellsAsTabsAndRowsAsParagraphs) {
