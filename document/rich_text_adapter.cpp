@@ -65,6 +65,8 @@ enum ModelProperty {
     line_spacing_multiple_property,  // \slmult1 where the paragraph has no line spacing
     carried_rtf_property,            // the group a carried object stands for (QByteArray)
     field_property,                  // the field text belongs to (see rt::Run::field)
+    hidden_text_property,            // hidden text an object character holds (QString)
+    hidden_property,                 // the format is hidden text's (\v)
 };
 
 // A group carried through stands in the text as an object character of this type, which no
@@ -177,6 +179,19 @@ public:
         : cursor_(cursor), formats_(formats) {}
     ~Inserter() { flush(); }
 
+    // Hidden text: an object character that shows nothing and holds the text.
+    void add_hidden(const rt::Run& run) {
+        flush();
+        format_ = std::numeric_limits<std::size_t>::max();
+        QTextCharFormat hidden = formats_[run.format];
+        hidden.setObjectType(carried_object_type);
+        hidden.setProperty(hidden_text_property, QString::fromStdString(run.text));
+        if (run.field != 0) {
+            hidden.setProperty(field_property, static_cast<int>(run.field));
+        }
+        cursor_.insertText(QString(QChar::ObjectReplacementCharacter), hidden);
+    }
+
     void add(std::string_view utf8, std::size_t format) {
         if (format != format_) {
             flush();
@@ -249,6 +264,16 @@ void append_fragment(rt::Document& model, const QTextFragment& fragment, int sta
     const std::size_t format = model.intern(from_qt_format(qt, default_font));
     const QByteArray rtf = qt.property(carried_rtf_property).toByteArray();
     const auto field = static_cast<std::uint32_t>(qt.intProperty(field_property));
+    if (qt.hasProperty(hidden_text_property)) {
+        const rt::CharFormat hidden = from_qt_format(qt, default_font);
+        const std::string text = qt.stringProperty(hidden_text_property).toStdString();
+        for (const QChar c : fragment.text().mid(from - fragment.position(), to - from)) {
+            if (c == QChar::ObjectReplacementCharacter) {
+                model.append_text(text, model.intern(hidden), field);
+            }
+        }
+        return;
+    }
     if (rtf.isEmpty()) {
         model.append_text(text.toStdString(), format, field);
     } else if (qt.objectType() != carried_object_type) {
@@ -338,6 +363,9 @@ QTextCharFormat to_qt_format(const rt::CharFormat& format) {
                                     ? QTextCharFormat::AlignSuperScript
                                     : QTextCharFormat::AlignSubScript);
     }
+    if (format.hidden) {
+        qt.setProperty(hidden_property, true);
+    }
     if (format.raise_half_points != 0) {
         qt.setProperty(raise_half_points_property, format.raise_half_points);
         qt.setBaselineOffset(100.0 * format.raise_half_points / format.half_points);
@@ -374,6 +402,7 @@ rt::CharFormat from_qt_format(const QTextCharFormat& qt, const QFont& default_fo
                           ? rt::VerticalPosition::subscript
                           : rt::VerticalPosition::baseline;
     format.raise_half_points = qt.intProperty(raise_half_points_property);
+    format.hidden = qt.boolProperty(hidden_property);
     return format;
 }
 
@@ -407,6 +436,8 @@ void load_model(QTextDocument& document, const rt::Document& model) {
                 }
                 if (run.carried()) {
                     inserter.add_carried(run);
+                } else if (model.format(run.format).hidden) {
+                    inserter.add_hidden(run);
                 } else if (run.field != 0) {
                     inserter.add_in_field(run, link);
                 } else {

@@ -66,6 +66,7 @@ struct CharFormat {
     bool strike_out = false;
     VerticalPosition position = VerticalPosition::baseline;  // \super, \sub
     int raise_half_points = 0;  // \upN raises by N half-points, \dnN lowers (negative)
+    bool hidden = false;        // \v: not shown, but kept, and in the text
 
     double point_size() const { return half_points / 2.0; }
     friend bool operator==(const CharFormat&, const CharFormat&) = default;

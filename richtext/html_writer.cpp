@@ -101,6 +101,9 @@ void append_format_class(std::string& out, std::size_t index, const CharFormat& 
         out += format.strike_out ? " line-through" : "";
         out += ';';
     }
+    if (format.hidden) {
+        out += " display: none;";
+    }
     if (format.position != VerticalPosition::baseline) {
         out += format.position == VerticalPosition::superscript ? " vertical-align: super;"
                                                                 : " vertical-align: sub;";

@@ -342,10 +342,8 @@ void Reader::text(std::string_view bytes) {
     settle_surrogate();
     switch (state().destination) {
         case Destination::text:
-            if (!state().hidden) {
-                pending_ += bytes;
-                after_cell_ = false;
-            }
+            pending_ += bytes;
+            after_cell_ = false;
             break;
         case Destination::font_table:
             for (const char byte : bytes) {
@@ -643,7 +641,7 @@ void Reader::apply_to_color_table(const Token& token) {
 }
 
 void Reader::add_byte(char byte) {
-    if (state().destination == Destination::text && !state().hidden) {
+    if (state().destination == Destination::text) {
         pending_ += byte;
         after_cell_ = false;
     }
@@ -654,7 +652,7 @@ void Reader::add_code_point(char32_t code) {
         tables_.add_font_name_code_point(code);
         return;
     }
-    if (state().destination != Destination::text || state().hidden) {
+    if (state().destination != Destination::text) {
         return;
     }
     if (code == 0x2029) {
@@ -775,6 +773,7 @@ std::size_t Reader::current_format() {
     format.strike_out = s.strike_out;
     format.position = s.position;
     format.raise_half_points = s.raise_half_points;
+    format.hidden = s.hidden;
     s.format = document_.intern(format);
     s.format_tables = tables_generation_;
     return s.format;

@@ -144,6 +144,7 @@ public:
         out += format.italic ? "\\i" : "";
         out += format.underline ? "\\ul" : "";
         out += format.strike_out ? "\\strike" : "";
+        out += format.hidden ? "\\v" : "";
         out += format.position == VerticalPosition::superscript ? "\\super"
                : format.position == VerticalPosition::subscript ? "\\sub"
                                                                 : "";

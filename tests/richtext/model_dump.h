@@ -29,6 +29,7 @@ inline std::string describe(const richtext::CharFormat& format) {
     out += format.italic ? " i" : "";
     out += format.underline ? " u" : "";
     out += format.strike_out ? " s" : "";
+    out += format.hidden ? " hidden" : "";
     out += format.position == richtext::VerticalPosition::superscript ? " super"
            : format.position == richtext::VerticalPosition::subscript ? " sub"
                                                                       : "";

@@ -119,7 +119,10 @@ TEST(RtfReader, SkipsDestinationsThatAreNotText) {
     EXPECT_EQ(text_of("{\\rtf1 {\\field{\\fldinst PAGE}{\\fldrslt 7}}}"), "7");
     EXPECT_EQ(text_of("{\\rtf1 a\\bin3 {}\\b}"), "ab");
     EXPECT_EQ(text_of("{\\rtf1 a{\\pict\\bin4 }}{}x}b}"), "ab");
-    EXPECT_EQ(text_of("{\\rtf1 a{\\v hidden}b}"), "ab");
+    // Hidden text is kept, and is text (as word processors export it).
+    EXPECT_EQ(text_of("{\\rtf1 a{\\v hidden}b}"), "ahiddenb");
+    EXPECT_EQ(testing::describe(format_of(read_rtf("{\\rtf1 a{\\v hidden}b}").document, "hid")),
+              "- 12 hidden");
 }
 
 TEST(RtfReader, ShowsFieldResultsSymbolsAndFootnoteNumbers) {
