@@ -67,7 +67,14 @@ enum ModelProperty {
     field_property,                  // the field text belongs to (see rt::Run::field)
     hidden_text_property,            // hidden text an object character holds (QString)
     hidden_property,                 // the format is hidden text's (\v)
+    list_property,                   // \ls and \ilvl of a list item's block (QList<int>)
+    numbering_property,              // a block's old numbering, as its RTF group (QByteArray)
+    label_property,                  // the label a list item's block shows (QString)
+    label_text_property,             // marks the characters of that label: not the text's
+    list_indent_property,            // the indent a list item is shown with, added (twips)
 };
+
+constexpr int list_indent_twips = 360;  // per level, for items that give none
 
 // A group carried through stands in the text as an object character of this type, which no
 // handler draws: it takes no room, and goes where its place goes.
@@ -135,6 +142,22 @@ QTextBlockFormat to_qt_block_format(const rt::ParagraphFormat& format) {
     if (format.page_break_before) {
         qt.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     }
+    if (format.list > 0) {
+        qt.setProperty(list_property, QVariant::fromValue(QList<int>{format.list, format.list_level}));
+    }
+    if (format.numbering.kind != rt::OldNumbering::Kind::none) {
+        // Kept as the paragraph the writer writes for it, read back the same way.
+        rt::Document numbered;
+        numbered.paragraphs().back().format.numbering = format.numbering;
+        qt.setProperty(numbering_property, QByteArray::fromStdString(rt::to_rtf(numbered)));
+    }
+    // A list item that gives no indent of its own is shown indented by its level.
+    if ((format.list > 0 || format.numbering.kind != rt::OldNumbering::Kind::none) &&
+        format.left_indent == 0) {
+        const int indent = (format.list_level + 1) * list_indent_twips;
+        qt.setLeftMargin(twips_to_screen(indent));
+        qt.setProperty(list_indent_property, indent);
+    }
     return qt;
 }
 
@@ -167,6 +190,21 @@ rt::ParagraphFormat from_qt_block_format(const QTextBlockFormat& qt) {
     }
     format.page_break_before =
         (qt.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) != 0;
+    const QList<int> list = qt.property(list_property).value<QList<int>>();
+    if (list.size() == 2) {
+        format.list = list[0];
+        format.list_level = list[1];
+    }
+    const QByteArray numbering = qt.property(numbering_property).toByteArray();
+    if (!numbering.isEmpty()) {
+        format.numbering = rt::read_rtf(std::string_view(numbering.constData(), numbering.size()))
+                               .document.paragraphs()
+                               .front()
+                               .format.numbering;
+    }
+    if (qt.hasProperty(list_indent_property)) {
+        format.left_indent = std::max(format.left_indent - qt.intProperty(list_indent_property), 0);
+    }
     return format;
 }
 
@@ -178,6 +216,15 @@ public:
     Inserter(QTextCursor& cursor, const std::vector<QTextCharFormat>& formats)
         : cursor_(cursor), formats_(formats) {}
     ~Inserter() { flush(); }
+
+    // A list item's label and a blank, shown before its text, marked as no text of it.
+    void add_label(const std::string& label, std::size_t format) {
+        flush();
+        format_ = std::numeric_limits<std::size_t>::max();
+        QTextCharFormat shown = formats_[format];
+        shown.setProperty(label_text_property, true);
+        cursor_.insertText(QString::fromStdString(label) + QLatin1Char(' '), shown);
+    }
 
     // Hidden text: an object character that shows nothing and holds the text.
     void add_hidden(const rt::Run& run) {
@@ -261,15 +308,18 @@ void append_fragment(rt::Document& model, const QTextFragment& fragment, int sta
     }
     const QString text = fragment.text().mid(from - fragment.position(), to - from);
     const QTextCharFormat qt = fragment.charFormat();
+    if (qt.boolProperty(label_text_property)) {
+        return;  // a list item's label: the list numbers it again
+    }
     const std::size_t format = model.intern(from_qt_format(qt, default_font));
     const QByteArray rtf = qt.property(carried_rtf_property).toByteArray();
     const auto field = static_cast<std::uint32_t>(qt.intProperty(field_property));
     if (qt.hasProperty(hidden_text_property)) {
         const rt::CharFormat hidden = from_qt_format(qt, default_font);
-        const std::string text = qt.stringProperty(hidden_text_property).toStdString();
+        const std::string hidden_text = qt.stringProperty(hidden_text_property).toStdString();
         for (const QChar c : fragment.text().mid(from - fragment.position(), to - from)) {
             if (c == QChar::ObjectReplacementCharacter) {
-                model.append_text(text, model.intern(hidden), field);
+                model.append_text(hidden_text, model.intern(hidden), field);
             }
         }
         return;
@@ -309,6 +359,7 @@ rt::Document model_of_range(const QTextDocument& document, int start, int end) {
         }
         rt::Paragraph& paragraph = model.paragraphs().back();
         paragraph.format = from_qt_block_format(block.blockFormat());
+        paragraph.label = block.blockFormat().stringProperty(label_property).toStdString();
         paragraph.mark_format = paragraph.runs.empty()
                                     ? model.intern(from_qt_format(block.charFormat(), default_font))
                                     : paragraph.runs.back().format;
@@ -325,8 +376,12 @@ void set_block_formats(QTextDocument& document, const std::vector<rt::Paragraph>
         if (!block.isValid()) {
             break;
         }
-        if (paragraph.format != plain) {
-            QTextCursor(block).setBlockFormat(to_qt_block_format(paragraph.format));
+        if (paragraph.format != plain || !paragraph.label.empty()) {
+            QTextBlockFormat format = to_qt_block_format(paragraph.format);
+            if (!paragraph.label.empty()) {
+                format.setProperty(label_property, QString::fromStdString(paragraph.label));
+            }
+            QTextCursor(block).setBlockFormat(format);
         }
         block = block.next();
     }
@@ -427,6 +482,9 @@ void load_model(QTextDocument& document, const rt::Document& model) {
         for (std::size_t i = 0; i < paragraphs.size(); ++i) {
             if (i > 0) {
                 inserter.add(paragraph_separator, block_format(paragraphs[i]));
+            }
+            if (!paragraphs[i].label.empty()) {
+                inserter.add_label(paragraphs[i].label, block_format(paragraphs[i]));
             }
             QString link;  // of the field the runs are in, when it is a hyperlink
             for (const rt::Run& run : paragraphs[i].runs) {

@@ -74,6 +74,27 @@ struct CharFormat {
 
 enum class Alignment : std::uint8_t { left, center, right, justify };
 
+// The old way of numbering a paragraph (\pn): a label of its own kind before its text.
+struct OldNumbering {
+    enum class Kind : std::uint8_t {
+        none,
+        bullet,  // the text before (\pntxtb) alone
+        decimal,
+        upper_roman,
+        lower_roman,
+        upper_letter,
+        lower_letter,
+    };
+    Kind kind = Kind::none;
+    int start = 1;          // \pnstartN
+    int font = -1;          // \pnfN: the label's font; -1: the paragraph's
+    int indent = 0;         // \pnindentN, twips
+    std::string before;     // \pntxtb and \pntxta as written: bytes in the label's font
+    std::string after;
+
+    friend bool operator==(const OldNumbering&, const OldNumbering&) = default;
+};
+
 // The format of a paragraph. Distances are in twips (1/1440 inch).
 struct ParagraphFormat {
     Alignment alignment = Alignment::left;
@@ -87,6 +108,9 @@ struct ParagraphFormat {
     int line_spacing = 0;
     bool line_spacing_multiple = false;
     bool page_break_before = false;
+    int list = 0;        // \lsN: the list (override) the paragraph is an item of; 0: none
+    int list_level = 0;  // \ilvlN, 0 to 8
+    OldNumbering numbering;
 
     friend bool operator==(const ParagraphFormat&, const ParagraphFormat&) = default;
 };
@@ -131,6 +155,9 @@ struct Paragraph {
     // typed at its start takes.
     std::size_t mark_format = 0;
     ParagraphFormat format;
+    // The label a list item shows before its text ("1.", "a)", a bullet), as its list
+    // numbers it; empty for a paragraph that is no item.
+    std::string label;
 };
 
 // Paragraphs of runs. Formats are held once and runs refer to them by index, so that a

@@ -168,7 +168,11 @@ void append_paragraph(std::string& out, const Paragraph& paragraph) {
     append_class(out, paragraph.mark_format);
     append_paragraph_style(out, paragraph.format);
     out += '>';
-    if (paragraph.runs.empty()) {
+    if (!paragraph.label.empty()) {
+        append_escaped(out, paragraph.label);
+        out += ' ';
+    }
+    if (paragraph.runs.empty() && paragraph.label.empty()) {
         out += "<br>";
     }
     for (const Run& run : paragraph.runs) {

@@ -54,6 +54,8 @@ enum class Action : std::uint8_t {
     line_spacing,
     line_spacing_multiple,
     page_break_before,
+    list,        // \lsN
+    list_level,  // \ilvlN
 };
 
 struct ControlWord {

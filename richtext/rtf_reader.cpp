@@ -1,6 +1,7 @@
 #include "richtext/rtf_reader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 #include <cstdint>
 #include <limits>
@@ -12,6 +13,7 @@
 #include "richtext/field_instruction.h"
 #include "richtext/rtf_control_words.h"
 #include "richtext/rtf_lexer.h"
+#include "richtext/rtf_lists.h"
 #include "richtext/rtf_tables.h"
 #include "richtext/windows1252.h"
 
@@ -113,6 +115,7 @@ private:
     std::size_t overflow_depth_ = 0;
 
     RtfTables tables_;
+    RtfLists lists_;
     // Raised whenever the tables or the default font change what properties resolve to: a
     // format resolved before is resolved again, without walking the open groups.
     std::size_t tables_generation_ = 0;
@@ -320,11 +323,27 @@ void Reader::end_field(std::uint32_t field) {
 // A group carried through: before any text, it belongs to the head of the document (unless
 // it is a field's instruction); after, to its place in the text.
 void Reader::carry(std::string_view group) {
-    if (group.starts_with("{\\footnote") || group.starts_with("{\\*\\footnote")) {
+    const auto named = [&](std::string_view word) {
+        const std::string_view rest =
+            group.substr(group.starts_with("{\\*\\") ? 4 : group.starts_with("{\\") ? 2 : 0);
+        return rest.starts_with(word) &&
+               (rest.size() == word.size() || !std::isalpha(static_cast<unsigned char>(rest[word.size()])));
+    };
+    if (named("footnote")) {
         ++footnotes_;
+    } else if (named("listtable")) {
+        lists_.read_list_table(group, tables_);
+    } else if (named("listoverridetable")) {
+        lists_.read_override_table(group);
+    } else if (named("pn")) {
+        // The old numbering is a paragraph property: the writer writes it again.
+        state().paragraph.numbering = read_old_numbering(group);
+        return;
     }
+    // A list item's stored label belongs to its paragraph, as a field's instruction does.
+    const bool paragraph_level = named("listtext") || named("pntext") || state().field != 0;
     const std::vector<Paragraph>& paragraphs = document_.paragraphs();
-    if (paragraphs.size() == 1 && paragraphs.front().runs.empty() && state().field == 0) {
+    if (paragraphs.size() == 1 && paragraphs.front().runs.empty() && !paragraph_level) {
         document_.head_groups.emplace_back(group);
     } else {
         document_.append_carried(group, current_format(), state().field);
@@ -598,6 +617,12 @@ bool Reader::apply_to_paragraph(const Token& token) {
         case Action::page_break_before:
             p.page_break_before = !token.has_parameter || token.parameter != 0;
             break;
+        case Action::list:
+            p.list = std::max(token.parameter, 0);
+            break;
+        case Action::list_level:
+            p.list_level = std::clamp(token.parameter, 0, 8);
+            break;
         default:
             return false;
     }
@@ -742,18 +767,29 @@ void Reader::end_paragraph(bool trim_cell_tab) {
 }
 
 void Reader::take_paragraph_format() {
-    ParagraphFormat& format = document_.paragraphs().back().format;
+    Paragraph& paragraph = document_.paragraphs().back();
+    ParagraphFormat& format = paragraph.format;
     format = state().paragraph;
     format.page_break_before = format.page_break_before || page_break_pending_;
     page_break_pending_ = false;
+    if (format.list > 0) {
+        paragraph.label = lists_.next_label(format.list, format.list_level);
+    } else if (format.numbering.kind != OldNumbering::Kind::none) {
+        paragraph.label = lists_.next_label(format.numbering, tables_);
+    }
 }
 
 void Reader::end_document() {
     settle_surrogate();
     flush();
     if (state().destination == Destination::text) {
-        document_.paragraphs().back().mark_format = current_format();
+        Paragraph& last = document_.paragraphs().back();
+        last.mark_format = current_format();
         take_paragraph_format();
+        // The empty end of the last paragraph mark is no list item (word processors drop it).
+        if (last.runs.empty()) {
+            last.label.clear();
+        }
     }
 }
 

@@ -194,6 +194,35 @@ void append_signed(std::string& out, std::string_view word, int number) {
     out += std::to_string(number);
 }
 
+// An old paragraph numbering group: {\*\pn ...}, its texts as the bytes they were.
+void append_old_numbering(std::string& out, const OldNumbering& numbering) {
+    using Kind = OldNumbering::Kind;
+    if (numbering.kind == Kind::none) {
+        return;
+    }
+    static constexpr std::string_view kinds[] = {
+        "",           "\\pnlvlblt", "\\pnlvlbody\\pndec", "\\pnlvlbody\\pnucrm", "\\pnlvlbody\\pnlcrm",
+        "\\pnlvlbody\\pnucltr", "\\pnlvlbody\\pnlcltr"};
+    out += "{\\*\\pn";
+    out += kinds[static_cast<std::size_t>(numbering.kind)];
+    if (numbering.font >= 0) {
+        append_signed(out, "\\pnf", numbering.font);
+    }
+    append_signed(out, "\\pnindent", numbering.indent);
+    append_signed(out, "\\pnstart", numbering.start);
+    for (const auto& [word, bytes] :
+         {std::pair{"{\\pntxtb ", &numbering.before}, {"{\\pntxta ", &numbering.after}}) {
+        if (!bytes->empty()) {
+            out += word;
+            for (const char c : *bytes) {
+                append_hex_byte(out, static_cast<unsigned char>(c));
+            }
+            out += '}';
+        }
+    }
+    out += '}';
+}
+
 // "\pard" and the properties of a paragraph that differ from the defaults.
 void append_paragraph_format(std::string& out, const ParagraphFormat& format) {
     out += "\\pard";
@@ -211,6 +240,11 @@ void append_paragraph_format(std::string& out, const ParagraphFormat& format) {
     }
     out += format.line_spacing_multiple ? "\\slmult1" : "";
     out += format.page_break_before ? "\\pagebb" : "";
+    if (format.list > 0) {
+        append_signed(out, "\\ls", format.list);
+        append_signed(out, "\\ilvl", format.list_level);
+    }
+    append_old_numbering(out, format.numbering);
 }
 
 }  // namespace

@@ -26,6 +26,10 @@ void write_text(const Document& document, const Sink& sink, std::string_view lin
             out.buffer() += line_end;
         }
         first = false;
+        if (!paragraph.label.empty()) {
+            out.buffer() += paragraph.label;
+            out.buffer() += ' ';
+        }
         for (const Run& run : paragraph.runs) {
             append_lines(out.buffer(), run.text, line_end);
         }

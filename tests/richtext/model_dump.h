@@ -54,6 +54,12 @@ inline std::string describe(const richtext::ParagraphFormat& format) {
     }
     out += format.line_spacing_multiple ? " mult" : "";
     out += format.page_break_before ? " pagebreak" : "";
+    if (format.list > 0) {
+        out += " ls" + std::to_string(format.list) + " ilvl" + std::to_string(format.list_level);
+    }
+    if (format.numbering.kind != richtext::OldNumbering::Kind::none) {
+        out += " pn" + std::to_string(static_cast<int>(format.numbering.kind));
+    }
     return out;
 }
 
@@ -93,6 +99,9 @@ inline std::string dump(const richtext::Document& document) {
             out += '\n';
         }
         out += "P " + describe(document.format(paragraph.mark_format));
+        if (!paragraph.label.empty()) {
+            out += " label \"" + paragraph.label + '"';
+        }
         const std::string properties = describe(paragraph.format);
         out += properties.empty() ? "\n" : " |" + properties + '\n';
     }

@@ -17,6 +17,7 @@
 
 #include "model_dump.h"
 #include "richtext/rtf_reader.h"
+#include "richtext/text_writer.h"
 
 namespace qlx::document {
 namespace {
@@ -150,6 +151,7 @@ rt::Document as_the_window_keeps_it(const rt::Document& read) {
         }
         rt::Paragraph& kept = model.paragraphs().back();
         kept.format = paragraph.format;
+        kept.label = paragraph.label;
         const std::size_t mark = kept.runs.empty() ? in_window(paragraph.mark_format)
                                                    : kept.runs.back().format;
         if (&paragraph != &read.paragraphs().back()) {
@@ -183,6 +185,31 @@ TEST(RichTextAdapter, EveryTestAndFuzzFileSurvivesTheWindowUnchanged) {
         }
     }
     EXPECT_GT(files, 100);
+}
+
+TEST(RichTextAdapter, ShowsListItemsWithTheirLabelsIndentedByLevel) {
+    const std::string rtf =
+        "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
+        "{\\listlevel\\levelnfc4{\\leveltext\\'02\\'01);}}\\listid1}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}"
+        "\\pard\\ls1 first\\par\\ilvl1 inner\\par\\pard\\li1440\\ls1 second\\par\\pard plain}";
+    QTextDocument document;
+    load_rtf(with_default_font(document), rtf);
+    QTextBlock block = document.begin();
+    EXPECT_EQ(block.text(), QStringLiteral("1. first"));
+    const double first_indent = block.blockFormat().leftMargin();
+    block = block.next();
+    EXPECT_EQ(block.text(), QStringLiteral("a) inner"));
+    EXPECT_GT(block.blockFormat().leftMargin(), first_indent);
+    EXPECT_GT(first_indent, 0);
+    block = block.next();
+    EXPECT_EQ(block.text(), QStringLiteral("2. second"));
+    EXPECT_EQ(block.next().text(), QStringLiteral("plain"));
+    // Saved, the labels are the list's again, not text; the items keep their own indents.
+    const rt::Document saved = rt::read_rtf(save_rtf(document)).document;
+    EXPECT_EQ(rt::to_text(saved), "1. first\na) inner\n2. second\nplain");
+    EXPECT_EQ(saved.paragraphs()[0].format.left_indent, 0);
+    EXPECT_EQ(saved.paragraphs()[2].format.left_indent, 1440);
 }
 
 TEST(RichTextAdapter, SavesEditsAndTheUnsetPropertiesFromTheDefaultFont) {

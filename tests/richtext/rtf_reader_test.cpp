@@ -6,6 +6,7 @@
 
 #include "model_dump.h"
 #include "richtext/rtf_writer.h"
+#include "richtext/text_writer.h"
 
 namespace qlx::richtext {
 namespace {
@@ -159,6 +160,28 @@ TEST(RtfReader, ShowsFieldResultsSymbolsAndFootnoteNumbers) {
     EXPECT_EQ(text_of("{\\rtf1 one{\\super\\chftn}{\\footnote\\pard{\\super\\chftn} first} two"
                       "{\\super\\chftn}{\\*\\footnote\\chftn second}.}"),
               "one1 two2.");
+}
+
+TEST(RtfReader, NumbersListItemsFromTheListTables) {
+    // List 7 numbers "1." at level 0, "1.a)" at level 1, and bullets at level 2; override
+    // 1 is list 7. The stored labels (\listtext) are kept but not shown.
+    const std::string lists =
+        "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f3\\fcharset2 Symbol;}}"
+        "{\\*\\listtable{\\list\\listtemplateid1"
+        "{\\listlevel\\levelnfc0\\levelstartat1{\\leveltext\\'02\\'00.;}{\\levelnumbers\\'01;}}"
+        "{\\listlevel\\levelnfc4\\levelstartat1{\\leveltext\\'04\\'00.\\'01);}}"
+        "{\\listlevel\\levelnfc23{\\leveltext\\'01\\u-3913 ?;}\\f3}"
+        "\\listid7}}{\\*\\listoverridetable{\\listoverride\\listid7\\listoverridecount0\\ls1}}"
+        "\\pard\\ls1\\ilvl0{\\listtext 1.\\tab}one\\par{\\listtext 2.\\tab}two\\par"
+        "\\ilvl1 two a\\par two b\\par\\ilvl2 dot\\par\\ilvl0 three\\par\\ilvl1 three a\\par"
+        "\\pard plain\\par\\ls9 unknown list\\par"
+        "\\pard{\\*\\pn\\pnlvlbody\\pnucrm\\pnstart4{\\pntxta )}}old\\par older\\par}";
+    const Document document = read_rtf(lists).document;
+    EXPECT_EQ(to_text(document),
+              "1. one\n2. two\n2.a) two a\n2.b) two b\n\xE2\x80\xA2 dot\n3. three\n3.a) three a\n"
+              "plain\nunknown list\nIV) old\nV) older\n");
+    EXPECT_TRUE(read_rtf(to_rtf(document)).document == document) << to_rtf(document);
+    EXPECT_NE(to_rtf(document).find("{\\listtext 1.\\tab}"), std::string::npos);
 }
 
 TEST(RtfReader, ReadsTableCellsAsTabsAndRowsAsParagraphs) {
