@@ -54,36 +54,19 @@ bool equals_ignoring_case(std::string_view a, std::string_view b) {
 
 std::string field_instruction_text(std::string_view group) {
     std::string text;
-    RtfLexer lexer(group);
-    int depth = 0;
-    for (Token token = lexer.next(); token.kind != TokenKind::end; token = lexer.next()) {
-        switch (token.kind) {
-            case TokenKind::group_open:
-                ++depth;
-                break;
-            case TokenKind::group_close:
-                --depth;
-                break;
-            case TokenKind::text:
-                if (depth == 1) {
-                    text += token.text;
-                }
-                break;
-            case TokenKind::control_symbol:
-                if (depth == 1 && (token.symbol == '\\' || token.symbol == '{' ||
-                                   token.symbol == '}')) {
-                    text += token.symbol;
-                }
-                break;
-            case TokenKind::hex_byte:
-                if (depth == 1 && token.valid) {
-                    text += static_cast<char>(token.byte);
-                }
-                break;
-            default:
-                break;
+    for_each_token(group, [&text](const Token& token, int depth) {
+        if (depth != 1) {
+            return;
         }
-    }
+        if (token.kind == TokenKind::text) {
+            text += token.text;
+        } else if (token.kind == TokenKind::control_symbol &&
+                   (token.symbol == '\\' || token.symbol == '{' || token.symbol == '}')) {
+            text += token.symbol;
+        } else if (token.kind == TokenKind::hex_byte && token.valid) {
+            text += static_cast<char>(token.byte);
+        }
+    });
     return text;
 }
 

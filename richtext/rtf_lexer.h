@@ -52,4 +52,17 @@ private:
     bool truncated_ = false;
 };
 
+// Calls visit(token, depth) for each token of an RTF fragment, where depth counts the groups
+// the token is in (a group's braces count as inside it).
+template <class Visit>
+void for_each_token(std::string_view rtf, Visit&& visit) {
+    RtfLexer lexer(rtf);
+    int depth = 0;
+    for (Token token = lexer.next(); token.kind != TokenKind::end; token = lexer.next()) {
+        depth += token.kind == TokenKind::group_open ? 1 : 0;
+        visit(token, depth);
+        depth -= token.kind == TokenKind::group_close ? 1 : 0;
+    }
+}
+
 }  // namespace qlx::richtext

@@ -99,8 +99,6 @@ std::string format_list_number(int number, int format) {
 }
 
 void RtfLists::read_list_table(std::string_view group, const RtfTables& tables) {
-    RtfLexer lexer(group);
-    int depth = 0;
     int list_depth = -1;
     int level_depth = -1;
     int text_depth = -1;
@@ -113,48 +111,42 @@ void RtfLists::read_list_table(std::string_view group, const RtfTables& tables) 
         return level >= 0 && level <= max_level ? &list.levels[static_cast<std::size_t>(level)]
                                                 : nullptr;
     };
-    for (Token token = lexer.next(); token.kind != TokenKind::end; token = lexer.next()) {
+    const auto add_byte = [&](unsigned char byte) {
+        if (skip > 0) {
+            --skip;
+        } else if (text.empty() || byte <= max_level) {
+            text.push_back(byte);  // the length, or a level's number
+        } else {
+            text.push_back(decode_byte(byte, level_font, tables));
+        }
+    };
+    for_each_token(group, [&](const Token& token, int depth) {
         switch (token.kind) {
-            case TokenKind::group_open:
-                ++depth;
-                break;
             case TokenKind::group_close:
                 if (depth == text_depth) {
                     text_depth = -1;
                     if (Level* l = level_ref(); l != nullptr && !text.empty()) {
                         // The first character is the length of what follows.
                         const std::size_t length = std::min<std::size_t>(text[0], text.size() - 1);
-                        l->text.assign(text.begin() + 1, text.begin() + 1 + static_cast<long>(length));
+                        l->text.assign(text.begin() + 1,
+                                       text.begin() + 1 + static_cast<std::ptrdiff_t>(length));
                     }
                 }
-                if (depth == level_depth) {
-                    level_depth = -1;
-                }
-                if (depth == list_depth) {
-                    list_depth = -1;
-                }
-                --depth;
+                level_depth = depth == level_depth ? -1 : level_depth;
+                list_depth = depth == list_depth ? -1 : list_depth;
                 break;
             case TokenKind::text:
                 if (depth == text_depth) {
                     for (const char c : token.text) {
-                        if (skip > 0) {
-                            --skip;
-                        } else if (c != ';') {
-                            text.push_back(decode_byte(static_cast<unsigned char>(c), level_font, tables));
+                        if (c != ';') {
+                            add_byte(static_cast<unsigned char>(c));
                         }
                     }
                 }
                 break;
             case TokenKind::hex_byte:
                 if (depth == text_depth && token.valid) {
-                    if (skip > 0) {
-                        --skip;
-                    } else if (text.empty() || token.byte <= max_level) {
-                        text.push_back(token.byte);  // the length, or a level's number
-                    } else {
-                        text.push_back(decode_byte(token.byte, level_font, tables));
-                    }
+                    add_byte(token.byte);
                 }
                 break;
             case TokenKind::control_word: {
@@ -193,7 +185,7 @@ void RtfLists::read_list_table(std::string_view group, const RtfTables& tables) 
             default:
                 break;
         }
-    }
+    });
 }
 
 void RtfLists::read_override_table(std::string_view group) {
@@ -261,65 +253,39 @@ std::string RtfLists::next_label(const OldNumbering& numbering, const RtfTables&
 }
 
 OldNumbering read_old_numbering(std::string_view group) {
+    using Kind = OldNumbering::Kind;
+    static constexpr std::pair<std::string_view, Kind> kinds[] = {
+        {"pnlvlblt", Kind::bullet},         {"pndec", Kind::decimal},
+        {"pnucrm", Kind::upper_roman},      {"pnlcrm", Kind::lower_roman},
+        {"pnucltr", Kind::upper_letter},    {"pnlcltr", Kind::lower_letter}};
     OldNumbering numbering;
-    numbering.kind = OldNumbering::Kind::decimal;
-    RtfLexer lexer(group);
-    int depth = 0;
+    numbering.kind = Kind::decimal;
     int text_depth = -1;
     std::string* text = nullptr;
-    for (Token token = lexer.next(); token.kind != TokenKind::end; token = lexer.next()) {
-        switch (token.kind) {
-            case TokenKind::group_open:
-                ++depth;
-                break;
-            case TokenKind::group_close:
-                if (depth == text_depth) {
-                    text_depth = -1;
-                    text = nullptr;
-                }
-                --depth;
-                break;
-            case TokenKind::text:
-                if (text != nullptr) {
-                    *text += token.text;
-                }
-                break;
-            case TokenKind::hex_byte:
-                if (text != nullptr && token.valid) {
-                    *text += static_cast<char>(token.byte);
-                }
-                break;
-            case TokenKind::control_word: {
-                using Kind = OldNumbering::Kind;
-                const std::string_view word = token.text;
-                if (word == "pnlvlblt") {
-                    numbering.kind = Kind::bullet;
-                } else if (word == "pndec") {
-                    numbering.kind = Kind::decimal;
-                } else if (word == "pnucrm") {
-                    numbering.kind = Kind::upper_roman;
-                } else if (word == "pnlcrm") {
-                    numbering.kind = Kind::lower_roman;
-                } else if (word == "pnucltr") {
-                    numbering.kind = Kind::upper_letter;
-                } else if (word == "pnlcltr") {
-                    numbering.kind = Kind::lower_letter;
-                } else if (word == "pnstart") {
-                    numbering.start = token.parameter;
-                } else if (word == "pnf") {
-                    numbering.font = token.parameter;
-                } else if (word == "pnindent") {
-                    numbering.indent = token.parameter;
-                } else if (word == "pntxtb" || word == "pntxta") {
-                    text = word == "pntxtb" ? &numbering.before : &numbering.after;
-                    text_depth = depth;
-                }
-                break;
+    for_each_token(group, [&](const Token& token, int depth) {
+        if (token.kind == TokenKind::group_close && depth == text_depth) {
+            text = nullptr;
+        } else if (token.kind == TokenKind::text && text != nullptr) {
+            *text += token.text;
+        } else if (token.kind == TokenKind::hex_byte && text != nullptr && token.valid) {
+            *text += static_cast<char>(token.byte);
+        } else if (token.kind == TokenKind::control_word) {
+            const std::string_view word = token.text;
+            for (const auto& [name, kind] : kinds) {
+                numbering.kind = word == name ? kind : numbering.kind;
             }
-            default:
-                break;
+            if (word == "pnstart") {
+                numbering.start = token.parameter;
+            } else if (word == "pnf") {
+                numbering.font = token.parameter;
+            } else if (word == "pnindent") {
+                numbering.indent = token.parameter;
+            } else if (word == "pntxtb" || word == "pntxta") {
+                text = word == "pntxtb" ? &numbering.before : &numbering.after;
+                text_depth = depth;
+            }
         }
-    }
+    });
     return numbering;
 }
 
