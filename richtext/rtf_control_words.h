@@ -56,6 +56,11 @@ enum class Action : std::uint8_t {
     page_break_before,
     list,        // \lsN
     list_level,  // \ilvlN
+    // tables
+    row_defaults,              // \trowd: the row's cells are defined anew
+    cell_boundary,             // \cellxN: ends the definition of a cell
+    cell_merged,               // \clmrg: the next cell defined is merged into the one before
+    nested_table_properties,   // \nesttableprops: a nested row's properties, read as text
 };
 
 struct ControlWord {

@@ -26,6 +26,7 @@ constexpr std::size_t unresolved = std::numeric_limits<std::size_t>::max();
 constexpr std::size_t max_group_depth = 4096;
 constexpr int max_half_points = 3276;
 constexpr int max_tab_twips = 22 * 1440;  // the widest page RTF describes
+constexpr std::size_t max_cells = 63;     // the most cells a row of Word has
 
 enum class Destination : std::uint8_t { text, skip, font_table, color_table };
 
@@ -52,6 +53,7 @@ struct GroupState {
     std::size_t start = 0;            // offset of the group's "{" in the input
     bool carried = false;             // the group is kept as it stands (see Run::rtf)
     std::uint32_t field = 0;          // the field the group's text belongs to; 0: none
+    bool nested_row = false;          // in \nesttableprops: a nested row's definitions
 
     void reset_characters() {
         GroupState reset;
@@ -61,6 +63,7 @@ struct GroupState {
         reset.start = start;
         reset.carried = carried;
         reset.field = field;
+        reset.nested_row = nested_row;
         *this = reset;
     }
 };
@@ -130,6 +133,11 @@ private:
     bool page_break_pending_ = false;
     std::uint32_t fields_ = 0;  // fields met so far; the last one's number
     int footnotes_ = 0;         // footnotes met so far
+    // The outer row's cells as \cellx defined them: whether each is merged into the one
+    // before (\clmrg); and the number of the row's next cell.
+    std::vector<bool> merged_cells_;
+    bool next_cell_merged_ = false;
+    std::size_t cell_ = 0;
     // "{" was the last token: a "\*" now marks the group as a destination.
     bool group_start_ = false;
     // "\*" began the group: a control word the reader does not know skips the group.
@@ -517,11 +525,40 @@ void Reader::apply_to_text(const Token& token) {
                 page_break_pending_ = true;
                 return;
             }
+            if (token.word.value == 1 && !s.nested_row) {
+                cell_ = 0;  // the row ends
+            }
             end_paragraph(token.word.value == 1);
             return;
-        case Action::cell:
-            add_code_point('\t');
+        case Action::cell: {
+            // A cell merged into the one before it adds no cell of its own (outer rows only:
+            // a nested row's definitions come after its cells).
+            const bool merged = token.word.value == 0 && cell_ < merged_cells_.size() &&
+                                merged_cells_[cell_];
+            cell_ += token.word.value == 0 ? 1 : 0;
+            if (!merged) {
+                add_code_point('\t');
+            }
             after_cell_ = true;
+            return;
+        }
+        case Action::row_defaults:
+            if (!s.nested_row) {
+                merged_cells_.clear();
+                next_cell_merged_ = false;
+            }
+            return;
+        case Action::cell_merged:
+            next_cell_merged_ = !s.nested_row;
+            return;
+        case Action::cell_boundary:
+            if (!s.nested_row && merged_cells_.size() < max_cells) {
+                merged_cells_.push_back(next_cell_merged_);
+                next_cell_merged_ = false;
+            }
+            return;
+        case Action::nested_table_properties:
+            s.nested_row = true;
             return;
         case Action::character:
             add_code_point(token.word.value);

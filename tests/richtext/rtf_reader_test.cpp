@@ -190,6 +190,19 @@ TEST(RtfReader, ReadsTableCellsAsTabsAndRowsAsParagraphs) {
                 "\\trowd\\cellx1000\\cellx2000\\pard\\intbl C\\cell \\cell\\row\\pard after}"),
         "A\tB|C\t|after");
     EXPECT_EQ(text_of("{\\rtf1{\\pard\\intbl A\\cell B\\cell}{\\trowd\\cellx9\\row}x}"), "A\tB|x");
+    // A cell merged into the one before adds no cell; a cell merged into the one above is
+    // an empty cell, as word processors read them.
+    EXPECT_EQ(text_of("{\\rtf1\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\cellx3000\\pard\\intbl"
+                      " merged\\cell\\cell C\\cell\\row\\trowd\\clvmgf\\cellx1000\\cellx2000\\pard"
+                      "\\intbl top\\cell X\\cell\\row\\trowd\\clvmrg\\cellx1000\\cellx2000\\pard"
+                      "\\intbl\\cell Y\\cell\\row}"),
+              "merged\tC|top\tX|\tY|");
+    // A nested table's rows are read, its fallback for older readers is not.
+    EXPECT_EQ(text_of("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl outer\\cell\\pard\\intbl"
+                      "\\itap2 in1\\nestcell in2\\nestcell{\\*\\nesttableprops\\trowd\\cellx500"
+                      "\\cellx900\\nestrow}{\\nonesttables fallback\\par}\\pard\\intbl last\\cell"
+                      "\\row\\pard after}"),
+              "outer\tin1\tin2|last|after");
 }
 
 TEST(RtfReader, ReadsCharacterFormats) {
