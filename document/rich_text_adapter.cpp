@@ -240,6 +240,21 @@ public:
     }
 
     void add(std::string_view utf8, std::size_t format) {
+        // Qt's text documents drop U+FEFF: each is kept in an object character instead.
+        constexpr std::string_view zero_width_no_break = "\xEF\xBB\xBF";
+        for (std::size_t at; (at = utf8.find(zero_width_no_break)) != std::string_view::npos;) {
+            add(utf8.substr(0, at), format);
+            flush();
+            format_ = std::numeric_limits<std::size_t>::max();
+            QTextCharFormat kept = formats_[format];
+            kept.setObjectType(carried_object_type);
+            kept.setProperty(hidden_text_property, QString(QChar(0xFEFF)));
+            cursor_.insertText(QString(QChar::ObjectReplacementCharacter), kept);
+            utf8.remove_prefix(at + zero_width_no_break.size());
+        }
+        if (utf8.empty()) {
+            return;
+        }
         if (format != format_) {
             flush();
             format_ = format;

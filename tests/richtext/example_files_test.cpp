@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "model_dump.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
+#include "richtext/text_writer.h"
 
 namespace qlx::richtext {
 namespace {
@@ -43,6 +45,39 @@ TEST_P(ExampleFile, ReadsAsExpectedAndRoundTrips) {
 
 INSTANTIATE_TEST_SUITE_P(Data, ExampleFile, ::testing::ValuesIn(example_names()),
                          [](const auto& param_info) { return param_info.param; });
+
+const fs::path public_folder = QLX_RICHTEXT_PUBLIC_DATA;
+
+std::vector<std::string> public_names() {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(public_folder)) {
+        if (entry.path().extension() == ".rtf") {
+            names.push_back(entry.path().stem().string());
+        }
+    }
+    std::ranges::sort(names);
+    return names;
+}
+
+// Each public/NAME.rtf reads to the text in public/NAME.txt (checked against a word
+// processor's reading, see public/MANIFEST.md), and its model survives the writer.
+class PublicFile : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(PublicFile, ReadsAsAWordProcessorDoesAndRoundTrips) {
+    const std::string rtf = testing::file_bytes(public_folder / (GetParam() + ".rtf"));
+    const Document document = read_rtf(rtf).document;
+    EXPECT_EQ(to_text(document), testing::file_bytes(public_folder / (GetParam() + ".txt")));
+    EXPECT_TRUE(read_rtf(to_rtf(document)).document == document);
+}
+
+INSTANTIATE_TEST_SUITE_P(Public, PublicFile, ::testing::ValuesIn(public_names()),
+                         [](const auto& param_info) {
+                             std::string name = param_info.param;
+                             std::ranges::replace_if(
+                                 name, [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
+                                 '_');
+                             return name;
+                         });
 
 }  // namespace
 }  // namespace qlx::richtext
