@@ -19,9 +19,10 @@ namespace fs = std::filesystem;
 
 const fs::path data_folder = QLX_RICHTEXT_TEST_DATA;
 
-std::vector<std::string> example_names() {
+// The names, without ".rtf", of the RTF files in a folder, sorted.
+std::vector<std::string> rtf_names(const fs::path& folder) {
     std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(data_folder)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
         if (entry.path().extension() == ".rtf") {
             names.push_back(entry.path().stem().string());
         }
@@ -43,21 +44,10 @@ TEST_P(ExampleFile, ReadsAsExpectedAndRoundTrips) {
     EXPECT_TRUE(read_rtf(to_rtf(result.document)).document == result.document);
 }
 
-INSTANTIATE_TEST_SUITE_P(Data, ExampleFile, ::testing::ValuesIn(example_names()),
+INSTANTIATE_TEST_SUITE_P(Data, ExampleFile, ::testing::ValuesIn(rtf_names(data_folder)),
                          [](const auto& param_info) { return param_info.param; });
 
 const fs::path public_folder = QLX_RICHTEXT_PUBLIC_DATA;
-
-std::vector<std::string> public_names() {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(public_folder)) {
-        if (entry.path().extension() == ".rtf") {
-            names.push_back(entry.path().stem().string());
-        }
-    }
-    std::ranges::sort(names);
-    return names;
-}
 
 // Each public/NAME.rtf reads to the text in public/NAME.txt (checked against a word
 // processor's reading, see public/MANIFEST.md), and its model survives the writer.
@@ -70,7 +60,7 @@ TEST_P(PublicFile, ReadsAsAWordProcessorDoesAndRoundTrips) {
     EXPECT_TRUE(read_rtf(to_rtf(document)).document == document);
 }
 
-INSTANTIATE_TEST_SUITE_P(Public, PublicFile, ::testing::ValuesIn(public_names()),
+INSTANTIATE_TEST_SUITE_P(Public, PublicFile, ::testing::ValuesIn(rtf_names(public_folder)),
                          [](const auto& param_info) {
                              std::string name = param_info.param;
                              std::ranges::replace_if(
