@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QGuiApplication>
+#include <QImage>
 #include <QScreen>
 #include <QString>
 #include <QTextBlock>
@@ -10,16 +11,20 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextImageFormat>
 #include <QTextOption>
+#include <QUrl>
 #include <QVariant>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "document/twips.h"
 #include "richtext/field_instruction.h"
+#include "richtext/rtf_pictures.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 
@@ -280,6 +285,9 @@ public:
     void add_carried(const rt::Run& run) {
         flush();
         format_ = std::numeric_limits<std::size_t>::max();
+        if (run.text.empty() && add_picture(run)) {
+            return;
+        }
         QTextCharFormat carried = formats_[run.format];
         carried.setProperty(carried_rtf_property, QByteArray::fromStdString(run.rtf));
         if (run.field != 0) {
@@ -294,6 +302,27 @@ public:
     }
 
 private:
+    // A PNG or JPEG picture carried through, shown as itself; false for anything else.
+    bool add_picture(const rt::Run& run) {
+        const std::optional<rt::Picture> picture = rt::read_picture(run.rtf);
+        QImage image;
+        if (!picture || !image.loadFromData(QByteArray::fromStdString(picture->data))) {
+            return false;
+        }
+        const QUrl name(QStringLiteral("qlx-picture:%1").arg(++pictures_));
+        cursor_.document()->addResource(QTextDocument::ImageResource, name, image);
+        QTextImageFormat shown;
+        shown.merge(formats_[run.format]);
+        shown.setName(name.toString());
+        if (picture->width_twips > 0 && picture->height_twips > 0) {
+            shown.setWidth(twips_to_screen(picture->width_twips));
+            shown.setHeight(twips_to_screen(picture->height_twips));
+        }
+        shown.setProperty(carried_rtf_property, QByteArray::fromStdString(run.rtf));
+        cursor_.insertImage(shown);
+        return true;
+    }
+
     void flush() {
         if (!text_.empty()) {
             cursor_.insertText(
@@ -307,6 +336,7 @@ private:
     const std::vector<QTextCharFormat>& formats_;
     std::string text_;
     std::size_t format_ = std::numeric_limits<std::size_t>::max();
+    int pictures_ = 0;
 };
 
 // The format a paragraph's block carries: what its empty line is shown in, or its first run's.
@@ -341,7 +371,8 @@ void append_fragment(rt::Document& model, const QTextFragment& fragment, int sta
     }
     if (rtf.isEmpty()) {
         model.append_text(text.toStdString(), format, field);
-    } else if (qt.objectType() != carried_object_type) {
+    } else if (qt.objectType() != carried_object_type &&
+               qt.objectType() != QTextFormat::ImageObject) {
         model.append_carried(std::string_view(rtf.constData(), rtf.size()), format, field,
                              text.toStdString());
     } else {

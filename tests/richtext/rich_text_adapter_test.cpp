@@ -1,6 +1,10 @@
 #include "document/rich_text_adapter.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QImage>
+#include <QTextImageFormat>
+#include <QUrl>
 #include <QColor>
 #include <QFont>
 #include <QTextBlock>
@@ -213,6 +217,41 @@ TEST(RichTextAdapter, ShowsListItemsWithTheirLabelsIndentedByLevel) {
     EXPECT_EQ(rt::to_text(saved), "1. first\na) inner\n2. second\nplain");
     EXPECT_EQ(saved.paragraphs()[0].format.left_indent, 0);
     EXPECT_EQ(saved.paragraphs()[2].format.left_indent, 1440);
+}
+
+TEST(RichTextAdapter, ShowsPngAndJpegPicturesAndSavesThemAsTheyWere) {
+    QImage image(4, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    std::string groups;
+    for (const char* format : {"PNG", "JPG"}) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, format);
+        groups += std::string("{\\*\\shppict{\\pict\\") + (format[0] == 'P' ? "pngblip" : "jpegblip") +
+                  "\\picw4\\pich2\\picwgoal1440\\pichgoal720\r\n" + bytes.toHex().toStdString() +
+                  "}}{\\nonshppict{\\pict\\wmetafile8 0102}}";
+    }
+    const std::string rtf = "{\\rtf1 before " + groups + " after}";
+    QTextDocument document;
+    load_rtf(with_default_font(document), rtf);
+    int pictures = 0;
+    for (auto it = document.begin().begin(); !it.atEnd(); ++it) {
+        const QTextCharFormat format = it.fragment().charFormat();
+        if (format.isImageFormat()) {
+            ++pictures;
+            const QTextImageFormat picture = format.toImageFormat();
+            EXPECT_NEAR(picture.width(), 2 * picture.height(), 0.01);
+            EXPECT_FALSE(document.resource(QTextDocument::ImageResource, QUrl(picture.name()))
+                             .value<QImage>()
+                             .isNull());
+        }
+    }
+    EXPECT_EQ(pictures, 2);
+    EXPECT_EQ(document.toPlainText().remove(QChar::ObjectReplacementCharacter),
+              QStringLiteral("before  after"));
+    const std::string saved = save_rtf(document);
+    EXPECT_NE(saved.find(groups), std::string::npos) << saved;
 }
 
 TEST(RichTextAdapter, SavesEditsAndTheUnsetPropertiesFromTheDefaultFont) {
