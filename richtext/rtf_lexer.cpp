@@ -16,19 +16,6 @@ bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int hex_value(char c) {
-    if (is_digit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 Token token_of(TokenKind kind) {
     Token token;
     token.kind = kind;
@@ -124,8 +111,8 @@ Token RtfLexer::word() {
 Token RtfLexer::hex() {
     int value = 0;
     int digits = 0;
-    while (digits < 2 && pos_ < in_.size() && hex_value(in_[pos_]) >= 0) {
-        value = value * 16 + hex_value(in_[pos_]);
+    while (digits < 2 && pos_ < in_.size() && hex_digit_value(in_[pos_]) >= 0) {
+        value = value * 16 + hex_digit_value(in_[pos_]);
         ++pos_;
         ++digits;
     }
@@ -133,6 +120,19 @@ Token RtfLexer::hex() {
     token.byte = static_cast<std::uint8_t>(value);
     token.valid = digits == 2;
     return token;
+}
+
+int hex_digit_value(char c) {
+    if (is_digit(c)) {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
 }
 
 }  // namespace qlx::richtext

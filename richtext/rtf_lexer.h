@@ -52,6 +52,9 @@ private:
     bool truncated_ = false;
 };
 
+// The value of a hexadecimal digit; -1 for any other character.
+int hex_digit_value(char c);
+
 // Calls visit(token, depth) for each token of an RTF fragment, where depth counts the groups
 // the token is in (a group's braces count as inside it).
 template <class Visit>

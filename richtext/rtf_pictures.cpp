@@ -6,23 +6,6 @@
 
 namespace qlx::richtext {
 
-namespace {
-
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
-}  // namespace
-
 std::optional<Picture> read_picture(std::string_view group) {
     if (!group.starts_with("{\\pict") && !group.starts_with("{\\*\\shppict")) {
         return std::nullopt;
@@ -58,7 +41,7 @@ std::optional<Picture> read_picture(std::string_view group) {
             }
         } else if (token.kind == TokenKind::text && depth == pict_depth) {
             for (const char c : token.text) {
-                const int nibble = hex_value(c);
+                const int nibble = hex_digit_value(c);
                 if (nibble < 0) {
                     continue;
                 }

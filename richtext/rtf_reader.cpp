@@ -328,8 +328,8 @@ void Reader::end_field(std::uint32_t field) {
     document_.append_text(utf8_, current_format(), field);
 }
 
-// A group carried through: before any text, it belongs to the head of the document (unless
-// it is a field's instruction); after, to its place in the text.
+// A group carried through: one about the whole document, before any text, belongs to the
+// head of the document; any other to its place in the text.
 void Reader::carry(std::string_view group) {
     const auto named = [&](std::string_view word) {
         const std::string_view rest =
@@ -348,10 +348,18 @@ void Reader::carry(std::string_view group) {
         state().paragraph.numbering = read_old_numbering(group);
         return;
     }
-    // A list item's stored label belongs to its paragraph, as a field's instruction does.
-    const bool paragraph_level = named("listtext") || named("pntext") || state().field != 0;
+    // Groups about the whole document, met before its text, are its head; anything else
+    // stays where it is (so that where a group goes does not depend on what surrounded it).
+    static constexpr std::string_view head_words[] = {
+        "aftnsep", "aftnsepc", "colorschememapping", "docvar", "fchars", "filetbl", "footer",
+        "footerf", "footerl", "footerr", "ftnsep", "ftnsepc", "generator", "header", "headerf",
+        "headerl", "headerr", "info", "latentstyles", "lchars", "listoverridetable", "listtable",
+        "mmathPr", "pgdsctbl", "revtbl", "rsidtbl", "stylesheet", "template", "themedata",
+        "userprops", "wgrffmtfilter", "xmlnstbl"};
+    const bool about_document =
+        std::ranges::any_of(head_words, named) && state().field == 0;
     const std::vector<Paragraph>& paragraphs = document_.paragraphs();
-    if (paragraphs.size() == 1 && paragraphs.front().runs.empty() && !paragraph_level) {
+    if (paragraphs.size() == 1 && paragraphs.front().runs.empty() && about_document) {
         document_.head_groups.emplace_back(group);
     } else {
         document_.append_carried(group, current_format(), state().field);
