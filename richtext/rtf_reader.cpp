@@ -516,7 +516,10 @@ void Reader::apply_to_text(const Token& token) {
             skip_group();
             return;
         case Action::field:
-            s.field = ++fields_;
+            // A field inside a field's result is part of that result.
+            if (s.field == 0) {
+                s.field = ++fields_;
+            }
             return;
         case Action::footnote_number:
             // The number of the footnote that follows, shown; written back as the word.
@@ -827,6 +830,9 @@ void Reader::take_paragraph_format() {
 void Reader::end_document() {
     settle_surrogate();
     flush();
+    if (state().field != 0) {
+        end_field(state().field);  // the input ended inside it
+    }
     if (state().destination == Destination::text) {
         Paragraph& last = document_.paragraphs().back();
         last.mark_format = current_format();
