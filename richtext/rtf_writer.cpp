@@ -6,6 +6,7 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -80,7 +81,7 @@ public:
             colors_.emplace_back();  // entry 0: the default colour
         }
         for (const SourceFont& font : fonts_) {
-            next_font_ = std::max(next_font_, static_cast<std::size_t>(font.number) + 1);
+            used_numbers_.insert(font.number);
             if (reads_as_windows1252(font)) {
                 font_index_.try_emplace(font.family, static_cast<std::size_t>(font.number));
             }
@@ -99,7 +100,7 @@ public:
     }
 
     // A font number the table leaves out, so that \plain means "no font".
-    std::size_t default_font() const { return next_font_; }
+    std::size_t default_font() const { return static_cast<std::size_t>(free_number()); }
 
     void write(std::string& out) const {
         out += "{\\fonttbl";
@@ -166,9 +167,10 @@ private:
 
     void add(const CharFormat& format) {
         if (!format.font_family.empty() &&
-            font_index_.try_emplace(format.font_family, next_font_).second) {
-            fonts_.push_back({static_cast<int>(next_font_), format.font_family, 0, 0});
-            ++next_font_;
+            font_index_.try_emplace(format.font_family, free_number()).second) {
+            const int number = free_number();
+            fonts_.push_back({number, format.font_family, 0, 0});
+            used_numbers_.insert(number);
         }
         for (const auto& color : {format.color, format.highlight}) {
             // Entry 0 of the colour table is the default colour.
@@ -183,7 +185,17 @@ private:
     };
 
     std::vector<SourceFont> fonts_;
-    std::size_t next_font_ = 0;
+    // The smallest font number the table does not use.
+    int free_number() const {
+        int number = 0;
+        for (auto used = used_numbers_.lower_bound(0);
+             used != used_numbers_.end() && *used == number; ++used) {
+            ++number;
+        }
+        return number;
+    }
+
+    std::set<int> used_numbers_;
     std::unordered_map<FontName, std::size_t, FontNameHash> font_index_;
     std::vector<std::optional<Rgb>> colors_;
     std::map<std::uint32_t, std::size_t> color_index_;
