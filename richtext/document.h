@@ -199,6 +199,9 @@ public:
     // same numbers, so that what is carried through means what it meant.
     std::vector<SourceFont> source_fonts;
     std::vector<std::optional<Rgb>> source_colors;
+    // The code page of the source's bytes (\ansicpg); Windows-1252 for a document made
+    // otherwise.
+    int source_code_page = 1252;
     // Groups carried through from before the text (style sheet, list tables, information,
     // headers, ...), in their order; written back after the tables.
     std::vector<std::string> head_groups;

@@ -198,6 +198,7 @@ RtfReadResult Reader::run() {
     result_.problems.truncated = lexer_.truncated();
     document_.source_fonts = tables_.source_fonts();
     document_.source_colors = tables_.colors();
+    document_.source_code_page = tables_.ansi_code_page();
     if (!closed_) {
         result_.problems.truncated = result_.problems.truncated || stack_.size() > 1;
         end_document();

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "richtext/code_page.h"
 #include "richtext/utf8.h"
 #include "richtext/windows1252.h"
 
@@ -45,7 +46,10 @@ enum class TextKind { body, font_name };
 
 // Appends UTF-8 text as RTF text. In a font name, where symbol words mean nothing and ";"
 // would end the entry, tabs, line breaks and ";" are written as character codes.
-void append_text(std::string& out, std::string_view text, TextKind kind = TextKind::body) {
+// Characters beyond ASCII are written as Windows-1252 bytes where the document's code page
+// is Windows-1252 (`windows1252`), as \uN everywhere else.
+void append_text(std::string& out, std::string_view text, TextKind kind = TextKind::body,
+                 bool windows1252 = true) {
     const bool body = kind == TextKind::body;
     for (std::size_t pos = 0; pos < text.size();) {
         const char32_t code = next_code_point(text, pos);
@@ -58,7 +62,7 @@ void append_text(std::string& out, std::string_view text, TextKind kind = TextKi
             out += "\\line ";
         } else if (code >= 0x20 && code < 0x7F && (body || code != ';')) {
             out += static_cast<char>(code);
-        } else if (const int byte = unicode_to_windows1252(code); byte >= 0) {
+        } else if (const int byte = windows1252 ? unicode_to_windows1252(code) : -1; byte >= 0) {
             append_hex_byte(out, byte);
         } else {
             append_unicode(out, code);
@@ -76,13 +80,15 @@ void append_number(std::string& out, std::string_view word, std::size_t number) 
 class Tables {
 public:
     explicit Tables(const Document& document)
-        : fonts_(document.source_fonts), colors_(document.source_colors) {
+        : fonts_(document.source_fonts),
+          colors_(document.source_colors),
+          code_page_(document.source_code_page) {
         if (colors_.empty()) {
             colors_.emplace_back();  // entry 0: the default colour
         }
         for (const SourceFont& font : fonts_) {
             used_numbers_.insert(font.number);
-            if (reads_as_windows1252(font)) {
+            if (reads_as_written(font)) {
                 font_index_.try_emplace(font.family, static_cast<std::size_t>(font.number));
             }
         }
@@ -107,12 +113,15 @@ public:
         for (const SourceFont& font : fonts_) {
             append_number(out, "{\\f", static_cast<std::size_t>(font.number));
             out += "\\fnil";
-            append_number(out, "\\fcharset", static_cast<std::size_t>(std::max(font.charset, 0)));
+            // A font without a character set is in the document's code page, as it was.
+            if (font.charset >= 0) {
+                append_number(out, "\\fcharset", static_cast<std::size_t>(font.charset));
+            }
             if (font.code_page > 0) {
                 append_number(out, "\\cpg", static_cast<std::size_t>(font.code_page));
             }
             out += ' ';
-            append_text(out, font.family.str(), TextKind::font_name);
+            append_text(out, font.family.str(), TextKind::font_name, false);
             out += ";}";
         }
         out += "}\r\n{\\colortbl";
@@ -160,9 +169,14 @@ public:
 private:
     static std::uint32_t pack(const Rgb& c) { return (c.red << 16) | (c.green << 8) | c.blue; }
 
-    // Whether text written in this font is read in Windows-1252, as the writer writes it.
-    static bool reads_as_windows1252(const SourceFont& font) {
-        return (font.charset <= 1 && (font.code_page == 0 || font.code_page == 1252));
+    // Whether text written in this font is read as the writer writes it: in the document's
+    // code page.
+    bool reads_as_written(const SourceFont& font) const {
+        const int code_page = font.code_page > 0 ? font.code_page
+                              : font.charset >= 0 && font.charset != 1
+                                  ? code_page_for_charset(font.charset, code_page_)
+                                  : code_page_;
+        return code_page == code_page_;
     }
 
     void add(const CharFormat& format) {
@@ -198,6 +212,7 @@ private:
     std::set<int> used_numbers_;
     std::unordered_map<FontName, std::size_t, FontNameHash> font_index_;
     std::vector<std::optional<Rgb>> colors_;
+    int code_page_;
     std::map<std::uint32_t, std::size_t> color_index_;
 };
 
@@ -265,7 +280,9 @@ void write_rtf(const Document& document, const Sink& sink) {
     const Tables tables(document);
     BufferedSink out(sink);
     std::string& buffer = out.buffer();
-    append_number(buffer, "{\\rtf1\\ansi\\ansicpg1252\\deff", tables.default_font());
+    const bool windows1252 = document.source_code_page == 1252;
+    append_number(buffer, "{\\rtf1\\ansi\\ansicpg", static_cast<std::size_t>(document.source_code_page));
+    append_number(buffer, "\\deff", tables.default_font());
     append_number(buffer, "\\deftab", static_cast<std::size_t>(document.default_tab_twips()));
     buffer += "\\uc1";
     tables.write(buffer);
@@ -313,7 +330,7 @@ void write_rtf(const Document& document, const Sink& sink) {
             if (run.carried()) {
                 buffer += run.rtf;
             } else {
-                append_text(buffer, run.text);
+                append_text(buffer, run.text, TextKind::body, windows1252);
             }
             out.done();
         }
