@@ -90,7 +90,8 @@ constexpr int carried_object_type = QTextFormat::UserObject + 1;
 constexpr const char* head_property = "qlx_rtf_head";
 
 void keep_head(QTextDocument& document, const rt::Document& model) {
-    if (model.source_fonts.empty() && model.source_colors.empty() && model.head_groups.empty()) {
+    if (model.source_fonts.empty() && model.source_colors.empty() && model.head_groups.empty() &&
+        model.source_code_page == 1252) {
         document.setProperty(head_property, QVariant());
         return;
     }
@@ -98,6 +99,7 @@ void keep_head(QTextDocument& document, const rt::Document& model) {
     head.source_fonts = model.source_fonts;
     head.source_colors = model.source_colors;
     head.head_groups = model.head_groups;
+    head.source_code_page = model.source_code_page;
     document.setProperty(head_property, QByteArray::fromStdString(rt::to_rtf(head)));
 }
 
@@ -111,6 +113,7 @@ void restore_head(rt::Document& model, const QTextDocument& document, bool whole
     rt::Document head = rt::read_rtf(std::string_view(rtf.constData(), rtf.size())).document;
     model.source_fonts = std::move(head.source_fonts);
     model.source_colors = std::move(head.source_colors);
+    model.source_code_page = head.source_code_page;
     if (whole) {
         model.head_groups = std::move(head.head_groups);
     }
@@ -147,8 +150,9 @@ QTextBlockFormat to_qt_block_format(const rt::ParagraphFormat& format) {
     if (format.page_break_before) {
         qt.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     }
-    if (format.list > 0) {
-        qt.setProperty(list_property, QVariant::fromValue(QList<int>{format.list, format.list_level}));
+    if (format.list > 0 || format.list_level != 0) {
+        qt.setProperty(list_property,
+                       QVariant::fromValue(QList<int>{format.list, format.list_level}));
     }
     if (format.numbering.kind != rt::OldNumbering::Kind::none) {
         // Kept as the paragraph the writer writes for it, read back the same way.

@@ -269,6 +269,8 @@ void append_paragraph_format(std::string& out, const ParagraphFormat& format) {
     out += format.page_break_before ? "\\pagebb" : "";
     if (format.list > 0) {
         append_signed(out, "\\ls", format.list);
+    }
+    if (format.list_level != 0) {
         append_signed(out, "\\ilvl", format.list_level);
     }
     append_old_numbering(out, format.numbering);

@@ -55,7 +55,10 @@ inline std::string describe(const richtext::ParagraphFormat& format) {
     out += format.line_spacing_multiple ? " mult" : "";
     out += format.page_break_before ? " pagebreak" : "";
     if (format.list > 0) {
-        out += " ls" + std::to_string(format.list) + " ilvl" + std::to_string(format.list_level);
+        out += " ls" + std::to_string(format.list);
+    }
+    if (format.list_level != 0) {
+        out += " ilvl" + std::to_string(format.list_level);
     }
     if (format.numbering.kind != richtext::OldNumbering::Kind::none) {
         out += " pn" + std::to_string(static_cast<int>(format.numbering.kind));
