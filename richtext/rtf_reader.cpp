@@ -493,8 +493,11 @@ void Reader::apply_to_text(const Token& token) {
     const bool on = !token.has_parameter || parameter != 0;
     switch (token.word.action) {
         case Action::ansi_code_page:
-            tables_.set_ansi_code_page(token.word.value != 0 ? static_cast<int>(token.word.value)
-                                                             : parameter);
+            // The document's code page is part of its head: once text has come, it stays.
+            if (document_.paragraphs().size() == 1 && document_.paragraphs().front().runs.empty()) {
+                tables_.set_ansi_code_page(
+                    token.word.value != 0 ? static_cast<int>(token.word.value) : parameter);
+            }
             return;
         case Action::default_tab:
             if (parameter > 0) {
