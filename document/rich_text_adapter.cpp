@@ -77,6 +77,7 @@ enum ModelProperty {
     label_property,                  // the label a list item's block shows (QString)
     label_text_property,             // marks the characters of that label: not the text's
     list_indent_property,            // the indent a list item is shown with, added (twips)
+    note_block_property,             // a block of the footnotes listed at the end: not text
 };
 
 constexpr int list_indent_twips = 360;  // per level, for items that give none
@@ -392,6 +393,28 @@ void append_fragment(rt::Document& model, const QTextFragment& fragment, int sta
 
 // The characters [start, end) of a document as a model; a block that begins at `end` is
 // included as an empty paragraph, since the separator before it is inside the range.
+// The footnotes' texts, numbered, after the document's text: shown, never saved as text.
+void list_footnotes(QTextCursor& cursor, const rt::Document& model) {
+    int number = 0;
+    QTextBlockFormat note_block;
+    note_block.setProperty(note_block_property, true);
+    QTextCharFormat note_text;
+    note_text.setProperty(label_text_property, true);
+    note_text.setForeground(QColor(Qt::darkGray));
+    for (const rt::Paragraph& paragraph : model.paragraphs()) {
+        for (const rt::Run& run : paragraph.runs) {
+            const std::string text = run.carried() ? rt::footnote_text(run.rtf) : std::string();
+            if (text.empty()) {
+                continue;
+            }
+            cursor.movePosition(QTextCursor::End);
+            cursor.insertBlock(note_block, note_text);
+            cursor.insertText(QStringLiteral("%1. ").arg(++number) + QString::fromStdString(text),
+                              note_text);
+        }
+    }
+}
+
 rt::Document model_of_range(const QTextDocument& document, int start, int end) {
     rt::Document model;
     restore_head(model, document, start == 0 && end >= document.characterCount() - 1);
@@ -400,6 +423,9 @@ rt::Document model_of_range(const QTextDocument& document, int start, int end) {
     bool first = true;
     for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() <= end;
          block = block.next()) {
+        if (block.blockFormat().boolProperty(note_block_property)) {
+            continue;  // the footnotes listed after the text
+        }
         if (!first) {
             model.end_paragraph(model.paragraphs().back().mark_format);
         }
@@ -555,6 +581,7 @@ void load_model(QTextDocument& document, const rt::Document& model) {
         }
     }
     set_block_formats(document, paragraphs);
+    list_footnotes(cursor, model);
     cursor.endEditBlock();
     keep_head(document, model);
     document.setUndoRedoEnabled(undo);

@@ -896,4 +896,29 @@ RtfReadResult read_rtf(std::string_view rtf) {
     return Reader(rtf).run();
 }
 
+std::string footnote_text(std::string_view group) {
+    std::string_view rest;
+    for (const std::string_view start : {"{\\footnote", "{\\*\\footnote"}) {
+        if (group.starts_with(start)) {
+            rest = group.substr(start.size());
+        }
+    }
+    if (rest.empty() || (!rest.empty() && std::isalpha(static_cast<unsigned char>(rest[0])))) {
+        return {};
+    }
+    const Document note = read_rtf("{\\rtf1" + std::string(rest)).document;
+    std::string text;
+    for (const Paragraph& paragraph : note.paragraphs()) {
+        for (const Run& run : paragraph.runs) {
+            if (!run.carried()) {
+                text += run.text;
+            }
+        }
+        text += ' ';
+    }
+    const auto first = text.find_first_not_of(' ');
+    return first == std::string::npos ? std::string()
+                                      : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
 }  // namespace qlx::richtext

@@ -26,4 +26,8 @@ struct RtfReadResult {
 // \binN skips at most the bytes that are there.
 RtfReadResult read_rtf(std::string_view rtf);
 
+// The text of a footnote as a run carries it ("{\footnote ...}"): its paragraphs joined by
+// blanks, without its own reference mark; empty for any other group.
+std::string footnote_text(std::string_view group);
+
 }  // namespace qlx::richtext

@@ -254,6 +254,22 @@ TEST(RichTextAdapter, ShowsPngAndJpegPicturesAndSavesThemAsTheyWere) {
     EXPECT_NE(saved.find(groups), std::string::npos) << saved;
 }
 
+TEST(RichTextAdapter, ListsFootnotesAfterTheTextWithoutSavingThemAsText) {
+    const std::string rtf =
+        "{\\rtf1 One{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn} First note.\\par"
+        " More of it.} two{\\super\\chftn}{\\*\\footnote\\chftn\\~Second.}\\par end}";
+    QTextDocument document;
+    load_rtf(with_default_font(document), rtf);
+    const QTextBlock last = document.lastBlock();
+    EXPECT_EQ(last.text(), QStringLiteral("2. \u00A0Second."));
+    EXPECT_EQ(last.previous().text(), QStringLiteral("1. First note. More of it."));
+    EXPECT_EQ(last.previous().previous().text(), QStringLiteral("end"));
+    const rt::Document read = rt::read_rtf(rtf).document;
+    EXPECT_EQ(testing::dump(rt::read_rtf(save_rtf(document)).document),
+              testing::dump(as_the_window_keeps_it(read)));
+    EXPECT_EQ(rt::footnote_text("{\\footnotes x}"), "");
+}
+
 TEST(RichTextAdapter, SavesEditsAndTheUnsetPropertiesFromTheDefaultFont) {
     QTextDocument document;
     with_default_font(document).setPlainText(QStringLiteral("typed\ntext"));
