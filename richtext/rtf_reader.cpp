@@ -101,6 +101,7 @@ private:
     void end_paragraph(bool trim_cell_tab);
     // Gives the paragraph being read the paragraph properties now in force.
     void take_paragraph_format();
+    void number_list_items();
     void end_document();
 
     std::size_t current_format();
@@ -819,15 +820,27 @@ void Reader::end_paragraph(bool trim_cell_tab) {
 }
 
 void Reader::take_paragraph_format() {
-    Paragraph& paragraph = document_.paragraphs().back();
-    ParagraphFormat& format = paragraph.format;
+    ParagraphFormat& format = document_.paragraphs().back().format;
     format = state().paragraph;
     format.page_break_before = format.page_break_before || page_break_pending_;
     page_break_pending_ = false;
-    if (format.list > 0) {
-        paragraph.label = lists_.next_label(format.list, format.list_level);
-    } else if (format.numbering.kind != OldNumbering::Kind::none) {
-        paragraph.label = lists_.next_label(format.numbering, tables_);
+}
+
+// Labels are given once the whole document is read, so that they are the same whatever the
+// order of its tables and its text.
+void Reader::number_list_items() {
+    std::vector<Paragraph>& paragraphs = document_.paragraphs();
+    for (Paragraph& paragraph : paragraphs) {
+        const ParagraphFormat& format = paragraph.format;
+        if (format.list > 0) {
+            paragraph.label = lists_.next_label(format.list, format.list_level);
+        } else if (format.numbering.kind != OldNumbering::Kind::none) {
+            paragraph.label = lists_.next_label(format.numbering, tables_);
+        }
+    }
+    // The empty end of the last paragraph mark is no list item (word processors drop it).
+    if (paragraphs.back().runs.empty()) {
+        paragraphs.back().label.clear();
     }
 }
 
@@ -838,14 +851,10 @@ void Reader::end_document() {
         end_field(state().field);  // the input ended inside it
     }
     if (state().destination == Destination::text) {
-        Paragraph& last = document_.paragraphs().back();
-        last.mark_format = current_format();
+        document_.paragraphs().back().mark_format = current_format();
         take_paragraph_format();
-        // The empty end of the last paragraph mark is no list item (word processors drop it).
-        if (last.runs.empty()) {
-            last.label.clear();
-        }
     }
+    number_list_items();
 }
 
 std::size_t Reader::current_format() {
