@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QMimeData>
 #include <QPrinter>
+#include <QTextBlock>
+#include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -80,6 +82,25 @@ void RichTextBox::setTextRTF(std::string_view rtf) {
     whole_load.endEditBlock();
     setTextCursor(QTextCursor(document()));
     document()->setModified(false);
+    wrap_for_alignment();
+}
+
+// Lines break only at the far right margin, so that report lines keep their columns; but a
+// document with centred, right-aligned or justified paragraphs (one written by a word
+// processor) wraps at the window's edge, where those paragraphs can be seen as aligned.
+void RichTextBox::wrap_for_alignment() {
+    bool aligned = false;
+    for (QTextBlock block = document()->begin(); block.isValid() && !aligned;
+         block = block.next()) {
+        aligned = (block.blockFormat().alignment() &
+                   (Qt::AlignHCenter | Qt::AlignRight | Qt::AlignJustify)) != 0;
+    }
+    if (aligned) {
+        setLineWrapMode(QTextEdit::WidgetWidth);
+    } else {
+        setLineWrapMode(QTextEdit::FixedPixelWidth);
+        setLineWrapColumnOrWidth(twips_to_pixels(right_margin_twips, logicalDpiX()));
+    }
 }
 
 QString RichTextBox::SelText() const {

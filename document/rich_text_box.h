@@ -24,7 +24,8 @@ enum class FileFormat {
 // The rich-text control of a document window: an editor for one document, with the
 // operations the file, print, edit and format commands use. The text starts in Courier New,
 // 8.25 points, and lines break only at a right margin 50000 twips from the left, so report
-// lines keep their columns and are reached by scrolling sideways.
+// lines keep their columns and are reached by scrolling sideways; RTF with centred,
+// right-aligned or justified paragraphs wraps at the window's edge instead.
 class RichTextBox : public QTextEdit {
     Q_OBJECT
 
@@ -81,6 +82,7 @@ protected:
 
 private:
     QFont selection_font() const;
+    void wrap_for_alignment();
 };
 
 }  // namespace qlx::document

@@ -90,6 +90,15 @@ private slots:
         QVERIFY(box.horizontalScrollBar()->maximum() > 0);
         QCOMPARE(box.font().family(), QStringLiteral("Courier New"));
         QCOMPARE(box.font().pointSizeF(), 8.25);
+
+        // A word processor's document with centred paragraphs wraps at the window's edge, so
+        // that they show centred; a report again keeps its columns.
+        box.setTextRTF("{\\rtf1\\qc Title\\par\\pard " + std::string(300, 'y') + "}");
+        QCOMPARE(box.lineWrapMode(), QTextEdit::WidgetWidth);
+        QVERIFY(box.document()->lastBlock().layout()->lineCount() > 1);
+        box.setTextRTF("{\\rtf1 " + std::string(150, 'x') + "}");
+        QCOMPARE(box.lineWrapMode(), QTextEdit::FixedPixelWidth);
+        QCOMPARE(box.document()->firstBlock().layout()->lineCount(), 1);
     }
 
     void text_uses_crlf_and_selection_properties_act_on_the_selection() {
