@@ -64,18 +64,30 @@ using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 // ICU's name for a Windows code page.
 std::string icu_name(int code_page) {
     switch (code_page) {
-        case 10000: return "macintosh";
-        case 10001: return "Shift_JIS";
-        case 10002: return "Big5";
-        case 10003: return "EUC-KR";
-        case 10006: return "x-mac-greek";
-        case 10007: return "x-mac-cyrillic";
-        case 10008: return "GB2312";
-        case 10029: return "x-mac-centraleurroman";
-        case 10081: return "x-mac-turkish";
-        case 20866: return "KOI8-R";
-        case 21866: return "KOI8-U";
-        default: return "windows-" + std::to_string(code_page);
+        case 10000:
+            return "macintosh";
+        case 10001:
+            return "Shift_JIS";
+        case 10002:
+            return "Big5";
+        case 10003:
+            return "EUC-KR";
+        case 10006:
+            return "x-mac-greek";
+        case 10007:
+            return "x-mac-cyrillic";
+        case 10008:
+            return "GB2312";
+        case 10029:
+            return "x-mac-centraleurroman";
+        case 10081:
+            return "x-mac-turkish";
+        case 20866:
+            return "KOI8-R";
+        case 21866:
+            return "KOI8-U";
+        default:
+            return "windows-" + std::to_string(code_page);
     }
 }
 

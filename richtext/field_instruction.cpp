@@ -23,7 +23,8 @@ std::vector<std::string> split_words(std::string_view text) {
         std::string word;
         if (text[pos] == '"') {
             const std::size_t end = text.find('"', pos + 1);
-            word = text.substr(pos + 1, (end == std::string_view::npos ? text.size() : end) - pos - 1);
+            word =
+                text.substr(pos + 1, (end == std::string_view::npos ? text.size() : end) - pos - 1);
             pos = end == std::string_view::npos ? text.size() : end + 1;
         } else {
             const std::size_t start = pos;

@@ -19,13 +19,20 @@ constexpr std::size_t max_lists = 10'000;
 // Bullets drawn from symbol fonts, as the characters they look like.
 char32_t symbol_bullet(unsigned char code) {
     switch (code) {
-        case 0xB7: return 0x2022;  // Symbol: bullet
-        case 0xA7: return 0x25AA;  // Wingdings: small square
-        case 0xD8: return 0x27A2;  // Wingdings: arrowhead
-        case 0x76: return 0x2756;  // Wingdings: diamond of four
-        case 0xFC: return 0x2714;  // Wingdings: check mark
-        case 0x6E: return 0x25A0;  // Wingdings: black square
-        default: return code;
+        case 0xB7:
+            return 0x2022;  // Symbol: bullet
+        case 0xA7:
+            return 0x25AA;  // Wingdings: small square
+        case 0xD8:
+            return 0x27A2;  // Wingdings: arrowhead
+        case 0x76:
+            return 0x2756;  // Wingdings: diamond of four
+        case 0xFC:
+            return 0x2714;  // Wingdings: check mark
+        case 0x6E:
+            return 0x25A0;  // Wingdings: black square
+        default:
+            return code;
     }
 }
 
@@ -44,14 +51,15 @@ char32_t decode_byte(unsigned char byte, int font, const RtfTables& tables) {
 // A private-use character of a symbol font (U+F020 to U+F0FF, as \uN writes them) as the
 // bullet it looks like.
 char32_t unicode_bullet(char32_t code) {
-    return code >= 0xF020 && code <= 0xF0FF ? symbol_bullet(static_cast<unsigned char>(code - 0xF000))
-                                             : code;
+    return code >= 0xF020 && code <= 0xF0FF
+               ? symbol_bullet(static_cast<unsigned char>(code - 0xF000))
+               : code;
 }
 
 std::string roman(int number, bool upper) {
     static constexpr std::pair<int, const char*> numerals[] = {
-        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"},
-        {50, "l"},   {40, "xl"},  {10, "x"},  {9, "ix"},   {5, "v"},   {4, "iv"}, {1, "i"}};
+        {1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"}, {100, "c"}, {90, "xc"}, {50, "l"},
+        {40, "xl"},  {10, "x"},   {9, "ix"},  {5, "v"},    {4, "iv"},  {1, "i"}};
     std::string out;
     number = std::clamp(number, 1, 3999);
     for (const auto& [value, letters] : numerals) {
@@ -77,24 +85,31 @@ std::string letters(int number, bool upper) {
 
 std::string format_list_number(int number, int format) {
     switch (format) {
-        case 1: return roman(number, true);
-        case 2: return roman(number, false);
-        case 3: return letters(number, true);
-        case 4: return letters(number, false);
+        case 1:
+            return roman(number, true);
+        case 2:
+            return roman(number, false);
+        case 3:
+            return letters(number, true);
+        case 4:
+            return letters(number, false);
         case 5: {
             const int last = number % 10;
             const int tens = number % 100;
             const char* suffix = (tens >= 11 && tens <= 13) ? "th"
-                                 : last == 1               ? "st"
-                                 : last == 2               ? "nd"
-                                 : last == 3               ? "rd"
-                                                           : "th";
+                                 : last == 1                ? "st"
+                                 : last == 2                ? "nd"
+                                 : last == 3                ? "rd"
+                                                            : "th";
             return std::to_string(number) + suffix;
         }
-        case 22: return (number < 10 ? "0" : "") + std::to_string(number);
+        case 22:
+            return (number < 10 ? "0" : "") + std::to_string(number);
         case 23:
-        case 255: return {};
-        default: return std::to_string(number);
+        case 255:
+            return {};
+        default:
+            return std::to_string(number);
     }
 }
 
@@ -174,8 +189,8 @@ void RtfLists::read_list_table(std::string_view group, const RtfTables& tables) 
                 } else if (word == "f" && level_depth >= 0) {
                     level_font = value;
                 } else if (word == "u" && depth == text_depth) {
-                    text.push_back(unicode_bullet(
-                        static_cast<char32_t>(value < 0 ? value + 65536 : value)));
+                    text.push_back(
+                        unicode_bullet(static_cast<char32_t>(value < 0 ? value + 65536 : value)));
                     skip = 1;
                 } else if (word == "listid" && list_depth >= 0 && depth == list_depth) {
                     lists_[value] = list;
@@ -255,9 +270,9 @@ std::string RtfLists::next_label(const OldNumbering& numbering, const RtfTables&
 OldNumbering read_old_numbering(std::string_view group) {
     using Kind = OldNumbering::Kind;
     static constexpr std::pair<std::string_view, Kind> kinds[] = {
-        {"pnlvlblt", Kind::bullet},         {"pndec", Kind::decimal},
-        {"pnucrm", Kind::upper_roman},      {"pnlcrm", Kind::lower_roman},
-        {"pnucltr", Kind::upper_letter},    {"pnlcltr", Kind::lower_letter}};
+        {"pnlvlblt", Kind::bullet},      {"pndec", Kind::decimal},
+        {"pnucrm", Kind::upper_roman},   {"pnlcrm", Kind::lower_roman},
+        {"pnucltr", Kind::upper_letter}, {"pnlcltr", Kind::lower_letter}};
     OldNumbering numbering;
     numbering.kind = Kind::decimal;
     int text_depth = -1;

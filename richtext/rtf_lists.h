@@ -28,9 +28,9 @@ public:
 
 private:
     struct Level {
-        int format = 0;          // \levelnfcN: 0 decimal, 1-4 roman and letters, 23 bullet, 255 none
-        int start = 1;           // \levelstartatN
-        std::u32string text;     // \leveltext; code points 0 to 8 stand for levels' numbers
+        int format = 0;       // \levelnfcN: 0 decimal, 1-4 roman and letters, 23 bullet, 255 none
+        int start = 1;        // \levelstartatN
+        std::u32string text;  // \leveltext; code points 0 to 8 stand for levels' numbers
     };
     struct List {
         std::array<Level, 9> levels;
@@ -40,9 +40,9 @@ private:
         std::array<bool, 9> started{};
     };
 
-    std::map<int, List> lists_;         // by \listidN
-    std::map<int, int> overrides_;      // \lsN to \listidN
-    std::map<int, Counter> counters_;   // by \lsN
+    std::map<int, List> lists_;        // by \listidN
+    std::map<int, int> overrides_;     // \lsN to \listidN
+    std::map<int, Counter> counters_;  // by \lsN
     int old_counter_ = 0;
     OldNumbering old_last_;
 };

@@ -27,7 +27,8 @@ std::optional<Picture> read_picture(std::string_view group) {
             } else if (depth == pict_depth) {
                 const int value = std::clamp(token.parameter, 0, 22 * 1440 * 10);
                 if (word == "pngblip" || word == "jpegblip") {
-                    picture.format = word == "pngblip" ? Picture::Format::png : Picture::Format::jpeg;
+                    picture.format =
+                        word == "pngblip" ? Picture::Format::png : Picture::Format::jpeg;
                     shown = true;
                 } else if (word == "picwgoal") {
                     picture.width_twips = value;

@@ -43,8 +43,8 @@ std::filesystem::path native_path(const QString& path) {
     };
     for (qsizetype i = 0; i < path.size(); ++i) {
         const char16_t unit = path[i].unicode();
-        const bool paired = QChar::isLowSurrogate(unit) && i > 0 &&
-                            QChar::isHighSurrogate(path[i - 1].unicode());
+        const bool paired =
+            QChar::isLowSurrogate(unit) && i > 0 && QChar::isHighSurrogate(path[i - 1].unicode());
         if (is_carried_byte(unit) && !paired) {
             flush_text(i);
             bytes += static_cast<char>(unit - 0xDC00);
