@@ -59,6 +59,16 @@ const CodePageDecoder& decoder_for_code_page(int code_page) {
     return windows1252;
 }
 
+bool is_ascii_compatible(int code_page) {
+    std::string printable;
+    for (char c = 0x20; c < 0x7F; ++c) {
+        printable += c;
+    }
+    std::string decoded;
+    decoder_for_code_page(code_page).append_utf8(decoded, printable);
+    return decoded == printable;
+}
+
 int code_page_for_charset(int charset, int ansi_code_page) {
     switch (charset) {
         case 0:

@@ -18,6 +18,10 @@ public:
 // decodes a lead byte and its trail byte together when they come in one call.
 const CodePageDecoder& decoder_for_code_page(int code_page);
 
+// Whether a code page reads the printable ASCII bytes as ASCII, as RTF's text is written
+// (EBCDIC pages, for one, do not).
+bool is_ascii_compatible(int code_page);
+
 // The code page of an RTF font character set (\fcharsetN); `ansi_code_page` for the
 // character sets that mean "the document's code page" and for unknown ones.
 int code_page_for_charset(int charset, int ansi_code_page);

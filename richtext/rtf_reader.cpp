@@ -495,9 +495,12 @@ void Reader::apply_to_text(const Token& token) {
     switch (token.word.action) {
         case Action::ansi_code_page:
             // The document's code page is part of its head: once text has come, it stays.
-            if (document_.paragraphs().size() == 1 && document_.paragraphs().front().runs.empty()) {
-                tables_.set_ansi_code_page(
-                    token.word.value != 0 ? static_cast<int>(token.word.value) : parameter);
+            // A page that does not read ASCII as ASCII cannot be what RTF is written in.
+            if (const int code_page =
+                    token.word.value != 0 ? static_cast<int>(token.word.value) : parameter;
+                document_.paragraphs().size() == 1 &&
+                document_.paragraphs().front().runs.empty() && is_ascii_compatible(code_page)) {
+                tables_.set_ansi_code_page(code_page);
             }
             return;
         case Action::default_tab:

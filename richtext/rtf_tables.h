@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "richtext/code_page.h"
 #include "richtext/document.h"
 
 namespace qlx::richtext {
@@ -25,7 +26,10 @@ public:
     void begin_font(int number);
     bool font_open() const { return font_number_ >= 0; }
     void set_font_charset(int charset) { font_charset_ = charset; }
-    void set_font_code_page(int code_page) { font_code_page_ = code_page; }
+    // A code page that does not read ASCII as ASCII is no font's.
+    void set_font_code_page(int code_page) {
+        font_code_page_ = is_ascii_compatible(code_page) ? code_page : 0;
+    }
     // A byte of the name as it stands in the table, where ";" ends the entry.
     void add_font_name_text(char byte);
     // A byte of the name given by its code (\'hh) or escaped.

@@ -51,6 +51,10 @@ TEST(CodePages, TheReaderDecodesEachFontsPageAndKeepsDoubleBytePairsTogether) {
     const auto text = [](std::string_view rtf) { return to_text(read_rtf(rtf).document); };
     EXPECT_EQ(text("{\\rtf1\\ansi\\ansicpg1253 \\'e1\\'e2}"), "\u03B1\u03B2");
     EXPECT_EQ(text("{\\rtf1\\mac \\'8e}"), "\u00E9");
+    // A page that does not read ASCII as ASCII (EBCDIC) is no page RTF is written in.
+    EXPECT_FALSE(is_ascii_compatible(37));
+    EXPECT_TRUE(is_ascii_compatible(932));
+    EXPECT_EQ(text("{\\rtf1\\ansicpg37{\\fonttbl{\\f0\\cpg1112 X;}}abc\\f0  %\\'e9}"), "abc %\u00E9");
     EXPECT_EQ(text("{\\rtf1\\pc \\'82}"), "\u00E9");
     EXPECT_EQ(text("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 MS Mincho;}{\\f1\\fcharset161 "
                    "Arial Greek;}}\\f0 \\'82\\'a0\\'93\\'fa x\\f1 \\'e1}"),
