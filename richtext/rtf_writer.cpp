@@ -1,6 +1,7 @@
 #include "richtext/rtf_writer.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -96,6 +97,16 @@ public:
             if (colors_[i]) {
                 color_index_.try_emplace(pack(*colors_[i]), i);
             }
+        }
+        // Numbers that what is carried through names, defined or not, are no new font's.
+        for (const Paragraph& paragraph : document.paragraphs()) {
+            used_numbers_.insert(paragraph.format.numbering.font);
+            for (const Run& run : paragraph.runs) {
+                note_font_numbers(run.rtf);
+            }
+        }
+        for (const std::string& group : document.head_groups) {
+            note_font_numbers(group);
         }
         const std::vector<bool> used = document.formats_in_use();
         for (std::size_t i = 0; i < used.size(); ++i) {
@@ -199,6 +210,22 @@ private:
     };
 
     std::vector<SourceFont> fonts_;
+    // Notes the font numbers (\fN) RTF names.
+    void note_font_numbers(std::string_view rtf) {
+        for (std::size_t at = rtf.find("\\f"); at != std::string_view::npos;
+             at = rtf.find("\\f", at + 2)) {
+            std::size_t end = at + 2;
+            while (end < rtf.size() && end - at < 12 && rtf[end] >= '0' && rtf[end] <= '9') {
+                ++end;
+            }
+            int number = 0;
+            if (end > at + 2 &&
+                std::from_chars(rtf.data() + at + 2, rtf.data() + end, number).ec == std::errc()) {
+                used_numbers_.insert(number);
+            }
+        }
+    }
+
     // The smallest font number the table does not use.
     int free_number() const {
         int number = 0;
