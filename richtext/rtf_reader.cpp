@@ -358,8 +358,7 @@ void Reader::carry(std::string_view group) {
         "headerl", "headerr", "info", "latentstyles", "lchars", "listoverridetable", "listtable",
         "mmathPr", "pgdsctbl", "revtbl", "rsidtbl", "stylesheet", "template", "themedata",
         "userprops", "wgrffmtfilter", "xmlnstbl"};
-    const bool about_document =
-        std::ranges::any_of(head_words, named) && state().field == 0;
+    const bool about_document = std::ranges::any_of(head_words, named);
     const std::vector<Paragraph>& paragraphs = document_.paragraphs();
     if (paragraphs.size() == 1 && paragraphs.front().runs.empty() && about_document) {
         document_.head_groups.emplace_back(group);
