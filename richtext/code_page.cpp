@@ -123,8 +123,10 @@ int code_page_for_charset(int charset, int ansi_code_page) {
             return 874;
         case 238:
             return 1250;
-        case 255:
+        case 254:
             return 437;
+        case 255:  // OEM: the DOS page of a Western European system
+            return 850;
         default:
             return ansi_code_page;
     }

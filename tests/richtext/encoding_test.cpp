@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <map>
+#include <memory>
 #include <string>
+
+#include <unicode/ucnv.h>
 
 #include "richtext/code_page.h"
 #include "richtext/rtf_reader.h"
@@ -22,11 +27,22 @@ TEST(CodePages, DecodeTheirBytesAndFallBackToWindows1252) {
     EXPECT_EQ(decode(28591, "\x80\xE9"), "\xC2\x80\xC3\xA9");
     EXPECT_EQ(decode(65001, "\xC3\xA9\xC3"), "\xC3\xA9\xEF\xBF\xBD");
     EXPECT_EQ(decode(1361, "\x80"), "\xE2\x82\xAC");  // no converter knows Johab
-    EXPECT_EQ(code_page_for_charset(0, 1250), 1252);
-    EXPECT_EQ(code_page_for_charset(1, 1250), 1250);
-    EXPECT_EQ(code_page_for_charset(204, 1252), 1251);
-    EXPECT_EQ(code_page_for_charset(238, 1252), 1250);
-    EXPECT_EQ(code_page_for_charset(999, 1251), 1251);
+}
+
+// The character sets a font table names (\fcharsetN), as the RTF format lists them, and the code
+// page each one is written in. Those it does not list (and 1, "default") take the document's.
+TEST(CodePages, EveryFontCharacterSetHasItsPage) {
+    const std::map<int, int> pages = {
+        {0, 1252},    {77, 10000},  {78, 10001},  {79, 10003},  {80, 10008},  {81, 10002},
+        {83, 10005},  {84, 10004},  {85, 10006},  {86, 10081},  {87, 10021},  {88, 10029},
+        {89, 10007},  {128, 932},   {129, 949},   {134, 936},   {136, 950},   {161, 1253},
+        {162, 1254},  {163, 1258},  {177, 1255},  {178, 1256},  {186, 1257},  {204, 1251},
+        {222, 874},   {238, 1250},  {254, 437},   {255, 850}};
+    for (int charset = 0; charset < 300; ++charset) {
+        const auto page = pages.find(charset);
+        EXPECT_EQ(code_page_for_charset(charset, 1251), page == pages.end() ? 1251 : page->second)
+            << "\\fcharset" << charset;
+    }
 }
 
 TEST(CodePages, EveryPageThatWordProcessorsWriteIsDecoded) {
@@ -39,6 +55,7 @@ TEST(CodePages, EveryPageThatWordProcessorsWriteIsDecoded) {
     EXPECT_EQ(decode(874, "\xA1"), "\u0E01");                        // Thai
     EXPECT_EQ(decode(10000, "\x8E\xA5"), "\u00E9\u2022");           // Mac Roman
     EXPECT_EQ(decode(437, "\x82\xB3"), "\u00E9\u2502");             // DOS
+    EXPECT_EQ(decode(850, "\x82\x9B"), "\u00E9\u00F8");             // DOS, Western Europe
     EXPECT_EQ(decode(932, "\x82\xA0\x93\xFA"), "\u3042\u65E5");     // Shift-JIS
     EXPECT_EQ(decode(936, "\xC4\xE3"), "\u4F60");                    // GBK
     EXPECT_EQ(decode(949, "\xC7\xD1"), "\uD55C");                    // Korean
@@ -64,15 +81,37 @@ TEST(CodePages, TheReaderDecodesEachFontsPageAndKeepsDoubleBytePairsTogether) {
               "\u4F60");
 }
 
-TEST(Windows1252, EncodesExactlyTheCodePointsItDecodes) {
+// Every entry of the fast Windows-1252 path, both ways, against ICU's own table (which, like
+// Windows, passes the five unassigned bytes through as C1 controls).
+TEST(Windows1252, EveryByteAndEveryCodePointAgreeWithIcu) {
+    UErrorCode status = U_ZERO_ERROR;
+    const std::unique_ptr<UConverter, decltype(&ucnv_close)> icu(ucnv_open("windows-1252", &status),
+                                                                 &ucnv_close);
+    ASSERT_TRUE(U_SUCCESS(status));
     for (int byte = 0; byte < 256; ++byte) {
-        EXPECT_EQ(unicode_to_windows1252(windows1252_to_unicode(static_cast<unsigned char>(byte))),
-                  byte);
+        const char in = static_cast<char>(byte);
+        UChar out[2] = {};
+        status = U_ZERO_ERROR;
+        ASSERT_EQ(ucnv_toUChars(icu.get(), out, 2, &in, 1, &status), 1) << byte;
+        EXPECT_EQ(windows1252_to_unicode(static_cast<unsigned char>(byte)), char32_t{out[0]})
+            << "byte " << byte;
     }
-    EXPECT_EQ(unicode_to_windows1252(0x20AC), 0x80);
-    EXPECT_EQ(unicode_to_windows1252(0x0080), -1);
-    EXPECT_EQ(unicode_to_windows1252(0x0141), -1);
+    ucnv_setFromUCallBack(icu.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                          &status);
+    for (char32_t code = 0; code < 0x10000; ++code) {
+        if (code >= 0xD800 && code < 0xE000) {
+            continue;
+        }
+        const UChar in = static_cast<UChar>(code);
+        char out[4] = {};
+        status = U_ZERO_ERROR;
+        const int length = ucnv_fromUChars(icu.get(), out, 4, &in, 1, &status);
+        const int expected = U_SUCCESS(status) && length == 1 ? static_cast<unsigned char>(out[0])
+                                                              : -1;
+        EXPECT_EQ(unicode_to_windows1252(code), expected) << "U+" << std::hex << static_cast<std::uint32_t>(code);
+    }
     EXPECT_EQ(unicode_to_windows1252(0x1F600), -1);
+    EXPECT_EQ(unicode_to_windows1252(0x110000), -1);
 }
 
 TEST(Utf8, ReadsWellFormedSequencesAndReplacesBrokenBytes) {
