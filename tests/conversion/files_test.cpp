@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -242,6 +243,59 @@ TEST_F(FilesTest, AFileIsReplacedWholeOrNotAtAll) {
 #endif
 }
 
+TEST_F(FilesTest, DefaultFolderFollowsTheCacheFolderRules) {
+#ifdef _WIN32
+    EXPECT_EQ(default_output_folder().value(), fs::path("c:\\temp"));
+#else
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("HOME", "/home/writer", 1);
+    ::setenv("XDG_CACHE_HOME", "/var/cache/writer", 1);
+    EXPECT_EQ(default_output_folder().value(), fs::path("/var/cache/writer/qlx-viewer"));
+    ::setenv("XDG_CACHE_HOME", "cache", 1);  // a relative one is to be ignored
+    EXPECT_EQ(default_output_folder().value(), fs::path("/home/writer/.cache/qlx-viewer"));
+    ::setenv("XDG_CACHE_HOME", "", 1);
+    EXPECT_EQ(default_output_folder().value(), fs::path("/home/writer/.cache/qlx-viewer"));
+    ::unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(default_output_folder().value(), fs::path("/home/writer/.cache/qlx-viewer"));
+    ::setenv("HOME", "", 1);
+    EXPECT_EQ(default_output_folder().error().reason, "neither HOME nor XDG_CACHE_HOME is set");
+    ::unsetenv("HOME");
+    EXPECT_EQ(default_output_folder().error().reason, "neither HOME nor XDG_CACHE_HOME is set");
+    ::setenv("HOME", home.c_str(), 1);
+#endif
+}
+
+TEST_F(FilesTest, ADocumentCutShortByAFullDiskIsNotLeftBehind) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no small file system to fill here";
+#else
+    write(root_ / "in.qlx", export_of("SMALL") + export_of(std::string(9000, 'B')).substr(22));
+    testing::SmallFileSystem small(root_ / "small");
+    small.put("temp2.rtf", "the old second document");
+    small.leave_free(6 * 1024);
+    std::string out, err;
+    const int code = run({"--out", root_ / "small", root_ / "in.qlx"}, out, err);
+    small.end_limit();
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find(display_path(root_ / "small" / "temp2.rtf") + ": " + small.full_reason()),
+              std::string::npos)
+        << err;
+    EXPECT_TRUE(slurp(root_ / "small" / "temp1.rtf").ends_with("\\par }\r\n"));
+    EXPECT_EQ(slurp(root_ / "small" / "temp2.rtf"), "the old second document");
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(root_ / "small")) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::ranges::sort(names);
+    std::vector<std::string> expected = {"temp1.rtf", "temp2.rtf"};
+    if (small.mounted()) {
+        expected.insert(expected.begin(), "filler");
+    }
+    EXPECT_EQ(names, expected);
+#endif
+}
+
 TEST_F(FilesTest, DocumentsNeverWriteIntoOtherNamesOfAFileNorIntoTheExport) {
     fs::create_directories(root_ / "out");
     write(root_ / "victim.txt", "precious");
@@ -349,10 +403,12 @@ TEST_F(FilesTest, ConverterCommandLine) {
     EXPECT_TRUE(out.starts_with("Usage: qlx-convert [options] EXPORT\n")) << out;
     EXPECT_EQ(run({"--version"}, out, err), cli::exit_ok);
     EXPECT_EQ(out, "qlx-convert 9.9\n");
-    EXPECT_EQ(run({"--bogus", "x"}, out, err), cli::exit_usage);
+    EXPECT_EQ(run({"--bogus", "x"}, out, err), 2);
     EXPECT_EQ(err, "qlx-convert: Unknown option '--bogus'.\nTry 'qlx-convert --help'.\n");
-    EXPECT_EQ(run({"a", "b"}, out, err), cli::exit_usage);
-    EXPECT_EQ(run({"--out"}, out, err), cli::exit_usage);
+    EXPECT_EQ(run({"a", "b"}, out, err), 2);
+    EXPECT_EQ(err, "qlx-convert: give exactly one export file\nTry 'qlx-convert --help'.\n");
+    EXPECT_EQ(run({"--out"}, out, err), 2);
+    EXPECT_EQ(err, "qlx-convert: Missing value after '--out'.\nTry 'qlx-convert --help'.\n");
     EXPECT_EQ(run({"--text", "--html", "x.rtf"}, out, err), cli::exit_usage);
 
     const cli::CommandLine dashed = cli::parse_command_line({"--out=o", "--", "--help"});
