@@ -171,10 +171,11 @@ TEST(RichTextAdapter, EveryTestAndFuzzFileSurvivesTheWindowUnchanged) {
     int files = 0;
     for (const char* folder :
          {QLX_RICHTEXT_TEST_DATA, QLX_RICHTEXT_PUBLIC_DATA, QLX_RTF_FUZZ_CORPUS_DIR}) {
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
             const std::string name = entry.path().filename().string();
-            if (entry.path().extension() == ".expected" || entry.path().extension() == ".txt" ||
-                entry.path().extension() == ".html" || entry.path().extension() == ".md" ||
+            if (!entry.is_regular_file() || entry.path().extension() == ".expected" ||
+                entry.path().extension() == ".txt" || entry.path().extension() == ".html" ||
+                entry.path().extension() == ".md" || entry.path().extension() == ".qlx" ||
                 name.starts_with("LICENSE")) {
                 continue;
             }
