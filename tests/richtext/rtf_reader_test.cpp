@@ -72,6 +72,10 @@ TEST(RtfReader, SkipsTheFallbackTextOfUnicodeCharacters) {
     EXPECT_EQ(text_of("{\\rtf1 \\u-10179?z}"), "\xEF\xBF\xBDz");
     EXPECT_EQ(text_of("{\\rtf1 \\u-8704?z}"), "\xEF\xBF\xBDz");
     EXPECT_EQ(text_of("{\\rtf1 a\\u8233?b}"), "a|b");
+    // A group opening ends the fallback; \\plain keeps its length; binary data is one unit.
+    EXPECT_EQ(text_of("{\\rtf1 \\uc2\\u233 a{b}c}"), "\xC3\xA9" "bc");
+    EXPECT_EQ(text_of("{\\rtf1 \\uc2\\plain\\u233 xxy}"), "\xC3\xA9y");
+    EXPECT_EQ(text_of("{\\rtf1 \\uc2\\u233\\bin3 abcde}"), "\xC3\xA9" "e");
 }
 
 TEST(RtfReader, DecodesBytesInTheCodePageOfTheDocumentOrFont) {
@@ -230,6 +234,10 @@ TEST(RtfReader, ReadsCharacterFormats) {
     EXPECT_EQ(testing::describe(format_of(document, "notbold")), "Times New Roman 12 i");
     EXPECT_EQ(testing::describe(format_of(document, "reset")), "Times New Roman 12");
     EXPECT_EQ(testing::describe(format_of(document, "zero")), "Times New Roman 12");
+    // The last colour needs no ";".
+    EXPECT_EQ(testing::describe(format_of(
+                  read_rtf("{\\rtf1{\\colortbl;\\red255\\green0\\blue0}\\cf1 red}").document, "red")),
+              "- 12 #ff0000");
 
     const Document raised =
         read_rtf("{\\rtf1 E=mc{\\super 2} H{\\sub 2}O {\\super\\nosupersub flat} {\\up up}"
