@@ -102,6 +102,16 @@ TEST(SelectionFields, EveryStoredRowIsWrittenOnceFromOneUpward) {
     EXPECT_EQ(out[selection_top.size() + 3], "\\par ");
 }
 
+// Selection 30 is the table's last row; a shorter value line leaves the rest blank, whatever
+// the line before held.
+TEST(SelectionFields, TheThirtiethRowAndAShortValueLine) {
+    const Lines out = report_output({name_node(), counted("f"), selection_node("1"),
+                                     selection_value("EQ", "Patient", "ALL"), selection_node("30"),
+                                     counted("GT")});
+    ASSERT_EQ(out.size(), selection_top.size() + 2);
+    EXPECT_EQ(out.back(), "\\par  30  f" + blanks(29) + "    GT" + blanks(33) + blanks(20) + "   ()");
+}
+
 TEST(SelectionFields, ALaterRowWithTheSameNumberReplacesTheEarlier) {
     const Lines out = report_output({name_node(), counted("f"), selection_node("5"),
                                      selection_value("EQ", "", ""), selection_node("05"),
