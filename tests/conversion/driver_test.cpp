@@ -195,6 +195,12 @@ TEST(ConvertExportBytes, AnExportResavedAsUtf8IsReencodedAndItsLossesAreDamage) 
     EXPECT_NE(report->damage.kept()[0].reason.find("re-encoded from UTF-8"), std::string::npos);
     EXPECT_NE(report->damage.kept()[1].reason.find("not UTF-8"), std::string::npos);
 
+    // A replacement character the export really holds has no Windows-1252 form either.
+    std::string replaced = std::string(utf8_byte_order_mark) +
+                           lines({header, "PROC", "A\xEF\xBF\xBD" "B", attributes});
+    ASSERT_TRUE(convert_export_bytes(replaced, sink));
+    EXPECT_EQ(replaced, lines({header, "PROC", "A?B", attributes}));
+
     testing::MemorySink plain_sink;
     std::string plain = windows1252;
     ASSERT_TRUE(convert_export_bytes(plain, plain_sink));

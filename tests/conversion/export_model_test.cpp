@@ -60,15 +60,17 @@ TEST(LineReader, ReadsDamagedLineEndsAndRecordsThem) {
 
 TEST(LineReader, MissingLineIsEmptyAndNumberedWithTheClaimingLine) {
     DamageLog damage;
-    LineReader reader("a\r\nPROC\r\n", &damage);
+    LineReader reader("a\r\nPROC\r\nNAME\r\n", &damage);
     reader.take_next_line();
     reader.take_next_line();
     reader.set_claiming_line(reader.line_number());
+    EXPECT_EQ(reader.take_next_line(), "NAME");
     EXPECT_EQ(reader.take_next_line(), "");
     EXPECT_EQ(reader.take_next_line(), "");
     ASSERT_EQ(damage.count(), 2u);
     EXPECT_EQ(damage.kept()[0].line, 2u);
-    EXPECT_EQ(reader.line_number(), 2u);
+    EXPECT_EQ(damage.kept()[0].reason, "a line it needs is missing at the end of the file");
+    EXPECT_EQ(reader.line_number(), 3u);
 }
 
 TEST(TakeCountedString, TakesLengthPrefixedStringsInTurn) {

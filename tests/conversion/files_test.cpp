@@ -118,6 +118,16 @@ TEST_F(FilesTest, SomethingElseInTheWayIsReportedNotWritten) {
     EXPECT_EQ(begun.error().path, display_path(root_ / "temp1.rtf"));
     EXPECT_FALSE(begun.error().reason.empty());
     EXPECT_TRUE(fs::is_directory(root_ / "temp1.rtf"));
+
+    // Something that comes in the way while the document is written fails its end.
+    ASSERT_TRUE(sink.begin_document(2));
+    ASSERT_TRUE(sink.write("converted"));
+    fs::create_directories(root_ / "temp2.rtf" / "inside");
+    const auto ended = sink.end_document();
+    ASSERT_FALSE(ended);
+    EXPECT_EQ(ended.error().path, display_path(root_ / "temp2.rtf"));
+    EXPECT_TRUE(fs::is_directory(root_ / "temp2.rtf" / "inside"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 2);
 }
 
 TEST_F(FilesTest, ReadFileReportsSizeProgressAndFailures) {
@@ -203,17 +213,25 @@ TEST_F(FilesTest, ConversionsWithoutOutEachWriteIntoAFolderOfTheirOwn) {
 
 TEST_F(FilesTest, OldConversionFoldersAreRemovedAndNothingElse) {
     const fs::path viewer = root_ / "viewer";
-    for (const char* name : {"20200101-000000-abc123", "20200101-000000-keep.x", "mine"}) {
+    const auto days_ago = [](int days) {
+        return fs::file_time_type::clock::now() - std::chrono::hours(24 * days);
+    };
+    for (const auto& [name, age] :
+         {std::pair{"20200101-000000-abc123", 30}, {"20200101-000000-abc124", 8},
+          {"20200101-000000-abc125", 6}, {"20200101-000000-keep.x", 30},
+          {"20200101-000000-abc123-mine", 30}, {"mine", 30}}) {
         fs::create_directories(viewer / name);
         write(viewer / name / "temp1.rtf", "old");
-        fs::last_write_time(viewer / name,
-                            fs::file_time_type::clock::now() - std::chrono::hours(24 * 30));
+        fs::last_write_time(viewer / name, days_ago(age));
     }
     const auto made = make_conversion_folder(viewer);
     ASSERT_TRUE(made);
     EXPECT_TRUE(fs::is_directory(*made));
     EXPECT_FALSE(fs::exists(viewer / "20200101-000000-abc123"));
+    EXPECT_FALSE(fs::exists(viewer / "20200101-000000-abc124"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-abc125" / "temp1.rtf"));
     EXPECT_TRUE(fs::exists(viewer / "20200101-000000-keep.x" / "temp1.rtf"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-abc123-mine" / "temp1.rtf"));
     EXPECT_TRUE(fs::exists(viewer / "mine" / "temp1.rtf"));
     const auto second = make_conversion_folder(viewer);
     ASSERT_TRUE(second);
@@ -225,6 +243,15 @@ TEST_F(FilesTest, AFileIsReplacedWholeOrNotAtAll) {
 #ifdef _WIN32
     GTEST_SKIP() << "no small file system to fill here";
 #else
+    // Saving over a file keeps who may read it.
+    write(root_ / "private.rtf", "old");
+    fs::permissions(root_ / "private.rtf", fs::perms::owner_read | fs::perms::owner_write |
+                                              fs::perms::group_read);
+    ASSERT_TRUE(write_whole_file(root_ / "private.rtf", "new", {AtLink::follow, false}));
+    EXPECT_EQ(slurp(root_ / "private.rtf"), "new");
+    EXPECT_EQ(fs::status(root_ / "private.rtf").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
     testing::SmallFileSystem small(root_ / "small");
     const std::string old_text(3400, 'o');
     small.put("doc.rtf", old_text);
@@ -377,18 +404,18 @@ TEST_F(FilesTest, ConverterTakesFileNamesByteForByteAndShowsThemReadably) {
 
 TEST_F(FilesTest, EachDocumentIsOneLineOfTheListOrOneJsonObject) {
     using testing::counted;
-    write(root_ / "in.qlx", testing::lines({"MEDITECH.CUST.RPTS^H", "PROC", "A\tB\nC\x81\"",
+    write(root_ / "in.qlx", testing::lines({"MEDITECH.CUST.RPTS^H", "PROC", "A\tB\nC\x81\"\x01",
                                             counted("D"), "PROC", "Z", counted("D"), "RPT",
                                             "\x09"
                                             "ADM"}));
     std::string out, err;
     ASSERT_EQ(run({"--out", root_ / "out", root_ / "in.qlx"}, out, err), cli::exit_ok);
     const std::string folder = display_path(root_ / "out");
-    EXPECT_EQ(out, folder + "/temp1.rtf\tA B C \"\n" + folder + "/temp2.rtf\tZ\n");
+    EXPECT_EQ(out, folder + "/temp1.rtf\tA B C \" \n" + folder + "/temp2.rtf\tZ\n");
     ASSERT_EQ(run({"--json", "--out", root_ / "out", root_ / "in.qlx"}, out, err), cli::exit_ok);
     EXPECT_EQ(out,
               "{\"path\":\"" + folder +
-                  "/temp1.rtf\",\"caption\":\"A\\u0009B\\u000aC\xC2\x81\\\"\","
+                  "/temp1.rtf\",\"caption\":\"A\\u0009B\\u000aC\xC2\x81\\\"\\u0001\","
                   "\"procedure\":1}\n"
                   "{\"path\":\"" +
                   folder +

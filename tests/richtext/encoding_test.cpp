@@ -117,14 +117,16 @@ TEST(Windows1252, EveryByteAndEveryCodePointAgreeWithIcu) {
 TEST(Utf8, ReadsWellFormedSequencesAndReplacesBrokenBytes) {
     const std::string_view text =
         "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"              // a, é, €, U+1F600
-        "\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80\x80\xE2\x82";  // overlong, surrogate, too big
+        "\xC0\xAF\xE0\x80\xAF"                    // "/" overlong in two and in three bytes
+        "\xED\xA0\x80\xF4\x90\x80\x80\x80\xE2\x82";  // surrogate, too big, cut short
     std::u32string decoded;
     for (std::size_t pos = 0; pos < text.size();) {
         decoded += next_code_point(text, pos);
     }
     EXPECT_EQ(decoded,
               U"a\u00E9\u20AC\U0001F600"
-              U"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
+              U"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"
+              U"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
 }
 
 }  // namespace

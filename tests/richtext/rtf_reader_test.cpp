@@ -5,6 +5,8 @@
 #include <string>
 
 #include "model_dump.h"
+#include "richtext/field_instruction.h"
+#include "richtext/rtf_pictures.h"
 #include "richtext/rtf_writer.h"
 #include "richtext/text_writer.h"
 
@@ -87,6 +89,8 @@ TEST(RtfReader, DecodesBytesInTheCodePageOfTheDocumentOrFont) {
     EXPECT_EQ(text_of("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial Cyr;}}"
                       "\\f1\\'c0\\f0\\'c0}"),
               "\xD0\x90\xC3\x80");
+    // A font that names no character set is in the document's page.
+    EXPECT_EQ(text_of("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0 Arial;}}\\f0\\'c0}"), "\xD0\x90");
     EXPECT_EQ(text_of("{\\rtf1 \\'4"), "");
     EXPECT_EQ(text_of("{\\rtf1 \\'zz}"), "zz");
     EXPECT_EQ(text_of("{\\rtf1 a\\'0d\\'0ab}"), "ab");
@@ -166,6 +170,22 @@ TEST(RtfReader, ShowsFieldResultsSymbolsAndFootnoteNumbers) {
               "one1 two2.");
 }
 
+TEST(RtfReader, ReadsPicturesAndLinkTargetsOfWhatItCarries) {
+    const auto picture = read_picture("{\\pict\\pngblip\\picwgoal1000\\pichgoal600\\picscalex50"
+                                      "\\picscaley200 89504e47}");
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->data, "\x89PNG");
+    EXPECT_EQ(picture->width_twips, 500);
+    EXPECT_EQ(picture->height_twips, 1200);
+    EXPECT_FALSE(read_picture("{\\pict\\wmetafile8 0102}"));
+    EXPECT_EQ(read_picture("{\\*\\shppict{\\pict\\jpegblip ffd8}}")->format, Picture::Format::jpeg);
+
+    EXPECT_EQ(hyperlink_target("HYPERLINK \"http://x.org/a b\""), "http://x.org/a b");
+    EXPECT_EQ(hyperlink_target("HYPERLINK \\l \"part two\" \\o \"tip\""), "#part two");
+    EXPECT_EQ(hyperlink_target("HYPERLINK \\o \"tip\" \"x.rtf\" \\l sec"), "x.rtf#sec");
+    EXPECT_EQ(hyperlink_target("PAGE"), "");
+}
+
 TEST(RtfReader, NumbersListItemsFromTheListTables) {
     // List 7 numbers "1." at level 0, "1.a)" at level 1, and bullets at level 2; override
     // 1 is list 7. The stored labels (\listtext) are kept but not shown.
@@ -186,6 +206,14 @@ TEST(RtfReader, NumbersListItemsFromTheListTables) {
               "plain\nunknown list\nIV) old\nV) older\n");
     EXPECT_TRUE(read_rtf(to_rtf(document)).document == document) << to_rtf(document);
     EXPECT_NE(to_rtf(document).find("{\\listtext 1.\\tab}"), std::string::npos);
+
+    // Letters go on past z as aa, bb, ...; Roman numerals count by subtraction too.
+    EXPECT_EQ(to_text(read_rtf("{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc4\\levelstartat25"
+                               "{\\leveltext\\'02\\'00.;}}\\listid1}}{\\*\\listoverridetable"
+                               "{\\listoverride\\listid1\\ls1}}\\pard\\ls1 y\\par z\\par aa\\par"
+                               "\\pard{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart9{\\pntxta .}}ix\\par x\\par}")
+                          .document),
+              "y. y\nz. z\naa. aa\nix. ix\nx. x\n");
 }
 
 TEST(RtfReader, ReadsTableCellsAsTabsAndRowsAsParagraphs) {

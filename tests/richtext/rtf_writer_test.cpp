@@ -27,14 +27,16 @@ TEST(RtfWriter, WritesTablesOfTheFormatsUsedAndAFormatChangeAsPlain) {
     const Document document = DocumentBuilder()
                                   .text("Title", heading)
                                   .paragraph(body)
-                                  .text("caf\xC3\xA9 {x}\\ \xE2\x82\xAC\xC5\x81", body)
+                                  .text("caf\xC3\xA9 {x}\\ \xE2\x82\xAC\xC5\x81\xEF\xBC\xA1"
+                                        "\xF0\x9F\x98\x80",
+                                        body)
                                   .build();
     EXPECT_EQ(to_rtf(document),
               "{\\rtf1\\ansi\\ansicpg1252\\deff1\\deftab720\\uc1{\\fonttbl{\\f0\\fnil\\fcharset0 "
               "Courier New;}}"
               "\r\n{\\colortbl;\\red255\\green0\\blue0;}\r\n"
               "\\pard\\plain\\f0\\fs20\\cf1\\b Title\\plain\\f0\\fs16 \\par\r\n"
-              "caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\plain }\r\n");
+              "caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\u-223?\\u-10179?\\u-8704?\\plain }\r\n");
 }
 
 TEST(RtfWriter, WritesEveryCharacterSoThatItReadsBack) {
