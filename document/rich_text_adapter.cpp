@@ -597,19 +597,8 @@ rt::Document document_model(const QTextDocument& document) {
     return model_of_range(document, 0, document.characterCount() - 1);
 }
 
-rt::Document selection_model(const QTextCursor& cursor) {
-    if (!cursor.hasSelection() || cursor.document() == nullptr) {
-        return {};
-    }
-    return model_of_range(*cursor.document(), cursor.selectionStart(), cursor.selectionEnd());
-}
-
 std::string save_rtf(const QTextDocument& document) {
     return rt::to_rtf(document_model(document));
-}
-
-std::string selection_rtf(const QTextCursor& cursor) {
-    return rt::to_rtf(selection_model(cursor));
 }
 
 }  // namespace qlx::document

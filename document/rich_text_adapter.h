@@ -8,7 +8,6 @@
 
 class QFont;
 class QTextCharFormat;
-class QTextCursor;
 class QTextDocument;
 
 namespace qlx::document {
@@ -23,13 +22,9 @@ richtext::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf);
 // The whole document as RTF.
 std::string save_rtf(const QTextDocument& document);
 
-// The selection of a cursor as RTF (empty document when nothing is selected).
-std::string selection_rtf(const QTextCursor& cursor);
-
 // The same steps with the rich-text model in the middle.
 void load_model(QTextDocument& document, const richtext::Document& model);
 richtext::Document document_model(const QTextDocument& document);
-richtext::Document selection_model(const QTextCursor& cursor);
 
 // A model format as a Qt format: every property set, except the font family when the model
 // leaves it to the document's default font, and the colours when it has none.

@@ -68,7 +68,9 @@ private slots:
     }
 
     void controls_stand_where_the_layout_puts_them() {
+        QCoreApplication::setApplicationVersion(QStringLiteral("2.10.12"));
         frmAbout about;
+        about.show();
         QCOMPARE(about.windowTitle(), QStringLiteral("About QLX Upload Report Viewer"));
         QCOMPARE(about.size(), twips(about, 0, 0, 5790, 5670).size());
         QCOMPARE(about.cmdAbout->parentWidget(), &about);
@@ -82,7 +84,7 @@ private slots:
         };
         const QList<Expected> in_frame{
             {about.Label1, twips(about, 2760, 360, 2655, 855), "QLX Upload Report Viewer"},
-            {about.Label4, twips(about, 2880, 1200, 2295, 375), about.Label4->text()},
+            {about.Label4, twips(about, 2880, 1200, 2295, 375), "Version 2.1012"},
             {about.Label3, twips(about, 2760, 1680, 2535, 735),
              "Working magic so you don't have to."},
             {about.Label2, twips(about, 2640, 2760, 2775, 375), "A Tarnwell Product"},
@@ -142,12 +144,9 @@ private slots:
         QVERIFY(about.isVisible());
         QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
         QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
-        QCOMPARE(links.opened.size(), 2);
-        QCOMPARE(links.opened[0].scheme(), QStringLiteral("http"));
-        QVERIFY(links.opened[0].host().endsWith(QStringLiteral(".example")));
-        QCOMPARE(links.opened[0].path(), QStringLiteral("/magic_qlxv.htm"));
-        QCOMPARE(links.opened[1].scheme(), QStringLiteral("mailto"));
-        QVERIFY(links.opened[1].path().endsWith(QStringLiteral(".example")));
+        QCOMPARE(links.opened,
+                 (QList<QUrl>{QUrl(QStringLiteral("http://www.tarnwell.example/magic_qlxv.htm")),
+                              QUrl(QStringLiteral("mailto:magic@tarnwell.example"))}));
     }
 };
 

@@ -50,7 +50,7 @@ private slots:
         gt::Sandbox sandbox;
         qlx::shell::frmMain window;
         window.MDIForm_Load({});
-        QCOMPARE(window.frameGeometry(), twips_rect(Placement{}));
+        QCOMPARE(window.frameGeometry(), twips_rect({1000, 1000, 6500, 6500}));
         QCOMPARE(window.windowTitle(), QStringLiteral("Tarnwell QLX Viewer"));
         QVERIFY(QFileInfo(sandbox.output_folder()).isDir());
         QCOMPARE(gt::document_windows(window).size(), 0);

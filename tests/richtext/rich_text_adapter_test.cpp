@@ -285,24 +285,6 @@ TEST(RichTextAdapter, SavesEditsAndTheUnsetPropertiesFromTheDefaultFont) {
               "[Courier New 8] text\nP Courier New 8\n");
 }
 
-TEST(RichTextAdapter, WritesTheSelectionOnly) {
-    QTextDocument document;
-    load_rtf(with_default_font(document), converted);
-    QTextCursor cursor(&document);
-    EXPECT_EQ(testing::dump(rt::read_rtf(selection_rtf(cursor)).document), "P - 12\n");
-    const int red = document.findBlockByNumber(1).position();
-    cursor.setPosition(red + 1);
-    cursor.setPosition(document.findBlockByNumber(2).position() + 2, QTextCursor::KeepAnchor);
-    EXPECT_EQ(testing::dump(rt::read_rtf(selection_rtf(cursor)).document),
-              "[Courier New 8 #ff0000 b] ed\n[Courier New 8]  body\nP Courier New 8\n"
-              "[Courier New 8 #008000 i u s] gr\nP Courier New 8 #008000 i u s\n");
-    cursor.setPosition(red);
-    cursor.setPosition(document.findBlockByNumber(2).position(), QTextCursor::KeepAnchor);
-    EXPECT_EQ(testing::dump(rt::read_rtf(selection_rtf(cursor)).document),
-              "[Courier New 8 #ff0000 b] Red\n[Courier New 8]  body\nP Courier New 8\n"
-              "P Courier New 8 #008000 i u s\n");
-}
-
 }  // namespace
 }  // namespace qlx::document
 

@@ -38,8 +38,11 @@ TEST(TextWriter, HandsLargeOutputToTheSinkInBlocks) {
         pieces.push_back(bytes.size());
         joined += bytes;
     });
-    EXPECT_EQ(joined, to_text(document));
-    EXPECT_EQ(joined.size(), 220'000u);
+    std::string expected;
+    for (int i = 0; i < 20'000; ++i) {
+        expected += "0123456789\n";
+    }
+    EXPECT_EQ(joined, expected);
     EXPECT_GT(pieces.size(), 1u);
     EXPECT_LT(pieces.size(), 10u);
 }
