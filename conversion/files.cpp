@@ -26,8 +26,9 @@ struct FileCloser {
 };
 
 std::string too_large(std::uint64_t limit) {
-    return "it is larger than " + std::to_string(limit >> 20) +
-           " MB, far more than any export holds; it was not read";
+    const std::string size = limit >= (1u << 20) ? std::to_string(limit >> 20) + " MB"
+                                                 : std::to_string(limit) + " bytes";
+    return "it is larger than " + size + ", far more than any export holds; it was not read";
 }
 
 // Whether a name is one that make_conversion_folder gives: 20261207-143005-k3x9qa.

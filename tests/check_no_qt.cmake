@@ -3,7 +3,7 @@ file(GLOB_RECURSE core_files
      ${ROOT}/conversion/*.h ${ROOT}/conversion/*.cpp
      ${ROOT}/renderers/*.h ${ROOT}/renderers/*.cpp
      ${ROOT}/richtext/*.h ${ROOT}/richtext/*.cpp
-     ${ROOT}/cli/convert_command.h ${ROOT}/cli/convert_command.cpp)
+     ${ROOT}/cli/*.h ${ROOT}/cli/*.cpp)
 set(offenders "")
 foreach(file IN LISTS core_files)
     file(STRINGS ${file} qt_includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|qt)")
@@ -16,4 +16,7 @@ if(offenders)
     message(FATAL_ERROR "Qt in the core:\n${message}")
 endif()
 list(LENGTH core_files count)
+if(count LESS 50)
+    message(FATAL_ERROR "only ${count} core files found below ${ROOT}: is ROOT right?")
+endif()
 message(STATUS "${count} core files, none includes Qt")

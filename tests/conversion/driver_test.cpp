@@ -39,7 +39,7 @@ TEST(ConvertExport, OneDocumentPerProcedureInExportOrder) {
     EXPECT_EQ(converted.sink.ended, 3);
     for (std::size_t n = 1; n <= 3; ++n) {
         const Lines doc = converted.document_lines(n);
-        EXPECT_EQ(doc.front(), rtfPrologue.text);
+        EXPECT_TRUE(doc.front().starts_with("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deftab720{"));
         EXPECT_EQ(doc[doc.size() - 2], "\\par ");
         EXPECT_EQ(doc.back(), "\\par }");
     }
@@ -67,8 +67,9 @@ TEST(ConvertExport, DescriptionNodesUnderOneHeading) {
                                           "First line", "X" + counted("5"), "abc",
                                           "D" + counted("2"), "a{b}c", "D" + counted("1234"), "v"}));
     const Lines expected = {"\\par ",
-                            std::string(rtfRedBold.text) + std::string(rtfDashRule.text),
-                            std::string(heading_description.text),
+                            "\\par \\plain\\f2\\fs16\\cf2\\b " + std::string(80, '-') +
+                                "\\plain\\f2\\fs16",
+                            "\\par \\plain\\f2\\fs20\\cf2\\b Description\\plain\\f2\\fs16",
                             "\\par ",
                             "\\par First line",
                             "\\par PROCX\x01" "5",

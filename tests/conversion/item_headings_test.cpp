@@ -16,19 +16,20 @@ using Lines = std::vector<std::string>;
 
 const std::string header = "MEDITECH.CUST.RPTS^H1^M1";
 
-std::string literal(RtfLiteral l) { return std::string(l.text); }
-
 // The lines of a document's top up to the procedure's attribute lines, for a procedure
 // named `name` in an export with the header above.
 Lines procedure_top(const std::string& name) {
-    return {literal(rtfPrologue),
-            literal(rtfColorTable),
+    return {"{\\rtf1\\ansi\\ansicpg1252\\deff0\\deftab720{\\fonttbl{\\f0\\fswiss MS Sans Serif;}"
+            "{\\f1\\froman\\fcharset2 Symbol;}{\\f2\\fmodern Courier New;}{\\f3\\fscript Comic "
+            "Sans MS;}{\\f4\\fdecor Curlz MT;}}",
+            "{\\colortbl\\red0\\green0\\blue0;\\red0\\green128\\blue0;\\red255\\green0\\blue0;"
+            "\\red0\\green0\\blue255;}",
             "\\deflang1033\\pard\\plain\\f2\\fs20\\cf3\\b MEDITECH.CUST.RPTS\\plain\\f2\\fs16",
             "\\par \\plain\\f2\\fs20\\cf3\\b Hospital  H1\\plain\\f2\\fs16",
             "\\par \\plain\\f2\\fs20\\cf3\\b MIS       M1\\plain\\f2\\fs16",
             "\\par ",
-            literal(rtfEqualsRuleTop),
-            literal(rtfEqualsRuleBottom),
+            "\\par \\plain\\f2\\fs16\\cf2\\b " + std::string(83, '='),
+            "\\par " + std::string(83, '=') + "\\plain\\f2\\fs16",
             "\\par \\plain\\f2\\fs20\\cf2\\b Procedure" + name + "\\plain\\f2\\fs16",
             "\\par "};
 }
@@ -117,8 +118,10 @@ TEST(ProcedureStart, HeaderFieldsAreWrittenAllAndBareBeyondTheLabels) {
     EXPECT_EQ(doc[13], "\\par ");
 }
 
-const Lines report_opener = {"\\par ", literal(rtfRedBold) + std::string(rtfDashRule.text),
-                             literal(heading_report), "\\par "};
+const std::string dash_rule =
+    "\\par \\plain\\f2\\fs16\\cf2\\b " + std::string(80, '-') + "\\plain\\f2\\fs16";
+const Lines report_opener = {"\\par ", dash_rule,
+                             "\\par \\plain\\f2\\fs20\\cf2\\b Report\\plain\\f2\\fs16", "\\par "};
 
 TEST(ReportStart, WritesOpenerAndLabelledAttributes) {
     const auto converted = convert(lines(
@@ -172,10 +175,10 @@ TEST(MacroAndScreenStart, MacroNameFollowsTheHeadingAndTheScreenLineIsConsumed) 
     const auto converted =
         convert(lines({header, "PROC", "P", "", "MACRO", "my.macro{1}", "SCRN", "hidden"}));
     EXPECT_EQ(body_after_top(converted),
-              (Lines{"\\par ", literal(rtfRedBold) + std::string(rtfDashRule.text),
+              (Lines{"\\par ", dash_rule,
                      "\\par \\plain\\f2\\fs20\\cf2\\b Macromy.macro\\{1\\}\\plain\\f2\\fs16", "\\par ",
-                     "\\par ", literal(rtfRedBold) + std::string(rtfDashRule.text),
-                     literal(heading_screen), "\\par "}));
+                     "\\par ", dash_rule, "\\par \\plain\\f2\\fs20\\cf2\\b Screen\\plain\\f2\\fs16",
+                     "\\par "}));
 }
 
 }  // namespace

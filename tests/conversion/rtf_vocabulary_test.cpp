@@ -17,7 +17,9 @@ TEST(EscapeRtf, PutsABackslashBeforeEveryBraceAndBackslash) {
 TEST(EscapeRtf, AgreesWithACharacterByCharacterEscapeAtEveryPosition) {
     // Special characters at every offset of words read eight bytes at a time, and bytes
     // close to them in value.
-    const std::string alphabet = "ab\\{}|[]\x7C\x7E\x5B\x5D\xDC\xFB\xFD\x00";
+    using namespace std::string_literals;
+    const std::string alphabet = "ab\\{}|[]\x7C\x7E\x5B\x5D\xDC\xFB\xFD\x00"s;
+    ASSERT_EQ(alphabet.size(), 16u);
     std::string text;
     for (std::size_t i = 0; i < 4000; ++i) {
         text += alphabet[(i * 7 + i / 13) % alphabet.size()];

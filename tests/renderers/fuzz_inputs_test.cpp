@@ -32,8 +32,13 @@ std::vector<std::filesystem::path> stored_inputs() {
 TEST(StoredFuzzInputs, ConvertIntoBalancedDocuments) {
     const auto paths = stored_inputs();
     ASSERT_GT(paths.size(), 1u);
+    std::size_t checked = 0;
     for (const auto& path : paths) {
         const testing::Converted converted = testing::convert(read_file(path));
+        checked += converted.sink.documents.size();
+        if (path.filename() == "sample.qlx") {
+            EXPECT_EQ(converted.sink.documents.size(), 4u);
+        }
         for (std::size_t n = 0; n < converted.sink.documents.size(); ++n) {
             fuzzing::BraceBalance balance;
             balance.feed(converted.sink.documents[n]);
@@ -42,6 +47,7 @@ TEST(StoredFuzzInputs, ConvertIntoBalancedDocuments) {
                 << path << ", document " << n + 1;
         }
     }
+    EXPECT_GT(checked, paths.size());
 }
 
 TEST(StoredFuzzInputs, BalanceCheckCatchesABrokenDocument) {

@@ -16,12 +16,6 @@ TEST(ReportRenderer, DocumentationLinesAreEscapedUnderOneHeading) {
               joined({documentation_top, {"\\par see \\{x\\}", "\\par more\\\\"}}));
 }
 
-TEST(ReportRenderer, AttributeNodeEndsTheDocumentationSection) {
-    EXPECT_EQ(report_output({"DC" + counted("1"), "a", "AT" + counted("1"), "dropped",
-                             "DC" + counted("2"), "b"}),
-              joined({documentation_top, {"\\par a"}, documentation_top, {"\\par b"}}));
-}
-
 TEST(ReportRenderer, UnrecognisedLinesAreListedUnderOther) {
     EXPECT_EQ(report_output({"ZZ1", "ZZ2"}), joined({other_top, {"\\par ZZ1", "\\par ZZ2"}}));
     EXPECT_EQ(body_output({"@@RPT", ""}, {"ZZ1"}), joined({other_top, {"\\par ZZ1"}}));
@@ -75,12 +69,21 @@ TEST(ReportRenderer, SubscriptLengthsAtTheEndsOfEachRow) {
               joined({section_top("Report Lines \\plain\\f2\\fs16"), {"", "\\par 123t"}}));
 }
 
-TEST(ReportRenderer, AttributeNodeClearsEveryFlagButSelectionFields) {
-    // Footnotes, then AT, then footnotes again: the heading comes back.
+// An attribute node ends the section it interrupts, so its heading comes back; the selection
+// table is still written once.
+TEST(ReportRenderer, AttributeNodeEndsEverySectionButNotTheSelectionTable) {
+    EXPECT_EQ(report_output({"DC" + counted("1"), "a", "AT" + counted("1"), "dropped",
+                             "DC" + counted("2"), "b"}),
+              joined({documentation_top, {"\\par a"}, documentation_top, {"\\par b"}}));
     const Lines footnotes_top = section_top("Footnotes\\plain\\f2\\fs16");
     EXPECT_EQ(
         report_output({"N" + counted("1"), "a", "AT" + counted("1"), "v", "N" + counted("2"), "b"}),
         joined({footnotes_top, {"\\par a"}, footnotes_top, {"\\par b"}}));
+    const Lines report_lines_top = section_top("Report Lines \\plain\\f2\\fs16");
+    EXPECT_EQ(report_output({"L" + counted("1"), "", "AT" + counted("1"), "v", "L" + counted("1"),
+                             ""}),
+              joined({selection_table_top(), report_lines_top, {"", "\\par 1"}, report_lines_top,
+                      {"\\par 1"}}));
 }
 
 }  // namespace

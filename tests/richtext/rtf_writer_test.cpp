@@ -155,7 +155,15 @@ TEST(RtfWriter, RoundTripsAConvertedDocument) {
         "\\par \\plain\\f2\\fs16\\cf1 ; note \\plain\\f2\\fs16\r\n"
         "\\par \\plain\\f2\\fs16\\cf0 black\r\n"
         "\\par \r\n\\par }\r\n";
-    expect_round_trip(read_rtf(converted).document);
+    const RtfReadResult read = read_rtf(converted);
+    EXPECT_EQ(read.problems, RtfProblems{});
+    EXPECT_EQ(dump(read.document),
+              "[Courier New 10 #0000ff b] MEDITECH\nP Courier New 10 #0000ff b\n"
+              "[Courier New 8 #ff0000 b] ----\nP Courier New 8\n"
+              "[Courier New 8 #008000] ; note \nP Courier New 8\n"
+              "[Courier New 8 #000000] black\nP Courier New 8 #000000\n"
+              "P Courier New 8 #000000\nP Courier New 8 #000000\n");
+    expect_round_trip(read.document);
 }
 
 }  // namespace
