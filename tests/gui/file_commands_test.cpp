@@ -540,9 +540,9 @@ private slots:
         QCOMPARE(messages.texts[0],
                  QStringLiteral("\"/dev/zero\" is not a regular file, so it cannot be opened: it "
                                 "is a device."));
-        QVERIFY2(messages.texts[1].endsWith(QStringLiteral("is not a regular file, so it cannot be "
-                                                           "opened: it is a pipe.")),
-                 qPrintable(messages.texts[1]));
+        QCOMPARE(messages.texts[1], QStringLiteral("\"%1\" is not a regular file, so it cannot be "
+                                                   "opened: it is a pipe.")
+                                        .arg(fifo));
         QCOMPARE(messages.texts[2], messages.texts[1]);
 #endif
     }

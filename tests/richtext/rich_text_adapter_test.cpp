@@ -119,8 +119,12 @@ TEST(RichTextAdapter, KeepsParagraphFormatsAndRaisedTextBothWays) {
     const QTextBlock centred = document.begin().next();
     EXPECT_EQ(centred.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     const QTextBlockFormat indented = centred.next().blockFormat();
-    EXPECT_GT(indented.leftMargin(), 0);
-    EXPECT_LT(indented.textIndent(), 0);
+    // Twips on a screen of 96 dots per inch (the offscreen platform's).
+    EXPECT_DOUBLE_EQ(indented.leftMargin(), 96.0);
+    EXPECT_DOUBLE_EQ(indented.rightMargin(), 100 * 96 / 1440.0);
+    EXPECT_DOUBLE_EQ(indented.textIndent(), -700 * 96 / 1440.0);
+    EXPECT_DOUBLE_EQ(centred.blockFormat().topMargin(), 8.0);
+    EXPECT_DOUBLE_EQ(centred.blockFormat().bottomMargin(), 16.0);
     EXPECT_EQ(format_at(document, centred.next().position() + 3).verticalAlignment(),
               QTextCharFormat::AlignNormal);
     EXPECT_EQ(format_at(document, centred.next().position() + 4).verticalAlignment(),
@@ -205,13 +209,13 @@ TEST(RichTextAdapter, ShowsListItemsWithTheirLabelsIndentedByLevel) {
     load_rtf(with_default_font(document), rtf);
     QTextBlock block = document.begin();
     EXPECT_EQ(block.text(), QStringLiteral("1. first"));
-    const double first_indent = block.blockFormat().leftMargin();
+    EXPECT_DOUBLE_EQ(block.blockFormat().leftMargin(), 24.0);  // a quarter inch a level
     block = block.next();
     EXPECT_EQ(block.text(), QStringLiteral("a) inner"));
-    EXPECT_GT(block.blockFormat().leftMargin(), first_indent);
-    EXPECT_GT(first_indent, 0);
+    EXPECT_DOUBLE_EQ(block.blockFormat().leftMargin(), 48.0);
     block = block.next();
     EXPECT_EQ(block.text(), QStringLiteral("2. second"));
+    EXPECT_DOUBLE_EQ(block.blockFormat().leftMargin(), 96.0);  // its own indent
     EXPECT_EQ(block.next().text(), QStringLiteral("plain"));
     // Saved, the labels are the list's again, not text; the items keep their own indents.
     const rt::Document saved = rt::read_rtf(save_rtf(document)).document;
