@@ -89,6 +89,9 @@ TEST(ScreenRenderer, PictureLinesFollowTheirNumber) {
                       {"\\par ", "\\par 1a"},
                       opener(picture_heading),
                       {"\\par ", "\\par 1b"}}));
+    // A picture node with nothing after its kind, and a node with nothing after "P".
+    EXPECT_EQ(screen_output({screen_node({"P"}), "pic", "P" + ch(1), "v"}),
+              (Lines{"\\par pic", "\\par ", "\\par SCRN", "\\par SCRNv"}));
 }
 
 TEST(ScreenRenderer, SkippedAndUnmatchedNodes) {
