@@ -1,6 +1,5 @@
 #include "shell/frm_main.h"
 
-#include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -31,14 +30,6 @@ const QString text_filter =
     QStringLiteral("TXT Files (*.txt) | *.txt|RTF files (*.rtf) | *.rtf|All Files (*.*) | *.*");
 const QString save_filter =
     QStringLiteral("RTF Files (*.rtf)|*.rtf|TXT Files (*.txt)|*.txt|All Files (*.*)|*.*");
-
-QString native(const QString& path) {
-    return QDir::toNativeSeparators(display_path(path));
-}
-
-QString from_utf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -80,10 +71,7 @@ void frmMain::open_unconverted(const QString& path) {
         return conv::read_file(native_path(path));
     }();
     if (!bytes) {
-        show_message(this,
-                     tr("The file \"%1\" could not be opened.\n\n%2")
-                         .arg(native(path), from_utf8(bytes.error().reason)),
-                     MessageKind::problem);
+        show_open_failure(this, path, from_utf8(bytes.error().reason));
         return;
     }
     document::frmDocument* form = create_document(display_path(path));
@@ -178,7 +166,7 @@ bool frmMain::save_document(document::frmDocument* document_form) {
     if (!saved) {
         show_message(this,
                      tr("The file \"%1\" could not be saved.\n\n%2")
-                         .arg(native(target.path), from_utf8(saved.error().reason)),
+                         .arg(message_path(target.path), from_utf8(saved.error().reason)),
                      MessageKind::problem);
         return false;
     }

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "shell/native_paths.h"
+
 #include <utility>
 
 namespace qlx::shell {
@@ -37,6 +39,13 @@ void show_message(QWidget* parent, const QString& text, MessageKind kind) {
     }
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+void show_open_failure(QWidget* parent, const QString& path, const QString& reason) {
+    show_message(parent,
+                 QStringLiteral("The file \"%1\" could not be opened.\n\n%2")
+                     .arg(message_path(path), reason),
+                 MessageKind::problem);
 }
 
 MessageHandler set_message_handler(MessageHandler handler) {

@@ -23,6 +23,9 @@ enum class MessageKind {
 // returning when the user closes it.
 void show_message(QWidget* parent, const QString& text, MessageKind kind = MessageKind::plain);
 
+// "The file "PATH" could not be opened." and the reason, as a problem.
+void show_open_failure(QWidget* parent, const QString& path, const QString& reason);
+
 // Receives the messages in place of the boxes (tests); an empty handler brings the boxes
 // back. Returns the handler that was in place.
 using MessageHandler = std::function<void(QWidget* parent, const QString& text, MessageKind)>;

@@ -1,6 +1,7 @@
 #include "shell/native_paths.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QUrl>
 
 #include <string>
@@ -82,6 +83,14 @@ QString display_path(const QString& path) {
         }
     }
     return text;
+}
+
+QString message_path(const QString& path) {
+    return QDir::toNativeSeparators(display_path(path));
+}
+
+QString from_utf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace qlx::shell

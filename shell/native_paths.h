@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <filesystem>
+#include <string>
 
 class QUrl;
 
@@ -20,5 +21,9 @@ std::filesystem::path native_path(const QString& path);
 QString path_from_url(const QUrl& url);
 // A path for people to read: what has no Unicode reading shows as U+FFFD.
 QString display_path(const QString& path);
+// A path as messages show it: readable, with the system's separators.
+QString message_path(const QString& path);
+// Text of the core (UTF-8) as a QString.
+QString from_utf8(const std::string& text);
 
 }  // namespace qlx::shell

@@ -1,7 +1,6 @@
 #include "shell/frm_main.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -45,15 +44,6 @@ private:
     QElapsedTimer since_;
 };
 
-// A path as messages show it.
-QString native(const QString& path) {
-    return QDir::toNativeSeparators(display_path(path));
-}
-
-QString from_utf8(const std::string& text) {
-    return QString::fromUtf8(text.data(), text.size());
-}
-
 // The whole percentage of work done, 0 to 100, and " Percent".
 QString percent_text(std::uint64_t done, std::uint64_t total) {
     const double percent =
@@ -69,7 +59,7 @@ QString damage_message(const QString& path, const conv::DamageLog& damage) {
                "qlx::shell::frmMain",
                "The export \"%1\" is damaged.\n\nFirst damaged line: %2 (%3).\nDamaged places: "
                "%4.\n\nIts documents show the damaged places as far as they could be read.")
-        .arg(native(path))
+        .arg(message_path(path))
         .arg(first.line)
         .arg(QString::fromUtf8(first.reason.data(), first.reason.size()))
         .arg(damage.count());
@@ -91,7 +81,7 @@ bool frmMain::is_regular_file_or_missing(const QString& path) {
     // A pipe would keep the program waiting for a writer, a device would never end.
     show_message(this,
                  tr("\"%1\" is not a regular file, so it cannot be opened: it %2.")
-                     .arg(native(path), from_utf8(conv::describe_file_type(status.type()))),
+                     .arg(message_path(path), from_utf8(conv::describe_file_type(status.type()))),
                  MessageKind::problem);
     return false;
 }
@@ -100,7 +90,7 @@ void frmMain::openfile(const QString& path) {
     if (converting_) {
         show_message(
             this,
-            tr("Wait until the export being opened is shown, then open \"%1\".").arg(native(path)));
+            tr("Wait until the export being opened is shown, then open \"%1\".").arg(message_path(path)));
         return;
     }
     if (!is_regular_file_or_missing(path)) {
@@ -109,10 +99,7 @@ void frmMain::openfile(const QString& path) {
     const std::filesystem::path file = native_path(path);
     const auto start = conv::read_file_start(file, conv::export_start_size);
     if (!start) {
-        show_message(this,
-                     tr("The file \"%1\" could not be opened.\n\n%2")
-                         .arg(native(path), from_utf8(start.error().reason)),
-                     MessageKind::problem);
+        show_open_failure(this, path, from_utf8(start.error().reason));
         return;
     }
     if (conv::export_encoding(*start) != conv::ExportEncoding::none) {
@@ -134,7 +121,7 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
         WaitPointer wait;
         const auto status = std::make_unique<dialogs::frmStatus>(this);
         status->Label3->setText(tr("Loading"));
-        status->Label2->setText(native(path));
+        status->Label2->setText(message_path(path));
         status->Label1->setText(tr("%1 of %2").arg(0).arg(size));
         status->show();
         QCoreApplication::processEvents();
@@ -151,7 +138,7 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
     if (!result && !result.error().isEmpty()) {
         show_message(
             this,
-            tr("The file \"%1\" could not be converted.\n\n%2").arg(native(path), result.error()),
+            tr("The file \"%1\" could not be converted.\n\n%2").arg(message_path(path), result.error()),
             MessageKind::problem);
     } else if (result && !cancel_requested_ && !result->report.damage.empty()) {
         show_message(this, damage_message(path, result->report.damage), MessageKind::problem);
