@@ -16,7 +16,7 @@ std::size_t pack_color(const std::optional<Rgb>& color) {
 
 bool same_runs(const Document& a, const Paragraph& pa, const Document& b, const Paragraph& pb) {
     if (pa.runs.size() != pb.runs.size() || pa.format != pb.format || pa.label != pb.label ||
-        a.format(pa.mark_format) != b.format(pb.mark_format)) {
+        pa.table != pb.table || a.format(pa.mark_format) != b.format(pb.mark_format)) {
         return false;
     }
     for (std::size_t i = 0; i < pa.runs.size(); ++i) {

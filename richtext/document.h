@@ -149,6 +149,23 @@ struct SourceFont {
     friend bool operator==(const SourceFont&, const SourceFont&) = default;
 };
 
+// Where a paragraph stands in a table. A table is a run of paragraphs of its depth (and
+// deeper ones: tables nested in its cells); a cell is the paragraphs up to one that ends it,
+// and a row the cells up to one that ends the row too. The reader keeps every table whole:
+// each ends with a paragraph that ends a row, a nested table inside its cell.
+struct TablePlace {
+    enum class End : std::uint8_t { paragraph, cell, row };
+    int depth = 0;             // 0: outside tables; 1: a table; 2 and more: nested that deep
+    End end = End::paragraph;  // what the paragraph ends: itself, its cell, or its row too
+    bool merged = false;       // the cell ended is merged into the one before it (\clmrg)
+    // For End::row: the row's definition as the source wrote it, written back with the row:
+    // "\trowd ... \cellxN ..." for a table, the whole "{\*\nesttableprops ... \nestrow}"
+    // for a nested one. Empty: cells of equal width.
+    std::string row;
+
+    friend bool operator==(const TablePlace&, const TablePlace&) = default;
+};
+
 struct Paragraph {
     std::vector<Run> runs;
     // The format of the paragraph mark: what an empty paragraph is shown in and what text
@@ -158,6 +175,7 @@ struct Paragraph {
     // The label a list item shows before its text ("1.", "a)", a bullet), as its list
     // numbers it; empty for a paragraph that is no item.
     std::string label;
+    TablePlace table;
 };
 
 // Paragraphs of runs. Formats are held once and runs refer to them by index, so that a

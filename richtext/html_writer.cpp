@@ -1,5 +1,6 @@
 #include "richtext/html_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
@@ -189,6 +190,39 @@ void append_paragraph(std::string& out, const Paragraph& paragraph) {
     out += "</p>\n";
 }
 
+// The table, row and cell tags around the paragraphs of tables.
+class TableTags {
+public:
+    // Before a paragraph: ends the tables it is outside of, opens the row or cell that the
+    // last paragraph of the table it is in ended, and the tables it is newly in.
+    void open_for(std::string& out, const TablePlace& place) {
+        for (; open() > place.depth; next_.pop_back()) {
+            out += "</table>\n";
+        }
+        if (open() > 0) {  // the paragraph is in the innermost open table, or deeper
+            Next& next = next_.back();
+            out += next == Next::row ? "<tr><td>" : next == Next::cell ? "<td>" : "";
+            next = Next::same;
+        }
+        for (; open() < place.depth; next_.push_back(Next::same)) {
+            out += "<table>\n<tr><td>";
+        }
+    }
+    void close_after(std::string& out, const TablePlace& place) {
+        if (place.depth == 0 || place.end == TablePlace::End::paragraph) {
+            return;
+        }
+        const bool row = place.end == TablePlace::End::row;
+        out += row ? "</td></tr>\n" : "</td>";
+        next_[static_cast<std::size_t>(place.depth) - 1] = row ? Next::row : Next::cell;
+    }
+
+private:
+    enum class Next { same, cell, row };  // what the table's next paragraph is in
+    int open() const { return static_cast<int>(next_.size()); }
+    std::vector<Next> next_;  // for each open table, outermost first
+};
+
 }  // namespace
 
 void write_html(const Document& document, const Sink& sink, std::string_view title) {
@@ -205,11 +239,20 @@ void write_html(const Document& document, const Sink& sink, std::string_view tit
             append_format_class(buffer, i, document.format(i));
         }
     }
+    const std::vector<Paragraph>& paragraphs = document.paragraphs();
+    if (std::ranges::any_of(paragraphs, [](const Paragraph& p) { return p.table.depth > 0; })) {
+        buffer += "table { border-collapse: collapse; }\n"
+                  "td { border: 1px solid #808080; padding: 0 4pt; vertical-align: top; }\n";
+    }
     buffer += "</style>\n</head>\n<body>\n";
-    for (const Paragraph& paragraph : document.paragraphs()) {
+    TableTags tables;
+    for (const Paragraph& paragraph : paragraphs) {
+        tables.open_for(buffer, paragraph.table);
         append_paragraph(buffer, paragraph);
+        tables.close_after(buffer, paragraph.table);
         out.done();
     }
+    tables.open_for(buffer, {});
     buffer += "</body>\n</html>\n";
 }
 

@@ -25,8 +25,9 @@ enum class Action : std::uint8_t {
     // text
     field,      // \field: the group is a field
     footnote_number,  // \chftn
-    paragraph,  // \par, \sect, \row (`value` 1: trims the last cell's tab), \page (`value` 2)
-    cell,
+    paragraph,  // \par, \sect, \page (`value` 2)
+    cell,       // \cell, \nestcell (`value` 1)
+    row,        // \row, \nestrow (`value` 1)
     character,  // a symbol word; `value` is its code point
     unicode,
     unicode_skip,
@@ -57,9 +58,9 @@ enum class Action : std::uint8_t {
     list,        // \lsN
     list_level,  // \ilvlN
     // tables
+    in_table,                  // \intbl: the paragraph is in a table (at depth 1 unless \itap)
+    table_depth,               // \itapN: the paragraph is in a table nested N deep
     row_defaults,              // \trowd: the row's cells are defined anew
-    cell_boundary,             // \cellxN: ends the definition of a cell
-    cell_merged,               // \clmrg: the next cell defined is merged into the one before
     nested_table_properties,   // \nesttableprops: a nested row's properties, read as text
 };
 

@@ -15,6 +15,7 @@
 #include "richtext/rtf_lexer.h"
 #include "richtext/rtf_lists.h"
 #include "richtext/rtf_tables.h"
+#include "richtext/table_structure.h"
 #include "richtext/windows1252.h"
 
 namespace qlx::richtext {
@@ -26,7 +27,7 @@ constexpr std::size_t unresolved = std::numeric_limits<std::size_t>::max();
 constexpr std::size_t max_group_depth = 4096;
 constexpr int max_half_points = 3276;
 constexpr int max_tab_twips = 22 * 1440;  // the widest page RTF describes
-constexpr std::size_t max_cells = 63;     // the most cells a row of Word has
+constexpr int max_table_depth = 64;
 
 enum class Destination : std::uint8_t { text, skip, font_table, color_table };
 
@@ -54,6 +55,7 @@ struct GroupState {
     bool carried = false;             // the group is kept as it stands (see Run::rtf)
     std::uint32_t field = 0;          // the field the group's text belongs to; 0: none
     bool nested_row = false;          // in \nesttableprops: a nested row's definitions
+    int table_depth = 0;              // \intbl, \itapN: the paragraph's table depth
 
     void reset_characters() {
         GroupState reset;
@@ -64,6 +66,7 @@ struct GroupState {
         reset.carried = carried;
         reset.field = field;
         reset.nested_row = nested_row;
+        reset.table_depth = table_depth;
         *this = reset;
     }
 };
@@ -98,7 +101,11 @@ private:
     void add_unicode(int parameter);
     void settle_surrogate();
     void flush();
-    void end_paragraph(bool trim_cell_tab);
+    // Ends the paragraph being read at that place in the tables.
+    void end_paragraph(int table_depth, TablePlace::End end = TablePlace::End::paragraph);
+    // Ends it where the table structure has placed it.
+    void finish_paragraph();
+    void follow_row_definition(const Token& token);
     // Gives the paragraph being read the paragraph properties now in force.
     void take_paragraph_format();
     void number_list_items();
@@ -129,16 +136,16 @@ private:
     std::string utf8_;
     int bytes_to_skip_ = 0;  // fallback text still to skip after \uN
     char32_t high_surrogate_ = 0;
-    bool after_cell_ = false;
+    TableStructure table_structure_;
+    // The definition of the table rows that follow (\trowd ...), and where the one being read
+    // began (npos: none is being read).
+    std::string row_definition_;
+    std::size_t row_definition_start_ = std::string_view::npos;
+    std::size_t token_start_ = 0;  // offset of the token being read
     // A page break came before any text of the paragraph being read.
     bool page_break_pending_ = false;
     std::uint32_t fields_ = 0;  // fields met so far; the last one's number
     int footnotes_ = 0;         // footnotes met so far
-    // The outer row's cells as \cellx defined them: whether each is merged into the one
-    // before (\clmrg); and the number of the row's next cell.
-    std::vector<bool> merged_cells_;
-    bool next_cell_merged_ = false;
-    std::size_t cell_ = 0;
     // "{" was the last token: a "\*" now marks the group as a destination.
     bool group_start_ = false;
     // "\*" began the group: a control word the reader does not know skips the group.
@@ -151,7 +158,13 @@ RtfReadResult Reader::run() {
     const auto start = in_.find_first_not_of(" \t\r\n");
     result_.problems.not_rtf =
         start == std::string_view::npos || !in_.substr(start).starts_with("{\\rtf");
-    for (Token token = lexer_.next(); token.kind != TokenKind::end; token = lexer_.next()) {
+    for (;;) {
+        token_start_ = lexer_.offset();
+        const Token token = lexer_.next();
+        if (token.kind == TokenKind::end) {
+            break;
+        }
+        follow_row_definition(token);
         const bool at_group_start = std::exchange(group_start_, false);
         const bool after_star = std::exchange(star_, false);
         switch (token.kind) {
@@ -253,6 +266,7 @@ void Reader::close_group() {
         return;
     }
     const Destination left = stack_.back().destination;
+    const bool nested_row_defined = stack_.back().nested_row && !stack_[stack_.size() - 2].nested_row;
     const bool carried = stack_.back().carried;
     const std::size_t start = stack_.back().start;
     const std::uint32_t field = stack_.back().field;
@@ -262,6 +276,9 @@ void Reader::close_group() {
     }
     if (carried) {
         carry(in_.substr(start, lexer_.offset() - start));
+    }
+    if (nested_row_defined) {
+        table_structure_.nested_row_defined(document_, in_.substr(start, lexer_.offset() - start));
     }
     if (field != stack_.back().field) {
         end_field(field);
@@ -379,7 +396,6 @@ void Reader::text(std::string_view bytes) {
     switch (state().destination) {
         case Destination::text:
             pending_ += bytes;
-            after_cell_ = false;
             break;
         case Destination::font_table:
             for (const char byte : bytes) {
@@ -463,7 +479,7 @@ void Reader::control_symbol(char symbol) {
         case '\r':
         case '\n':
             if (state().destination == Destination::text) {
-                end_paragraph(false);
+                end_paragraph(state().table_depth);
             }
             break;
         default:
@@ -538,45 +554,40 @@ void Reader::apply_to_text(const Token& token) {
                 // A page break ends the paragraph it is in, if any text came, and the next
                 // paragraph starts the page.
                 if (!document_.paragraphs().back().runs.empty()) {
-                    end_paragraph(false);
+                    end_paragraph(s.table_depth);
                 }
                 page_break_pending_ = true;
                 return;
             }
-            if (token.word.value == 1 && !s.nested_row) {
-                cell_ = 0;  // the row ends
-            }
-            end_paragraph(token.word.value == 1);
+            end_paragraph(s.table_depth);
             return;
-        case Action::cell: {
-            // A cell merged into the one before it adds no cell of its own (outer rows only:
-            // a nested row's definitions come after its cells).
-            const bool merged = token.word.value == 0 && cell_ < merged_cells_.size() &&
-                                merged_cells_[cell_];
-            cell_ += token.word.value == 0 ? 1 : 0;
-            if (!merged) {
-                add_code_point('\t');
+        case Action::cell:
+            end_paragraph(token.word.value == 1 ? std::max(s.table_depth, 2) : 1,
+                          TablePlace::End::cell);
+            return;
+        case Action::row: {
+            flush();
+            const bool nested = token.word.value == 1;
+            if (table_structure_.end_row(document_, nested ? std::max(s.table_depth, 2) : 1,
+                                         nested ? std::string_view() : row_definition_)) {
+                finish_paragraph();
             }
-            after_cell_ = true;
             return;
         }
         case Action::row_defaults:
-            if (!s.nested_row) {
-                merged_cells_.clear();
-                next_cell_merged_ = false;
+            if (!s.nested_row && s.destination == Destination::text) {
+                row_definition_start_ = token_start_;
             }
             return;
-        case Action::cell_merged:
-            next_cell_merged_ = !s.nested_row;
+        case Action::in_table:
+            s.table_depth = std::max(s.table_depth, 1);
             return;
-        case Action::cell_boundary:
-            if (!s.nested_row && merged_cells_.size() < max_cells) {
-                merged_cells_.push_back(next_cell_merged_);
-                next_cell_merged_ = false;
-            }
+        case Action::table_depth:
+            s.table_depth = std::clamp(parameter, 0, max_table_depth);
             return;
         case Action::nested_table_properties:
             s.nested_row = true;
+            row_definition_start_ = std::string_view::npos;
             return;
         case Action::character:
             add_code_point(token.word.value);
@@ -643,6 +654,7 @@ bool Reader::apply_to_paragraph(const Token& token) {
     switch (token.word.action) {
         case Action::paragraph_defaults:
             p = ParagraphFormat{};
+            state().table_depth = 0;
             break;
         case Action::alignment:
             p.alignment = static_cast<Alignment>(token.word.value);
@@ -723,7 +735,6 @@ void Reader::apply_to_color_table(const Token& token) {
 void Reader::add_byte(char byte) {
     if (state().destination == Destination::text) {
         pending_ += byte;
-        after_cell_ = false;
     }
 }
 
@@ -736,7 +747,7 @@ void Reader::add_code_point(char32_t code) {
         return;
     }
     if (code == 0x2029) {
-        end_paragraph(false);
+        end_paragraph(state().table_depth);
         return;
     }
     if (code < 0x20 && code != '\t') {
@@ -745,9 +756,6 @@ void Reader::add_code_point(char32_t code) {
     utf8_.clear();
     append_utf8(utf8_, code);
     document_.append_text(utf8_, current_format(), state().field);
-    if (code != '\t') {
-        after_cell_ = false;
-    }
 }
 
 void Reader::add_unicode(int parameter) {
@@ -795,18 +803,13 @@ void Reader::flush() {
     }
 }
 
-void Reader::end_paragraph(bool trim_cell_tab) {
+void Reader::end_paragraph(int table_depth, TablePlace::End end) {
     flush();
-    if (trim_cell_tab && after_cell_) {
-        std::vector<Run>& runs = document_.paragraphs().back().runs;
-        if (!runs.empty() && runs.back().text.ends_with('\t')) {
-            runs.back().text.pop_back();
-            if (runs.back().text.empty()) {
-                runs.pop_back();
-            }
-        }
-    }
-    after_cell_ = false;
+    table_structure_.place(document_, table_depth, end);
+    finish_paragraph();
+}
+
+void Reader::finish_paragraph() {
     take_paragraph_format();
     // A field's result ends with its paragraph: what follows is ordinary text.
     if (state().field != 0) {
@@ -819,6 +822,22 @@ void Reader::end_paragraph(bool trim_cell_tab) {
         }
     }
     document_.end_paragraph(current_format());
+}
+
+// A table row's definition is the row words from \trowd on; the first other token ends it.
+void Reader::follow_row_definition(const Token& token) {
+    if (row_definition_start_ == std::string_view::npos ||
+        (token.kind == TokenKind::control_word && is_row_definition_word(token.text))) {
+        return;
+    }
+    const std::string_view definition =
+        in_.substr(row_definition_start_, token_start_ - row_definition_start_);
+    const std::size_t first = definition.find_first_not_of(" \r\n");
+    const std::size_t last = definition.find_last_not_of(" \r\n");
+    row_definition_ = first == std::string_view::npos
+                          ? std::string_view()
+                          : definition.substr(first, last - first + 1);
+    row_definition_start_ = std::string_view::npos;
 }
 
 void Reader::take_paragraph_format() {
@@ -856,6 +875,7 @@ void Reader::end_document() {
         document_.paragraphs().back().mark_format = current_format();
         take_paragraph_format();
     }
+    table_structure_.end_document(document_);
     number_list_items();
 }
 

@@ -303,6 +303,49 @@ void append_paragraph_format(std::string& out, const ParagraphFormat& format) {
     append_old_numbering(out, format.numbering);
 }
 
+void append_table_depth(std::string& out, int depth) {
+    if (depth > 0) {
+        out += "\\intbl";
+    }
+    if (depth > 1) {
+        append_signed(out, "\\itap", depth);
+    }
+}
+
+// Whether paragraph i, of a table (not nested), is the first of a row.
+bool starts_row(const std::vector<Paragraph>& paragraphs, std::size_t i) {
+    if (i == 0) {
+        return true;
+    }
+    const TablePlace& before = paragraphs[i - 1].table;
+    return before.depth == 0 || (before.depth == 1 && before.end == TablePlace::End::row);
+}
+
+// The definition of the row that paragraph i starts, which its last paragraph holds.
+std::string_view row_definition(const std::vector<Paragraph>& paragraphs, std::size_t i) {
+    for (; i < paragraphs.size() && paragraphs[i].table.depth > 0; ++i) {
+        if (paragraphs[i].table.depth == 1 && paragraphs[i].table.end == TablePlace::End::row) {
+            return paragraphs[i].table.row;
+        }
+    }
+    return "\\trowd";
+}
+
+// What ends a paragraph: \par (none after the document's last), or the end of its cell, and
+// of its row (a nested row's definition is written there).
+void append_paragraph_end(std::string& out, const TablePlace& place, bool last) {
+    using End = TablePlace::End;
+    if (place.depth == 0 || place.end == End::paragraph) {
+        out += last && place.depth == 0 ? "" : "\\par\r\n";
+        return;
+    }
+    out += place.depth == 1 ? "\\cell" : "\\nestcell";
+    if (place.end == End::row) {
+        out += place.depth == 1 ? std::string_view("\\row") : std::string_view(place.row);
+    }
+    out += "\r\n";
+}
+
 }  // namespace
 
 void write_rtf(const Document& document, const Sink& sink) {
@@ -328,8 +371,16 @@ void write_rtf(const Document& document, const Sink& sink) {
     };
     const std::vector<Paragraph>& paragraphs = document.paragraphs();
     for (std::size_t i = 0; i < paragraphs.size(); ++i) {
-        if (i == 0 || paragraphs[i].format != paragraphs[i - 1].format) {
+        const TablePlace& place = paragraphs[i].table;
+        const bool row_starts = place.depth == 1 && starts_row(paragraphs, i);
+        if (row_starts) {
+            buffer += row_definition(paragraphs, i);
+            buffer += "\r\n";
+        }
+        if (i == 0 || row_starts || paragraphs[i].format != paragraphs[i - 1].format ||
+            place.depth != paragraphs[i - 1].table.depth) {
             append_paragraph_format(buffer, paragraphs[i].format);
+            append_table_depth(buffer, place.depth);
             current = no_format;  // the next format's words end the paragraph's
         }
         // A field is written as one: {\field{\*\fldinst ...}{\fldrslt its runs}}. Formats set
@@ -365,9 +416,7 @@ void write_rtf(const Document& document, const Sink& sink) {
         }
         end_field();
         switch_to(paragraphs[i].mark_format);
-        if (i + 1 < paragraphs.size()) {
-            buffer += "\\par\r\n";
-        }
+        append_paragraph_end(buffer, place, i + 1 == paragraphs.size());
     }
     buffer += "}\r\n";
 }

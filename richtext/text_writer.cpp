@@ -20,12 +20,15 @@ void append_lines(std::string& out, std::string_view text, std::string_view line
 
 void write_text(const Document& document, const Sink& sink, std::string_view line_end) {
     BufferedSink out(sink);
-    bool first = true;
+    std::string_view separator;
     for (const Paragraph& paragraph : document.paragraphs()) {
-        if (!first) {
-            out.buffer() += line_end;
-        }
-        first = false;
+        out.buffer() += separator;
+        // A table row is a line, its cells separated by a tab (none after a cell merged into
+        // the one before it).
+        separator = paragraph.table.depth == 0 || paragraph.table.end != TablePlace::End::cell
+                        ? line_end
+                    : paragraph.table.merged ? std::string_view()
+                                             : std::string_view("\t");
         if (!paragraph.label.empty()) {
             out.buffer() += paragraph.label;
             out.buffer() += ' ';

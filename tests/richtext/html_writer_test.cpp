@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "richtext/rtf_reader.h"
+
 namespace qlx::richtext {
 namespace {
 
@@ -70,6 +72,22 @@ TEST(HtmlWriter, ShowsParagraphFormatsAndRaisedText) {
     EXPECT_TRUE(html.ends_with("<p class=\"c0\" style=\"line-height: 15pt;\">exact</p>\n"
                                "<p class=\"c0\"><br></p>\n<p class=\"c0\"><br></p>\n</body>\n"
                                "</html>\n"))
+        << html;
+}
+
+TEST(HtmlWriter, WritesTablesAsTablesNestedInTheirCells) {
+    const std::string html = to_html(
+        read_rtf("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl outer\\cell\\pard\\intbl"
+                 "\\itap2 in1\\nestcell in2\\nestcell{\\*\\nesttableprops\\trowd\\cellx500"
+                 "\\cellx900\\nestrow}\\pard\\intbl last\\cell\\row\\pard after}")
+            .document);
+    EXPECT_NE(html.find("td { border: 1px solid #808080; padding: 0 4pt; vertical-align: top; }"),
+              std::string::npos);
+    EXPECT_TRUE(html.ends_with(
+        "<body>\n<table>\n<tr><td><p class=\"c0\">outer</p>\n</td><td><table>\n"
+        "<tr><td><p class=\"c0\">in1</p>\n</td><td><p class=\"c0\">in2</p>\n</td></tr>\n"
+        "</table>\n<p class=\"c0\">last</p>\n</td></tr>\n</table>\n<p class=\"c0\">after</p>\n"
+        "</body>\n</html>\n"))
         << html;
 }
 

@@ -67,7 +67,7 @@ inline std::string describe(const richtext::ParagraphFormat& format) {
 }
 
 // One line per group of the head ("H carried ..."), then one line per paragraph mark
-// ("P " and its format) after that paragraph's runs, one line per run (its format in
+// ("P " and its format, and its place in a table) after that paragraph's runs, one line per run (its format in
 // brackets, then the text with tab, line break and backslash written as \t, \n and \\, or
 // "carried" and the start of a group carried through).
 inline std::string dump(const richtext::Document& document) {
@@ -106,7 +106,15 @@ inline std::string dump(const richtext::Document& document) {
             out += " label \"" + paragraph.label + '"';
         }
         const std::string properties = describe(paragraph.format);
-        out += properties.empty() ? "\n" : " |" + properties + '\n';
+        out += properties.empty() ? "" : " |" + properties;
+        const richtext::TablePlace& place = paragraph.table;
+        if (place.depth > 0) {
+            static constexpr const char* ends[] = {"", " cell", " row"};
+            out += " [table" + std::to_string(place.depth) +
+                   ends[static_cast<std::size_t>(place.end)] + (place.merged ? " merged" : "") +
+                   (place.row.empty() ? "" : " " + place.row) + ']';
+        }
+        out += '\n';
     }
     return out;
 }

@@ -216,25 +216,53 @@ TEST(RtfReader, NumbersListItemsFromTheListTables) {
               "y. y\nz. z\naa. aa\nix. ix\nx. x\n");
 }
 
-TEST(RtfReader, ReadsTableCellsAsTabsAndRowsAsParagraphs) {
-    EXPECT_EQ(
-        text_of("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell B\\cell\\row"
-                "\\trowd\\cellx1000\\cellx2000\\pard\\intbl C\\cell \\cell\\row\\pard after}"),
-        "A\tB|C\t|after");
-    EXPECT_EQ(text_of("{\\rtf1{\\pard\\intbl A\\cell B\\cell}{\\trowd\\cellx9\\row}x}"), "A\tB|x");
-    // A cell merged into the one before adds no cell; a cell merged into the one above is
-    // an empty cell, as word processors read them.
-    EXPECT_EQ(text_of("{\\rtf1\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\cellx3000\\pard\\intbl"
-                      " merged\\cell\\cell C\\cell\\row\\trowd\\clvmgf\\cellx1000\\cellx2000\\pard"
-                      "\\intbl top\\cell X\\cell\\row\\trowd\\clvmrg\\cellx1000\\cellx2000\\pard"
-                      "\\intbl\\cell Y\\cell\\row}"),
-              "merged\tC|top\tX|\tY|");
-    // A nested table's rows are read, its fallback for older readers is not.
-    EXPECT_EQ(text_of("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl outer\\cell\\pard\\intbl"
-                      "\\itap2 in1\\nestcell in2\\nestcell{\\*\\nesttableprops\\trowd\\cellx500"
-                      "\\cellx900\\nestrow}{\\nonesttables fallback\\par}\\pard\\intbl last\\cell"
-                      "\\row\\pard after}"),
-              "outer\tin1\tin2|last|after");
+TEST(RtfReader, ReadsTablesCellByCellAndRowByRow) {
+    const auto text = [](std::string_view rtf) { return to_text(read_rtf(rtf).document); };
+    // A paragraph a cell, each row ended by its last cell, keeping the row's definition.
+    EXPECT_EQ(dump(read_rtf("{\\rtf1\\trowd\\trgaph108\\cellx1000\\cellx2000\\pard\\intbl A\\par"
+                            " B\\cell C\\cell\\row\\pard after}")
+                       .document),
+              "[- 12] A\nP - 12 [table1]\n[- 12] B\nP - 12 [table1 cell]\n"
+              "[- 12] C\nP - 12 [table1 row \\trowd\\trgaph108\\cellx1000\\cellx2000]\n"
+              "[- 12] after\nP - 12\n");
+    // Text shows a row a line, its cells separated by tabs.
+    EXPECT_EQ(text("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell B\\cell\\row"
+                   "\\trowd\\cellx1000\\cellx2000\\pard\\intbl C\\cell \\cell\\row\\pard after}"),
+              "A\tB\nC\t\nafter");
+    // Rows left open, or ended without their cells, are ended; every row gets a definition.
+    EXPECT_EQ(dump(read_rtf("{\\rtf1{\\pard\\intbl A\\cell B\\cell}{\\trowd\\cellx9\\row}x}").document),
+              "[- 12] A\nP - 12 [table1 cell]\n[- 12] B\n"
+              "P - 12 [table1 row \\trowd\\cellx9]\n[- 12] x\nP - 12\n");
+    EXPECT_EQ(dump(read_rtf("{\\rtf1\\intbl A\\cell B\\par\\pard C}").document),
+              "[- 12] A\nP - 12 [table1 cell]\n[- 12] B\n"
+              "P - 12 [table1 row \\trowd\\cellx1440\\cellx2880]\n[- 12] C\nP - 12\n");
+    // A cell merged into the one before adds no cell to the text; a cell merged into the
+    // one above is an empty cell, as word processors read them.
+    EXPECT_EQ(text("{\\rtf1\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\cellx3000\\pard\\intbl"
+                   " merged\\cell\\cell C\\cell\\row\\trowd\\clvmgf\\cellx1000\\cellx2000\\pard"
+                   "\\intbl top\\cell X\\cell\\row\\trowd\\clvmrg\\cellx1000\\cellx2000\\pard"
+                   "\\intbl\\cell Y\\cell\\row}"),
+              "merged\tC\ntop\tX\n\tY\n");
+    // A nested table's rows are read in their cell, its fallback for older readers is not;
+    // a nested row keeps its definition group.
+    const Document nested =
+        read_rtf("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl outer\\cell\\pard\\intbl"
+                 "\\itap2 in1\\nestcell in2\\nestcell{\\*\\nesttableprops\\trowd\\cellx500"
+                 "\\cellx900\\nestrow}{\\nonesttables fallback\\par}\\pard\\intbl last\\cell"
+                 "\\row\\pard after}")
+            .document;
+    EXPECT_EQ(to_text(nested), "outer\tin1\tin2\nlast\nafter");
+    EXPECT_EQ(nested.paragraphs()[2].table.row,
+              "{\\*\\nesttableprops\\trowd\\cellx500\\cellx900\\nestrow}");
+    EXPECT_EQ(nested.paragraphs()[3].table.depth, 1);
+    // A cell left holding only a nested table ends it there.
+    EXPECT_EQ(dump(read_rtf("{\\rtf1\\intbl outer\\cell\\itap2 in\\nestcell\\pard after}").document),
+              "[- 12] outer\nP - 12 [table1 cell]\n[- 12] in\n"
+              "P - 12 [table2 row {\\*\\nesttableprops\\trowd\\cellx1440\\nestrow}]\n"
+              "P - 12 [table1 row \\trowd\\cellx1440\\cellx2880]\n[- 12] after\nP - 12\n");
+    for (const Document& document : {nested, read_rtf("{\\rtf1\\intbl\\itap9 deep\\cell\\row}").document}) {
+        EXPECT_TRUE(read_rtf(to_rtf(document)).document == document) << to_rtf(document);
+    }
 }
 
 TEST(RtfReader, ReadsCharacterFormats) {

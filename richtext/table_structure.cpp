@@ -1,0 +1,149 @@
+#include "richtext/table_structure.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "richtext/rtf_lexer.h"
+
+namespace qlx::richtext {
+
+namespace {
+
+using End = TablePlace::End;
+
+constexpr std::size_t max_cells = 63;     // the most cells a row of Word has
+constexpr int cell_width_twips = 1440;    // of a row defined anew: an inch a cell
+
+// Which cells of a row its definition merges into the one before (\clmrg before \cellxN).
+std::vector<bool> merged_cells(std::string_view definition) {
+    std::vector<bool> merged;
+    bool next_merged = false;
+    for_each_token(definition, [&](const Token& token, int) {
+        if (token.kind != TokenKind::control_word) {
+            return;
+        }
+        if (token.text == "trowd") {
+            merged.clear();
+            next_merged = false;
+        } else if (token.text == "clmrg") {
+            next_merged = true;
+        } else if (token.text == "cellx" && merged.size() < max_cells) {
+            merged.push_back(next_merged);
+            next_merged = false;
+        }
+    });
+    return merged;
+}
+
+}  // namespace
+
+void TableStructure::place(Document& document, int depth, End end) {
+    depth = std::clamp(depth, 0, open_ + 1);
+    close_to(document, depth);
+    TablePlace& place = document.paragraphs().back().table;
+    place = {};
+    place.depth = depth;
+    open_ = depth;
+    if (depth == 0) {
+        return;
+    }
+    place.end = end;
+    if (end == End::row) {
+        make_row_end(document, document.paragraphs().size() - 1, {});
+    }
+}
+
+bool TableStructure::end_row(Document& document, int depth, std::string_view definition) {
+    std::vector<Paragraph>& paragraphs = document.paragraphs();
+    depth = std::clamp(depth, 1, open_ + 1);
+    std::size_t row_end = std::string::npos;
+    if (paragraphs.back().runs.empty() && paragraphs.size() >= 2 &&
+        paragraphs[paragraphs.size() - 2].table.depth == depth &&
+        paragraphs[paragraphs.size() - 2].table.end == End::cell) {
+        row_end = paragraphs.size() - 2;
+    } else {
+        place(document, depth, End::cell);
+        row_end = paragraphs.size() - 1;
+    }
+    make_row_end(document, row_end, definition);
+    nested_row_end_ = depth > 1 ? row_end : std::string::npos;
+    return row_end == paragraphs.size() - 1;
+}
+
+void TableStructure::nested_row_defined(Document& document, std::string_view group) {
+    if (nested_row_end_ < document.paragraphs().size()) {
+        make_row_end(document, nested_row_end_, group);
+    }
+    nested_row_end_ = std::string::npos;
+}
+
+std::string TableStructure::equal_cells(int depth, int cells) {
+    std::string row = depth > 1 ? "{\\*\\nesttableprops\\trowd" : "\\trowd";
+    const auto defined = std::clamp<std::size_t>(static_cast<std::size_t>(cells), 1, max_cells);
+    for (std::size_t cell = 1; cell <= defined; ++cell) {
+        row += "\\cellx" + std::to_string(cell * cell_width_twips);
+    }
+    if (depth > 1) {
+        row += "\\nestrow}";
+    }
+    return row;
+}
+
+void TableStructure::close_to(Document& document, int depth) {
+    std::vector<Paragraph>& paragraphs = document.paragraphs();
+    for (; open_ > depth; --open_) {
+        // The paragraph before the one being read is the table's last, or the end of a table
+        // nested in its last cell.
+        const std::size_t last = paragraphs.size() - 2;
+        if (paragraphs[last].table.depth == open_) {
+            if (paragraphs[last].table.end != End::row) {
+                make_row_end(document, last, {});
+            }
+            continue;
+        }
+        Paragraph row_end;
+        row_end.mark_format = paragraphs[last].mark_format;
+        row_end.table.depth = open_;
+        paragraphs.insert(paragraphs.end() - 1, std::move(row_end));
+        make_row_end(document, paragraphs.size() - 2, {});
+    }
+}
+
+void TableStructure::make_row_end(Document& document, std::size_t index,
+                                  std::string_view definition) {
+    std::vector<Paragraph>& paragraphs = document.paragraphs();
+    const int depth = paragraphs[index].table.depth;
+    // The row's cells, last first: the paragraphs of its depth that end a cell, back to the
+    // row before or the start of the table.
+    std::vector<std::size_t> cells = {index};
+    for (std::size_t i = index; i-- > 0;) {
+        const TablePlace& place = paragraphs[i].table;
+        if (place.depth < depth || (place.depth == depth && place.end == End::row)) {
+            break;
+        }
+        if (place.depth == depth && place.end == End::cell) {
+            cells.push_back(i);
+        }
+    }
+    TablePlace& row_end = paragraphs[index].table;
+    row_end.end = End::row;
+    row_end.row = definition.empty() ? equal_cells(depth, static_cast<int>(cells.size()))
+                                     : std::string(definition);
+    const std::vector<bool> merged = merged_cells(row_end.row);
+    for (std::size_t cell = 0; cell < cells.size(); ++cell) {
+        paragraphs[cells[cells.size() - 1 - cell]].table.merged =
+            cell < merged.size() && merged[cell];
+    }
+}
+
+bool is_row_definition_word(std::string_view letters) {
+    static constexpr std::string_view prefixes[] = {
+        "tr",   "cl",      "brdr",   "tbl",    "ts",       "irow",     "lastrow",
+        "ltrrow", "rtlrow", "tdfrmtxt", "tpos", "tphcol", "tphmrg", "tphpg", "tpvmrg",
+        "tpvpara", "tpvpg", "tabsnoovrlp"};
+    return letters == "cellx" || std::ranges::any_of(prefixes, [&](std::string_view prefix) {
+               return letters.starts_with(prefix);
+           });
+}
+
+}  // namespace qlx::richtext
