@@ -12,7 +12,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextImageFormat>
+#include <QTextFrame>
 #include <QTextOption>
+#include <QTextTable>
+#include <QTextTableCell>
+#include <QTextTableFormat>
 #include <QUrl>
 #include <QVariant>
 
@@ -26,7 +30,9 @@
 #include "richtext/field_instruction.h"
 #include "richtext/rtf_pictures.h"
 #include "richtext/rtf_reader.h"
+#include "richtext/rtf_lexer.h"
 #include "richtext/rtf_writer.h"
+#include "richtext/table_structure.h"
 
 namespace qlx::document {
 
@@ -78,6 +84,13 @@ enum ModelProperty {
     label_text_property,             // marks the characters of that label: not the text's
     list_indent_property,            // the indent a list item is shown with, added (twips)
     note_block_property,             // a block of the footnotes listed at the end: not text
+    gap_block_property,              // the block Qt keeps before a table that starts a
+                                     // document or a cell: no paragraph while it stays empty
+    row_definitions_property,        // a table's rows' definitions (QStringList, see
+                                     // rt::TablePlace::row)
+    row_cells_property,              // a table's rows' numbers of cells (QList<int>); cells
+                                     // beyond them only make the table square
+    merged_cell_property,            // a cell merged into the one before it (\clmrg)
 };
 
 constexpr int list_indent_twips = 360;  // per level, for items that give none
@@ -306,6 +319,16 @@ public:
         }
     }
 
+    // Inserts the text that waits, before the cursor moves elsewhere.
+    void flush() {
+        if (!text_.empty()) {
+            cursor_.insertText(
+                QString::fromUtf8(text_.data(), static_cast<qsizetype>(text_.size())),
+                formats_[format_]);
+            text_.clear();
+        }
+    }
+
 private:
     // A PNG or JPEG picture carried through, shown as itself; false for anything else.
     bool add_picture(const rt::Run& run) {
@@ -328,15 +351,6 @@ private:
         return true;
     }
 
-    void flush() {
-        if (!text_.empty()) {
-            cursor_.insertText(
-                QString::fromUtf8(text_.data(), static_cast<qsizetype>(text_.size())),
-                formats_[format_]);
-            text_.clear();
-        }
-    }
-
     QTextCursor& cursor_;
     const std::vector<QTextCharFormat>& formats_;
     std::string text_;
@@ -348,6 +362,183 @@ private:
 std::size_t block_format(const rt::Paragraph& paragraph) {
     return paragraph.runs.empty() ? paragraph.mark_format : paragraph.runs.front().format;
 }
+
+// The widths of a row's cells (twips) from its definition's \cellxN, their right edges.
+std::vector<int> cell_widths(const std::string& definition) {
+    std::vector<int> widths;
+    int left = 0;
+    rt::for_each_token(definition, [&](const rt::Token& token, int) {
+        if (token.kind != rt::TokenKind::control_word) {
+            return;
+        }
+        if (token.text == "trowd") {
+            widths.clear();
+            left = 0;
+        } else if (token.text == "cellx") {
+            widths.push_back(token.parameter - left);
+            left = token.parameter;
+        }
+    });
+    return widths;
+}
+
+// Inserts a model's paragraphs at a cursor: a block each, tables as QTextTables (a table's
+// rows, their definitions and cells kept in its formats), nested in their cells.
+class ParagraphInserter {
+public:
+    ParagraphInserter(const rt::Document& model, QTextCursor& cursor, Inserter& inserter,
+                      const std::vector<QTextCharFormat>& formats)
+        : model_(model), paragraphs_(model.paragraphs()), cursor_(cursor), inserter_(inserter),
+          formats_(formats) {}
+
+    // Paragraphs [begin, end), all of `depth` or deeper, the first into the cursor's block.
+    void insert(std::size_t begin, std::size_t end, int depth) {
+        bool block_free = true;
+        for (std::size_t i = begin; i < end;) {
+            if (paragraphs_[i].table.depth > depth) {
+                std::size_t table_end = i;
+                while (table_end < end && paragraphs_[table_end].table.depth > depth) {
+                    ++table_end;
+                }
+                inserter_.flush();
+                if (block_free) {
+                    mark_gap();
+                }
+                insert_table(i, table_end, depth + 1);
+                block_free = true;  // the block Qt keeps after a table
+                i = table_end;
+                continue;
+            }
+            const std::size_t format = block_format(paragraphs_[i]);
+            if (block_free) {
+                inserter_.flush();
+                cursor_.setBlockCharFormat(formats_[format]);
+            } else {
+                inserter_.add(paragraph_separator, format);
+            }
+            block_free = false;
+            insert_runs(paragraphs_[i]);
+            ++i;
+        }
+    }
+
+private:
+    struct Cell {
+        std::size_t begin;
+        std::size_t end;
+        bool merged;
+    };
+
+    void mark_gap() {
+        QTextBlockFormat gap;
+        gap.setProperty(gap_block_property, true);
+        cursor_.mergeBlockFormat(gap);
+    }
+
+    void insert_runs(const rt::Paragraph& paragraph) {
+        if (!paragraph.label.empty()) {
+            inserter_.add_label(paragraph.label, block_format(paragraph));
+        }
+        QString link;  // of the field the runs are in, when it is a hyperlink
+        for (const rt::Run& run : paragraph.runs) {
+            if (run.is_field_instruction()) {
+                link = QString::fromStdString(
+                    rt::hyperlink_target(rt::field_instruction_text(run.rtf)));
+            }
+            if (run.carried()) {
+                inserter_.add_carried(run);
+            } else if (model_.format(run.format).hidden) {
+                inserter_.add_hidden(run);
+            } else if (run.field != 0) {
+                inserter_.add_in_field(run, link);
+            } else {
+                inserter_.add(run.text, run.format);
+            }
+        }
+    }
+
+    // The rows of the table of paragraphs [begin, end) at `depth`, and their definitions.
+    std::vector<std::vector<Cell>> rows_of(std::size_t begin, std::size_t end, int depth,
+                                           QStringList& definitions) const {
+        std::vector<std::vector<Cell>> rows(1);
+        std::size_t cell_begin = begin;
+        for (std::size_t i = begin; i < end; ++i) {
+            const rt::TablePlace& place = paragraphs_[i].table;
+            if (place.depth != depth || place.end == rt::TablePlace::End::paragraph) {
+                continue;
+            }
+            rows.back().push_back({cell_begin, i + 1, place.merged});
+            cell_begin = i + 1;
+            if (place.end == rt::TablePlace::End::row) {
+                definitions << QString::fromStdString(place.row);
+                rows.emplace_back();
+            }
+        }
+        if (cell_begin < end) {  // a row left open (the reader leaves none)
+            rows.back().push_back({cell_begin, end, false});
+            definitions << QString();
+        } else {
+            rows.pop_back();
+        }
+        return rows;
+    }
+
+    // The table of paragraphs [begin, end), all of `depth` or deeper; leaves the cursor in
+    // the block after it.
+    void insert_table(std::size_t begin, std::size_t end, int depth) {
+        QStringList definitions;
+        const std::vector<std::vector<Cell>> rows = rows_of(begin, end, depth, definitions);
+        QList<int> cells;
+        int columns = 1;
+        for (const std::vector<Cell>& row : rows) {
+            cells << static_cast<int>(row.size());
+            columns = std::max(columns, static_cast<int>(row.size()));
+        }
+        QTextTableFormat format;
+        format.setBorder(1);
+        format.setBorderCollapse(true);
+        format.setCellPadding(2);
+        format.setCellSpacing(0);
+        const std::vector<int> widths = cell_widths(definitions.front().toStdString());
+        if (static_cast<int>(widths.size()) == columns &&
+            std::ranges::all_of(widths, [](int width) { return width > 0; })) {
+            QList<QTextLength> lengths;
+            for (const int width : widths) {
+                lengths << QTextLength(QTextLength::FixedLength, twips_to_screen(width));
+            }
+            format.setColumnWidthConstraints(lengths);
+        }
+        format.setProperty(row_definitions_property, definitions);
+        format.setProperty(row_cells_property, QVariant::fromValue(cells));
+        QTextTable* table = cursor_.insertTable(static_cast<int>(rows.size()), columns, format);
+        for (int r = 0; r < table->rows(); ++r) {
+            for (int c = 0; c < columns; ++c) {
+                QTextTableCell cell = table->cellAt(r, c);
+                cursor_ = cell.firstCursorPosition();
+                if (c >= cells[r]) {
+                    mark_gap();  // a cell that only makes the table square
+                    continue;
+                }
+                const Cell& content = rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+                if (content.merged) {
+                    QTextTableCellFormat merged = cell.format().toTableCellFormat();
+                    merged.setProperty(merged_cell_property, true);
+                    cell.setFormat(merged);
+                }
+                insert(content.begin, content.end, depth);
+                inserter_.flush();
+            }
+        }
+        cursor_ = table->lastCursorPosition();
+        cursor_.movePosition(QTextCursor::NextBlock);
+    }
+
+    const rt::Document& model_;
+    const std::vector<rt::Paragraph>& paragraphs_;
+    QTextCursor& cursor_;
+    Inserter& inserter_;
+    const std::vector<QTextCharFormat>& formats_;
+};
 
 void append_fragment(rt::Document& model, const QTextFragment& fragment, int start, int end,
                      const QFont& default_font) {
@@ -415,17 +606,58 @@ void list_footnotes(QTextCursor& cursor, const rt::Document& model) {
     }
 }
 
+// Whether a cell holds any text (a block, or more than one, with something in it).
+bool has_text(const QTextTableCell& cell) {
+    return cell.lastCursorPosition().position() > cell.firstCursorPosition().position();
+}
+
+// Where a block stands in the tables of its document.
+rt::TablePlace table_place(const QTextBlock& block) {
+    rt::TablePlace place;
+    QTextTable* table = QTextCursor(block).currentTable();
+    if (table == nullptr) {
+        return place;
+    }
+    for (QTextFrame* frame = table; frame != nullptr; frame = frame->parentFrame()) {
+        place.depth += qobject_cast<QTextTable*>(frame) != nullptr ? 1 : 0;
+    }
+    const QTextTableCell cell = table->cellAt(block.position());
+    if (!block.contains(cell.lastCursorPosition().position())) {
+        return place;  // a paragraph inside its cell
+    }
+    const QTextTableFormat format = table->format();
+    const QList<int> cells = format.property(row_cells_property).value<QList<int>>();
+    const int row = cell.row();
+    // The row ends with its last cell, or the last of the cells beyond it that holds text.
+    int last = (row < cells.size() ? cells[row] : table->columns()) - 1;
+    for (int column = last + 1; column < table->columns(); ++column) {
+        last = has_text(table->cellAt(row, column)) ? column : last;
+    }
+    place.end = cell.column() >= last ? rt::TablePlace::End::row : rt::TablePlace::End::cell;
+    place.merged = cell.format().boolProperty(merged_cell_property);
+    if (place.end == rt::TablePlace::End::row) {
+        const QStringList definitions = format.property(row_definitions_property).toStringList();
+        place.row = row < definitions.size() && !definitions[row].isEmpty()
+                        ? definitions[row].toStdString()
+                        : rt::TableStructure::equal_cells(place.depth, last + 1);
+    }
+    return place;
+}
+
 rt::Document model_of_range(const QTextDocument& document, int start, int end) {
     rt::Document model;
     restore_head(model, document, start == 0 && end >= document.characterCount() - 1);
     model.set_default_tab_twips(screen_to_twips(document.defaultTextOption().tabStopDistance()));
     const QFont default_font = document.defaultFont();
+    const bool tables = !document.rootFrame()->childFrames().isEmpty();
     bool first = true;
     for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() <= end;
          block = block.next()) {
-        if (block.blockFormat().boolProperty(note_block_property)) {
-            continue;  // the footnotes listed after the text
+        if (block.blockFormat().boolProperty(note_block_property) ||
+            (block.blockFormat().boolProperty(gap_block_property) && block.length() == 1)) {
+            continue;  // the footnotes listed after the text; a table's place holder
         }
+        const rt::TablePlace place = tables ? table_place(block) : rt::TablePlace();
         if (!first) {
             model.end_paragraph(model.paragraphs().back().mark_format);
         }
@@ -436,6 +668,7 @@ rt::Document model_of_range(const QTextDocument& document, int start, int end) {
         rt::Paragraph& paragraph = model.paragraphs().back();
         paragraph.format = from_qt_block_format(block.blockFormat());
         paragraph.label = block.blockFormat().stringProperty(label_property).toStdString();
+        paragraph.table = place;
         paragraph.mark_format = paragraph.runs.empty()
                                     ? model.intern(from_qt_format(block.charFormat(), default_font))
                                     : paragraph.runs.back().format;
@@ -449,6 +682,9 @@ void set_block_formats(QTextDocument& document, const std::vector<rt::Paragraph>
     const rt::ParagraphFormat plain;
     QTextBlock block = document.begin();
     for (const rt::Paragraph& paragraph : paragraphs) {
+        while (block.isValid() && block.blockFormat().boolProperty(gap_block_property)) {
+            block = block.next();
+        }
         if (!block.isValid()) {
             break;
         }
@@ -552,33 +788,9 @@ void load_model(QTextDocument& document, const rt::Document& model) {
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     const std::vector<rt::Paragraph>& paragraphs = model.paragraphs();
-    cursor.setBlockCharFormat(formats[block_format(paragraphs.front())]);
     {
         Inserter inserter(cursor, formats);
-        for (std::size_t i = 0; i < paragraphs.size(); ++i) {
-            if (i > 0) {
-                inserter.add(paragraph_separator, block_format(paragraphs[i]));
-            }
-            if (!paragraphs[i].label.empty()) {
-                inserter.add_label(paragraphs[i].label, block_format(paragraphs[i]));
-            }
-            QString link;  // of the field the runs are in, when it is a hyperlink
-            for (const rt::Run& run : paragraphs[i].runs) {
-                if (run.is_field_instruction()) {
-                    link = QString::fromStdString(
-                        rt::hyperlink_target(rt::field_instruction_text(run.rtf)));
-                }
-                if (run.carried()) {
-                    inserter.add_carried(run);
-                } else if (model.format(run.format).hidden) {
-                    inserter.add_hidden(run);
-                } else if (run.field != 0) {
-                    inserter.add_in_field(run, link);
-                } else {
-                    inserter.add(run.text, run.format);
-                }
-            }
-        }
+        ParagraphInserter(model, cursor, inserter, formats).insert(0, paragraphs.size(), 0);
     }
     set_block_formats(document, paragraphs);
     list_footnotes(cursor, model);

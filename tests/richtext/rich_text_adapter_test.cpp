@@ -160,6 +160,7 @@ rt::Document as_the_window_keeps_it(const rt::Document& read) {
         rt::Paragraph& kept = model.paragraphs().back();
         kept.format = paragraph.format;
         kept.label = paragraph.label;
+        kept.table = paragraph.table;
         const std::size_t mark = kept.runs.empty() ? in_window(paragraph.mark_format)
                                                    : kept.runs.back().format;
         if (&paragraph != &read.paragraphs().back()) {
