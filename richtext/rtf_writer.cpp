@@ -312,7 +312,8 @@ void append_table_depth(std::string& out, int depth) {
     }
 }
 
-// Whether paragraph i, of a table (not nested), is the first of a row.
+// Whether paragraph i, of a table, is the first of a row of the outermost table (it may be
+// in a table nested in that row's first cell).
 bool starts_row(const std::vector<Paragraph>& paragraphs, std::size_t i) {
     if (i == 0) {
         return true;
@@ -372,7 +373,7 @@ void write_rtf(const Document& document, const Sink& sink) {
     const std::vector<Paragraph>& paragraphs = document.paragraphs();
     for (std::size_t i = 0; i < paragraphs.size(); ++i) {
         const TablePlace& place = paragraphs[i].table;
-        const bool row_starts = place.depth == 1 && starts_row(paragraphs, i);
+        const bool row_starts = place.depth > 0 && starts_row(paragraphs, i);
         if (row_starts) {
             buffer += row_definition(paragraphs, i);
             buffer += "\r\n";

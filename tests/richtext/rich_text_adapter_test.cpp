@@ -12,6 +12,8 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
+#include <QTextTableFormat>
 
 #include <gtest/gtest.h>
 
@@ -223,6 +225,38 @@ TEST(RichTextAdapter, ShowsListItemsWithTheirLabelsIndentedByLevel) {
     EXPECT_EQ(rt::to_text(saved), "1. first\na) inner\n2. second\nplain");
     EXPECT_EQ(saved.paragraphs()[0].format.left_indent, 0);
     EXPECT_EQ(saved.paragraphs()[2].format.left_indent, 1440);
+}
+
+TEST(RichTextAdapter, ShowsTablesAsTablesAndSavesTheirEditsInTheirRows) {
+    const std::string rtf =
+        "{\\rtf1 before\\par\\trowd\\trgaph108\\cellx1440\\cellx2880\\pard\\intbl A\\cell B\\cell\\row"
+        "\\trowd\\cellx1440\\pard\\intbl\\itap2 in\\nestcell{\\*\\nesttableprops\\trowd\\cellx720"
+        "\\nestrow}\\pard\\intbl C\\cell\\row\\pard after}";
+    QTextDocument document;
+    load_rtf(with_default_font(document), rtf);
+    QTextTable* table = QTextCursor(document.findBlockByNumber(1)).currentTable();
+    ASSERT_NE(table, nullptr);
+    EXPECT_EQ(table->rows(), 2);
+    EXPECT_EQ(table->columns(), 2);
+    EXPECT_EQ(table->cellAt(0, 1).firstCursorPosition().block().text(), QStringLiteral("B"));
+    EXPECT_DOUBLE_EQ(table->format().columnWidthConstraints().front().rawValue(), 96.0);
+    QTextCursor in_cell = table->cellAt(1, 0).firstCursorPosition();
+    in_cell.movePosition(QTextCursor::NextBlock);  // past the place Qt keeps before a table
+    const QTextTable* nested = in_cell.currentTable();
+    ASSERT_NE(nested, nullptr);
+    EXPECT_NE(nested, table);
+    EXPECT_EQ(in_cell.block().text(), QStringLiteral("in"));
+    EXPECT_EQ(table->cellAt(1, 0).lastCursorPosition().block().text(), QStringLiteral("C"));
+
+    QTextCursor cell = table->cellAt(0, 1).firstCursorPosition();
+    cell.insertText(QStringLiteral("edited "));
+    cell.insertBlock();
+    cell.insertText(QStringLiteral("two"));
+    const rt::Document saved = rt::read_rtf(save_rtf(document)).document;
+    EXPECT_EQ(rt::to_text(saved), "before\nA\tedited \ntwoB\nin\nC\nafter");
+    EXPECT_EQ(saved.paragraphs()[3].table.row, "\\trowd\\trgaph108\\cellx1440\\cellx2880");
+    EXPECT_EQ(saved.paragraphs()[4].table.row, "{\\*\\nesttableprops\\trowd\\cellx720\\nestrow}");
+    EXPECT_EQ(saved.paragraphs()[5].table.row, "\\trowd\\cellx1440");
 }
 
 TEST(RichTextAdapter, ShowsPngAndJpegPicturesAndSavesThemAsTheyWere) {

@@ -260,7 +260,14 @@ TEST(RtfReader, ReadsTablesCellByCellAndRowByRow) {
               "[- 12] outer\nP - 12 [table1 cell]\n[- 12] in\n"
               "P - 12 [table2 row {\\*\\nesttableprops\\trowd\\cellx1440\\nestrow}]\n"
               "P - 12 [table1 row \\trowd\\cellx1440\\cellx2880]\n[- 12] after\nP - 12\n");
-    for (const Document& document : {nested, read_rtf("{\\rtf1\\intbl\\itap9 deep\\cell\\row}").document}) {
+    // Rows keep their own definitions, also one that starts with a nested table.
+    const Document second_row = read_rtf(
+        "{\\rtf1\\trowd\\cellx1440\\cellx2880\\pard\\intbl A\\cell B\\cell\\row\\trowd\\cellx1440"
+        "\\pard\\intbl\\itap2 in\\nestcell{\\*\\nesttableprops\\trowd\\cellx720\\nestrow}\\pard"
+        "\\intbl C\\cell\\row}").document;
+    EXPECT_EQ(second_row.paragraphs()[3].table.row, "\\trowd\\cellx1440");
+    for (const Document& document : {nested, second_row,
+                                      read_rtf("{\\rtf1\\intbl\\itap9 deep\\cell\\row}").document}) {
         EXPECT_TRUE(read_rtf(to_rtf(document)).document == document) << to_rtf(document);
     }
 }
