@@ -35,6 +35,23 @@ std::vector<bool> merged_cells(std::string_view definition) {
     return merged;
 }
 
+// A nested row's {\*\nesttableprops ...} group as written back: its row words alone. Its
+// text, and what else it holds, the reader has read as the row's (and is written there).
+std::string nested_row_definition(std::string_view group) {
+    std::string definition = "{\\*\\nesttableprops";
+    for_each_token(group, [&](const Token& token, int depth) {
+        if (depth == 1 && token.kind == TokenKind::control_word &&
+            is_row_definition_word(token.text)) {
+            definition += '\\';
+            definition += token.text;
+            if (token.has_parameter) {
+                definition += std::to_string(token.parameter);
+            }
+        }
+    });
+    return definition + "\\nestrow}";
+}
+
 }  // namespace
 
 void TableStructure::place(Document& document, int depth, End end) {
@@ -72,7 +89,7 @@ bool TableStructure::end_row(Document& document, int depth, std::string_view def
 
 void TableStructure::nested_row_defined(Document& document, std::string_view group) {
     if (nested_row_end_ < document.paragraphs().size()) {
-        make_row_end(document, nested_row_end_, group);
+        make_row_end(document, nested_row_end_, nested_row_definition(group));
     }
     nested_row_end_ = std::string::npos;
 }

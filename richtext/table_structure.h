@@ -25,7 +25,8 @@ public:
     // paragraph being read ends with it (text came since the last cell) and the caller is to
     // end it; otherwise the last cell ended is made the row's end.
     bool end_row(Document& document, int depth, std::string_view definition);
-    // The {\*\nesttableprops ...} group of the nested row ended last.
+    // The {\*\nesttableprops ...} group of the nested row ended last; its row words are the
+    // row's definition.
     void nested_row_defined(Document& document, std::string_view group);
 
     // The document ends: the tables still open close before its last paragraph.
