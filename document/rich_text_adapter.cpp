@@ -669,16 +669,17 @@ rt::Document model_of_range(const QTextDocument& document, int start, int end) {
         paragraph.format = from_qt_block_format(block.blockFormat());
         paragraph.label = block.blockFormat().stringProperty(label_property).toStdString();
         paragraph.table = place;
-        paragraph.mark_format = paragraph.runs.empty()
-                                    ? model.intern(from_qt_format(block.charFormat(), default_font))
-                                    : paragraph.runs.back().format;
+        paragraph.mark_format = model.intern(from_qt_format(block.charFormat(), default_font));
     }
     return model;
 }
 
-// Gives each block the format of its paragraph; blocks of default paragraphs are left as
-// they are, so that a document without paragraph formats costs nothing more.
-void set_block_formats(QTextDocument& document, const std::vector<rt::Paragraph>& paragraphs) {
+// Gives each block the format of its paragraph, and the format of its paragraph mark as its
+// character format where that is not the one the block was made with; blocks of default
+// paragraphs are left as they are, so that a document without paragraph formats costs
+// nothing more.
+void set_block_formats(QTextDocument& document, const std::vector<rt::Paragraph>& paragraphs,
+                       const std::vector<QTextCharFormat>& formats) {
     const rt::ParagraphFormat plain;
     QTextBlock block = document.begin();
     for (const rt::Paragraph& paragraph : paragraphs) {
@@ -694,6 +695,9 @@ void set_block_formats(QTextDocument& document, const std::vector<rt::Paragraph>
                 format.setProperty(label_property, QString::fromStdString(paragraph.label));
             }
             QTextCursor(block).setBlockFormat(format);
+        }
+        if (paragraph.mark_format != block_format(paragraph)) {
+            QTextCursor(block).setBlockCharFormat(formats[paragraph.mark_format]);
         }
         block = block.next();
     }
@@ -792,7 +796,7 @@ void load_model(QTextDocument& document, const rt::Document& model) {
         Inserter inserter(cursor, formats);
         ParagraphInserter(model, cursor, inserter, formats).insert(0, paragraphs.size(), 0);
     }
-    set_block_formats(document, paragraphs);
+    set_block_formats(document, paragraphs, formats);
     list_footnotes(cursor, model);
     cursor.endEditBlock();
     keep_head(document, model);

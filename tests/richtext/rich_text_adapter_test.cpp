@@ -91,11 +91,11 @@ TEST(RichTextAdapter, LoadsTextAndFormatsIntoBlocks) {
 TEST(RichTextAdapter, SavesWhatItLoads) {
     QTextDocument document;
     load_rtf(with_default_font(document), converted);
-    // A paragraph mark takes the format of the text before it.
+    // A paragraph mark keeps its own format, whatever the text before it is in.
     EXPECT_EQ(testing::dump(rt::read_rtf(save_rtf(document)).document),
               "[Courier New 10 #0000ff b] MEDITECH caf\xC3\xA9\nP Courier New 10 #0000ff b\n"
               "[Courier New 8 #ff0000 b] Red\n[Courier New 8]  body\nP Courier New 8\n"
-              "[Courier New 8 #008000 i u s] green\nP Courier New 8 #008000 i u s\n"
+              "[Courier New 8 #008000 i u s] green\nP Courier New 8\n"
               "P Courier New 10\nP Courier New 8\n");
 
     load_rtf(document, "{\\rtf1\\deftab1440 default {\\b bold}\\line next\\tab x}");
@@ -163,8 +163,7 @@ rt::Document as_the_window_keeps_it(const rt::Document& read) {
         kept.format = paragraph.format;
         kept.label = paragraph.label;
         kept.table = paragraph.table;
-        const std::size_t mark = kept.runs.empty() ? in_window(paragraph.mark_format)
-                                                   : kept.runs.back().format;
+        const std::size_t mark = in_window(paragraph.mark_format);
         if (&paragraph != &read.paragraphs().back()) {
             model.end_paragraph(mark);
         } else {
