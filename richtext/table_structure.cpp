@@ -11,8 +11,8 @@ namespace {
 
 using End = TablePlace::End;
 
-constexpr std::size_t max_cells = 63;     // the most cells a row of Word has
-constexpr int cell_width_twips = 1440;    // of a row defined anew: an inch a cell
+constexpr std::size_t max_cells = 63;   // the most cells a row of Word has
+constexpr int cell_width_twips = 1440;  // of a row defined anew: an inch a cell
 
 // Which cells of a row its definition merges into the one before (\clmrg before \cellxN).
 std::vector<bool> merged_cells(std::string_view definition) {
@@ -155,9 +155,9 @@ void TableStructure::make_row_end(Document& document, std::size_t index,
 
 bool is_row_definition_word(std::string_view letters) {
     static constexpr std::string_view prefixes[] = {
-        "tr",   "cl",      "brdr",   "tbl",    "ts",       "irow",     "lastrow",
-        "ltrrow", "rtlrow", "tdfrmtxt", "tpos", "tphcol", "tphmrg", "tphpg", "tpvmrg",
-        "tpvpara", "tpvpg", "tabsnoovrlp"};
+        "tr",      "cl",     "brdr",   "tbl",      "ts",    "irow",
+        "lastrow", "ltrrow", "rtlrow", "tdfrmtxt", "tpos",  "tphcol",
+        "tphmrg",  "tphpg",  "tpvmrg", "tpvpara",  "tpvpg", "tabsnoovrlp"};
     return letters == "cellx" || std::ranges::any_of(prefixes, [&](std::string_view prefix) {
                return letters.starts_with(prefix);
            });

@@ -1,0 +1,436 @@
+#include "document/rich_text_adapter.h"
+
+#include <QImage>
+#include <QString>
+#include <QTextBlock>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QTextOption>
+#include <QTextTable>
+#include <QTextTableCell>
+#include <QTextTableFormat>
+#include <QUrl>
+#include <QVariant>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/rich_text_properties.h"
+#include "richtext/field_instruction.h"
+#include "richtext/rtf_lexer.h"
+#include "richtext/rtf_pictures.h"
+#include "richtext/rtf_reader.h"
+
+namespace qlx::document {
+
+using namespace adapter;
+
+namespace {
+
+constexpr std::string_view paragraph_separator = "\xE2\x80\xA9";  // U+2029 in UTF-8
+
+// Text that arrives in pieces, each in a format, inserted as few times as possible: a piece
+// in the format of the one before joins it. Paragraph separators inside the text make
+// QTextCursor::insertText start new blocks whose character format is the inserted format.
+class Inserter {
+public:
+    Inserter(QTextCursor& cursor, const std::vector<QTextCharFormat>& formats)
+        : cursor_(cursor), formats_(formats) {}
+    ~Inserter() { flush(); }
+
+    // A list item's label and a blank, shown before its text, marked as no text of it.
+    void add_label(const std::string& label, std::size_t format) {
+        flush();
+        format_ = std::numeric_limits<std::size_t>::max();
+        QTextCharFormat shown = formats_[format];
+        shown.setProperty(label_text_property, true);
+        cursor_.insertText(QString::fromStdString(label) + QLatin1Char(' '), shown);
+    }
+
+    // Hidden text: an object character that shows nothing and holds the text.
+    void add_hidden(const rt::Run& run) {
+        flush();
+        format_ = std::numeric_limits<std::size_t>::max();
+        QTextCharFormat hidden = formats_[run.format];
+        hidden.setObjectType(carried_object_type);
+        hidden.setProperty(hidden_text_property, QString::fromStdString(run.text));
+        if (run.field != 0) {
+            hidden.setProperty(field_property, static_cast<int>(run.field));
+        }
+        cursor_.insertText(QString(QChar::ObjectReplacementCharacter), hidden);
+    }
+
+    void add(std::string_view utf8, std::size_t format) {
+        // Qt's text documents drop U+FEFF: each is kept in an object character instead.
+        constexpr std::string_view zero_width_no_break = "\xEF\xBB\xBF";
+        for (std::size_t at; (at = utf8.find(zero_width_no_break)) != std::string_view::npos;) {
+            add(utf8.substr(0, at), format);
+            flush();
+            format_ = std::numeric_limits<std::size_t>::max();
+            QTextCharFormat kept = formats_[format];
+            kept.setObjectType(carried_object_type);
+            kept.setProperty(hidden_text_property, QString(QChar(0xFEFF)));
+            cursor_.insertText(QString(QChar::ObjectReplacementCharacter), kept);
+            utf8.remove_prefix(at + zero_width_no_break.size());
+        }
+        if (utf8.empty()) {
+            return;
+        }
+        if (format != format_) {
+            flush();
+            format_ = format;
+        }
+        text_ += utf8;
+    }
+
+    // Text of a field's result: the field kept in the format, a link shown as one.
+    void add_in_field(const rt::Run& run, const QString& link) {
+        flush();
+        format_ = std::numeric_limits<std::size_t>::max();
+        QTextCharFormat in_field = formats_[run.format];
+        in_field.setProperty(field_property, static_cast<int>(run.field));
+        if (!link.isEmpty()) {
+            in_field.setAnchor(true);
+            in_field.setAnchorHref(link);
+        }
+        cursor_.insertText(QString::fromStdString(run.text), in_field);
+    }
+
+    // A carried group: its text when it shows one, else an object character that shows
+    // nothing; either way with the group kept in the format.
+    void add_carried(const rt::Run& run) {
+        flush();
+        format_ = std::numeric_limits<std::size_t>::max();
+        if (run.text.empty() && add_picture(run)) {
+            return;
+        }
+        QTextCharFormat carried = formats_[run.format];
+        carried.setProperty(carried_rtf_property, QByteArray::fromStdString(run.rtf));
+        if (run.field != 0) {
+            carried.setProperty(field_property, static_cast<int>(run.field));
+        }
+        if (run.text.empty()) {
+            carried.setObjectType(carried_object_type);
+            cursor_.insertText(QString(QChar::ObjectReplacementCharacter), carried);
+        } else {
+            cursor_.insertText(QString::fromStdString(run.text), carried);
+        }
+    }
+
+    // Inserts the text that waits, before the cursor moves elsewhere.
+    void flush() {
+        if (!text_.empty()) {
+            cursor_.insertText(
+                QString::fromUtf8(text_.data(), static_cast<qsizetype>(text_.size())),
+                formats_[format_]);
+            text_.clear();
+        }
+    }
+
+private:
+    // A PNG or JPEG picture carried through, shown as itself; false for anything else.
+    bool add_picture(const rt::Run& run) {
+        const std::optional<rt::Picture> picture = rt::read_picture(run.rtf);
+        QImage image;
+        if (!picture || !image.loadFromData(QByteArray::fromStdString(picture->data))) {
+            return false;
+        }
+        const QUrl name(QStringLiteral("qlx-picture:%1").arg(++pictures_));
+        cursor_.document()->addResource(QTextDocument::ImageResource, name, image);
+        QTextImageFormat shown;
+        shown.merge(formats_[run.format]);
+        shown.setName(name.toString());
+        if (picture->width_twips > 0 && picture->height_twips > 0) {
+            shown.setWidth(twips_to_screen(picture->width_twips));
+            shown.setHeight(twips_to_screen(picture->height_twips));
+        }
+        shown.setProperty(carried_rtf_property, QByteArray::fromStdString(run.rtf));
+        cursor_.insertImage(shown);
+        return true;
+    }
+
+    QTextCursor& cursor_;
+    const std::vector<QTextCharFormat>& formats_;
+    std::string text_;
+    std::size_t format_ = std::numeric_limits<std::size_t>::max();
+    int pictures_ = 0;
+};
+
+// The format a paragraph's block carries: what its empty line is shown in, or its first run's.
+std::size_t block_format(const rt::Paragraph& paragraph) {
+    return paragraph.runs.empty() ? paragraph.mark_format : paragraph.runs.front().format;
+}
+
+// The widths of a row's cells (twips) from its definition's \cellxN, their right edges.
+std::vector<int> cell_widths(const std::string& definition) {
+    std::vector<int> widths;
+    int left = 0;
+    rt::for_each_token(definition, [&](const rt::Token& token, int) {
+        if (token.kind != rt::TokenKind::control_word) {
+            return;
+        }
+        if (token.text == "trowd") {
+            widths.clear();
+            left = 0;
+        } else if (token.text == "cellx") {
+            widths.push_back(token.parameter - left);
+            left = token.parameter;
+        }
+    });
+    return widths;
+}
+
+// Inserts a model's paragraphs at a cursor: a block each, tables as QTextTables (a table's
+// rows, their definitions and cells kept in its formats), nested in their cells.
+class ParagraphInserter {
+public:
+    ParagraphInserter(const rt::Document& model, QTextCursor& cursor, Inserter& inserter,
+                      const std::vector<QTextCharFormat>& formats)
+        : model_(model),
+          paragraphs_(model.paragraphs()),
+          cursor_(cursor),
+          inserter_(inserter),
+          formats_(formats) {}
+
+    // Paragraphs [begin, end), all of `depth` or deeper, the first into the cursor's block.
+    void insert(std::size_t begin, std::size_t end, int depth) {
+        bool block_free = true;
+        for (std::size_t i = begin; i < end;) {
+            if (paragraphs_[i].table.depth > depth) {
+                std::size_t table_end = i;
+                while (table_end < end && paragraphs_[table_end].table.depth > depth) {
+                    ++table_end;
+                }
+                inserter_.flush();
+                if (block_free) {
+                    mark_gap();
+                }
+                insert_table(i, table_end, depth + 1);
+                block_free = true;  // the block Qt keeps after a table
+                i = table_end;
+                continue;
+            }
+            const std::size_t format = block_format(paragraphs_[i]);
+            if (block_free) {
+                inserter_.flush();
+                cursor_.setBlockCharFormat(formats_[format]);
+            } else {
+                inserter_.add(paragraph_separator, format);
+            }
+            block_free = false;
+            insert_runs(paragraphs_[i]);
+            ++i;
+        }
+    }
+
+private:
+    struct Cell {
+        std::size_t begin;
+        std::size_t end;
+        bool merged;
+    };
+
+    void mark_gap() {
+        QTextBlockFormat gap;
+        gap.setProperty(gap_block_property, true);
+        cursor_.mergeBlockFormat(gap);
+    }
+
+    void insert_runs(const rt::Paragraph& paragraph) {
+        if (!paragraph.label.empty()) {
+            inserter_.add_label(paragraph.label, block_format(paragraph));
+        }
+        QString link;  // of the field the runs are in, when it is a hyperlink
+        for (const rt::Run& run : paragraph.runs) {
+            if (run.is_field_instruction()) {
+                link = QString::fromStdString(
+                    rt::hyperlink_target(rt::field_instruction_text(run.rtf)));
+            }
+            if (run.carried()) {
+                inserter_.add_carried(run);
+            } else if (model_.format(run.format).hidden) {
+                inserter_.add_hidden(run);
+            } else if (run.field != 0) {
+                inserter_.add_in_field(run, link);
+            } else {
+                inserter_.add(run.text, run.format);
+            }
+        }
+    }
+
+    // The rows of the table of paragraphs [begin, end) at `depth`, and their definitions.
+    std::vector<std::vector<Cell>> rows_of(std::size_t begin, std::size_t end, int depth,
+                                           QStringList& definitions) const {
+        std::vector<std::vector<Cell>> rows(1);
+        std::size_t cell_begin = begin;
+        for (std::size_t i = begin; i < end; ++i) {
+            const rt::TablePlace& place = paragraphs_[i].table;
+            if (place.depth != depth || place.end == rt::TablePlace::End::paragraph) {
+                continue;
+            }
+            rows.back().push_back({cell_begin, i + 1, place.merged});
+            cell_begin = i + 1;
+            if (place.end == rt::TablePlace::End::row) {
+                definitions << QString::fromStdString(place.row);
+                rows.emplace_back();
+            }
+        }
+        if (cell_begin < end) {  // a row left open (the reader leaves none)
+            rows.back().push_back({cell_begin, end, false});
+            definitions << QString();
+        } else {
+            rows.pop_back();
+        }
+        return rows;
+    }
+
+    // The table of paragraphs [begin, end), all of `depth` or deeper; leaves the cursor in
+    // the block after it.
+    void insert_table(std::size_t begin, std::size_t end, int depth) {
+        QStringList definitions;
+        const std::vector<std::vector<Cell>> rows = rows_of(begin, end, depth, definitions);
+        QList<int> cells;
+        int columns = 1;
+        for (const std::vector<Cell>& row : rows) {
+            cells << static_cast<int>(row.size());
+            columns = std::max(columns, static_cast<int>(row.size()));
+        }
+        QTextTableFormat format;
+        format.setBorder(1);
+        format.setBorderCollapse(true);
+        format.setCellPadding(2);
+        format.setCellSpacing(0);
+        const std::vector<int> widths = cell_widths(definitions.front().toStdString());
+        if (static_cast<int>(widths.size()) == columns &&
+            std::ranges::all_of(widths, [](int width) { return width > 0; })) {
+            QList<QTextLength> lengths;
+            for (const int width : widths) {
+                lengths << QTextLength(QTextLength::FixedLength, twips_to_screen(width));
+            }
+            format.setColumnWidthConstraints(lengths);
+        }
+        format.setProperty(row_definitions_property, definitions);
+        format.setProperty(row_cells_property, QVariant::fromValue(cells));
+        QTextTable* table = cursor_.insertTable(static_cast<int>(rows.size()), columns, format);
+        for (int r = 0; r < table->rows(); ++r) {
+            for (int c = 0; c < columns; ++c) {
+                QTextTableCell cell = table->cellAt(r, c);
+                cursor_ = cell.firstCursorPosition();
+                if (c >= cells[r]) {
+                    mark_gap();  // a cell that only makes the table square
+                    continue;
+                }
+                const Cell& content =
+                    rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+                if (content.merged) {
+                    QTextTableCellFormat merged = cell.format().toTableCellFormat();
+                    merged.setProperty(merged_cell_property, true);
+                    cell.setFormat(merged);
+                }
+                insert(content.begin, content.end, depth);
+                inserter_.flush();
+            }
+        }
+        cursor_ = table->lastCursorPosition();
+        cursor_.movePosition(QTextCursor::NextBlock);
+    }
+
+    const rt::Document& model_;
+    const std::vector<rt::Paragraph>& paragraphs_;
+    QTextCursor& cursor_;
+    Inserter& inserter_;
+    const std::vector<QTextCharFormat>& formats_;
+};
+
+// The footnotes' texts, numbered, after the document's text: shown, never saved as text.
+void list_footnotes(QTextCursor& cursor, const rt::Document& model) {
+    int number = 0;
+    QTextBlockFormat note_block;
+    note_block.setProperty(note_block_property, true);
+    QTextCharFormat note_text;
+    note_text.setProperty(label_text_property, true);
+    note_text.setForeground(QColor(Qt::darkGray));
+    for (const rt::Paragraph& paragraph : model.paragraphs()) {
+        for (const rt::Run& run : paragraph.runs) {
+            const std::string text = run.carried() ? rt::footnote_text(run.rtf) : std::string();
+            if (text.empty()) {
+                continue;
+            }
+            cursor.movePosition(QTextCursor::End);
+            cursor.insertBlock(note_block, note_text);
+            cursor.insertText(QStringLiteral("%1. ").arg(++number) + QString::fromStdString(text),
+                              note_text);
+        }
+    }
+}
+
+// Gives each block the format of its paragraph, and the format of its paragraph mark as its
+// character format where that is not the one the block was made with; blocks of default
+// paragraphs are left as they are, so that a document without paragraph formats costs
+// nothing more.
+void set_block_formats(QTextDocument& document, const std::vector<rt::Paragraph>& paragraphs,
+                       const std::vector<QTextCharFormat>& formats) {
+    const rt::ParagraphFormat plain;
+    QTextBlock block = document.begin();
+    for (const rt::Paragraph& paragraph : paragraphs) {
+        while (block.isValid() && block.blockFormat().boolProperty(gap_block_property)) {
+            block = block.next();
+        }
+        if (!block.isValid()) {
+            break;
+        }
+        if (paragraph.format != plain || !paragraph.label.empty()) {
+            QTextBlockFormat format = to_qt_block_format(paragraph.format);
+            if (!paragraph.label.empty()) {
+                format.setProperty(label_property, QString::fromStdString(paragraph.label));
+            }
+            QTextCursor(block).setBlockFormat(format);
+        }
+        if (paragraph.mark_format != block_format(paragraph)) {
+            QTextCursor(block).setBlockCharFormat(formats[paragraph.mark_format]);
+        }
+        block = block.next();
+    }
+}
+
+}  // namespace
+
+void load_model(QTextDocument& document, const rt::Document& model) {
+    std::vector<QTextCharFormat> formats;
+    formats.reserve(model.formats().size());
+    for (const rt::CharFormat& format : model.formats()) {
+        formats.push_back(to_qt_format(format));
+    }
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    document.clear();
+    QTextOption option = document.defaultTextOption();
+    option.setTabStopDistance(twips_to_screen(model.default_tab_twips()));
+    document.setDefaultTextOption(option);
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    const std::vector<rt::Paragraph>& paragraphs = model.paragraphs();
+    {
+        Inserter inserter(cursor, formats);
+        ParagraphInserter(model, cursor, inserter, formats).insert(0, paragraphs.size(), 0);
+    }
+    set_block_formats(document, paragraphs, formats);
+    list_footnotes(cursor, model);
+    cursor.endEditBlock();
+    keep_head(document, model);
+    document.setUndoRedoEnabled(undo);
+}
+
+rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
+    rt::RtfReadResult read = rt::read_rtf(rtf);
+    load_model(document, read.document);
+    return read.problems;
+}
+
+}  // namespace qlx::document
