@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
-#include <cstdint>
-#include <limits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,147 +10,13 @@
 #include "richtext/code_page.h"
 #include "richtext/field_instruction.h"
 #include "richtext/rtf_control_words.h"
-#include "richtext/rtf_lexer.h"
-#include "richtext/rtf_lists.h"
-#include "richtext/rtf_tables.h"
-#include "richtext/table_structure.h"
+#include "richtext/rtf_reader_state.h"
+#include "richtext/utf8.h"
 #include "richtext/windows1252.h"
 
 namespace qlx::richtext {
 
-namespace {
-
-constexpr std::size_t unresolved = std::numeric_limits<std::size_t>::max();
-// Groups deeper than this share the state of the deepest one; no word processor nests so far.
-constexpr std::size_t max_group_depth = 4096;
-constexpr int max_half_points = 3276;
-constexpr int max_tab_twips = 22 * 1440;  // the widest page RTF describes
-constexpr int max_table_depth = 64;
-
-enum class Destination : std::uint8_t { text, skip, font_table, color_table };
-
-// The properties a group inherits from its parent and gets back when its children close.
-struct GroupState {
-    int font = -1;  // font number; -1: the document's default font
-    int half_points = default_half_points;
-    int color = -1;      // colour table index; -1: default colour
-    int highlight = -1;  // colour table index; -1: none
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strike_out = false;
-    bool hidden = false;
-    VerticalPosition position = VerticalPosition::baseline;
-    int raise_half_points = 0;
-    // Paragraph properties travel with the group too; a paragraph takes those in force at
-    // its end.
-    ParagraphFormat paragraph;
-    Destination destination = Destination::text;
-    int unicode_skip = 1;             // \ucN: bytes of fallback text after each \uN
-    std::size_t format = unresolved;  // the interned format of these properties
-    std::size_t format_tables = 0;    // ... as resolved with the tables of this generation
-    std::size_t start = 0;            // offset of the group's "{" in the input
-    bool carried = false;             // the group is kept as it stands (see Run::rtf)
-    std::uint32_t field = 0;          // the field the group's text belongs to; 0: none
-    bool nested_row = false;          // in \nesttableprops: a nested row's definitions
-    int table_depth = 0;              // \intbl, \itapN: the paragraph's table depth
-
-    void reset_characters() {
-        GroupState reset;
-        reset.destination = destination;
-        reset.unicode_skip = unicode_skip;
-        reset.paragraph = paragraph;
-        reset.start = start;
-        reset.carried = carried;
-        reset.field = field;
-        reset.nested_row = nested_row;
-        reset.table_depth = table_depth;
-        *this = reset;
-    }
-};
-
-class Reader {
-public:
-    explicit Reader(std::string_view input) : in_(input), lexer_(input), stack_(1) {}
-
-    RtfReadResult run();
-
-private:
-    GroupState& state() { return stack_.back(); }
-
-    void open_group();
-    void close_group();
-    void skip_group();
-    void carry(std::string_view group);
-    void end_field(std::uint32_t field);
-    void text(std::string_view bytes);
-    void control_word(const Token& token);
-    void hex_byte(const Token& token);
-    void control_symbol(char symbol);
-    void apply(const Token& token);
-    void apply_to_text(const Token& token);
-    // Applies a paragraph property; false for any other word.
-    bool apply_to_paragraph(const Token& token);
-    void apply_to_font_table(const Token& token);
-    void apply_to_color_table(const Token& token);
-
-    void add_byte(char byte);
-    void add_code_point(char32_t code);
-    void add_unicode(int parameter);
-    void settle_surrogate();
-    void flush();
-    // Ends the paragraph being read at that place in the tables.
-    void end_paragraph(int table_depth, TablePlace::End end = TablePlace::End::paragraph);
-    // Ends it where the table structure has placed it.
-    void finish_paragraph();
-    void follow_row_definition(const Token& token);
-    // Gives the paragraph being read the paragraph properties now in force.
-    void take_paragraph_format();
-    void number_list_items();
-    void end_document();
-
-    std::size_t current_format();
-    void forget_formats();
-    int resolved_font() const;
-    void leave_table(Destination table);
-
-    std::string_view in_;
-    RtfLexer lexer_;
-    bool closed_ = false;
-    RtfReadResult result_;
-    Document& document_ = result_.document;
-
-    std::vector<GroupState> stack_;  // stack_[0] lies outside every group
-    std::size_t overflow_depth_ = 0;
-
-    RtfTables tables_;
-    RtfLists lists_;
-    // Raised whenever the tables or the default font change what properties resolve to: a
-    // format resolved before is resolved again, without walking the open groups.
-    std::size_t tables_generation_ = 0;
-    int default_font_ = 0;
-
-    std::string pending_;  // text bytes not yet decoded, all in the current group's state
-    std::string utf8_;
-    int bytes_to_skip_ = 0;  // fallback text still to skip after \uN
-    char32_t high_surrogate_ = 0;
-    TableStructure table_structure_;
-    // The definition of the table rows that follow (\trowd ...), and where the one being read
-    // began (npos: none is being read).
-    std::string row_definition_;
-    std::size_t row_definition_start_ = std::string_view::npos;
-    std::size_t token_start_ = 0;  // offset of the token being read
-    // A page break came before any text of the paragraph being read.
-    bool page_break_pending_ = false;
-    std::uint32_t fields_ = 0;  // fields met so far; the last one's number
-    int footnotes_ = 0;         // footnotes met so far
-    // "{" was the last token: a "\*" now marks the group as a destination.
-    bool group_start_ = false;
-    // "\*" began the group: a control word the reader does not know skips the group.
-    bool star_ = false;
-    // The control word being applied is the first of its group (after "\*", if any).
-    bool starts_group_ = false;
-};
+namespace reading {
 
 RtfReadResult Reader::run() {
     const auto start = in_.find_first_not_of(" \t\r\n");
@@ -266,7 +130,8 @@ void Reader::close_group() {
         return;
     }
     const Destination left = stack_.back().destination;
-    const bool nested_row_defined = stack_.back().nested_row && !stack_[stack_.size() - 2].nested_row;
+    const bool nested_row_defined =
+        stack_.back().nested_row && !stack_[stack_.size() - 2].nested_row;
     const bool carried = stack_.back().carried;
     const std::size_t start = stack_.back().start;
     const std::uint32_t field = stack_.back().field;
@@ -351,10 +216,12 @@ void Reader::end_field(std::uint32_t field) {
 // head of the document; any other to its place in the text.
 void Reader::carry(std::string_view group) {
     const auto named = [&](std::string_view word) {
-        const std::string_view rest =
-            group.substr(group.starts_with("{\\*\\") ? 4 : group.starts_with("{\\") ? 2 : 0);
+        const std::string_view rest = group.substr(group.starts_with("{\\*\\") ? 4
+                                                   : group.starts_with("{\\")  ? 2
+                                                                               : 0);
         return rest.starts_with(word) &&
-               (rest.size() == word.size() || !std::isalpha(static_cast<unsigned char>(rest[word.size()])));
+               (rest.size() == word.size() ||
+                !std::isalpha(static_cast<unsigned char>(rest[word.size()])));
     };
     if (named("footnote")) {
         ++footnotes_;
@@ -370,11 +237,17 @@ void Reader::carry(std::string_view group) {
     // Groups about the whole document, met before its text, are its head; anything else
     // stays where it is (so that where a group goes does not depend on what surrounded it).
     static constexpr std::string_view head_words[] = {
-        "aftnsep", "aftnsepc", "colorschememapping", "docvar", "fchars", "filetbl", "footer",
-        "footerf", "footerl", "footerr", "ftnsep", "ftnsepc", "generator", "header", "headerf",
-        "headerl", "headerr", "info", "latentstyles", "lchars", "listoverridetable", "listtable",
-        "mmathPr", "pgdsctbl", "revtbl", "rsidtbl", "stylesheet", "template", "themedata",
-        "userprops", "wgrffmtfilter", "xmlnstbl"};
+        "aftnsep",       "aftnsepc",  "colorschememapping",
+        "docvar",        "fchars",    "filetbl",
+        "footer",        "footerf",   "footerl",
+        "footerr",       "ftnsep",    "ftnsepc",
+        "generator",     "header",    "headerf",
+        "headerl",       "headerr",   "info",
+        "latentstyles",  "lchars",    "listoverridetable",
+        "listtable",     "mmathPr",   "pgdsctbl",
+        "revtbl",        "rsidtbl",   "stylesheet",
+        "template",      "themedata", "userprops",
+        "wgrffmtfilter", "xmlnstbl"};
     const bool about_document = std::ranges::any_of(head_words, named);
     const std::vector<Paragraph>& paragraphs = document_.paragraphs();
     if (paragraphs.size() == 1 && paragraphs.front().runs.empty() && about_document) {
@@ -487,251 +360,6 @@ void Reader::control_symbol(char symbol) {
     }
 }
 
-void Reader::apply(const Token& token) {
-    switch (state().destination) {
-        case Destination::text:
-            apply_to_text(token);
-            break;
-        case Destination::font_table:
-            apply_to_font_table(token);
-            break;
-        case Destination::color_table:
-            apply_to_color_table(token);
-            break;
-        case Destination::skip:
-            break;
-    }
-}
-
-void Reader::apply_to_text(const Token& token) {
-    GroupState& s = state();
-    const int parameter = token.parameter;
-    const bool on = !token.has_parameter || parameter != 0;
-    switch (token.word.action) {
-        case Action::ansi_code_page:
-            // The document's code page is part of its head: once text has come, it stays.
-            // A page that does not read ASCII as ASCII cannot be what RTF is written in.
-            if (const int code_page =
-                    token.word.value != 0 ? static_cast<int>(token.word.value) : parameter;
-                document_.paragraphs().size() == 1 &&
-                document_.paragraphs().front().runs.empty() && is_ascii_compatible(code_page)) {
-                tables_.set_ansi_code_page(code_page);
-            }
-            return;
-        case Action::default_tab:
-            if (parameter > 0) {
-                document_.set_default_tab_twips(std::min(parameter, max_tab_twips));
-            }
-            return;
-        case Action::default_font:
-            default_font_ = parameter;
-            forget_formats();
-            return;
-        case Action::font_table:
-            s.destination = Destination::font_table;
-            tables_.end_font();
-            return;
-        case Action::color_table:
-            s.destination = Destination::color_table;
-            tables_.begin_color_table();
-            return;
-        case Action::skip_destination:
-            skip_group();
-            return;
-        case Action::field:
-            // A field inside a field's result is part of that result.
-            if (s.field == 0) {
-                s.field = ++fields_;
-            }
-            return;
-        case Action::footnote_number:
-            // The number of the footnote that follows, shown; written back as the word.
-            document_.append_carried("{\\chftn}", current_format(), s.field,
-                                     std::to_string(footnotes_ + 1));
-            return;
-        case Action::paragraph:
-            if (token.word.value == 2) {
-                // A page break ends the paragraph it is in, if any text came, and the next
-                // paragraph starts the page.
-                if (!document_.paragraphs().back().runs.empty()) {
-                    end_paragraph(s.table_depth);
-                }
-                page_break_pending_ = true;
-                return;
-            }
-            end_paragraph(s.table_depth);
-            return;
-        case Action::cell:
-            end_paragraph(token.word.value == 1 ? std::max(s.table_depth, 2) : 1,
-                          TablePlace::End::cell);
-            return;
-        case Action::row: {
-            flush();
-            const bool nested = token.word.value == 1;
-            if (table_structure_.end_row(document_, nested ? std::max(s.table_depth, 2) : 1,
-                                         nested ? std::string_view() : row_definition_)) {
-                finish_paragraph();
-            }
-            return;
-        }
-        case Action::row_defaults:
-            if (!s.nested_row && s.destination == Destination::text) {
-                row_definition_start_ = token_start_;
-            }
-            return;
-        case Action::in_table:
-            s.table_depth = std::max(s.table_depth, 1);
-            return;
-        case Action::table_depth:
-            s.table_depth = std::clamp(parameter, 0, max_table_depth);
-            return;
-        case Action::nested_table_properties:
-            s.nested_row = true;
-            row_definition_start_ = std::string_view::npos;
-            return;
-        case Action::character:
-            add_code_point(token.word.value);
-            return;
-        case Action::unicode_skip:
-            s.unicode_skip = std::max(parameter, 0);
-            return;
-        default:
-            break;
-    }
-    if (apply_to_paragraph(token)) {
-        return;
-    }
-    switch (token.word.action) {
-        case Action::plain:
-            s.reset_characters();
-            break;
-        case Action::font:
-            s.font = parameter;
-            break;
-        case Action::font_size:
-            s.half_points =
-                parameter > 0 ? std::min(parameter, max_half_points) : default_half_points;
-            break;
-        case Action::color:
-            s.color = parameter;
-            break;
-        case Action::highlight:
-            s.highlight = parameter > 0 ? parameter : -1;
-            break;
-        case Action::bold:
-            s.bold = on;
-            break;
-        case Action::italic:
-            s.italic = on;
-            break;
-        case Action::underline:
-            s.underline = token.word.value != 0 && on;
-            break;
-        case Action::strike_out:
-            s.strike_out = on;
-            break;
-        case Action::hidden:
-            s.hidden = on;
-            break;
-        case Action::vertical_position:
-            s.position = static_cast<VerticalPosition>(token.word.value);
-            break;
-        case Action::raise: {
-            const int amount = std::clamp(token.has_parameter ? parameter : 6, 0, max_half_points);
-            s.raise_half_points = token.word.value == 1 ? amount : -amount;
-            break;
-        }
-        default:
-            return;
-    }
-    s.format = unresolved;
-}
-
-bool Reader::apply_to_paragraph(const Token& token) {
-    ParagraphFormat& p = state().paragraph;
-    // Distances beyond the widest page are no distances a page shows.
-    const int twips = std::clamp(token.parameter, -max_tab_twips, max_tab_twips);
-    switch (token.word.action) {
-        case Action::paragraph_defaults:
-            p = ParagraphFormat{};
-            state().table_depth = 0;
-            break;
-        case Action::alignment:
-            p.alignment = static_cast<Alignment>(token.word.value);
-            break;
-        case Action::left_indent:
-            p.left_indent = twips;
-            break;
-        case Action::right_indent:
-            p.right_indent = twips;
-            break;
-        case Action::first_line_indent:
-            p.first_line_indent = twips;
-            break;
-        case Action::space_before:
-            p.space_before = std::max(twips, 0);
-            break;
-        case Action::space_after:
-            p.space_after = std::max(twips, 0);
-            break;
-        case Action::line_spacing:
-            // \sl1000 is what Word writes for "single", as \sl0 is.
-            p.line_spacing = token.parameter == 1000 ? 0 : twips;
-            break;
-        case Action::line_spacing_multiple:
-            p.line_spacing_multiple = !token.has_parameter || token.parameter != 0;
-            break;
-        case Action::page_break_before:
-            p.page_break_before = !token.has_parameter || token.parameter != 0;
-            break;
-        case Action::list:
-            p.list = std::max(token.parameter, 0);
-            break;
-        case Action::list_level:
-            p.list_level = std::clamp(token.parameter, 0, 8);
-            break;
-        default:
-            return false;
-    }
-    return true;
-}
-
-void Reader::apply_to_font_table(const Token& token) {
-    switch (token.word.action) {
-        case Action::font:
-            tables_.begin_font(token.parameter);
-            break;
-        case Action::font_charset:
-            tables_.set_font_charset(token.parameter);
-            break;
-        case Action::font_code_page:
-            tables_.set_font_code_page(token.parameter);
-            break;
-        case Action::skip_destination:
-            state().destination = Destination::skip;
-            break;
-        default:
-            break;
-    }
-}
-
-void Reader::apply_to_color_table(const Token& token) {
-    using Component = RtfTables::Component;
-    switch (token.word.action) {
-        case Action::red:
-            tables_.set_color_component(Component::red, token.parameter);
-            break;
-        case Action::green:
-            tables_.set_color_component(Component::green, token.parameter);
-            break;
-        case Action::blue:
-            tables_.set_color_component(Component::blue, token.parameter);
-            break;
-        default:
-            break;
-    }
-}
-
 void Reader::add_byte(char byte) {
     if (state().destination == Destination::text) {
         pending_ += byte;
@@ -834,9 +462,8 @@ void Reader::follow_row_definition(const Token& token) {
         in_.substr(row_definition_start_, token_start_ - row_definition_start_);
     const std::size_t first = definition.find_first_not_of(" \r\n");
     const std::size_t last = definition.find_last_not_of(" \r\n");
-    row_definition_ = first == std::string_view::npos
-                          ? std::string_view()
-                          : definition.substr(first, last - first + 1);
+    row_definition_ = first == std::string_view::npos ? std::string_view()
+                                                      : definition.substr(first, last - first + 1);
     row_definition_start_ = std::string_view::npos;
 }
 
@@ -879,52 +506,10 @@ void Reader::end_document() {
     number_list_items();
 }
 
-std::size_t Reader::current_format() {
-    GroupState& s = state();
-    if (s.format != unresolved && s.format_tables == tables_generation_) {
-        return s.format;
-    }
-    CharFormat format;
-    format.font_family = tables_.font_family(resolved_font());
-    format.half_points = s.half_points;
-    format.color = tables_.color(s.color);
-    format.highlight = tables_.color(s.highlight);
-    format.bold = s.bold;
-    format.italic = s.italic;
-    format.underline = s.underline;
-    format.strike_out = s.strike_out;
-    format.position = s.position;
-    format.raise_half_points = s.raise_half_points;
-    format.hidden = s.hidden;
-    s.format = document_.intern(format);
-    s.format_tables = tables_generation_;
-    return s.format;
-}
-
-// Tables read after text change what the formats of open groups resolve to.
-void Reader::forget_formats() {
-    ++tables_generation_;
-}
-
-int Reader::resolved_font() const {
-    const int font = stack_.back().font;
-    return font < 0 ? default_font_ : font;
-}
-
-void Reader::leave_table(Destination table) {
-    if (table == Destination::font_table) {
-        tables_.end_font();
-        forget_formats();
-    } else if (table == Destination::color_table) {
-        tables_.end_color_table();
-        forget_formats();
-    }
-}
-
-}  // namespace
+}  // namespace reading
 
 RtfReadResult read_rtf(std::string_view rtf) {
-    return Reader(rtf).run();
+    return reading::Reader(rtf).run();
 }
 
 std::string footnote_text(std::string_view group) {
