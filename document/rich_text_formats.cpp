@@ -93,6 +93,13 @@ int screen_to_twips(double pixels) {
     return static_cast<int>(std::lround(pixels * 1440.0 / screen_dots_per_inch()));
 }
 
+int shown_left_indent(const rt::ParagraphFormat& format) {
+    // A list item that gives no indent of its own is shown indented by its level.
+    const bool item = format.list > 0 || format.numbering.kind != rt::OldNumbering::Kind::none;
+    return item && format.left_indent == 0 ? (format.list_level + 1) * list_indent_twips
+                                           : format.left_indent;
+}
+
 QTextBlockFormat to_qt_block_format(const rt::ParagraphFormat& format) {
     QTextBlockFormat qt;
     static constexpr Qt::Alignment alignments[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight,
@@ -126,12 +133,9 @@ QTextBlockFormat to_qt_block_format(const rt::ParagraphFormat& format) {
         numbered.paragraphs().back().format.numbering = format.numbering;
         qt.setProperty(numbering_property, QByteArray::fromStdString(rt::to_rtf(numbered)));
     }
-    // A list item that gives no indent of its own is shown indented by its level.
-    if ((format.list > 0 || format.numbering.kind != rt::OldNumbering::Kind::none) &&
-        format.left_indent == 0) {
-        const int indent = (format.list_level + 1) * list_indent_twips;
-        qt.setLeftMargin(twips_to_screen(indent));
-        qt.setProperty(list_indent_property, indent);
+    if (const int shown = shown_left_indent(format); shown != format.left_indent) {
+        qt.setLeftMargin(twips_to_screen(shown));
+        qt.setProperty(list_indent_property, shown);
     }
     return qt;
 }

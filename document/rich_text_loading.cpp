@@ -34,6 +34,7 @@ using namespace adapter;
 namespace {
 
 constexpr std::string_view paragraph_separator = "\xE2\x80\xA9";  // U+2029 in UTF-8
+constexpr double default_document_margin = 4.0;                   // QTextDocument's, in pixels
 
 // Text that arrives in pieces, each in a format, inserted as few times as possible: a piece
 // in the format of the one before joins it. Paragraph separators inside the text make
@@ -413,6 +414,13 @@ void load_model(QTextDocument& document, const rt::Document& model) {
     QTextOption option = document.defaultTextOption();
     option.setTabStopDistance(twips_to_screen(model.default_tab_twips()));
     document.setDefaultTextOption(option);
+    // A first line that hangs left of the page's edge is shown in a margin wide enough for it.
+    int leftmost = 0;
+    for (const rt::Paragraph& paragraph : model.paragraphs()) {
+        leftmost = std::min(
+            leftmost, shown_left_indent(paragraph.format) + paragraph.format.first_line_indent);
+    }
+    document.setDocumentMargin(default_document_margin + twips_to_screen(-leftmost));
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
     const std::vector<rt::Paragraph>& paragraphs = model.paragraphs();

@@ -53,6 +53,8 @@ constexpr const char* head_property = "qlx_rtf_head";
 double twips_to_screen(int twips);
 int screen_to_twips(double pixels);
 
+// The left indent a paragraph is shown with (twips): its own, or a list item's by its level.
+int shown_left_indent(const rt::ParagraphFormat& format);
 QTextBlockFormat to_qt_block_format(const rt::ParagraphFormat& format);
 rt::ParagraphFormat from_qt_block_format(const QTextBlockFormat& qt);
 

@@ -133,6 +133,11 @@ TEST(RichTextAdapter, KeepsParagraphFormatsAndRaisedTextBothWays) {
               QTextCharFormat::AlignSuperScript);
     EXPECT_EQ(document.lastBlock().blockFormat().pageBreakPolicy(),
               QTextFormat::PageBreak_AlwaysBefore);
+    EXPECT_DOUBLE_EQ(document.documentMargin(), 4.0);
+
+    // A first line left of the page's edge is shown in a margin wide enough for it.
+    load_rtf(document, "{\\rtf1 plain\\par\\li360\\fi-1080 hanging}");
+    EXPECT_DOUBLE_EQ(document.documentMargin(), 4.0 + 48.0);
 }
 
 // The model a window keeps of a read one: text in no font is in the window's font, and a
