@@ -454,8 +454,12 @@ void Reader::finish_paragraph() {
 
 // A table row's definition is the row words from \trowd on; the first other token ends it.
 void Reader::follow_row_definition(const Token& token) {
+    // Words the reader does not know go with the definition, so that one word of a writer's
+    // own does not cut a row's cells off it.
     if (row_definition_start_ == std::string_view::npos ||
-        (token.kind == TokenKind::control_word && is_row_definition_word(token.text))) {
+        (token.kind == TokenKind::control_word &&
+         (is_row_definition_word(token.text) || token.word.action == Action::ignore ||
+          token.word.action == Action::table_depth))) {
         return;
     }
     const std::string_view definition =

@@ -378,8 +378,10 @@ void write_rtf(const Document& document, const Sink& sink) {
             buffer += row_definition(paragraphs, i);
             buffer += "\r\n";
         }
+        // Each row's paragraphs begin with their properties again, as word processors expect.
         if (i == 0 || row_starts || paragraphs[i].format != paragraphs[i - 1].format ||
-            place.depth != paragraphs[i - 1].table.depth) {
+            place.depth != paragraphs[i - 1].table.depth ||
+            paragraphs[i - 1].table.end == TablePlace::End::row) {
             append_paragraph_format(buffer, paragraphs[i].format);
             append_table_depth(buffer, place.depth);
             current = no_format;  // the next format's words end the paragraph's

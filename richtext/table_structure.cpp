@@ -55,7 +55,7 @@ std::string nested_row_definition(std::string_view group) {
 }  // namespace
 
 void TableStructure::place(Document& document, int depth, End end) {
-    depth = std::clamp(depth, 0, open_ + 1);
+    depth = std::max(depth, 0);
     close_to(document, depth);
     TablePlace& place = document.paragraphs().back().table;
     place = {};
@@ -72,7 +72,7 @@ void TableStructure::place(Document& document, int depth, End end) {
 
 bool TableStructure::end_row(Document& document, int depth, std::string_view definition) {
     std::vector<Paragraph>& paragraphs = document.paragraphs();
-    depth = std::clamp(depth, 1, open_ + 1);
+    depth = std::max(depth, 1);
     std::size_t row_end = std::string::npos;
     if (paragraphs.back().runs.empty() && paragraphs.size() >= 2 &&
         paragraphs[paragraphs.size() - 2].table.depth == depth &&

@@ -9,10 +9,10 @@
 namespace qlx::richtext {
 
 // Gives the paragraphs a reader ends their places in tables (TablePlace) and keeps every
-// table whole whatever the RTF says: a paragraph is nested at most one table deeper than the
-// one before it, a table left without its last row ended gets that end, and every row keeps
-// a definition (the source's, or one of equal cells) so that it is written back as it was
-// read.
+// table whole whatever the RTF says: a table left without its last row ended gets that end,
+// and every row keeps a definition (the source's, or one of equal cells) so that it is
+// written back as it was read. A table may start nested in the first cell of tables that
+// start with it.
 class TableStructure {
 public:
     // The paragraph being read (the document's last) ends: by \par at `depth` (0 outside

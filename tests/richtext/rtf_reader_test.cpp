@@ -255,6 +255,13 @@ TEST(RtfReader, ReadsTablesCellByCellAndRowByRow) {
     EXPECT_EQ(nested.paragraphs()[2].table.row,
               "{\\*\\nesttableprops\\trowd\\cellx500\\cellx900\\nestrow}");
     EXPECT_EQ(nested.paragraphs()[3].table.depth, 1);
+    // A table nested in the first cell of the table it starts.
+    EXPECT_EQ(dump(read_rtf("{\\rtf1\\pard\\intbl\\itap2 a\\nestcell b\\nestcell{\\*\\nesttableprops\\trowd"
+                            "\\cellx1\\cellx2\\nestrow}\\pard\\intbl x\\cell\\row}")
+                       .document),
+              "[- 12] a\nP - 12 [table2 cell]\n[- 12] b\n"
+              "P - 12 [table2 row {\\*\\nesttableprops\\trowd\\cellx1\\cellx2\\nestrow}]\n"
+              "[- 12] x\nP - 12 [table1 row \\trowd\\cellx1440]\nP - 12\n");
     // A cell left holding only a nested table ends it there.
     EXPECT_EQ(dump(read_rtf("{\\rtf1\\intbl outer\\cell\\itap2 in\\nestcell\\pard after}").document),
               "[- 12] outer\nP - 12 [table1 cell]\n[- 12] in\n"
