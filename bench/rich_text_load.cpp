@@ -7,9 +7,13 @@
 // Two inputs of QLX_BENCH_MB megabytes (10 by default): "export", the documents the converter
 // makes of a generated export, loaded one after another as the viewer opens them; and
 // "one_document", a single document of that size in the converter's vocabulary, with its mix
-// of headings, rules, attribute lines, column headers, comment lines and body lines.
+// of headings, rules, attribute lines, column headers, comment lines and body lines; and
+// "tables_and_pictures", a document of tables with pictures as word processors write them.
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QGuiApplication>
+#include <QImage>
 #include <QString>
 #include <QTextDocument>
 
@@ -117,7 +121,45 @@ struct Documents {
     std::int64_t rtf_bytes = 0;
 };
 
-enum class Input { export_documents, one_document };
+enum class Input { export_documents, one_document, tables_and_pictures };
+
+// A document of that size as word processors write reports: table rows of three cells, one
+// holding a small PNG picture, with a nested table every tenth row.
+std::string tables_and_pictures_rtf(std::size_t size) {
+    QImage image(48, 48, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            image.setPixel(x, y, qRgb(x * 5, y * 5, (x * y) % 256));
+        }
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    std::string picture = "{\\pict\\pngblip\\picw48\\pich48\\picwgoal720\\pichgoal720 ";
+    picture += png.toHex().toStdString();
+    picture += '}';
+    RtfText out;
+    out.line(
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss "
+        "Arial;}}{\\colortbl;\\red0\\green0\\blue255;}");
+    for (int row = 1; out.text().size() < size; ++row) {
+        out.line(
+            "\\trowd\\trgaph108\\trleft-108\\clbrdrt\\brdrs\\brdrw10\\cellx2000"
+            "\\clbrdrt\\brdrs\\brdrw10\\cellx5000\\clbrdrt\\brdrs\\brdrw10\\cellx9000");
+        out.line("\\pard\\intbl\\f0\\fs20 Row ", std::to_string(row), "\\cell ",
+                 "{\\b Specimen} received at {\\cf1 the laboratory}\\par second line\\cell ",
+                 picture, "\\cell\\row");
+        if (row % 10 == 0) {
+            out.line(
+                "\\trowd\\cellx9000\\pard\\intbl\\itap2 inner A\\nestcell inner B\\nestcell"
+                "{\\*\\nesttableprops\\trowd\\cellx3000\\cellx6000\\nestrow}\\pard\\intbl"
+                " after\\cell\\row");
+        }
+    }
+    out.line("\\pard end}");
+    return std::move(out.text());
+}
 
 Documents prepare(std::vector<std::string> rtf, const char* name) {
     Documents made;
@@ -152,7 +194,11 @@ const Documents& documents(Input input) {
         return prepare(std::move(sink.documents), "export");
     }();
     static const Documents one = prepare({converted_rtf(input_size())}, "one_document");
-    return input == Input::export_documents ? from_export : one;
+    static const Documents tables =
+        prepare({tables_and_pictures_rtf(input_size())}, "tables_and_pictures");
+    return input == Input::export_documents ? from_export
+           : input == Input::one_document   ? one
+                                            : tables;
 }
 
 // Builds a new text document of every document of the input in each iteration.
@@ -206,6 +252,12 @@ BENCHMARK_CAPTURE(load_rtf, one_document, Input::one_document)->Unit(benchmark::
 BENCHMARK_CAPTURE(set_plain_text, one_document, Input::one_document)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(set_html, one_document, Input::one_document)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(read_rtf_only, one_document, Input::one_document)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(load_rtf, tables_and_pictures, Input::tables_and_pictures)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(set_plain_text, tables_and_pictures, Input::tables_and_pictures)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(read_rtf_only, tables_and_pictures, Input::tables_and_pictures)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
