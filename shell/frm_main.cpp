@@ -41,6 +41,9 @@ QString settings_name() {
     return QString::fromLatin1(application_title);
 }
 
+// Beside the placement: whether the documents are shown as tabs.
+constexpr const char* tabbed_view_key = "Settings/TabbedView";
+
 bool has_local_files(const QMimeData* mime) {
     for (const QUrl& url : mime->urls()) {
         if (url.isLocalFile()) {
@@ -84,10 +87,11 @@ frmMain::~frmMain() {
 }
 
 void frmMain::MDIForm_Load(const QStringList& arguments) {
-    const QRect frame = read_settings();
-    place_frame(frame);
+    const Settings settings = read_settings();
+    place_frame(settings.frame);
     show();
-    place_frame(frame);
+    place_frame(settings.frame);
+    set_tabbed_view(settings.tabbed_view);
     output_folder_ = conversion::default_output_folder();
     if (output_folder_) {
         if (auto prepared = conversion::prepare_output_folder(*output_folder_); !prepared) {
@@ -98,9 +102,7 @@ void frmMain::MDIForm_Load(const QStringList& arguments) {
 }
 
 void frmMain::MDIForm_Unload() {
-    if (!isMinimized()) {
-        write_settings();
-    }
+    write_settings(!isMinimized());
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
@@ -134,17 +136,20 @@ void frmMain::dropEvent(QDropEvent* event) {
     }
 }
 
-QRect frmMain::read_settings() const {
+frmMain::Settings frmMain::read_settings() const {
     const QSettings settings(settings_name(), settings_name());
     const Placement placement = read_placement(settings);
+    const bool tabbed_view = settings.value(tabbed_view_key, false).toBool();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const double x_dpi = screen->logicalDotsPerInchX();
     const double y_dpi = screen->logicalDotsPerInchY();
     using document::twips_to_pixels;
-    return fit_onto_screens(
-        QRect(twips_to_pixels(placement.left, x_dpi), twips_to_pixels(placement.top, y_dpi),
-              twips_to_pixels(placement.width, x_dpi), twips_to_pixels(placement.height, y_dpi)),
-        screen_areas());
+    return {fit_onto_screens(
+                QRect(twips_to_pixels(placement.left, x_dpi), twips_to_pixels(placement.top, y_dpi),
+                      twips_to_pixels(placement.width, x_dpi),
+                      twips_to_pixels(placement.height, y_dpi)),
+                screen_areas()),
+            tabbed_view};
 }
 
 void frmMain::place_frame(const QRect& frame) {
@@ -168,13 +173,17 @@ void frmMain::moveEvent(QMoveEvent* event) {
     }
 }
 
-void frmMain::write_settings() {
+void frmMain::write_settings(bool placement) {
+    QSettings settings(settings_name(), settings_name());
+    settings.setValue(tabbed_view_key, mdiArea->viewMode() == QMdiArea::TabbedView);
+    if (!placement) {
+        return;
+    }
     const QScreen* screen = QGuiApplication::primaryScreen();  // as when read
     const double x_dpi = screen->logicalDotsPerInchX();
     const double y_dpi = screen->logicalDotsPerInchY();
     const QRect frame = frameGeometry();
     using document::pixels_to_twips;
-    QSettings settings(settings_name(), settings_name());
     write_placement(
         settings, {pixels_to_twips(frame.left(), x_dpi), pixels_to_twips(frame.top(), y_dpi),
                    pixels_to_twips(frame.width(), x_dpi), pixels_to_twips(frame.height(), y_dpi)});

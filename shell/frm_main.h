@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +26,7 @@ class QKeySequence;
 class QMoveEvent;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class QUrl;
@@ -103,6 +106,9 @@ public slots:
     void mnuWindowTileHorizontal_Click();
     void mnuWindowTileVertical_Click();
     void mnuWindowArrangeIcons_Click();
+    // A dialog of every document window, to choose one from.
+    void mnuWindowMore_Click();
+    void mnuWindowTabbedView_Click();
     void mnuHelpContents_Click();
     void mnuHelpSearch_Click();
     void mnuHelpAbout_Click();
@@ -132,9 +138,16 @@ private:
     void create_status_bar();
     // Enables and disables the commands after anything they depend on changed.
     void update_menus();
-    // The placement kept in the settings store, as the frame's rectangle in pixels.
-    QRect read_settings() const;
-    void write_settings();
+    // The settings store's placement (the frame's rectangle in pixels) and view.
+    struct Settings {
+        QRect frame;
+        bool tabbed_view = false;
+    };
+    Settings read_settings() const;
+    // Keeps the view, and the placement too unless `placement` is false.
+    void write_settings(bool placement = true);
+    // Shows the documents as tabs, or as windows again in the places they had.
+    void set_tabbed_view(bool tabs);
     // Places the window's frame (in pixels). Until the window manager has framed the window,
     // its borders are unknown: the frame is then placed again once they are.
     void place_frame(const QRect& frame);
@@ -192,6 +205,13 @@ private:
     QAction* mnuFormatItalics = nullptr;
     QAction* mnuFormatUnderline = nullptr;
     QAction* mnuWindowNewWindow = nullptr;
+    QAction* mnuWindowTabbedView = nullptr;
+    // Where each window was, and how, before the documents became tabs.
+    struct KeptPlace {
+        QRect geometry;
+        Qt::WindowStates state;
+    };
+    QHash<QMdiSubWindow*, KeptPlace> arrangement_;
     QList<QAction*> window_list_;  // the Window menu's entries for the document windows
     QToolBar* tbToolBar = nullptr;
     QList<QIcon> imlIcons;  // the toolbar's pictures; the toolbar numbers them from 1

@@ -6,13 +6,16 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTabBar>
 #include <QToolBar>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
 #include "assets/pictures.h"
 #include "dialogs/frm_about.h"
+#include "dialogs/more_windows.h"
 #include "document/format_commands.h"
 #include "document/frm_document.h"
 #include "document/twips.h"
@@ -25,6 +28,13 @@ namespace qlx::shell {
 namespace {
 
 constexpr double tool_bar_height_twips = 420;
+constexpr qsizetype listed_windows = 9;  // the Window menu's entries, with their numbers
+
+// A document window's caption as the Window menu lists it.
+QString window_caption(const QMdiSubWindow* window) {
+    const auto* form = qobject_cast<const document::frmDocument*>(window->widget());
+    return form != nullptr ? form->caption() : window->windowTitle();
+}
 
 // A toolbar button: its key (also its tooltip), its picture's number in imlIcons, and the
 // menu entry whose enabled state it shares. A separator has no key.
@@ -118,6 +128,10 @@ void frmMain::create_actions() {
                 &frmMain::mnuWindowTileVertical_Click);
     add_command(mnuWindow, entry, "mnuWindowArrangeIcons", tr("&Arrange Icons"),
                 &frmMain::mnuWindowArrangeIcons_Click);
+    add_command(mnuWindow, mnuWindowTabbedView, "mnuWindowTabbedView", tr("&Tabbed View"),
+                &frmMain::mnuWindowTabbedView_Click);
+    mnuWindowTabbedView->setCheckable(true);
+    mnuWindowTabbedView->setStatusTip(tr("Shows the documents as tabs"));
     connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::list_document_windows);
 
     QMenu* mnuHelp = menuBar()->addMenu(tr("&Help"));
@@ -220,16 +234,82 @@ void frmMain::list_document_windows() {
         return;
     }
     window_list_ << mnuWindow->addSeparator();
-    for (QMdiSubWindow* window : windows) {
-        const auto* form = qobject_cast<const document::frmDocument*>(window->widget());
-        QString caption = form != nullptr ? form->caption() : window->windowTitle();
-        QAction* entry =
-            mnuWindow->addAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
+    // The first nine, numbered as their access keys; the others through "More Windows...".
+    for (qsizetype i = 0; i < std::min<qsizetype>(windows.size(), listed_windows); ++i) {
+        QMdiSubWindow* window = windows[i];
+        QAction* entry = mnuWindow->addAction(
+            QStringLiteral("&%1 ").arg(i + 1) +
+            window_caption(window).replace(QLatin1Char('&'), QStringLiteral("&&")));
         entry->setCheckable(true);
         entry->setChecked(window == mdiArea->currentSubWindow());
         connect(entry, &QAction::triggered, window,
                 [this, window] { mdiArea->setActiveSubWindow(window); });
         window_list_ << entry;
+    }
+    if (windows.size() > listed_windows) {
+        QAction* more = mnuWindow->addAction(tr("&More Windows..."));
+        more->setObjectName(QStringLiteral("mnuWindowMore"));
+        connect(more, &QAction::triggered, this, &frmMain::mnuWindowMore_Click);
+        window_list_ << more;
+    }
+}
+
+void frmMain::mnuWindowMore_Click() {
+    const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
+    QStringList captions;
+    for (QMdiSubWindow* window : windows) {
+        captions << window_caption(window);
+    }
+    dialogs::MoreWindowsDialog dialog(
+        captions, static_cast<int>(windows.indexOf(mdiArea->currentSubWindow())), this);
+    if (dialog.exec() == QDialog::Accepted && dialog.chosen() >= 0) {
+        mdiArea->setActiveSubWindow(windows[dialog.chosen()]);
+    }
+}
+
+void frmMain::mnuWindowTabbedView_Click() {
+    set_tabbed_view(mnuWindowTabbedView->isChecked());
+}
+
+void frmMain::set_tabbed_view(bool tabs) {
+    mnuWindowTabbedView->setChecked(tabs);
+    if (tabs == (mdiArea->viewMode() == QMdiArea::TabbedView)) {
+        return;
+    }
+    const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
+    if (tabs) {
+        // Each window's place and state, to come back to when the tabs go.
+        arrangement_.clear();
+        for (QMdiSubWindow* window : windows) {
+            arrangement_.insert(window, {window->geometry(), window->windowState()});
+            connect(window, &QObject::destroyed, this,
+                    [this, window] { arrangement_.remove(window); });
+        }
+        mdiArea->setViewMode(QMdiArea::TabbedView);
+        mdiArea->setTabsClosable(true);
+        if (auto* tab_bar = mdiArea->findChild<QTabBar*>()) {
+            tab_bar->setUsesScrollButtons(true);
+            tab_bar->setElideMode(Qt::ElideRight);
+            tab_bar->setExpanding(false);
+        }
+        return;
+    }
+    QMdiSubWindow* const active = mdiArea->currentSubWindow();
+    mdiArea->setViewMode(QMdiArea::SubWindowView);
+    for (QMdiSubWindow* window : windows) {
+        const auto kept = arrangement_.constFind(window);
+        if (kept == arrangement_.constEnd()) {
+            window->showNormal();
+            continue;
+        }
+        window->setWindowState(kept->state);
+        if (!(kept->state & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+            window->setGeometry(kept->geometry);
+        }
+    }
+    arrangement_.clear();
+    if (active != nullptr) {
+        mdiArea->setActiveSubWindow(active);
     }
 }
 
@@ -266,19 +346,27 @@ void frmMain::mnuFormatUnderline_Click() {
 }
 
 void frmMain::mnuWindowCascade_Click() {
-    arrange(*mdiArea, Arrangement::cascade);
+    if (mdiArea->viewMode() == QMdiArea::SubWindowView) {
+        arrange(*mdiArea, Arrangement::cascade);
+    }
 }
 
 void frmMain::mnuWindowTileHorizontal_Click() {
-    arrange(*mdiArea, Arrangement::tile_horizontal);
+    if (mdiArea->viewMode() == QMdiArea::SubWindowView) {
+        arrange(*mdiArea, Arrangement::tile_horizontal);
+    }
 }
 
 void frmMain::mnuWindowTileVertical_Click() {
-    arrange(*mdiArea, Arrangement::tile_vertical);
+    if (mdiArea->viewMode() == QMdiArea::SubWindowView) {
+        arrange(*mdiArea, Arrangement::tile_vertical);
+    }
 }
 
 void frmMain::mnuWindowArrangeIcons_Click() {
-    arrange(*mdiArea, Arrangement::arrange_icons);
+    if (mdiArea->viewMode() == QMdiArea::SubWindowView) {
+        arrange(*mdiArea, Arrangement::arrange_icons);
+    }
 }
 
 // The program has no help file.

@@ -6,9 +6,12 @@ namespace qlx::shell {
 
 // The arrangements of the Window menu, by their codes.
 enum class Arrangement {
-    cascade = 0,          // overlapping, each one down and to the right of the one before
+    cascade = 0,          // overlapping, each one down and to the right of the one before,
+                          // back at the top-left when the next would leave the area
     tile_horizontal = 1,  // one above another, each the full width of the area
     tile_vertical = 2,    // side by side, each the full height of the area
+    // (When one each would leave the windows smaller than a title bar and three lines of
+    // text, or twenty characters wide, both tile in rows of several instead.)
     arrange_icons = 3,    // the minimised windows in rows along the bottom edge
 };
 

@@ -2,7 +2,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDate>
+#include <QFontMetrics>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStyle>
+#include <QTabBar>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
@@ -22,6 +29,7 @@
 #include <functional>
 
 #include "dialogs/frm_about.h"
+#include "dialogs/more_windows.h"
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "document/twips.h"
@@ -75,7 +83,8 @@ const QList<std::pair<Entry, QList<Entry>>> menu_table{
       {"mnuWindowCascade", "&Cascade"},
       {"mnuWindowTileHorizontal", "Tile &Horizontal"},
       {"mnuWindowTileVertical", "Tile &Vertical"},
-      {"mnuWindowArrangeIcons", "&Arrange Icons"}}},
+      {"mnuWindowArrangeIcons", "&Arrange Icons"},
+      {"mnuWindowTabbedView", "&Tabbed View"}}},
     {{"mnuHelp", "&Help"},
      {{"mnuHelpContents", "&Contents"},
       {"mnuHelpSearch", "&Search For Help On..."},
@@ -347,15 +356,111 @@ private slots:
         }
         QStringList listed;
         QAction* third = nullptr;
-        for (QAction* action : menu->actions().mid(6)) {
+        for (QAction* action : menu->actions().mid(7)) {
             listed << (action->isSeparator() ? separator
                                              : action->text() + (action->isChecked() ? "*" : ""));
             third = action;
         }
-        QCOMPARE(listed, (QStringList{"-", "R&&D [*]", "Document 2*", "Document 3"}));
+        QCOMPARE(listed,
+                 (QStringList{"-", "&1 R&&D [*]", "&2 Document 2*", "&3 Document 3"}));
         third->trigger();
         QCOMPARE(window.findChild<QMdiArea*>()->currentSubWindow(), documents[2]);
         QCOMPARE(window.active_document()->caption(), QStringLiteral("Document 3"));
+    }
+
+    void window_menu_lists_nine_and_the_dialog_finds_the_others() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        open_documents(window, 12);
+        QMenu* menu = window.findChild<QMenu*>(QStringLiteral("mnuWindow"));
+        emit menu->aboutToShow();
+        QStringList listed;
+        for (QAction* action : menu->actions().mid(8)) {
+            listed << action->text() + (action->isChecked() ? "*" : "");
+        }
+        QCOMPARE(listed, (QStringList{"&1 Document 1", "&2 Document 2", "&3 Document 3",
+                                      "&4 Document 4", "&5 Document 5", "&6 Document 6",
+                                      "&7 Document 7", "&8 Document 8", "&9 Document 9",
+                                      "&More Windows..."}));
+        // The dialog lists all twelve; typing narrows them, Enter activates the one chosen.
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            auto* dialog =
+                qobject_cast<qlx::dialogs::MoreWindowsDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            QCOMPARE(dialog->windows->count(), 12);
+            QCOMPARE(dialog->windows->currentItem()->text(), QStringLiteral("Document 12"));
+            QTest::keyClicks(dialog->filter, QStringLiteral("ent 1"));
+            for (int row = 0; row < dialog->windows->count(); ++row) {
+                if (!dialog->windows->item(row)->isHidden()) {
+                    shown << dialog->windows->item(row)->text();
+                }
+            }
+            QTest::keyClick(dialog->filter, Qt::Key_Up);
+            QTest::keyClick(dialog->filter, Qt::Key_Up);
+            QTest::keyClick(dialog->filter, Qt::Key_Return);
+        });
+        menu_entry(window, QStringLiteral("mnuWindowMore"))->trigger();
+        QCOMPARE(shown, (QStringList{"Document 1", "Document 10", "Document 11", "Document 12"}));
+        QCOMPARE(window.active_document()->caption(), QStringLiteral("Document 10"));
+    }
+
+    void tabbed_view_is_remembered_and_gives_the_windows_back_in_their_places() {
+        gt::Sandbox sandbox;
+        QList<QRect> places;
+        {
+            frmMain window;
+            open_documents(window, 3);
+            auto* area = window.findChild<QMdiArea*>();
+            gt::document_windows(window)[1]->showMinimized();
+            places = geometries(window);
+            menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
+            QCOMPARE(area->viewMode(), QMdiArea::TabbedView);
+            QVERIFY(area->tabsClosable());
+            QVERIFY(area->findChild<QTabBar*>()->usesScrollButtons());
+            menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
+            QCOMPARE(area->viewMode(), QMdiArea::SubWindowView);
+            QCOMPARE(geometries(window)[0], places[0]);
+            QCOMPARE(geometries(window)[2], places[2]);
+            QVERIFY(gt::document_windows(window)[1]->isMinimized());
+            menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
+            window.close();
+        }
+        frmMain again;
+        again.MDIForm_Load({});
+        QCOMPARE(again.findChild<QMdiArea*>()->viewMode(), QMdiArea::TabbedView);
+        QVERIFY(menu_entry(again, QStringLiteral("mnuWindowTabbedView"))->isChecked());
+    }
+
+    void many_windows_tile_in_a_grid_and_cascade_within_the_workspace() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        window.resize(800, 600);
+        open_documents(window, 60);
+        const QRect area = workspace(window);
+        const QList<QMdiSubWindow*> documents = gt::document_windows(window);
+        const int title = documents[0]->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr,
+                                                             documents[0]);
+        for (const char* tiling : {"mnuWindowTileHorizontal", "mnuWindowTileVertical"}) {
+            menu_entry(window, QLatin1String(tiling))->trigger();
+            QList<QRect> tiles = geometries(window);
+            for (const QRect& tile : tiles) {
+                QVERIFY2(tile.height() >= title + 3 * QFontMetrics(window.font()).lineSpacing(),
+                         tiling);
+                QVERIFY2(area.contains(tile), tiling);
+            }
+            // Together they cover the workspace once.
+            qint64 covered = 0;
+            for (const QRect& tile : tiles) {
+                covered += qint64{tile.width()} * tile.height();
+            }
+            QCOMPARE(covered, qint64{area.width()} * area.height());
+        }
+        menu_entry(window, QStringLiteral("mnuWindowCascade"))->trigger();
+        for (const QRect& place : geometries(window)) {
+            QVERIFY(area.contains(place));
+            QVERIFY(place.width() >= area.width() * 2 / 3 - title);
+        }
     }
 
     void tiling_lays_the_windows_side_by_side_or_one_above_another() {
