@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QStringList>
@@ -12,6 +12,7 @@
 #include <expected>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "conversion/diagnostics.h"
@@ -211,7 +212,7 @@ private:
         QRect geometry;
         Qt::WindowStates state;
     };
-    QHash<QMdiSubWindow*, KeptPlace> arrangement_;
+    std::vector<std::pair<QPointer<QMdiSubWindow>, KeptPlace>> arrangement_;
     QList<QAction*> window_list_;  // the Window menu's entries for the document windows
     QToolBar* tbToolBar = nullptr;
     QList<QIcon> imlIcons;  // the toolbar's pictures; the toolbar numbers them from 1

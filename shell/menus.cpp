@@ -281,9 +281,7 @@ void frmMain::set_tabbed_view(bool tabs) {
         // Each window's place and state, to come back to when the tabs go.
         arrangement_.clear();
         for (QMdiSubWindow* window : windows) {
-            arrangement_.insert(window, {window->geometry(), window->windowState()});
-            connect(window, &QObject::destroyed, this,
-                    [this, window] { arrangement_.remove(window); });
+            arrangement_.push_back({window, {window->geometry(), window->windowState()}});
         }
         mdiArea->setViewMode(QMdiArea::TabbedView);
         mdiArea->setTabsClosable(true);
@@ -297,14 +295,15 @@ void frmMain::set_tabbed_view(bool tabs) {
     QMdiSubWindow* const active = mdiArea->currentSubWindow();
     mdiArea->setViewMode(QMdiArea::SubWindowView);
     for (QMdiSubWindow* window : windows) {
-        const auto kept = arrangement_.constFind(window);
-        if (kept == arrangement_.constEnd()) {
-            window->showNormal();
+        const auto kept = std::ranges::find(arrangement_, window,
+                                            [](const auto& entry) { return entry.first.data(); });
+        if (kept == arrangement_.end()) {
+            window->showNormal();  // opened while the documents were tabs
             continue;
         }
-        window->setWindowState(kept->state);
-        if (!(kept->state & (Qt::WindowMinimized | Qt::WindowMaximized))) {
-            window->setGeometry(kept->geometry);
+        window->setWindowState(kept->second.state);
+        if (!(kept->second.state & (Qt::WindowMinimized | Qt::WindowMaximized))) {
+            window->setGeometry(kept->second.geometry);
         }
     }
     arrangement_.clear();
