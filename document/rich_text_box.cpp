@@ -56,19 +56,61 @@ std::expected<void, QString> RichTextBox::LoadFile(const QString& path, FileForm
 
 // The raw text, not toPlainText(), which would turn non-breaking spaces into blanks.
 QString RichTextBox::Text() const {
+    load_deferred();
     return with_crlf_line_ends(document()->toRawText());
 }
 
 void RichTextBox::setText(const QString& text) {
+    deferred_.reset();
     setPlainText(text);
     document()->setModified(false);
 }
 
 std::string RichTextBox::TextRTF() const {
+    load_deferred();
     return save_rtf(*document());
 }
 
+void RichTextBox::defer_text_rtf(std::string rtf) {
+    clear();
+    document()->setModified(false);
+    deferred_ = std::move(rtf);
+    viewport()->update();
+}
+
+void RichTextBox::load_deferred() const {
+    if (deferred_) {
+        const std::string rtf = std::move(*deferred_);
+        const_cast<RichTextBox*>(this)->setTextRTF(rtf);  // the text it stands for, at last
+    }
+}
+
+void RichTextBox::set_load_when_painted(bool load) {
+    load_when_painted_ = load;
+    if (load && deferred_) {
+        viewport()->update();
+    }
+}
+
+bool RichTextBox::viewportEvent(QEvent* event) {
+    if ((event->type() == QEvent::Paint && load_when_painted_) ||
+        event->type() == QEvent::MouseButtonPress) {
+        load_deferred();
+    }
+    return QTextEdit::viewportEvent(event);
+}
+
+bool RichTextBox::event(QEvent* event) {
+    // Whatever the user types or pastes goes into the text it stands for.
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride ||
+        event->type() == QEvent::InputMethod || event->type() == QEvent::FocusIn) {
+        load_deferred();
+    }
+    return QTextEdit::event(event);
+}
+
 void RichTextBox::setTextRTF(std::string_view rtf) {
+    deferred_.reset();
     // The editor's cursor is set aside while the text goes in. Carried along by the insertion,
     // it would end up selecting the whole text, and putting it back at the start would have
     // the whole text laid out at once to repaint that selection, where the editor otherwise
@@ -104,19 +146,23 @@ void RichTextBox::wrap_for_alignment() {
 }
 
 QString RichTextBox::SelText() const {
+    load_deferred();
     return with_crlf_line_ends(textCursor().selectedText());
 }
 
 void RichTextBox::setSelText(const QString& text) {
+    load_deferred();
     textCursor().insertText(text);
 }
 
 int RichTextBox::SelLength() const {
+    load_deferred();
     const QTextCursor cursor = textCursor();
     return cursor.selectionEnd() - cursor.selectionStart();
 }
 
 QFont RichTextBox::selection_font() const {
+    load_deferred();
     return currentCharFormat().font().resolve(document()->defaultFont());
 }
 
@@ -125,6 +171,7 @@ bool RichTextBox::SelBold() const {
 }
 
 void RichTextBox::setSelBold(bool bold) {
+    load_deferred();
     QTextCharFormat format;
     format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
     mergeCurrentCharFormat(format);
@@ -135,6 +182,7 @@ bool RichTextBox::SelItalic() const {
 }
 
 void RichTextBox::setSelItalic(bool italic) {
+    load_deferred();
     QTextCharFormat format;
     format.setFontItalic(italic);
     mergeCurrentCharFormat(format);
@@ -145,6 +193,7 @@ bool RichTextBox::SelUnderline() const {
 }
 
 void RichTextBox::setSelUnderline(bool underline) {
+    load_deferred();
     QTextCharFormat format;
     format.setFontUnderline(underline);
     mergeCurrentCharFormat(format);
@@ -155,6 +204,7 @@ QString RichTextBox::SelFontName() const {
 }
 
 void RichTextBox::setSelFontName(const QString& family) {
+    load_deferred();
     QTextCharFormat format;
     format.setFontFamilies({family});
     mergeCurrentCharFormat(format);
@@ -165,23 +215,27 @@ double RichTextBox::SelFontSize() const {
 }
 
 void RichTextBox::setSelFontSize(double points) {
+    load_deferred();
     QTextCharFormat format;
     format.setFontPointSize(points);
     mergeCurrentCharFormat(format);
 }
 
 QColor RichTextBox::SelColor() const {
+    load_deferred();
     const QBrush foreground = currentCharFormat().foreground();
     return foreground.style() == Qt::NoBrush ? palette().color(QPalette::Text) : foreground.color();
 }
 
 void RichTextBox::setSelColor(const QColor& color) {
+    load_deferred();
     QTextCharFormat format;
     format.setForeground(color);
     mergeCurrentCharFormat(format);
 }
 
 void RichTextBox::SelPrint(QPrinter& printer) const {
+    load_deferred();
     const QTextCursor cursor = textCursor();
     if (!cursor.hasSelection()) {
         document()->print(&printer);

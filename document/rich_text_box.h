@@ -4,6 +4,7 @@
 #include <QTextEdit>
 
 #include <expected>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -46,6 +47,17 @@ public:
     // The whole content as RTF.
     std::string TextRTF() const;
     void setTextRTF(std::string_view rtf);
+    // Keeps RTF to show when its text is first needed: when the box is painted (once painting
+    // may load it, see set_load_when_painted) or when any operation here reads or changes the
+    // text. Until then the box holds the RTF's bytes and no text document or layout.
+    void defer_text_rtf(std::string rtf);
+    // Whether deferred text still waits.
+    bool text_deferred() const { return deferred_.has_value(); }
+    // Loads deferred text now.
+    void load_deferred() const;
+    // Whether being painted loads deferred text (true unless turned off, as while many
+    // windows open one over another).
+    void set_load_when_painted(bool load);
 
     // The selected text, lines ended by CR LF; setting it replaces the selection.
     QString SelText() const;
@@ -76,6 +88,8 @@ signals:
 
 protected:
     void dropEvent(QDropEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
     // The clipboard and drag and drop carry plain text only: character formatting is neither
     // copied nor pasted.
     QMimeData* createMimeDataFromSelection() const override;
@@ -83,6 +97,9 @@ protected:
 private:
     QFont selection_font() const;
     void wrap_for_alignment();
+
+    mutable std::optional<std::string> deferred_;
+    bool load_when_painted_ = true;
 };
 
 }  // namespace qlx::document

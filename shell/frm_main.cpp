@@ -218,6 +218,11 @@ void frmMain::update_menus() {
     for (QAction* file_command : {mnuFileOpen, mnuFileText, mnuFileSave, mnuFileSaveAs}) {
         file_command->setEnabled(!converting_);
     }
+    // A document activated is one to work on: its text is there for every command. (While an
+    // export opens, its windows wait until the last one is shown.)
+    if (document::frmDocument* form = active_document(); form != nullptr && !converting_) {
+        form->RichTextBox1->load_deferred();
+    }
 }
 
 document::frmDocument* frmMain::active_document() const {

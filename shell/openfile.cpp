@@ -88,9 +88,8 @@ bool frmMain::is_regular_file_or_missing(const QString& path) {
 
 void frmMain::openfile(const QString& path) {
     if (converting_) {
-        show_message(
-            this,
-            tr("Wait until the export being opened is shown, then open \"%1\".").arg(message_path(path)));
+        show_message(this, tr("Wait until the export being opened is shown, then open \"%1\".")
+                               .arg(message_path(path)));
         return;
     }
     if (!is_regular_file_or_missing(path)) {
@@ -136,10 +135,10 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
     converting_ = false;
     update_menus();
     if (!result && !result.error().isEmpty()) {
-        show_message(
-            this,
-            tr("The file \"%1\" could not be converted.\n\n%2").arg(message_path(path), result.error()),
-            MessageKind::problem);
+        show_message(this,
+                     tr("The file \"%1\" could not be converted.\n\n%2")
+                         .arg(message_path(path), result.error()),
+                     MessageKind::problem);
     } else if (result && !cancel_requested_ && !result->report.damage.empty()) {
         show_message(this, damage_message(path, result->report.damage), MessageKind::problem);
     }
@@ -197,8 +196,10 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions,
         document::frmDocument* form = create_document(
             from_utf8(richtext::windows1252_to_utf8(captions[i])), Qt::WindowStaysOnTopHint);
         opened.emplace_back(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
-        form->RichTextBox1->setTextRTF(documents[i]);
-        documents[i] = std::string();
+        // The text waits until it is looked at: while the windows open one over another,
+        // none is laid out.
+        form->RichTextBox1->defer_text_rtf(std::move(documents[i]));
+        form->RichTextBox1->set_load_when_painted(false);
         // Each window is shown before the next one loads; closing the program stops here.
         show_document(form);
         slices.end_of_step();
@@ -208,6 +209,17 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions,
             window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
             slices.end_of_step();
         }
+    }
+    // Now each document loads when it is first seen; the one on top at once.
+    for (QMdiSubWindow* window : opened) {
+        if (window != nullptr) {
+            if (auto* form = qobject_cast<document::frmDocument*>(window->widget())) {
+                form->RichTextBox1->set_load_when_painted(true);
+            }
+        }
+    }
+    if (document::frmDocument* form = active_document()) {
+        form->RichTextBox1->load_deferred();
     }
 }
 

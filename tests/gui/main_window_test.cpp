@@ -2,6 +2,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
@@ -126,13 +127,14 @@ private slots:
         window.MDIForm_Load({missing, folder});
         QVERIFY(window.isVisible());
         QCOMPARE(gt::document_windows(window).size(), 0);
-        QCOMPARE(messages.texts,
-                 (QStringList{QStringLiteral("The file \"%1\" could not be opened.\n\nNo such file "
-                                             "or directory")
-                                  .arg(missing),
-                              QStringLiteral("\"%1\" is not a regular file, so it cannot be opened: "
-                                             "it is a folder.")
-                                  .arg(folder)}));
+        QCOMPARE(
+            messages.texts,
+            (QStringList{QStringLiteral("The file \"%1\" could not be opened.\n\nNo such file "
+                                        "or directory")
+                             .arg(missing),
+                         QStringLiteral("\"%1\" is not a regular file, so it cannot be opened: "
+                                        "it is a folder.")
+                             .arg(folder)}));
     }
 
     void command_line_plain_text_opens_as_given_each_path_in_turn() {
@@ -184,6 +186,29 @@ private slots:
         QVERIFY(!text.contains(QStringLiteral("\\rtf")));
         QVERIFY(messages.texts.isEmpty());
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+
+        // A document never looked at waits as its RTF, and saves and prints as one shown.
+        qlx::document::RichTextBox& waiting =
+            *gt::form_of(gt::document_windows(window)[0])->RichTextBox1;
+        QVERIFY(waiting.text_deferred());
+        QVERIFY(!gt::form_of(gt::document_windows(window)[2])->RichTextBox1->text_deferred());
+        qlx::document::RichTextBox shown;
+        const QByteArray rtf = gt::read_all(conversion.filePath(QStringLiteral("temp1.rtf")));
+        shown.setTextRTF(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
+        QPrinter to_shown;
+        QPrinter to_waiting;
+        for (auto [printer, name] :
+             {std::pair{&to_shown, "shown.pdf"}, {&to_waiting, "waiting.pdf"}}) {
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(sandbox.path(QLatin1String(name)));
+        }
+        waiting.SelPrint(to_waiting);
+        QVERIFY(!waiting.text_deferred());
+        shown.SelPrint(to_shown);
+        QCOMPARE(QFileInfo(sandbox.path(QStringLiteral("waiting.pdf"))).size(),
+                 QFileInfo(sandbox.path(QStringLiteral("shown.pdf"))).size());
+        QCOMPARE(waiting.TextRTF(), shown.TextRTF());
+        QCOMPARE(waiting.Text(), shown.Text());
     }
 };
 
