@@ -182,9 +182,10 @@ private:
     // was cancelled.
     std::expected<ConvertedExport, QString> convert_with_progress(const QString& path,
                                                                   dialogs::frmStatus& status);
-    // Opens one window per document, each showing what this conversion wrote.
+    // Opens one window per document, each showing what this conversion wrote, with the
+    // progress in the status window; stops when the opening is cancelled.
     void open_converted_documents(const std::vector<std::string>& captions,
-                                  std::vector<std::string>& documents);
+                                  std::vector<std::string>& documents, dialogs::frmStatus& status);
 
     QMdiArea* mdiArea;
     QMenu* mnuFile = nullptr;

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <cmath>
@@ -122,16 +123,25 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
         status->Label3->setText(tr("Loading"));
         status->Label2->setText(message_path(path));
         status->Label1->setText(tr("%1 of %2").arg(0).arg(size));
+        // Closing the status window, or Escape, stops the conversion, or the opening of its
+        // windows: those open so far stay.
+        const QMetaObject::Connection stop =
+            connect(status.get(), &QDialog::rejected, this, [this] { cancel_requested_ = true; });
+        statusBar()->showMessage(
+            tr("Opening \"%1\": Open, Text, Save and Save As wait until it is open.")
+                .arg(message_path(path)));
         status->show();
         QCoreApplication::processEvents();
         result = convert_with_progress(path, *status);
+        if (result && !cancel_requested_) {
+            status->Label3->setText(tr("Opening"));
+            open_converted_documents(result->report.captions, result->documents, *status);
+        }
+        disconnect(stop);
         status->close();
+        statusBar()->clearMessage();
     }
     QCoreApplication::processEvents();  // repaint where the status window was
-    if (result && !cancel_requested_) {
-        WaitPointer wait;
-        open_converted_documents(result->report.captions, result->documents);
-    }
     converting_ = false;
     update_menus();
     if (!result && !result.error().isEmpty()) {
@@ -186,7 +196,8 @@ std::expected<frmMain::ConvertedExport, QString> frmMain::convert_with_progress(
 }
 
 void frmMain::open_converted_documents(const std::vector<std::string>& captions,
-                                       std::vector<std::string>& documents) {
+                                       std::vector<std::string>& documents,
+                                       dialogs::frmStatus& status) {
     // Raising a window in the workspace compares every window with every other one, unless the
     // raised window stays on top; with thousands of windows that would take longer than the
     // rest of the opening. So the windows stay on top while they open, and are let go after.
@@ -202,6 +213,7 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions,
         form->RichTextBox1->set_load_when_painted(false);
         // Each window is shown before the next one loads; closing the program stops here.
         show_document(form);
+        status.Label1->setText(percent_text(i + 1, captions.size()));
         slices.end_of_step();
     }
     for (QMdiSubWindow* window : opened) {

@@ -2,13 +2,16 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 
 #include "dialogs/frm_status.h"
+#include "document/rich_text_box.h"
 #include "document/twips.h"
 #include "gui_test_support.h"
 #include "support/export_builder.h"
@@ -139,6 +142,49 @@ private slots:
         }));
         QCOMPARE(window.findChildren<frmStatus*>().size(), 0);
         QCOMPARE(gt::captions(window), (QStringList{"ONE", "TWO"}));
+    }
+
+    void escape_stops_the_opening_and_keeps_the_windows_opened_so_far() {
+        gt::Sandbox sandbox;
+        using qlx::testing::counted;
+        std::string text = qlx::testing::lines({"MEDITECH.CUST.RPTS^NPR^Hospital"});
+        for (int i = 1; i <= 2000; ++i) {
+            text += qlx::testing::lines({"PROC", "P" + std::to_string(i), counted("LAB.C")});
+        }
+        const QString path = sandbox.write("many.qlx", gt::bytes(text));
+        qlx::shell::frmMain window;
+        window.MDIForm_Load({});
+        QString phase;
+        std::function<void()> watch = [&] {
+            auto* status = window.findChild<frmStatus*>();
+            if (status != nullptr && status->isVisible() &&
+                gt::document_windows(window).size() >= 5) {
+                phase = status->Label3->text();
+                QTest::keyClick(status, Qt::Key_Escape);
+                return;
+            }
+            QTimer::singleShot(0, &window, watch);
+        };
+        QTimer::singleShot(0, &window, watch);
+        window.openfile(path);
+        QCOMPARE(phase, QStringLiteral("Opening"));
+        const QStringList captions = gt::captions(window);
+        QVERIFY2(captions.size() >= 5 && captions.size() < 2000,
+                 qPrintable(QString::number(captions.size())));
+        for (qsizetype i = 0; i < captions.size(); ++i) {
+            QCOMPARE(captions[i], QStringLiteral("P%1").arg(i + 1));
+        }
+        // Nothing is left half made: no status window, the commands are back, and each window
+        // holds its own document.
+        QCOMPARE(window.findChildren<frmStatus*>().size(), 0);
+        QVERIFY(!window.converting());
+        const QList<QMdiSubWindow*> documents = gt::document_windows(window);
+        QVERIFY(gt::form_of(documents.front())
+                    ->RichTextBox1->Text()
+                    .contains(QStringLiteral("ProcedureP1")));
+        QVERIFY(gt::form_of(documents.back())
+                    ->RichTextBox1->Text()
+                    .contains(QStringLiteral("ProcedureP%1").arg(documents.size())));
     }
 
     void the_event_loop_runs_at_least_every_50_ms() {
