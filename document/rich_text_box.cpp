@@ -72,7 +72,9 @@ std::string RichTextBox::TextRTF() const {
 }
 
 void RichTextBox::defer_text_rtf(std::string rtf) {
-    clear();
+    if (!document()->isEmpty()) {
+        setPlainText(QString());  // as setText empties it
+    }
     document()->setModified(false);
     deferred_ = std::move(rtf);
     viewport()->update();

@@ -191,6 +191,10 @@ private slots:
         qlx::document::RichTextBox& waiting =
             *gt::form_of(gt::document_windows(window)[0])->RichTextBox1;
         QVERIFY(waiting.text_deferred());
+        for (const QMdiSubWindow* document : gt::document_windows(window)) {
+            QVERIFY(!gt::form_of(document)->is_edited());
+            QVERIFY(!document->isWindowModified());
+        }
         QVERIFY(!gt::form_of(gt::document_windows(window)[2])->RichTextBox1->text_deferred());
         qlx::document::RichTextBox shown;
         const QByteArray rtf = gt::read_all(conversion.filePath(QStringLiteral("temp1.rtf")));
@@ -209,6 +213,8 @@ private slots:
                  QFileInfo(sandbox.path(QStringLiteral("shown.pdf"))).size());
         QCOMPARE(waiting.TextRTF(), shown.TextRTF());
         QCOMPARE(waiting.Text(), shown.Text());
+        QVERIFY(!gt::form_of(gt::document_windows(window)[0])->is_edited());
+        QVERIFY(!gt::document_windows(window)[0]->isWindowModified());
     }
 };
 
