@@ -287,7 +287,7 @@ void frmMain::set_tabbed_view(bool tabs) {
         mdiArea->setTabsClosable(true);
         if (auto* tab_bar = mdiArea->findChild<QTabBar*>()) {
             tab_bar->setUsesScrollButtons(true);
-            tab_bar->setElideMode(Qt::ElideRight);
+            tab_bar->setElideMode(Qt::ElideNone);  // whole captions, scrolled
             tab_bar->setExpanding(false);
         }
         return;
