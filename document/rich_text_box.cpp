@@ -83,6 +83,7 @@ void RichTextBox::defer_text_rtf(std::string rtf) {
 void RichTextBox::load_deferred() const {
     if (deferred_) {
         const std::string rtf = std::move(*deferred_);
+        deferred_.reset();  // before loading, which may come back here
         const_cast<RichTextBox*>(this)->setTextRTF(rtf);  // the text it stands for, at last
     }
 }

@@ -215,7 +215,8 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions,
         // none is laid out.
         form->RichTextBox1->defer_text_rtf(std::move(documents[i]));
         form->RichTextBox1->set_load_when_painted(false);
-        // Each window is shown before the next one loads; closing the program stops here.
+        // Each window is shown as it opens; closing the status window or the program stops
+        // here.
         show_document(form);
         status.Label1->setText(percent_text(i + 1, captions.size()));
         slices.end_of_step();
