@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QStatusBar>
@@ -204,9 +203,6 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions,
     // rest of the opening. So the windows stay on top while they open, and are let go after.
     std::vector<QPointer<QMdiSubWindow>> opened;
     EventSlices slices;
-    // Nor is the workspace painted while they open: each window painted over all the others
-    // costs as much as there are windows. The status window shows the progress meanwhile.
-    mdiArea->viewport()->setUpdatesEnabled(false);
     for (std::size_t i = 0; i < captions.size() && !cancel_requested_; ++i) {
         document::frmDocument* form = create_document(
             from_utf8(richtext::windows1252_to_utf8(captions[i])), Qt::WindowStaysOnTopHint);
@@ -227,7 +223,6 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions,
             slices.end_of_step();
         }
     }
-    mdiArea->viewport()->setUpdatesEnabled(true);
     // Now each document loads when it is first seen; the one on top at once.
     for (QMdiSubWindow* window : opened) {
         if (window != nullptr) {
