@@ -198,5 +198,12 @@ int main(int argc, char* argv[]) {
     std::printf("Open to last window shown:         %.0f ms\n", milliseconds(last_shown - open));
     std::printf("converter alone (read + convert):  %.0f ms\n", converter);
     std::printf("peak resident memory from Open:    %.0f MB\n", viewer_peak);
+    // The targets, as ratios: Open to every window against the converter alone (at most 5),
+    // peak memory against the export's size (at most 5).
+    const double export_mb = static_cast<double>(QFile(export_path).size()) / 1048576;
+    std::printf("ratio, windows / converter:        %.1f x\n",
+                milliseconds(last_shown - open) / std::max(converter, 1.0));
+    std::printf("ratio, memory / export:            %.1f x\n",
+                viewer_peak / std::max(export_mb, 1.0));
     return probe.longest() < std::chrono::milliseconds(100) ? 0 : 1;
 }
