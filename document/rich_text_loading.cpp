@@ -23,9 +23,9 @@
 
 #include "document/rich_text_properties.h"
 #include "richtext/field_instruction.h"
-#include "richtext/rtf_lexer.h"
 #include "richtext/rtf_pictures.h"
 #include "richtext/rtf_reader.h"
+#include "richtext/table_structure.h"
 
 namespace qlx::document {
 
@@ -168,22 +168,14 @@ std::size_t block_format(const rt::Paragraph& paragraph) {
     return paragraph.runs.empty() ? paragraph.mark_format : paragraph.runs.front().format;
 }
 
-// The widths of a row's cells (twips) from its definition's \cellxN, their right edges.
+// The widths of a row's cells (twips) from the right edges its definition gives them.
 std::vector<int> cell_widths(const std::string& definition) {
     std::vector<int> widths;
     int left = 0;
-    rt::for_each_token(definition, [&](const rt::Token& token, int) {
-        if (token.kind != rt::TokenKind::control_word) {
-            return;
-        }
-        if (token.text == "trowd") {
-            widths.clear();
-            left = 0;
-        } else if (token.text == "cellx") {
-            widths.push_back(token.parameter - left);
-            left = token.parameter;
-        }
-    });
+    for (const rt::CellDefinition& cell : rt::row_cells(definition)) {
+        widths.push_back(cell.right - left);
+        left = cell.right;
+    }
     return widths;
 }
 

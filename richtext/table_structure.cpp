@@ -14,27 +14,6 @@ using End = TablePlace::End;
 constexpr std::size_t max_cells = 63;   // the most cells a row of Word has
 constexpr int cell_width_twips = 1440;  // of a row defined anew: an inch a cell
 
-// Which cells of a row its definition merges into the one before (\clmrg before \cellxN).
-std::vector<bool> merged_cells(std::string_view definition) {
-    std::vector<bool> merged;
-    bool next_merged = false;
-    for_each_token(definition, [&](const Token& token, int) {
-        if (token.kind != TokenKind::control_word) {
-            return;
-        }
-        if (token.text == "trowd") {
-            merged.clear();
-            next_merged = false;
-        } else if (token.text == "clmrg") {
-            next_merged = true;
-        } else if (token.text == "cellx" && merged.size() < max_cells) {
-            merged.push_back(next_merged);
-            next_merged = false;
-        }
-    });
-    return merged;
-}
-
 // A nested row's {\*\nesttableprops ...} group as written back: its row words alone. Its
 // text, and what else it holds, the reader has read as the row's (and is written there).
 std::string nested_row_definition(std::string_view group) {
@@ -146,11 +125,31 @@ void TableStructure::make_row_end(Document& document, std::size_t index,
     row_end.end = End::row;
     row_end.row = definition.empty() ? equal_cells(depth, static_cast<int>(cells.size()))
                                      : std::string(definition);
-    const std::vector<bool> merged = merged_cells(row_end.row);
+    const std::vector<CellDefinition> defined = row_cells(row_end.row);
     for (std::size_t cell = 0; cell < cells.size(); ++cell) {
         paragraphs[cells[cells.size() - 1 - cell]].table.merged =
-            cell < merged.size() && merged[cell];
+            cell < defined.size() && defined[cell].merged;
     }
+}
+
+std::vector<CellDefinition> row_cells(std::string_view definition) {
+    std::vector<CellDefinition> cells;
+    bool next_merged = false;
+    for_each_token(definition, [&](const Token& token, int) {
+        if (token.kind != TokenKind::control_word) {
+            return;
+        }
+        if (token.text == "trowd") {
+            cells.clear();
+            next_merged = false;
+        } else if (token.text == "clmrg") {
+            next_merged = true;
+        } else if (token.text == "cellx" && cells.size() < max_cells) {
+            cells.push_back({token.parameter, next_merged});
+            next_merged = false;
+        }
+    });
+    return cells;
 }
 
 bool is_row_definition_word(std::string_view letters) {

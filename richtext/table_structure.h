@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "richtext/document.h"
 
@@ -45,6 +46,15 @@ private:
     // The paragraph that the last \nestrow ended, waiting for its definition; none: npos.
     std::size_t nested_row_end_ = std::string::npos;
 };
+
+// A cell as a row's definition defines it: its right edge (\cellxN, twips from the row's
+// left) and whether it is merged into the cell before it (\clmrg).
+struct CellDefinition {
+    int right = 0;
+    bool merged = false;
+};
+// The cells a row's definition defines, in order (the last \trowd's, at most 63).
+std::vector<CellDefinition> row_cells(std::string_view definition);
 
 // Whether a control word (its letters) belongs to a table row's definition: \trowd, \cellxN,
 // the row's and its cells' borders, widths, shading and alignments.
