@@ -1,5 +1,6 @@
 #include "bench/export_generator.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -41,8 +42,9 @@ std::string node(std::string_view name, std::initializer_list<std::string_view> 
 
 // One procedure of a size that real exports have: a report with selection fields, some
 // sixty fields, a long picture and its report lines, sort fields and footnotes; a macro
-// of a hundred and fifty lines; a screen.
-void add_procedure(ExportText& out, int number) {
+// of a hundred and fifty lines; a screen. `scale` multiplies the fields, picture, report
+// lines and macro lines, for exports of fewer but larger procedures.
+void add_procedure(ExportText& out, int number, int scale) {
     const std::string n = std::to_string(number);
     const std::string name = "LAB.C.REPORT." + n;
     out.line("PROC");
@@ -73,7 +75,7 @@ void add_procedure(ExportText& out, int number) {
                  counted_list(
                      {"EQ", "FREE", "TEXT", "", "LAB", "", "Prompt " + std::to_string(i), "ALL"}));
     }
-    for (int i = 1; i <= 60; ++i) {
+    for (int i = 1; i <= 60 * scale; ++i) {
         const std::string f = std::to_string(i);
         out.node(node("F", {f}), counted_list({"FIELD" + f, "PAT", "", "Field {" + f + "}"}));
         out.node(node("F", {f, "A", "WIDTH"}), "12");
@@ -88,11 +90,11 @@ void add_procedure(ExportText& out, int number) {
         out.node(node("T", {std::to_string(i)}),
                  counted_list({"PAT.FIELD" + std::to_string(i), "A", "Y", "N", "Y"}));
     }
-    for (int i = 1; i <= 120; ++i) {
+    for (int i = 1; i <= 120 * scale; ++i) {
         out.node(node("P", {std::to_string(i)}),
                  "| PATIENT NAME {" + std::to_string(i) + "}   ROOM   STATUS   DATE       |");
     }
-    for (int i = 1; i <= 40; ++i) {
+    for (int i = 1; i <= 40 * scale; ++i) {
         const std::string l = std::to_string(i);
         out.node(node("L", {l}), counted(i % 2 ? "DE" : "PH") + "ignored");
         out.node(node("L", {l, "E", "1"}), "Element " + l);
@@ -104,7 +106,7 @@ void add_procedure(ExportText& out, int number) {
 
     out.line("MACRO");
     out.line("census.total." + n);
-    for (int i = 1; i <= 150; ++i) {
+    for (int i = 1; i <= 150 * scale; ++i) {
         out.node(node("M", {std::to_string(i)}),
                  i % 4 == 0 ? "; Comment line " + std::to_string(i)
                             : "IF{@SITE} 0^COUNT," + std::to_string(i) + ";   ; a remark");
@@ -127,12 +129,21 @@ void add_procedure(ExportText& out, int number) {
 
 }  // namespace
 
-std::string generate_export(std::size_t size) {
+std::string generate_export(std::size_t size, int procedures) {
+    int scale = 1;
+    if (procedures > 0) {
+        ExportText one;
+        add_procedure(one, 1, 1);
+        const std::size_t wanted = size / static_cast<std::size_t>(procedures);
+        scale = std::max(1, static_cast<int>((wanted + one.text().size() / 2) / one.text().size()));
+    }
     ExportText out;
-    out.text().reserve(size + 64 * 1024);
-    out.line("MEDITECH.CUST.RPTS^St. Elsewhere Hospital^LAB^LIVE.LAB^JSMITH^20261130^LAB.C^generated^1");
-    for (int number = 1; out.text().size() < size; ++number) {
-        add_procedure(out, number);
+    out.text().reserve(size + 64 * 1024 * static_cast<std::size_t>(scale));
+    out.line(
+        "MEDITECH.CUST.RPTS^St. Elsewhere Hospital^LAB^LIVE.LAB^JSMITH^20261130^LAB.C^generated^1");
+    for (int number = 1; procedures > 0 ? number <= procedures : out.text().size() < size;
+         ++number) {
+        add_procedure(out, number, scale);
     }
     return std::move(out.text());
 }

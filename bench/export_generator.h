@@ -7,7 +7,8 @@ namespace qlx::bench {
 
 // A well-formed export of about `size` bytes: procedures with descriptions, reports with every
 // kind of report node, macros and screens. A procedure is some 20 KB of export, so 100 MB
-// hold about 5 000 documents.
-std::string generate_export(std::size_t size);
+// hold about 5 000 documents. With `procedures` given, the export has that many procedures,
+// each made larger (more fields, picture and macro lines) to come to about `size` in all.
+std::string generate_export(std::size_t size, int procedures = 0);
 
 }  // namespace qlx::bench

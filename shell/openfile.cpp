@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QStatusBar>
@@ -41,7 +42,7 @@ public:
     }
 
 private:
-    static constexpr qint64 slice_ms = 10;
+    static constexpr qint64 slice_ms = 20;
     QElapsedTimer since_;
 };
 
@@ -198,37 +199,70 @@ std::expected<frmMain::ConvertedExport, QString> frmMain::convert_with_progress(
 void frmMain::open_converted_documents(const std::vector<std::string>& captions,
                                        std::vector<std::string>& documents,
                                        dialogs::frmStatus& status) {
+    const std::size_t count = captions.size();
+    // Two steps per window: made, then shown.
+    const auto progress = [&](std::size_t steps) {
+        status.Label1->setText(percent_text(steps, 2 * count));
+    };
+    // Every window is made first, hidden, in export order. The text waits until it is looked
+    // at: none is laid out while the windows open.
+    //
     // Raising a window in the workspace compares every window with every other one, unless the
     // raised window stays on top; with thousands of windows that would take longer than the
     // rest of the opening. So the windows stay on top while they open, and are let go after.
     std::vector<QPointer<QMdiSubWindow>> opened;
     EventSlices slices;
-    for (std::size_t i = 0; i < captions.size() && !cancel_requested_; ++i) {
+    for (std::size_t i = 0; i < count && !cancel_requested_; ++i) {
         document::frmDocument* form = create_document(
             from_utf8(richtext::windows1252_to_utf8(captions[i])), Qt::WindowStaysOnTopHint);
         opened.emplace_back(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
-        // The text waits until it is looked at: while the windows open one over another,
-        // none is laid out.
         form->RichTextBox1->defer_text_rtf(std::move(documents[i]));
         form->RichTextBox1->set_load_when_painted(false);
-        // Each window is shown as it opens; closing the status window or the program stops
-        // here.
-        show_document(form);
-        status.Label1->setText(percent_text(i + 1, captions.size()));
+        progress(i + 1);
         slices.end_of_step();
     }
+    // The last window ends on top, as if each had opened over the one before. It is shown
+    // first, with its text, so that it can be read while the others open beneath it.
+    std::erase(opened, nullptr);
+    if (!cancel_requested_ && !opened.empty()) {
+        const QPointer<QMdiSubWindow> last = opened.back();
+        last->show();
+        mdiArea->setActiveSubWindow(last);
+        if (auto* form = qobject_cast<document::frmDocument*>(last->widget())) {
+            form->RichTextBox1->load_deferred();
+        }
+        slices.end_of_step();
+        // (A window shown in the workspace becomes the active one and rises; the last goes
+        // back on top at once, and is made active again once all are shown.)
+        for (std::size_t i = 0; i + 1 < opened.size() && !cancel_requested_; ++i) {
+            if (QMdiSubWindow* window = opened[i]) {
+                window->show();
+                if (last != nullptr) {  // unless it was closed meanwhile
+                    last->raise();
+                }
+            }
+            progress(count + i + 2);
+            slices.end_of_step();
+        }
+        if (last != nullptr) {
+            mdiArea->setActiveSubWindow(last);
+        }
+    }
+    // Stopped: the windows shown so far stay, those not yet shown go.
+    for (QMdiSubWindow* window : opened) {
+        if (window != nullptr && window->isHidden()) {
+            delete window;
+        }
+    }
+    std::erase(opened, nullptr);
+    // Each window is let go, and from now on loads its document when it is first seen.
     for (QMdiSubWindow* window : opened) {
         if (window != nullptr) {
             window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
-            slices.end_of_step();
-        }
-    }
-    // Now each document loads when it is first seen; the one on top at once.
-    for (QMdiSubWindow* window : opened) {
-        if (window != nullptr) {
             if (auto* form = qobject_cast<document::frmDocument*>(window->widget())) {
                 form->RichTextBox1->set_load_when_painted(true);
             }
+            slices.end_of_step();
         }
     }
     if (document::frmDocument* form = active_document()) {

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRegularExpression>
 #include <QTest>
@@ -155,10 +156,21 @@ private slots:
         qlx::shell::frmMain window;
         window.MDIForm_Load({});
         QString phase;
+        bool last_readable_first = false;
         std::function<void()> watch = [&] {
             auto* status = window.findChild<frmStatus*>();
-            if (status != nullptr && status->isVisible() &&
-                gt::document_windows(window).size() >= 5) {
+            const auto hidden = [](const QMdiSubWindow* sub) { return !sub->isVisible(); };
+            QList<QMdiSubWindow*> shown = gt::document_windows(window);
+            shown.removeIf(hidden);
+            if (status != nullptr && status->isVisible() && shown.size() >= 5) {
+                // The last procedure's window shows first, with its text, on top.
+                const QMdiSubWindow* last = shown.back();
+                QList<QMdiSubWindow*> stacked =
+                    window.findChild<QMdiArea*>()->subWindowList(QMdiArea::StackingOrder);
+                stacked.removeIf(hidden);
+                last_readable_first = gt::form_of(last)->caption() == QStringLiteral("P2000") &&
+                                      !gt::form_of(last)->RichTextBox1->text_deferred() &&
+                                      stacked.back() == last;
                 phase = status->Label3->text();
                 QTest::keyClick(status, Qt::Key_Escape);
                 return;
@@ -168,23 +180,33 @@ private slots:
         QTimer::singleShot(0, &window, watch);
         window.openfile(path);
         QCOMPARE(phase, QStringLiteral("Opening"));
-        const QStringList captions = gt::captions(window);
+        QVERIFY(last_readable_first);
+        // The windows shown so far stay, in export order: the first ones and the last.
+        QStringList captions = gt::captions(window);
         QVERIFY2(captions.size() >= 5 && captions.size() < 2000,
                  qPrintable(QString::number(captions.size())));
+        QCOMPARE(captions.takeLast(), QStringLiteral("P2000"));
         for (qsizetype i = 0; i < captions.size(); ++i) {
             QCOMPARE(captions[i], QStringLiteral("P%1").arg(i + 1));
         }
-        // Nothing is left half made: no status window, the commands are back, and each window
-        // holds its own document.
+        // Nothing is left half made: no status window, no hidden window, the commands are
+        // back, and each window holds its own document.
         QCOMPARE(window.findChildren<frmStatus*>().size(), 0);
         QVERIFY(!window.converting());
         const QList<QMdiSubWindow*> documents = gt::document_windows(window);
+        for (const QMdiSubWindow* document : documents) {
+            QVERIFY(document->isVisible());
+        }
         QVERIFY(gt::form_of(documents.front())
                     ->RichTextBox1->Text()
                     .contains(QStringLiteral("ProcedureP1")));
+        QVERIFY(gt::form_of(documents[documents.size() - 2])
+                    ->RichTextBox1->Text()
+                    .contains(QStringLiteral("ProcedureP%1").arg(documents.size() - 1)));
         QVERIFY(gt::form_of(documents.back())
                     ->RichTextBox1->Text()
-                    .contains(QStringLiteral("ProcedureP%1").arg(documents.size())));
+                    .contains(QStringLiteral("ProcedureP2000")));
+        QCOMPARE(window.active_document(), gt::form_of(documents.back()));
     }
 
     void the_event_loop_runs_at_least_every_50_ms() {
