@@ -1,6 +1,8 @@
 // Writes a large well-formed export for benchmarks.
 //
-//   generate_export SIZE_IN_MB FILE
+//   generate_export SIZE_IN_MB FILE [PROCEDURES]
+//
+// Without PROCEDURES a procedure is some 20 KB of export; with it, the export has that many.
 
 #include <cstdlib>
 #include <fstream>
@@ -9,12 +11,13 @@
 #include "bench/export_generator.h"
 
 int main(int argc, char* argv[]) {
-    if (argc != 3) {
-        std::cerr << "usage: generate_export SIZE_IN_MB FILE\n";
+    if (argc != 3 && argc != 4) {
+        std::cerr << "usage: generate_export SIZE_IN_MB FILE [PROCEDURES]\n";
         return 2;
     }
     const auto size = static_cast<std::size_t>(std::atof(argv[1]) * 1024 * 1024);
-    const std::string text = qlx::bench::generate_export(size);
+    const int procedures = argc == 4 ? std::atoi(argv[3]) : 0;
+    const std::string text = qlx::bench::generate_export(size, procedures);
     std::ofstream file(argv[2], std::ios::binary);
     file.write(text.data(), static_cast<std::streamsize>(text.size()));
     if (!file) {

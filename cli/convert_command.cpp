@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <tuple>
 
+#include "conversion/background_sink.h"
 #include "conversion/driver.h"
 #include "conversion/export_encoding.h"
 #include "conversion/export_model.h"
@@ -233,13 +234,18 @@ int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& 
         }
     }
     // The documents' text and pages are written from a copy of each document kept in memory.
+    // The files are written while the next documents are converted.
     const bool beside = options.write_text || options.write_html;
     conv::FolderSink files(*folder);
-    conv::CopyingSink copies(files);
+    conv::BackgroundSink background(files);
+    conv::CopyingSink copies(background);
     auto report = conv::convert_export_bytes(
-        *text, beside ? static_cast<conv::DocumentSink&>(copies) : files);
+        *text, beside ? static_cast<conv::DocumentSink&>(copies) : background);
     if (!report) {
         return fail(err, report.error().output);
+    }
+    if (auto written = background.finish(); !written) {
+        return fail(err, written.error());
     }
     const std::string name = export_name(options.export_path);
     print_damage(name, report->damage, err);

@@ -9,9 +9,11 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <memory>
 
+#include "conversion/background_sink.h"
 #include "conversion/driver.h"
 #include "conversion/export_encoding.h"
 #include "conversion/files.h"
@@ -42,7 +44,7 @@ public:
     }
 
 private:
-    static constexpr qint64 slice_ms = 20;
+    static constexpr qint64 slice_ms = 15;
     QElapsedTimer since_;
 };
 
@@ -182,9 +184,19 @@ std::expected<frmMain::ConvertedExport, QString> frmMain::convert_with_progress(
             tr("The folder \"%1\" could not be made: %2")
                 .arg(from_utf8(folder.error().path), from_utf8(folder.error().reason)));
     }
+    // The files are written on a thread of their own while the next documents are converted.
     conv::FolderSink files(*folder);
-    conv::CopyingSink sink(files);
+    conv::BackgroundSink background(files);
+    conv::CopyingSink sink(background);
     auto report = conv::convert_export_bytes(*text, sink, progress);
+    if (report) {
+        while (!background.wait_for(std::chrono::milliseconds(20))) {
+            QCoreApplication::processEvents();  // while the last files are written
+        }
+        if (auto written = background.finish(); !written) {
+            report = std::unexpected(conv::ConversionError{written.error()});
+        }
+    }
     if (!report) {
         if (report.error().cancelled) {
             return std::unexpected(QString());

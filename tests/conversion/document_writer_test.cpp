@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "conversion/background_sink.h"
 #include "support/memory_sink.h"
 
 namespace qlx::conversion {
@@ -71,6 +72,53 @@ TEST(DocumentWriter, KeepsTheFirstSinkFailureAndStopsWriting) {
     ASSERT_FALSE(out.status());
     EXPECT_EQ(out.status().error().path, "out/temp1.rtf");
     EXPECT_EQ(sink.writes, 1);
+}
+
+// Writing on a thread of its own: the same documents in the same order, a small queue that
+// makes the converting side wait rather than lose anything, and a failure that stops both.
+TEST(BackgroundSink, HandsOnEveryDocumentInOrder) {
+    testing::MemorySink sink;
+    {
+        BackgroundSink background(sink, 64);  // far smaller than what is written
+        DocumentWriter out(background);
+        for (int n = 1; n <= 50; ++n) {
+            out.begin_document(n);
+            for (int i = 0; i < 100; ++i) {
+                out.line(rtfPar, std::to_string(n) + "." + std::to_string(i));
+            }
+            out.end_document();
+        }
+        ASSERT_TRUE(out.status());
+        ASSERT_TRUE(background.finish());
+        ASSERT_EQ(sink.documents.size(), 50u);
+    }
+    EXPECT_EQ(sink.ended, 50);
+    for (int n = 1; n <= 50; ++n) {
+        EXPECT_EQ(sink.numbers[n - 1], n);
+        std::string expected;
+        for (int i = 0; i < 100; ++i) {
+            expected += "\\par " + std::to_string(n) + "." + std::to_string(i) + "\r\n";
+        }
+        EXPECT_EQ(sink.documents[n - 1], expected);
+    }
+}
+
+TEST(BackgroundSink, AFailureReachesTheWriterAndFinishAndStopsTheSink) {
+    FailingSink failing;
+    BackgroundSink background(failing);
+    DocumentWriter out(background);
+    for (int n = 1; n <= 200 && out.status(); ++n) {
+        out.begin_document(n);
+        out.line(rtfPar, std::string(300 * 1024, 'x'));  // one block each
+        out.end_document();
+    }
+    const auto finished = background.finish();
+    ASSERT_FALSE(finished);
+    EXPECT_EQ(finished.error().path, "out/temp1.rtf");
+    EXPECT_EQ(finished.error().reason, "No space left on device");
+    EXPECT_EQ(failing.writes, 1);
+    // Nothing more is taken once the failure is known.
+    EXPECT_FALSE(background.write("more"));
 }
 
 }  // namespace

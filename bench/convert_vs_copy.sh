@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Times qlx-convert writing its documents over those of an earlier run against `cp` of the
+# same documents over an earlier copy of them (the floor for writing those bytes into
+# existing names), in one run, and checks that every run writes the same bytes.
+#
+#   bench/convert_vs_copy.sh [BUILD_DIR] [SIZE_IN_MB] [PROCEDURES]
+# BUILD_DIR must have been configured with -DQLX_BUILD_BENCH=ON (default: build-bench).
+# PROCEDURES 0 gives procedures of some 20 KB each (default 400).
+set -euo pipefail
+build=${1:-build-bench}
+size=${2:-100}
+procedures=${3:-400}
+runs=5
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$build/generate_export" "$size" "$work/export.qlx" "$procedures"
+"$build/qlx-convert" --out "$work/out" "$work/export.qlx" >/dev/null
+cp -r "$work/out" "$work/first"
+cp -r "$work/out" "$work/copy"
+sync
+
+best() { sort -n | head -n 1; }
+seconds() { /usr/bin/time -f '%e' "$@" 2>&1 >/dev/null | tail -n 1; }
+
+copy_times=() convert_times=()
+for _ in $(seq "$runs"); do
+    copy_times+=("$(seconds cp -r "$work/out/." "$work/copy/")")
+    convert_times+=("$(seconds "$build/qlx-convert" --out "$work/out" "$work/export.qlx")")
+done
+diff -r "$work/first" "$work/out" >/dev/null || { echo "the runs wrote different documents" >&2; exit 1; }
+
+copy_best=$(printf '%s\n' "${copy_times[@]}" | best)
+convert_best=$(printf '%s\n' "${convert_times[@]}" | best)
+awk -v b="$(stat -c %s "$work/export.qlx")" -v o="$(du -sb "$work/out" | cut -f1)" \
+    -v d="$(ls "$work/out" | wc -l)" -v c="$copy_best" -v q="$convert_best" 'BEGIN {
+    printf "export:        %.1f MB; documents: %d, %.1f MB\n", b / 1048576, d, o / 1048576
+    printf "cp:            %.3f s (best of runs)\n", c
+    printf "qlx-convert:   %.3f s (best of runs), %.2f x cp\n", q, (c > 0 ? q / c : 0)
+}'
