@@ -216,18 +216,27 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions,
     const auto progress = [&](std::size_t steps) {
         status.Label1->setText(percent_text(steps, 2 * count));
     };
+    const auto caption = [&](std::size_t i) {
+        return from_utf8(richtext::windows1252_to_utf8(captions[i]));
+    };
     // Every window is made first, hidden, in export order. The text waits until it is looked
     // at: none is laid out while the windows open.
     //
-    // Raising a window in the workspace compares every window with every other one, unless the
-    // raised window stays on top; with thousands of windows that would take longer than the
-    // rest of the opening. So the windows stay on top while they open, and are let go after.
-    std::vector<QPointer<QMdiSubWindow>> opened;
+    // What the workspace does for each window shown grows with the number of windows, and most
+    // of it is fitting every title into its title bar. So the windows open without their
+    // captions, which they are given once all are shown. Raising a window compares every
+    // window with every other one, unless the raised window stays on top: so the windows stay
+    // on top while they open, and are let go after.
+    struct Opening {
+        QPointer<QMdiSubWindow> window;
+        std::size_t procedure;
+    };
+    std::vector<Opening> opened;
     EventSlices slices;
     for (std::size_t i = 0; i < count && !cancel_requested_; ++i) {
-        document::frmDocument* form = create_document(
-            from_utf8(richtext::windows1252_to_utf8(captions[i])), Qt::WindowStaysOnTopHint);
-        opened.emplace_back(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
+        document::frmDocument* form =
+            create_document(i + 1 == count ? caption(i) : QString(), Qt::WindowStaysOnTopHint);
+        opened.push_back({qobject_cast<QMdiSubWindow*>(form->parentWidget()), i});
         form->RichTextBox1->defer_text_rtf(std::move(documents[i]));
         form->RichTextBox1->set_load_when_painted(false);
         progress(i + 1);
@@ -235,9 +244,8 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions,
     }
     // The last window ends on top, as if each had opened over the one before. It is shown
     // first, with its text, so that it can be read while the others open beneath it.
-    std::erase(opened, nullptr);
-    if (!cancel_requested_ && !opened.empty()) {
-        const QPointer<QMdiSubWindow> last = opened.back();
+    if (!cancel_requested_ && !opened.empty() && opened.back().window != nullptr) {
+        const QPointer<QMdiSubWindow> last = opened.back().window;
         last->show();
         mdiArea->setActiveSubWindow(last);
         if (auto* form = qobject_cast<document::frmDocument*>(last->widget())) {
@@ -247,7 +255,7 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions,
         // (A window shown in the workspace becomes the active one and rises; the last goes
         // back on top at once, and is made active again once all are shown.)
         for (std::size_t i = 0; i + 1 < opened.size() && !cancel_requested_; ++i) {
-            if (QMdiSubWindow* window = opened[i]) {
+            if (QMdiSubWindow* window = opened[i].window) {
                 window->show();
                 if (last != nullptr) {  // unless it was closed meanwhile
                     last->raise();
@@ -261,17 +269,20 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions,
         }
     }
     // Stopped: the windows shown so far stay, those not yet shown go.
-    for (QMdiSubWindow* window : opened) {
-        if (window != nullptr && window->isHidden()) {
-            delete window;
+    for (Opening& opening : opened) {
+        if (opening.window != nullptr && opening.window->isHidden()) {
+            delete opening.window;
         }
     }
-    std::erase(opened, nullptr);
-    // Each window is let go, and from now on loads its document when it is first seen.
-    for (QMdiSubWindow* window : opened) {
-        if (window != nullptr) {
+    // Each window gets its caption and is let go, and from now on loads its document when it
+    // is first seen.
+    for (const Opening& opening : opened) {
+        if (QMdiSubWindow* window = opening.window) {
             window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
             if (auto* form = qobject_cast<document::frmDocument*>(window->widget())) {
+                if (opening.procedure + 1 != count) {
+                    form->set_caption(caption(opening.procedure));
+                }
                 form->RichTextBox1->set_load_when_painted(true);
             }
             slices.end_of_step();
