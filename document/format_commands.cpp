@@ -76,6 +76,27 @@ void paste_text(frmDocument* document) {
     document->RichTextBox1->setSelText(document_line_breaks(QGuiApplication::clipboard()->text()));
 }
 
+void undo_edit(frmDocument* document) {
+    if (document != nullptr) {
+        document->RichTextBox1->load_deferred();
+        document->RichTextBox1->undo();
+    }
+}
+
+void redo_edit(frmDocument* document) {
+    if (document != nullptr) {
+        document->RichTextBox1->load_deferred();
+        document->RichTextBox1->redo();
+    }
+}
+
+void select_all(frmDocument* document) {
+    if (document != nullptr) {
+        document->RichTextBox1->load_deferred();
+        document->RichTextBox1->selectAll();
+    }
+}
+
 void toggle_bold(frmDocument* document) {
     toggle(document, &RichTextBox::SelBold, &RichTextBox::setSelBold);
 }

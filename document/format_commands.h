@@ -21,6 +21,12 @@ void copy_selection(frmDocument* document);
 // selected); it takes the character format found there.
 void paste_text(frmDocument* document);
 
+// Take back the last edit, or do again the last one taken back.
+void undo_edit(frmDocument* document);
+void redo_edit(frmDocument* document);
+// Selects the whole text.
+void select_all(frmDocument* document);
+
 // Turn the attribute of the selection (at the caret: of the text typed next) over. A
 // selection that is partly bold becomes wholly bold or wholly not bold, the opposite of the
 // character before the caret.

@@ -5,6 +5,8 @@
 #include <QResizeEvent>
 #include <QTextDocument>
 
+#include <utility>
+
 #include "document/rich_text_box.h"
 #include "document/twips.h"
 
@@ -34,6 +36,12 @@ void frmDocument::set_caption(const QString& caption) {
     QString title = caption;
     title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     setWindowTitle(title + QStringLiteral("[*]"));
+    emit described();
+}
+
+void frmDocument::set_source(Source source) {
+    source_ = std::move(source);
+    emit described();
 }
 
 bool frmDocument::is_edited() const {

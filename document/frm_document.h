@@ -34,6 +34,16 @@ public:
     QString caption() const { return caption_; }
     void set_caption(const QString& caption);
 
+    // Where the document came from: the file it was opened from or converted out of (empty
+    // for a new document), and for a converted one its procedure's place in the export.
+    struct Source {
+        QString path;
+        int procedure = 0;  // 1 for the export's first procedure; 0 when not converted
+        int procedures = 0;
+    };
+    const Source& source() const { return source_; }
+    void set_source(Source source);
+
     // Whether the text was edited since it was filled or last saved.
     bool is_edited() const;
     // After the text was filled or saved: not edited.
@@ -45,12 +55,17 @@ public:
 
     QSize sizeHint() const override;
 
+signals:
+    // The caption or the source changed.
+    void described();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     QString caption_;
+    Source source_;
 };
 
 }  // namespace qlx::document

@@ -84,7 +84,9 @@ void frmMain::open_unconverted(const QString& path) {
                 QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size()))));
         }
     }
+    form->set_source({absolute_path(path)});
     show_document(form);
+    recent_files_.add(path);
 }
 
 void frmMain::new_document() {
@@ -121,7 +123,10 @@ void frmMain::mnuFileText_Click() {
 }
 
 void frmMain::mnuFileClose_Click() {
-    show_message(this, tr("Close Code goes here!"));
+    // As the close box does: an edited document asks to be saved first.
+    if (QMdiSubWindow* window = mdiArea->currentSubWindow()) {
+        window->close();
+    }
 }
 
 void frmMain::mnuFileSave_Click() {
@@ -161,8 +166,8 @@ bool frmMain::save_document(document::frmDocument* document_form) {
     const document::RichTextBox& box = *form->RichTextBox1;
     std::string bytes = target.format == SaveFormat::rtf ? box.TextRTF() : box.Text().toStdString();
     bytes += "\r\n";
-    const auto saved = conv::write_whole_file(native_path(target.path), bytes,
-                                              {conv::AtLink::follow, true});
+    const auto saved =
+        conv::write_whole_file(native_path(target.path), bytes, {conv::AtLink::follow, true});
     if (!saved) {
         show_message(this,
                      tr("The file \"%1\" could not be saved.\n\n%2")
@@ -171,6 +176,10 @@ bool frmMain::save_document(document::frmDocument* document_form) {
         return false;
     }
     form->mark_unedited();
+    // The window now stands for the file it was saved as.
+    form->set_caption(display_path(target.path));
+    form->set_source({absolute_path(target.path)});
+    recent_files_.add(target.path);
     return true;
 }
 
@@ -179,9 +188,12 @@ bool frmMain::confirm_close(document::frmDocument& form) {
         return true;
     }
     switch (ask_to_save(this, tr("Save changes to %1?").arg(form.caption()))) {
-    case SaveChoice::save: return save_document(&form);
-    case SaveChoice::discard: return true;
-    case SaveChoice::cancel: break;
+        case SaveChoice::save:
+            return save_document(&form);
+        case SaveChoice::discard:
+            return true;
+        case SaveChoice::cancel:
+            break;
     }
     return false;
 }
@@ -203,9 +215,12 @@ bool frmMain::confirm_close_all() {
                                  ? tr("Save changes to %1?").arg(captions.front())
                                  : tr("Save changes to these %1 documents?").arg(edited.size());
     switch (ask_to_save(this, question, edited.size() == 1 ? QString() : captions.join('\n'))) {
-    case SaveChoice::discard: return true;
-    case SaveChoice::cancel: return false;
-    case SaveChoice::save: break;
+        case SaveChoice::discard:
+            return true;
+        case SaveChoice::cancel:
+            return false;
+        case SaveChoice::save:
+            break;
     }
     for (const QPointer<document::frmDocument>& form : edited) {
         if (form == nullptr) {

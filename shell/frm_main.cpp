@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
@@ -66,7 +68,8 @@ QList<QRect> screen_areas() {
 frmMain::frmMain()
     : dlgCommonDialog(this),
       mdiArea(new QMdiArea),
-      output_folder_(std::unexpected(conversion::FileError{})) {
+      output_folder_(std::unexpected(conversion::FileError{})),
+      recent_files_(settings_name()) {
     assets::register_assets();
     setWindowTitle(QStringLiteral("Tarnwell QLX Viewer"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/qlx-viewer.png")));
@@ -75,6 +78,7 @@ frmMain::frmMain()
     setCentralWidget(mdiArea);
     setAcceptDrops(true);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::update_menus);
+    connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::describe_active_document);
     create_actions();
     create_status_bar();
     update_menus();
@@ -191,7 +195,8 @@ void frmMain::write_settings(bool placement) {
 
 void frmMain::create_status_bar() {
     using document::twips_to_pixels;
-    auto* status_text = new QLabel(tr("Status"));
+    status_text = new QLabel(tr("Status"));
+    status_text->setObjectName(QStringLiteral("status_text"));
     status_text->setMinimumWidth(twips_to_pixels(status_text_panel_twips, logicalDpiX()));
     status_date = new QLabel;
     status_time = new QLabel;
@@ -214,9 +219,30 @@ void frmMain::create_status_bar() {
     clock->start(1000);
 }
 
+void frmMain::describe_active_document() {
+    const document::frmDocument* form = active_document();
+    if (form == nullptr) {
+        status_text->setText(tr("Status"));
+        return;
+    }
+    const document::frmDocument::Source& source = form->source();
+    const QString file =
+        source.path.isEmpty() ? form->caption() : QFileInfo(source.path).fileName();
+    status_text->setText(source.procedure > 0 ? tr("%1 \u2014 procedure %2 of %3")
+                                                    .arg(file)
+                                                    .arg(source.procedure)
+                                                    .arg(source.procedures)
+                                              : file);
+    status_text->setToolTip(QDir::toNativeSeparators(source.path));
+}
+
 void frmMain::update_menus() {
-    for (QAction* file_command : {mnuFileOpen, mnuFileText, mnuFileSave, mnuFileSaveAs}) {
+    for (QAction* file_command :
+         {mnuFileOpen, mnuFileText, mnuFileSave, mnuFileSaveAs, mnuWindowCloseAll}) {
         file_command->setEnabled(!converting_);
+    }
+    for (QAction* recent : recent_list_) {
+        recent->setEnabled(!converting_);
     }
     // A document activated is one to work on: its text is there for every command. (While an
     // export opens, its windows wait until the last one is shown.)
@@ -237,6 +263,11 @@ document::frmDocument* frmMain::create_document(const QString& caption, Qt::Wind
     window->setWindowIcon(form->windowIcon());
     form->set_caption(caption);
     form->may_close = [this](document::frmDocument& closing) { return confirm_close(closing); };
+    connect(form, &document::frmDocument::described, this, [this, form] {
+        if (form == active_document()) {
+            describe_active_document();
+        }
+    });
     connect(form->RichTextBox1, &document::RichTextBox::files_dropped, this,
             &frmMain::open_dropped);
     return form;

@@ -17,6 +17,7 @@
 
 #include "conversion/diagnostics.h"
 #include "shell/common_dialog.h"
+#include "shell/recent_files.h"
 
 class QAction;
 class QCloseEvent;
@@ -98,6 +99,9 @@ public slots:
     void mnuEditCut_Click();
     void mnuEditCopy_Click();
     void mnuEditPaste_Click();
+    void mnuEditUndo_Click();
+    void mnuEditRedo_Click();
+    void mnuEditSelectAll_Click();
     void mnuFormatFont_Click();
     void mnuFormatBold_Click();
     void mnuFormatItalics_Click();
@@ -110,9 +114,15 @@ public slots:
     // A dialog of every document window, to choose one from.
     void mnuWindowMore_Click();
     void mnuWindowTabbedView_Click();
+    // Closes every document window, asking once about the edited ones.
+    void mnuWindowCloseAll_Click();
+    void mnuWindowNext_Click();
+    void mnuWindowPrevious_Click();
     void mnuHelpContents_Click();
     void mnuHelpSearch_Click();
     void mnuHelpAbout_Click();
+    // Opens the file of a recent-files entry; one that has gone leaves the list.
+    void open_recent(const QString& path);
     // Runs the command of a toolbar button, chosen by the button's key ("New", "Open", ...).
     void tbToolBar_ButtonClick(QAction* button);
 
@@ -136,6 +146,10 @@ private:
     void create_tool_bar();
     // Lists the document windows at the end of the Window menu, the active one checked.
     void list_document_windows();
+    // Lists the recent files in the File menu, above Exit.
+    void list_recent_files();
+    // The first status-bar panel: where the active document came from.
+    void describe_active_document();
     void create_status_bar();
     // Enables and disables the commands after anything they depend on changed.
     void update_menus();
@@ -184,7 +198,7 @@ private:
                                                                   dialogs::frmStatus& status);
     // Opens one window per document, each showing what this conversion wrote, with the
     // progress in the status window; stops when the opening is cancelled.
-    void open_converted_documents(const std::vector<std::string>& captions,
+    void open_converted_documents(const QString& path, const std::vector<std::string>& captions,
                                   std::vector<std::string>& documents, dialogs::frmStatus& status);
 
     QMdiArea* mdiArea;
@@ -215,6 +229,9 @@ private:
     };
     std::vector<std::pair<QPointer<QMdiSubWindow>, KeptPlace>> arrangement_;
     QList<QAction*> window_list_;  // the Window menu's entries for the document windows
+    QList<QAction*> recent_list_;  // the File menu's entries for the recent files
+    QAction* mnuWindowCloseAll = nullptr;
+    QLabel* status_text = nullptr;
     QToolBar* tbToolBar = nullptr;
     QList<QIcon> imlIcons;  // the toolbar's pictures; the toolbar numbers them from 1
     QLabel* status_date = nullptr;
@@ -225,6 +242,7 @@ private:
     bool converting_ = false;
     bool cancel_requested_ = false;
     bool closing_ = false;  // all documents may close without asking again
+    RecentFiles recent_files_;
 };
 
 }  // namespace qlx::shell

@@ -1,6 +1,8 @@
 #include "shell/frm_main.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -20,6 +22,7 @@
 #include "document/frm_document.h"
 #include "document/twips.h"
 #include "shell/messages.h"
+#include "shell/native_paths.h"
 #include "shell/printing.h"
 #include "shell/window_arrangement.h"
 
@@ -68,6 +71,7 @@ void frmMain::create_actions() {
     };
     const auto ctrl = [](Qt::Key key) { return QKeySequence(Qt::CTRL | key); };
 
+    QAction* entry = nullptr;
     mnuFile = menuBar()->addMenu(tr("&File"));
     add_command(mnuFile, mnuFileNew, "mnuFileNew", tr("&New"), &frmMain::mnuFileNew_Click,
                 ctrl(Qt::Key_N));
@@ -91,14 +95,24 @@ void frmMain::create_actions() {
                 &frmMain::mnuFilePrint_Click, ctrl(Qt::Key_P));
     separator(mnuFile, "mnuFileBar4");
     add_command(mnuFile, mnuFileExit, "mnuFileExit", tr("E&xit"), &frmMain::mnuFileExit_Click);
+    connect(mnuFile, &QMenu::aboutToShow, this, &frmMain::list_recent_files);
+    list_recent_files();
 
     QMenu* mnuEdit = menuBar()->addMenu(tr("&Edit"));
+    add_command(mnuEdit, entry, "mnuEditUndo", tr("&Undo"), &frmMain::mnuEditUndo_Click,
+                ctrl(Qt::Key_Z));
+    // Ctrl+Y as on Windows, and Ctrl+Shift+Z as elsewhere.
+    add_command(mnuEdit, entry, "mnuEditRedo", tr("&Redo"), &frmMain::mnuEditRedo_Click)
+        ->setShortcuts({ctrl(Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    separator(mnuEdit, "mnuEditBar0");
     add_command(mnuEdit, mnuEditCut, "mnuEditCut", tr("Cu&t"), &frmMain::mnuEditCut_Click,
                 ctrl(Qt::Key_X));
     add_command(mnuEdit, mnuEditCopy, "mnuEditCopy", tr("&Copy"), &frmMain::mnuEditCopy_Click,
                 ctrl(Qt::Key_C));
     add_command(mnuEdit, mnuEditPaste, "mnuEditPaste", tr("&Paste"), &frmMain::mnuEditPaste_Click,
                 ctrl(Qt::Key_V));
+    add_command(mnuEdit, entry, "mnuEditSelectAll", tr("Select &All"),
+                &frmMain::mnuEditSelectAll_Click, ctrl(Qt::Key_A));
     // Find is offered but does nothing.
     QAction* mnuEditFind = nullptr;
     add_command(mnuEdit, mnuEditFind, "mnuEditFind", tr("&Find"), nullptr, ctrl(Qt::Key_F));
@@ -109,17 +123,16 @@ void frmMain::create_actions() {
                 &frmMain::mnuFormatFont_Click);
     separator(mnuFormat, "mnuFormatBar1");
     add_command(mnuFormat, mnuFormatBold, "mnuFormatBold", tr("Bold"),
-                &frmMain::mnuFormatBold_Click);
+                &frmMain::mnuFormatBold_Click, ctrl(Qt::Key_B));
     add_command(mnuFormat, mnuFormatItalics, "mnuFormatItalics", tr("Italics"),
-                &frmMain::mnuFormatItalics_Click);
+                &frmMain::mnuFormatItalics_Click, ctrl(Qt::Key_I));
     add_command(mnuFormat, mnuFormatUnderline, "mnuFormatUnderline", tr("Underline"),
-                &frmMain::mnuFormatUnderline_Click);
+                &frmMain::mnuFormatUnderline_Click, ctrl(Qt::Key_U));
 
     mnuWindow = menuBar()->addMenu(tr("&Window"));
     add_command(mnuWindow, mnuWindowNewWindow, "mnuWindowNewWindow", tr("&New Window"),
                 &frmMain::mnuWindowNewWindow_Click);
     separator(mnuWindow, "mnuWindowBar1");
-    QAction* entry = nullptr;
     add_command(mnuWindow, entry, "mnuWindowCascade", tr("&Cascade"),
                 &frmMain::mnuWindowCascade_Click);
     add_command(mnuWindow, entry, "mnuWindowTileHorizontal", tr("Tile &Horizontal"),
@@ -132,6 +145,13 @@ void frmMain::create_actions() {
                 &frmMain::mnuWindowTabbedView_Click);
     mnuWindowTabbedView->setCheckable(true);
     mnuWindowTabbedView->setStatusTip(tr("Shows the documents as tabs"));
+    add_command(mnuWindow, mnuWindowCloseAll, "mnuWindowCloseAll", tr("C&lose All"),
+                &frmMain::mnuWindowCloseAll_Click);
+    separator(mnuWindow, "mnuWindowBar2");
+    add_command(mnuWindow, entry, "mnuWindowNext", tr("Ne&xt Window"),
+                &frmMain::mnuWindowNext_Click, ctrl(Qt::Key_F6));
+    add_command(mnuWindow, entry, "mnuWindowPrevious", tr("Pre&vious Window"),
+                &frmMain::mnuWindowPrevious_Click, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6));
     connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::list_document_windows);
 
     QMenu* mnuHelp = menuBar()->addMenu(tr("&Help"));
@@ -254,6 +274,67 @@ void frmMain::list_document_windows() {
     }
 }
 
+void frmMain::list_recent_files() {
+    for (QAction* entry : std::exchange(recent_list_, {})) {
+        mnuFile->removeAction(entry);
+        delete entry;
+    }
+    const QStringList paths = recent_files_.paths();
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString shown = QDir::toNativeSeparators(paths[i]);
+        auto* entry = new QAction(
+            QStringLiteral("&%1 ").arg(i + 1) +
+                QFileInfo(paths[i]).fileName().replace(QLatin1Char('&'), QStringLiteral("&&")),
+            mnuFile);
+        entry->setObjectName(QStringLiteral("mnuFileRecent%1").arg(i + 1));
+        entry->setStatusTip(shown);
+        entry->setToolTip(shown);
+        entry->setEnabled(!converting_);
+        connect(entry, &QAction::triggered, this, [this, path = paths[i]] { open_recent(path); });
+        mnuFile->insertAction(mnuFileExit, entry);
+        recent_list_ << entry;
+    }
+    if (!paths.isEmpty()) {
+        QAction* bar = mnuFile->insertSeparator(mnuFileExit);
+        recent_list_ << bar;
+    }
+}
+
+void frmMain::open_recent(const QString& path) {
+    if (converting_) {
+        return;
+    }
+    if (!QFileInfo::exists(path)) {
+        recent_files_.remove(path);
+        list_recent_files();
+        show_message(this,
+                     tr("The file \"%1\" is no longer there; it was taken off the list of recent "
+                        "files.")
+                         .arg(message_path(path)),
+                     MessageKind::problem);
+        return;
+    }
+    open_by_name(path);
+}
+
+void frmMain::mnuWindowCloseAll_Click() {
+    if (converting_ || !confirm_close_all()) {
+        return;
+    }
+    // Asked once: the windows close without asking again.
+    const bool was_closing = std::exchange(closing_, true);
+    mdiArea->closeAllSubWindows();
+    closing_ = was_closing;
+}
+
+void frmMain::mnuWindowNext_Click() {
+    mdiArea->activateNextSubWindow();
+}
+
+void frmMain::mnuWindowPrevious_Click() {
+    mdiArea->activatePreviousSubWindow();
+}
+
 void frmMain::mnuWindowMore_Click() {
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     QStringList captions;
@@ -326,6 +407,18 @@ void frmMain::mnuEditCopy_Click() {
 
 void frmMain::mnuEditPaste_Click() {
     document::paste_text(active_document());
+}
+
+void frmMain::mnuEditUndo_Click() {
+    document::undo_edit(active_document());
+}
+
+void frmMain::mnuEditRedo_Click() {
+    document::redo_edit(active_document());
+}
+
+void frmMain::mnuEditSelectAll_Click() {
+    document::select_all(active_document());
 }
 
 void frmMain::mnuFormatFont_Click() {

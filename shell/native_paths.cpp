@@ -93,4 +93,10 @@ QString from_utf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+QString absolute_path(const QString& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(native_path(path), error);
+    return error ? path : path_from_native(absolute.lexically_normal());
+}
+
 }  // namespace qlx::shell

@@ -19,6 +19,8 @@ QString path_from_native(const std::filesystem::path& path);
 std::filesystem::path native_path(const QString& path);
 // The path of a local file that a drop or a link names; empty for any other URL.
 QString path_from_url(const QUrl& url);
+// The path made absolute against the working folder (nothing is looked up on disk).
+QString absolute_path(const QString& path);
 // A path for people to read: what has no Unicode reading shows as U+FFFD.
 QString display_path(const QString& path);
 // A path as messages show it: readable, with the system's separators.

@@ -138,7 +138,8 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
         result = convert_with_progress(path, *status);
         if (result && !cancel_requested_) {
             status->Label3->setText(tr("Opening"));
-            open_converted_documents(result->report.captions, result->documents, *status);
+            open_converted_documents(path, result->report.captions, result->documents, *status);
+            recent_files_.add(path);
         }
         disconnect(stop);
         status->close();
@@ -208,7 +209,8 @@ std::expected<frmMain::ConvertedExport, QString> frmMain::convert_with_progress(
     return ConvertedExport{std::move(*report), std::move(sink.documents)};
 }
 
-void frmMain::open_converted_documents(const std::vector<std::string>& captions,
+void frmMain::open_converted_documents(const QString& path,
+                                       const std::vector<std::string>& captions,
                                        std::vector<std::string>& documents,
                                        dialogs::frmStatus& status) {
     const std::size_t count = captions.size();
@@ -219,6 +221,7 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions,
     const auto caption = [&](std::size_t i) {
         return from_utf8(richtext::windows1252_to_utf8(captions[i]));
     };
+    const QString source = absolute_path(path);
     // Every window is made first, hidden, in export order. The text waits until it is looked
     // at: none is laid out while the windows open.
     //
@@ -237,6 +240,7 @@ void frmMain::open_converted_documents(const std::vector<std::string>& captions,
         document::frmDocument* form =
             create_document(i + 1 == count ? caption(i) : QString(), Qt::WindowStaysOnTopHint);
         opened.push_back({qobject_cast<QMdiSubWindow*>(form->parentWidget()), i});
+        form->set_source({source, static_cast<int>(i + 1), static_cast<int>(count)});
         form->RichTextBox1->defer_text_rtf(std::move(documents[i]));
         form->RichTextBox1->set_load_when_painted(false);
         progress(i + 1);

@@ -1,9 +1,12 @@
 #include <QAction>
 #include <QDir>
 #include <QDropEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
 #include <QTextCursor>
@@ -168,9 +171,10 @@ private slots:
                                 "(*.*)|*.*"));
         QCOMPARE(gt::read_all(sandbox.path("out.txt")), QByteArray("one\r\ntwo \xC3\xA9\r\n"));
         const QByteArray rtf = gt::read_all(sandbox.path("out.RTF"));
-        QCOMPARE(rtf, QByteArray("{\\rtf1\\ansi\\ansicpg1252\\deff1\\deftab1200\\uc1{\\fonttbl{\\f0\\fnil"
-                                 "\\fcharset0 Courier New;}}\r\n{\\colortbl;}\r\n\\pard\\plain\\f0\\fs16 "
-                                 "one\\par\r\ntwo \\'e9}\r\n\r\n"));
+        QCOMPARE(rtf, QByteArray(
+                          "{\\rtf1\\ansi\\ansicpg1252\\deff1\\deftab1200\\uc1{\\fonttbl{\\f0\\fnil"
+                          "\\fcharset0 Courier New;}}\r\n{\\colortbl;}\r\n\\pard\\plain\\f0\\fs16 "
+                          "one\\par\r\ntwo \\'e9}\r\n\r\n"));
         qlx::document::RichTextBox reread;
         QVERIFY(reread.LoadFile(sandbox.path("out.RTF")));
         QCOMPARE(reread.Text(), QStringLiteral("one\r\ntwo é"));
@@ -204,15 +208,105 @@ private slots:
         QVERIFY(!QFileInfo::exists(unreachable));
     }
 
-    void close_answers_with_its_message_and_keeps_the_document() {
+    void close_and_close_all_ask_about_edited_documents() {
         gt::Sandbox sandbox;
+        gt::SaveQuestionRecorder questions;
         gt::MessageRecorder messages;
         Viewer viewer;
         viewer.window.new_document();
+        viewer.window.new_document();
+        viewer.box().insertPlainText(QStringLiteral("typed"));
+        // File > Close asks about the active document as its close box does.
+        questions.answers << SaveChoice::cancel;
         viewer.window.mnuFileClose_Click();
-        QCOMPARE(messages.texts, QStringList{"Close Code goes here!"});
-        QCOMPARE(messages.kinds, QList{qlx::shell::MessageKind::plain});
-        QCOMPARE(gt::document_windows(viewer.window).size(), 1);
+        QCOMPARE(gt::captions(viewer.window), (QStringList{"Document 1", "Document 2"}));
+        questions.answers << SaveChoice::discard;
+        viewer.window.mnuFileClose_Click();
+        QCOMPARE(gt::captions(viewer.window), QStringList{"Document 1"});
+        QCOMPARE(questions.texts, QStringList(2, QStringLiteral("Save changes to Document 2?")));
+
+        // Window > Close All asks once about all edited documents; Cancel keeps them all.
+        for (int i = 0; i < 2; ++i) {
+            viewer.window.new_document();
+            viewer.box().insertPlainText(QStringLiteral("more"));
+        }
+        questions.answers << SaveChoice::cancel;
+        viewer.window.mnuWindowCloseAll_Click();
+        QCOMPARE(gt::document_windows(viewer.window).size(), 3);
+        questions.answers << SaveChoice::discard;
+        viewer.window.mnuWindowCloseAll_Click();
+        QVERIFY(gt::document_windows(viewer.window).isEmpty());
+        QCOMPARE(questions.texts.mid(2),
+                 QStringList(2, QStringLiteral("Save changes to these 2 documents?")));
+        QVERIFY(messages.texts.isEmpty());
+        // Nothing open: both do nothing.
+        viewer.window.mnuFileClose_Click();
+        viewer.window.mnuWindowCloseAll_Click();
+        QCOMPARE(questions.texts.size(), 4);
+    }
+
+    void recent_files_and_the_status_bar_follow_what_was_opened() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        QStringList paths;
+        {
+            Viewer viewer;
+            auto* panel = viewer.window.findChild<QLabel*>(QStringLiteral("status_text"));
+            QCOMPARE(panel->text(), QStringLiteral("Status"));
+            const QString exported = sandbox.write("a.qlx", gt::bytes(small_export()));
+            viewer.window.openfile(exported);
+            QCOMPARE(panel->text(), QStringLiteral("a.qlx \u2014 procedure 2 of 2"));
+            auto* area = viewer.window.findChild<QMdiArea*>();
+            area->setActiveSubWindow(gt::document_windows(viewer.window)[0]);
+            QCOMPARE(panel->text(), QStringLiteral("a.qlx \u2014 procedure 1 of 2"));
+            for (int i = 1; i <= 9; ++i) {
+                paths << sandbox.write(QStringLiteral("f%1.txt").arg(i), "text");
+                viewer.window.openfile(paths.back());
+            }
+            QCOMPARE(panel->text(), QStringLiteral("f9.txt"));
+            // Saved under a new name, the window stands for the new file.
+            viewer.answers << sandbox.path("saved.txt");
+            viewer.window.mnuFileSaveAs_Click();
+            QCOMPARE(viewer.window.active_document()->caption(),
+                     QDir::toNativeSeparators(sandbox.path("saved.txt")));
+            QCOMPARE(panel->text(), QStringLiteral("saved.txt"));
+            viewer.window.new_document();
+            QCOMPARE(panel->text(), QStringLiteral("Document 1"));
+        }
+        // The next start lists the last eight, newest first, numbered, with the whole path.
+        Viewer viewer;
+        QMenu* file = viewer.window.findChild<QMenu*>(QStringLiteral("mnuFile"));
+        emit file->aboutToShow();
+        const auto recent = [&] {
+            QStringList entries;
+            for (int i = 1; i <= 9; ++i) {
+                if (auto* entry = viewer.window.findChild<QAction*>(
+                        QStringLiteral("mnuFileRecent%1").arg(i))) {
+                    entries << entry->text() + "|" + entry->statusTip();
+                }
+            }
+            return entries;
+        };
+        const QString saved = QDir::toNativeSeparators(sandbox.path("saved.txt"));
+        QStringList expected{"&1 saved.txt|" + saved};
+        for (int i = 9; i >= 3; --i) {
+            expected << QStringLiteral("&%1 f%2.txt|%3")
+                            .arg(10 - i + 1)
+                            .arg(i)
+                            .arg(QDir::toNativeSeparators(paths[i - 1]));
+        }
+        QCOMPARE(recent(), expected);
+        // One that has gone says so and leaves the list; the others stay.
+        QVERIFY(QFile::remove(paths[8]));
+        viewer.window.findChild<QAction*>(QStringLiteral("mnuFileRecent2"))->trigger();
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts[0].contains(QDir::toNativeSeparators(paths[8])));
+        QVERIFY(gt::document_windows(viewer.window).isEmpty());
+        emit file->aboutToShow();
+        QCOMPARE(recent().size(), 7);
+        QVERIFY(!recent().join('\n').contains(QStringLiteral("f9.txt")));
+        viewer.window.findChild<QAction*>(QStringLiteral("mnuFileRecent2"))->trigger();
+        QCOMPARE(gt::captions(viewer.window), QStringList{QDir::toNativeSeparators(paths[7])});
     }
 
     void exit_closes_the_main_window_and_saves_the_placement() {
@@ -310,8 +404,9 @@ private slots:
         using qlx::testing::counted;
         const QString big = sandbox.write("big.qlx", gt::bytes(big_export()));
         const QString other = sandbox.write(
-            "other.qlx", gt::bytes(qlx::testing::lines({"MEDITECH.CUST.RPTS^NPR", "PROC", "UNO",
-                                                        counted("X"), "PROC", "DOS", counted("X")})));
+            "other.qlx",
+            gt::bytes(qlx::testing::lines({"MEDITECH.CUST.RPTS^NPR", "PROC", "UNO", counted("X"),
+                                           "PROC", "DOS", counted("X")})));
         // The second viewer converts while the first is writing its documents, once the
         // first has finished its first document.
         QTimer poll;
@@ -483,10 +578,10 @@ private slots:
         Viewer viewer;
         using qlx::testing::counted;
         viewer.window.openfile(sandbox.write(
-            "bom.qlx", "\xEF\xBB\xBF" + gt::bytes(qlx::testing::lines(
-                                            {"MEDITECH.CUST.RPTS^NPR", "PROC", "CAF\xC3\x89",
-                                             counted("X"), "PROC", "SMILE\xF0\x9F\x98\x80",
-                                             counted("X")}))));
+            "bom.qlx",
+            "\xEF\xBB\xBF" + gt::bytes(qlx::testing::lines(
+                                 {"MEDITECH.CUST.RPTS^NPR", "PROC", "CAF\xC3\x89", counted("X"),
+                                  "PROC", "SMILE\xF0\x9F\x98\x80", counted("X")}))));
         QCOMPARE(gt::captions(viewer.window), (QStringList{"CAFÉ", "SMILE?"}));
         QCOMPARE(messages.texts.size(), 1);
         QVERIFY2(messages.texts[0].contains(QStringLiteral("line: 6 (re-encoded from UTF-8")),
@@ -506,8 +601,8 @@ private slots:
             return qlx::shell::path_from_native(std::filesystem::path(folder + "/" + name));
         };
         qlx::shell::frmMain window;
-        window.MDIForm_Load({argument("caf\xE9.txt"), argument("caf\xE9.qlx"),
-                             argument("gon\xE9.txt")});
+        window.MDIForm_Load(
+            {argument("caf\xE9.txt"), argument("caf\xE9.qlx"), argument("gon\xE9.txt")});
         const QString shown = sandbox.path(QStringLiteral("caf\uFFFD.txt"));
         QCOMPARE(gt::captions(window), (QStringList{shown, "ONE", "TWO"}));
         QCOMPARE(text_of(gt::document_windows(window).front()), QStringLiteral("latin"));

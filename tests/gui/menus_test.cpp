@@ -6,11 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QStyle>
-#include <QTabBar>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -19,6 +17,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStyle>
+#include <QTabBar>
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
@@ -67,16 +67,20 @@ const QList<std::pair<Entry, QList<Entry>>> menu_table{
       {"mnuFileBar4", separator},
       {"mnuFileExit", "E&xit"}}},
     {{"mnuEdit", "&Edit"},
-     {{"mnuEditCut", "Cu&t", QKeySequence("Ctrl+X")},
+     {{"mnuEditUndo", "&Undo", QKeySequence("Ctrl+Z")},
+      {"mnuEditRedo", "&Redo", QKeySequence("Ctrl+Y")},
+      {"mnuEditBar0", separator},
+      {"mnuEditCut", "Cu&t", QKeySequence("Ctrl+X")},
       {"mnuEditCopy", "&Copy", QKeySequence("Ctrl+C")},
       {"mnuEditPaste", "&Paste", QKeySequence("Ctrl+V")},
+      {"mnuEditSelectAll", "Select &All", QKeySequence("Ctrl+A")},
       {"mnuEditFind", "&Find", QKeySequence("Ctrl+F")}}},
     {{"mnuFormat", "Format"},
      {{"mnuFormatFont", "Font"},
       {"mnuFormatBar1", separator},
-      {"mnuFormatBold", "Bold"},
-      {"mnuFormatItalics", "Italics"},
-      {"mnuFormatUnderline", "Underline"}}},
+      {"mnuFormatBold", "Bold", QKeySequence("Ctrl+B")},
+      {"mnuFormatItalics", "Italics", QKeySequence("Ctrl+I")},
+      {"mnuFormatUnderline", "Underline", QKeySequence("Ctrl+U")}}},
     {{"mnuWindow", "&Window"},
      {{"mnuWindowNewWindow", "&New Window"},
       {"mnuWindowBar1", separator},
@@ -84,7 +88,11 @@ const QList<std::pair<Entry, QList<Entry>>> menu_table{
       {"mnuWindowTileHorizontal", "Tile &Horizontal"},
       {"mnuWindowTileVertical", "Tile &Vertical"},
       {"mnuWindowArrangeIcons", "&Arrange Icons"},
-      {"mnuWindowTabbedView", "&Tabbed View"}}},
+      {"mnuWindowTabbedView", "&Tabbed View"},
+      {"mnuWindowCloseAll", "C&lose All"},
+      {"mnuWindowBar2", separator},
+      {"mnuWindowNext", "Ne&xt Window", QKeySequence("Ctrl+F6")},
+      {"mnuWindowPrevious", "Pre&vious Window", QKeySequence("Ctrl+Shift+F6")}}},
     {{"mnuHelp", "&Help"},
      {{"mnuHelpContents", "&Contents"},
       {"mnuHelpSearch", "&Search For Help On..."},
@@ -169,6 +177,17 @@ void open_documents(frmMain& window, int count) {
     for (int i = 0; i < count; ++i) {
         window.new_document();
     }
+}
+
+// The Window menu's entries for the document windows, after its own commands.
+QList<QAction*> listed_windows(const QMenu* menu) {
+    const QList<QAction*> actions = menu->actions();
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        if (actions[i]->objectName() == QLatin1String("mnuWindowPrevious")) {
+            return actions.mid(i + 1);
+        }
+    }
+    return {};
 }
 
 QRect workspace(const frmMain& window) {
@@ -304,13 +323,12 @@ private slots:
         click_button(viewer.window, QStringLiteral("Find"));
         menu_entry(viewer.window, QStringLiteral("mnuHelpContents"))->trigger();
         menu_entry(viewer.window, QStringLiteral("mnuHelpSearch"))->trigger();
-        menu_entry(viewer.window, QStringLiteral("mnuFileClose"))->trigger();
         qlx::shell::set_message_handler(previous);
         const QString help = QStringLiteral(
             "Tarnwell QLX Viewer|information|Unable to display Help Contents. There is no Help "
             "associated with this project.");
-        QCOMPARE(shown, (QStringList{"Tarnwell QLX Viewer|plain|Find Code goes here!", help, help,
-                                     "Tarnwell QLX Viewer|plain|Close Code goes here!"}));
+        QCOMPARE(shown,
+                 (QStringList{"Tarnwell QLX Viewer|plain|Find Code goes here!", help, help}));
         QCOMPARE(gt::captions(viewer.window), QStringList{"Document 1"});
     }
 
@@ -356,13 +374,12 @@ private slots:
         }
         QStringList listed;
         QAction* third = nullptr;
-        for (QAction* action : menu->actions().mid(7)) {
+        for (QAction* action : listed_windows(menu)) {
             listed << (action->isSeparator() ? separator
                                              : action->text() + (action->isChecked() ? "*" : ""));
             third = action;
         }
-        QCOMPARE(listed,
-                 (QStringList{"-", "&1 R&&D [*]", "&2 Document 2*", "&3 Document 3"}));
+        QCOMPARE(listed, (QStringList{"-", "&1 R&&D [*]", "&2 Document 2*", "&3 Document 3"}));
         third->trigger();
         QCOMPARE(window.findChild<QMdiArea*>()->currentSubWindow(), documents[2]);
         QCOMPARE(window.active_document()->caption(), QStringLiteral("Document 3"));
@@ -375,13 +392,13 @@ private slots:
         QMenu* menu = window.findChild<QMenu*>(QStringLiteral("mnuWindow"));
         emit menu->aboutToShow();
         QStringList listed;
-        for (QAction* action : menu->actions().mid(8)) {
+        for (QAction* action : listed_windows(menu).mid(1)) {
             listed << action->text() + (action->isChecked() ? "*" : "");
         }
-        QCOMPARE(listed, (QStringList{"&1 Document 1", "&2 Document 2", "&3 Document 3",
-                                      "&4 Document 4", "&5 Document 5", "&6 Document 6",
-                                      "&7 Document 7", "&8 Document 8", "&9 Document 9",
-                                      "&More Windows..."}));
+        QCOMPARE(listed,
+                 (QStringList{"&1 Document 1", "&2 Document 2", "&3 Document 3", "&4 Document 4",
+                              "&5 Document 5", "&6 Document 6", "&7 Document 7", "&8 Document 8",
+                              "&9 Document 9", "&More Windows..."}));
         // The dialog lists all twelve; typing narrows them, Enter activates the one chosen.
         QStringList shown;
         QTimer::singleShot(0, [&] {
@@ -439,8 +456,8 @@ private slots:
         open_documents(window, 60);
         const QRect area = workspace(window);
         const QList<QMdiSubWindow*> documents = gt::document_windows(window);
-        const int title = documents[0]->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr,
-                                                             documents[0]);
+        const int title =
+            documents[0]->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, documents[0]);
         for (const char* tiling : {"mnuWindowTileHorizontal", "mnuWindowTileVertical"}) {
             menu_entry(window, QLatin1String(tiling))->trigger();
             QList<QRect> tiles = geometries(window);
@@ -577,6 +594,42 @@ private slots:
         QVERIFY2(panels[2] == now.time().toString(QStringLiteral("HH:mm")) ||
                      panels[2] == now.addSecs(-60).time().toString(QStringLiteral("HH:mm")),
                  qPrintable(panels[2]));
+    }
+
+    void keys_people_expect_reach_their_commands() {
+        gt::Sandbox sandbox;
+        Viewer viewer(QStringLiteral("plain bold"));
+        viewer.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&viewer.window));
+        qlx::document::RichTextBox& box = active_box(viewer.window);
+        box.setFocus();
+        const auto press = [&](QKeyCombination key) {
+            QTest::keyClick(QApplication::focusWidget(), key.key(), key.keyboardModifiers());
+        };
+        QTextCursor forward(box.document());
+        forward.setPosition(6);
+        forward.setPosition(10, QTextCursor::KeepAnchor);  // "bold", the caret after it
+        box.setTextCursor(forward);
+        press(Qt::CTRL | Qt::Key_B);
+        press(Qt::CTRL | Qt::Key_I);
+        press(Qt::CTRL | Qt::Key_U);
+        QVERIFY(box.SelBold() && box.SelItalic() && box.SelUnderline());
+        const std::string formatted = box.TextRTF();
+        press(Qt::CTRL | Qt::Key_Z);
+        QVERIFY(box.TextRTF() != formatted);
+        press(Qt::CTRL | Qt::Key_Y);
+        QCOMPARE(box.TextRTF(), formatted);
+        press(Qt::CTRL | Qt::Key_A);
+        QCOMPARE(box.SelText(), QStringLiteral("plain bold"));
+        // Ctrl+F6 and Ctrl+Shift+F6 go round the windows.
+        viewer.window.new_document();
+        viewer.window.new_document();
+        active_box(viewer.window).setFocus();
+        press(Qt::CTRL | Qt::Key_F6);  // from the last to the first
+        QCOMPARE(viewer.window.active_document()->caption(), QStringLiteral("Document 1"));
+        press(Qt::CTRL | Qt::SHIFT | Qt::Key_F6);
+        press(Qt::CTRL | Qt::SHIFT | Qt::Key_F6);
+        QCOMPARE(viewer.window.active_document()->caption(), QStringLiteral("Document 2"));
     }
 
     void keyboard_copy_in_a_document_carries_plain_text_only() {
