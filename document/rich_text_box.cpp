@@ -1,5 +1,6 @@
 #include "document/rich_text_box.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QColor>
 #include <QDropEvent>
 #include <QFile>
@@ -13,9 +14,12 @@
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 
+#include <algorithm>
+
 #include "document/plain_text.h"
 #include "document/rich_text_adapter.h"
 #include "document/twips.h"
+#include "richtext/text_search.h"
 
 namespace qlx::document {
 
@@ -26,6 +30,7 @@ constexpr double right_margin_twips = 50000;
 }  // namespace
 
 RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
+    connect(document(), &QTextDocument::contentsChanged, this, [this] { live_text_.reset(); });
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSizeF(8.25);
@@ -76,16 +81,105 @@ void RichTextBox::defer_text_rtf(std::string rtf) {
         setPlainText(QString());  // as setText empties it
     }
     document()->setModified(false);
-    deferred_ = std::move(rtf);
+    deferred_ = std::make_shared<DeferredText>(std::move(rtf));
     viewport()->update();
 }
 
 void RichTextBox::load_deferred() const {
     if (deferred_) {
-        const std::string rtf = std::move(*deferred_);
+        const std::shared_ptr<DeferredText> waiting = std::move(deferred_);
         deferred_.reset();  // before loading, which may come back here
-        const_cast<RichTextBox*>(this)->setTextRTF(rtf);  // the text it stands for, at last
+        const_cast<RichTextBox*>(this)->setTextRTF(waiting->rtf);  // the text, at last
     }
+}
+
+std::shared_ptr<const std::string> RichTextBox::DeferredText::searchable() {
+    std::shared_ptr<const std::string> known = text.load();
+    if (known == nullptr) {
+        known = std::make_shared<const std::string>(richtext::searchable_text(rtf));
+        text.store(known);
+    }
+    return known;
+}
+
+QString RichTextBox::live_search_string() const {
+    QString raw = document()->toRawText();
+    // Paragraph and line separators end lines; the marks a table's frame leaves in the text
+    // are not text.
+    raw.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    raw.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    raw.remove(QChar(0xFDD0));
+    raw.remove(QChar(0xFDD1));
+    return raw;
+}
+
+std::shared_ptr<const std::string> RichTextBox::search_text() const {
+    if (deferred_) {
+        return deferred_->searchable();
+    }
+    if (live_text_ == nullptr) {
+        live_text_ = std::make_shared<const std::string>(live_search_string().toStdString());
+    }
+    return live_text_;
+}
+
+void RichTextBox::select_found(std::size_t line, std::size_t column, std::size_t length) {
+    load_deferred();
+    // The document's positions are those of its raw text, where a table's frame leaves marks
+    // that the search text goes without: the place is found by walking the raw text.
+    const QString raw = document()->toRawText();
+    const auto ends_line = [](QChar c) {
+        return c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+    };
+    const auto is_mark = [](QChar c) { return c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1; };
+    qsizetype at = 0;
+    for (std::size_t n = 1; n < line && at < raw.size(); ++at) {
+        n += ends_line(raw[at]) ? 1 : 0;
+    }
+    // Moves on over `bytes` bytes of UTF-8 text on the line.
+    const auto advance = [&](qsizetype from, std::size_t bytes) {
+        while (from < raw.size() && !ends_line(raw[from]) && bytes > 0) {
+            if (!is_mark(raw[from])) {
+                const bool pair = raw[from].isHighSurrogate() && from + 1 < raw.size();
+                const std::size_t size = pair                          ? 4
+                                         : raw[from].unicode() < 0x80  ? 1
+                                         : raw[from].unicode() < 0x800 ? 2
+                                                                       : 3;
+                bytes = bytes > size ? bytes - size : 0;
+                from += pair ? 1 : 0;
+            }
+            ++from;
+        }
+        return from;
+    };
+    if (line == 0 || at > raw.size()) {
+        return;
+    }
+    const qsizetype start = advance(at, column);
+    QTextCursor cursor(document());
+    cursor.setPosition(static_cast<int>(start));
+    cursor.setPosition(static_cast<int>(advance(start, length)), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void RichTextBox::set_zoom(int percent) {
+    zoom_ = std::clamp(percent, min_zoom, max_zoom);
+    // The text is laid out for a device of the screen's resolution times the zoom: the same
+    // document drawn larger or smaller, its formats untouched.
+    if (zoom_ == 100) {
+        document()->documentLayout()->setPaintDevice(nullptr);
+        zoom_device_ = QImage();
+    } else {
+        zoom_device_ = QImage(1, 1, QImage::Format_RGB32);
+        constexpr double inches_per_meter = 1 / 0.0254;
+        zoom_device_.setDotsPerMeterX(qRound(logicalDpiX() * inches_per_meter * zoom_ / 100.0));
+        zoom_device_.setDotsPerMeterY(qRound(logicalDpiY() * inches_per_meter * zoom_ / 100.0));
+        document()->documentLayout()->setPaintDevice(&zoom_device_);
+    }
+    wrap_for_alignment();
+    document()->markContentsDirty(0, document()->characterCount());
+    viewport()->update();
 }
 
 void RichTextBox::set_load_when_painted(bool load) {
@@ -144,7 +238,8 @@ void RichTextBox::wrap_for_alignment() {
         setLineWrapMode(QTextEdit::WidgetWidth);
     } else {
         setLineWrapMode(QTextEdit::FixedPixelWidth);
-        setLineWrapColumnOrWidth(twips_to_pixels(right_margin_twips, logicalDpiX()));
+        setLineWrapColumnOrWidth(
+            twips_to_pixels(right_margin_twips, logicalDpiX() * zoom_ / 100.0));
     }
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QTextEdit>
 
+#include <atomic>
+#include <cstddef>
 #include <expected>
-#include <optional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -52,7 +55,7 @@ public:
     // text. Until then the box holds the RTF's bytes and no text document or layout.
     void defer_text_rtf(std::string rtf);
     // Whether deferred text still waits.
-    bool text_deferred() const { return deferred_.has_value(); }
+    bool text_deferred() const { return deferred_ != nullptr; }
     // Loads deferred text now.
     void load_deferred() const;
     // Whether being painted loads deferred text (true unless turned off, as while many
@@ -82,6 +85,32 @@ public:
     // Prints the selection, or the whole document when nothing is selected.
     void SelPrint(QPrinter& printer) const;
 
+    // RTF that waits to be shown, and its text as a search sees it once someone has worked it
+    // out (on any thread: the box keeps it for its next search).
+    struct DeferredText {
+        explicit DeferredText(std::string bytes) : rtf(std::move(bytes)) {}
+        const std::string rtf;
+        std::atomic<std::shared_ptr<const std::string>> text;
+        // The text, worked out now unless it already was.
+        std::shared_ptr<const std::string> searchable();
+    };
+    // The deferred RTF, for working its text out elsewhere; nullptr when none waits.
+    std::shared_ptr<DeferredText> deferred() const { return deferred_; }
+    // The text as a search sees it (richtext::searchable_text: UTF-8, lines ended by '\n'),
+    // without building the document while its RTF waits.
+    std::shared_ptr<const std::string> search_text() const;
+    // Selects `length` bytes at `column` bytes into line `line` (from 1) of search_text(),
+    // builds the text if it waits, and scrolls the selection into view. A place beyond the
+    // text selects nothing.
+    void select_found(std::size_t line, std::size_t column, std::size_t length);
+
+    // The view's magnification in percent (100: actual size). It changes what is seen only:
+    // the document, its formats, and what is saved, copied and printed stay as they are.
+    static constexpr int min_zoom = 25;
+    static constexpr int max_zoom = 400;
+    int zoom() const { return zoom_; }
+    void set_zoom(int percent);  // kept between min_zoom and max_zoom
+
 signals:
     // Files were dropped on the text: they are for the program to open, not text to insert.
     void files_dropped(const QList<QUrl>& files);
@@ -98,8 +127,14 @@ private:
     QFont selection_font() const;
     void wrap_for_alignment();
 
-    mutable std::optional<std::string> deferred_;
+    // The text as a search sees it, for a built document; forgotten when the text changes.
+    QString live_search_string() const;
+
+    mutable std::shared_ptr<DeferredText> deferred_;
+    mutable std::shared_ptr<const std::string> live_text_;
     bool load_when_painted_ = true;
+    int zoom_ = 100;
+    QImage zoom_device_;  // what the text is laid out for while zoomed
 };
 
 }  // namespace qlx::document

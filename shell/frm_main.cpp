@@ -80,11 +80,13 @@ frmMain::frmMain()
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::update_menus);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::describe_active_document);
     create_actions();
+    create_find();
     create_status_bar();
     update_menus();
 }
 
 frmMain::~frmMain() {
+    *stop_preparing_ = true;
     // The workspace still reports activations while the base classes close it down; this
     // window no longer takes them.
     mdiArea->disconnect(this);

@@ -8,9 +8,12 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <expected>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +45,9 @@ class frmStatus;
 }
 
 namespace qlx::shell {
+
+class FindBar;
+class FindResults;
 
 // The main window: a workspace of document windows under the menu bar and the toolbar, with a
 // status bar.
@@ -102,6 +108,10 @@ public slots:
     void mnuEditUndo_Click();
     void mnuEditRedo_Click();
     void mnuEditSelectAll_Click();
+    // Opens the find bar; Find Next and Find Previous (F3, Shift+F3) search again.
+    void mnuEditFind_Click();
+    void mnuEditFindNext_Click();
+    void mnuEditFindPrevious_Click();
     void mnuFormatFont_Click();
     void mnuFormatBold_Click();
     void mnuFormatItalics_Click();
@@ -144,12 +154,21 @@ private:
     QAction* add_command(QMenu* menu, QAction*& action, const char* name, const QString& text,
                          void (frmMain::*slot)());
     void create_tool_bar();
+    // The find bar and the results panel of Find All.
+    void create_find();
     // Lists the document windows at the end of the Window menu, the active one checked.
     void list_document_windows();
     // Lists the recent files in the File menu, above Exit.
     void list_recent_files();
     // The first status-bar panel: where the active document came from.
     void describe_active_document();
+    // The find bar's search in the active document, forwards or backwards.
+    void find_in_active_document(bool backward);
+    // Lists every match in every document in the results panel.
+    void find_in_all_documents();
+    // Activates a window and selects a place Find All found there.
+    void show_found(QMdiSubWindow* window, std::size_t line, std::size_t column,
+                    std::size_t length);
     void create_status_bar();
     // Enables and disables the commands after anything they depend on changed.
     void update_menus();
@@ -232,6 +251,10 @@ private:
     QList<QAction*> recent_list_;  // the File menu's entries for the recent files
     QAction* mnuWindowCloseAll = nullptr;
     QLabel* status_text = nullptr;
+    FindBar* find_bar_ = nullptr;
+    FindResults* find_results_ = nullptr;
+    // Tells the thread that works out the search texts of waiting documents to stop.
+    std::shared_ptr<std::atomic<bool>> stop_preparing_ = std::make_shared<std::atomic<bool>>(false);
     QToolBar* tbToolBar = nullptr;
     QList<QIcon> imlIcons;  // the toolbar's pictures; the toolbar numbers them from 1
     QLabel* status_date = nullptr;

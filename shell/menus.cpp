@@ -113,9 +113,12 @@ void frmMain::create_actions() {
                 ctrl(Qt::Key_V));
     add_command(mnuEdit, entry, "mnuEditSelectAll", tr("Select &All"),
                 &frmMain::mnuEditSelectAll_Click, ctrl(Qt::Key_A));
-    // Find is offered but does nothing.
-    QAction* mnuEditFind = nullptr;
-    add_command(mnuEdit, mnuEditFind, "mnuEditFind", tr("&Find"), nullptr, ctrl(Qt::Key_F));
+    add_command(mnuEdit, entry, "mnuEditFind", tr("&Find..."), &frmMain::mnuEditFind_Click,
+                ctrl(Qt::Key_F));
+    add_command(mnuEdit, entry, "mnuEditFindNext", tr("Find &Next"),
+                &frmMain::mnuEditFindNext_Click, QKeySequence(Qt::Key_F3));
+    add_command(mnuEdit, entry, "mnuEditFindPrevious", tr("Find Pre&vious"),
+                &frmMain::mnuEditFindPrevious_Click, QKeySequence(Qt::SHIFT | Qt::Key_F3));
 
     QMenu* mnuFormat = menuBar()->addMenu(tr("Format"));
     QAction* mnuFormatFont = nullptr;
@@ -240,7 +243,7 @@ void frmMain::tbToolBar_ButtonClick(QAction* button) {
         }
     }
     if (key == QLatin1String("Find")) {
-        show_message(this, tr("Find Code goes here!"));
+        mnuEditFind_Click();
     }
 }
 

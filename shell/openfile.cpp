@@ -21,6 +21,7 @@
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "richtext/windows1252.h"
+#include "shell/find_results.h"
 #include "shell/messages.h"
 #include "shell/native_paths.h"
 #include "shell/wait_pointer.h"
@@ -295,6 +296,18 @@ void frmMain::open_converted_documents(const QString& path,
     if (document::frmDocument* form = active_document()) {
         form->RichTextBox1->load_deferred();
     }
+    // Their text for searches is worked out meanwhile, on a thread of its own.
+    std::vector<std::weak_ptr<document::RichTextBox::DeferredText>> waiting;
+    for (const Opening& opening : opened) {
+        if (opening.window != nullptr) {
+            if (auto* form = qobject_cast<document::frmDocument*>(opening.window->widget())) {
+                if (auto deferred = form->RichTextBox1->deferred()) {
+                    waiting.push_back(deferred);
+                }
+            }
+        }
+    }
+    prepare_search_texts(std::move(waiting), stop_preparing_);
 }
 
 }  // namespace qlx::shell

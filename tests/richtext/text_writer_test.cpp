@@ -1,4 +1,5 @@
 #include "richtext/text_writer.h"
+#include "richtext/text_search.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,71 @@ TEST(TextWriter, HandsLargeOutputToTheSinkInBlocks) {
     EXPECT_EQ(joined, expected);
     EXPECT_GT(pieces.size(), 1u);
     EXPECT_LT(pieces.size(), 10u);
+}
+
+}  // namespace
+}  // namespace qlx::richtext
+
+// Searching the text of documents: the find bar's and Find All's matches.
+namespace qlx::richtext {
+namespace {
+
+std::vector<std::string> matched(std::string_view text, std::string_view pattern,
+                                 SearchOptions options = {}) {
+    std::vector<std::string> found;
+    for (const TextMatch& match : find_matches(text, pattern, options)) {
+        found.push_back(
+            std::to_string(match.line) + ":" +
+            std::string(text.substr(match.line_start, match.line_end - match.line_start)) + "@" +
+            std::to_string(match.start - match.line_start));
+    }
+    return found;
+}
+
+TEST(TextSearch, FindsEveryMatchWithItsLine) {
+    const std::string text = "Patient name\nno match here\npatient PATIENT patients\nlast patient";
+    EXPECT_EQ(matched(text, "patient"),
+              (std::vector<std::string>{"1:Patient name@0", "3:patient PATIENT patients@0",
+                                        "3:patient PATIENT patients@8",
+                                        "3:patient PATIENT patients@16", "4:last patient@5"}));
+    EXPECT_EQ(matched(text, "PATIENT", {.match_case = true}),
+              (std::vector<std::string>{"3:patient PATIENT patients@8"}));
+    EXPECT_EQ(matched(text, "patient", {.whole_words = true}).size(), 4u);
+    EXPECT_EQ(matched(text, "patient", {.match_case = true, .whole_words = true}),
+              (std::vector<std::string>{"3:patient PATIENT patients@0", "4:last patient@5"}));
+    EXPECT_TRUE(matched(text, "").empty());
+    EXPECT_TRUE(matched(text, "absent").empty());
+    EXPECT_TRUE(matched("ab", "abc").empty());
+    // Matches do not overlap; a line of its own at the very end counts.
+    EXPECT_EQ(matched("aaaa\n\naa", "aa"),
+              (std::vector<std::string>{"1:aaaa@0", "1:aaaa@2", "3:aa@0"}));
+}
+
+TEST(TextSearch, WholeWordsStopAtLettersDigitsAndUnderscores) {
+    EXPECT_EQ(matched("x_id id2 (id) id", "id", {.whole_words = true}),
+              (std::vector<std::string>{"1:x_id id2 (id) id@10", "1:x_id id2 (id) id@14"}));
+    EXPECT_TRUE(matched("éid idé", "id", {.whole_words = true}).empty());
+}
+
+TEST(TextSearch, LettersBeyondAsciiMatchInEitherCase) {
+    const std::string text = "CAFÉ café Œuvre œuvre ŸES ÿes ПАЦИЕНТ пациент Łódź ŁÓDŹ";
+    EXPECT_EQ(matched(text, "café").size(), 2u);
+    EXPECT_EQ(matched(text, "CAFÉ").size(), 2u);
+    EXPECT_EQ(matched(text, "œuvre").size(), 2u);
+    EXPECT_EQ(matched(text, "ÿes").size(), 2u);
+    EXPECT_EQ(matched(text, "пациент").size(), 2u);
+    EXPECT_EQ(matched(text, "łódź").size(), 2u);
+    EXPECT_EQ(matched(text, "café", {.match_case = true}).size(), 1u);
+    // Offsets are those of the text as given.
+    EXPECT_EQ(matched("x ÉCOLE", "école"), (std::vector<std::string>{"1:x ÉCOLE@2"}));
+}
+
+TEST(TextSearch, ADocumentIsSearchedAsItsParagraphsAndLines) {
+    const std::string text = searchable_text(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 Report \\b LAB\\b0 .C\\par second\\line "
+        "third\\par\\trowd\\cellx100\\cellx200 a\\cell b\\cell\\row}");
+    EXPECT_EQ(text, "Report LAB.C\nsecond\nthird\na\tb\n");
+    EXPECT_EQ(matched(text, "lab.c"), (std::vector<std::string>{"1:Report LAB.C@7"}));
 }
 
 }  // namespace

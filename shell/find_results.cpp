@@ -1,0 +1,298 @@
+#include "shell/find_results.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPainter>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QThreadPool>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <utility>
+
+#include "document/frm_document.h"
+
+namespace qlx::shell {
+
+namespace {
+
+// How long one turn of the search may keep the events waiting.
+constexpr qint64 slice_ms = 15;
+// Lines longer than this show their start around the match.
+constexpr qsizetype shown_line = 400;
+
+QString caption_of(const QMdiSubWindow* window) {
+    const auto* form = qobject_cast<const document::frmDocument*>(window->widget());
+    return form != nullptr ? form->caption() : window->windowTitle();
+}
+
+// The line of a row as shown, and the match's place in it.
+std::pair<QString, QPoint> shown_line_of(const FindResultsModel::Row& row) {
+    const std::string& text = *row.text;
+    const richtext::TextMatch& match = row.match;
+    std::size_t from = match.line_start;
+    std::size_t to = match.line_end;
+    // A very long line shows the part around the match.
+    if (to - from > static_cast<std::size_t>(shown_line)) {
+        from = match.start > from + shown_line / 4 ? match.start - shown_line / 4 : from;
+        while (from > match.line_start && (static_cast<unsigned char>(text[from]) & 0xC0) == 0x80) {
+            --from;
+        }
+        to = std::min(to, from + static_cast<std::size_t>(shown_line));
+    }
+    const auto piece = [&](std::size_t start, std::size_t end) {
+        return QString::fromUtf8(text.data() + start, static_cast<qsizetype>(end - start));
+    };
+    const QString before = piece(from, match.start);
+    const QString matched = piece(match.start, match.start + match.length);
+    const QString after =
+        piece(match.start + match.length, std::max(to, match.start + match.length));
+    return {before + matched + after,
+            QPoint(static_cast<int>(before.size()), static_cast<int>(matched.size()))};
+}
+
+// Draws a result's line with its match in bold.
+class MatchDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QPoint match = index.data(FindResultsModel::match_role).toPoint();
+        if (match.y() <= 0) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        QStyleOptionViewItem plain = option;
+        initStyleOption(&plain, index);
+        const QString line = plain.text;
+        plain.text.clear();
+        plain.widget->style()->drawControl(QStyle::CE_ItemViewItem, &plain, painter, plain.widget);
+        const QRect area = plain.widget->style()->subElementRect(QStyle::SE_ItemViewItemText,
+                                                                 &plain, plain.widget);
+        painter->save();
+        painter->setPen(plain.palette.color(
+            option.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+        QFont bold = plain.font;
+        bold.setBold(true);
+        int x = area.left() + 2;
+        const auto draw = [&](const QString& part, const QFont& font) {
+            painter->setFont(font);
+            painter->drawText(QRect(x, area.top(), area.right() - x, area.height()),
+                              Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine, part);
+            x += QFontMetrics(font).horizontalAdvance(part);
+        };
+        draw(line.left(match.x()), plain.font);
+        draw(line.mid(match.x(), match.y()), bold);
+        draw(line.mid(match.x() + match.y()), plain.font);
+        painter->restore();
+    }
+};
+
+}  // namespace
+
+int FindResultsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int FindResultsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : column_count;
+}
+
+QVariant FindResultsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount()) {
+        return {};
+    }
+    const Row& row = rows_[static_cast<std::size_t>(index.row())];
+    switch (index.column()) {
+        case document_column:
+            return role == Qt::DisplayRole ? QVariant(row.caption) : QVariant();
+        case line_column:
+            if (role == Qt::DisplayRole) {
+                return QVariant::fromValue(static_cast<qulonglong>(row.match.line));
+            }
+            return role == Qt::TextAlignmentRole
+                       ? QVariant(static_cast<int>(Qt::AlignRight | Qt::AlignVCenter))
+                       : QVariant();
+        case text_column:
+            if (role == Qt::DisplayRole) {
+                return shown_line_of(row).first;
+            }
+            return role == match_role ? QVariant(shown_line_of(row).second) : QVariant();
+        default:
+            return {};
+    }
+}
+
+QVariant FindResultsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+        return {};
+    }
+    switch (section) {
+        case document_column:
+            return tr("Document");
+        case line_column:
+            return tr("Line");
+        case text_column:
+            return tr("Text");
+        default:
+            return {};
+    }
+}
+
+void FindResultsModel::clear() {
+    beginResetModel();
+    rows_.clear();
+    rows_.shrink_to_fit();
+    endResetModel();
+}
+
+void FindResultsModel::append(std::vector<Row> rows) {
+    if (rows.empty()) {
+        return;
+    }
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
+    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
+                 std::make_move_iterator(rows.end()));
+    endInsertRows();
+}
+
+FindResults::FindResults(QWidget* parent)
+    : QDockWidget(tr("Find Results"), parent),
+      summary(new QLabel),
+      list(new QTreeView),
+      stop_button(new QPushButton(tr("&Stop"))),
+      results(new FindResultsModel(this)) {
+    setObjectName(QStringLiteral("find_results"));
+    auto* inside = new QWidget;
+    auto* layout = new QVBoxLayout(inside);
+    layout->setContentsMargins(2, 2, 2, 2);
+    auto* top = new QHBoxLayout;
+    top->addWidget(summary, 1);
+    top->addWidget(stop_button);
+    layout->addLayout(top);
+    layout->addWidget(list);
+    setWidget(inside);
+    summary->setObjectName(QStringLiteral("find_summary"));
+    stop_button->setObjectName(QStringLiteral("find_stop"));
+    stop_button->setEnabled(false);
+    list->setObjectName(QStringLiteral("find_list"));
+    list->setModel(results);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setItemDelegateForColumn(FindResultsModel::text_column, new MatchDelegate(list));
+    list->header()->setStretchLastSection(true);
+    list->header()->setSectionResizeMode(FindResultsModel::document_column,
+                                         QHeaderView::Interactive);
+    list->header()->resizeSection(FindResultsModel::document_column,
+                                  list->fontMetrics().averageCharWidth() * 24);
+    list->header()->resizeSection(FindResultsModel::line_column,
+                                  list->fontMetrics().averageCharWidth() * 8);
+    connect(stop_button, &QPushButton::clicked, this, &FindResults::stop);
+    connect(list, &QTreeView::activated, this, [this](const QModelIndex& index) {
+        const FindResultsModel::Row& row = results->row(index.row());
+        if (row.window != nullptr) {
+            emit result_chosen(row.window, row.match.line, row.match.start - row.match.line_start,
+                               row.match.length);
+        }
+    });
+}
+
+void FindResults::search(const QList<QMdiSubWindow*>& windows, const QString& pattern,
+                         richtext::SearchOptions options) {
+    windows_.clear();
+    for (QMdiSubWindow* window : windows) {
+        windows_ << window;
+    }
+    next_ = 0;
+    pattern_ = pattern.toStdString();
+    shown_pattern_ = pattern;
+    options_ = options;
+    documents_with_matches_ = 0;
+    results->clear();
+    stop_button->setEnabled(true);
+    show();
+    raise();
+    show_summary();
+    search_some();
+}
+
+void FindResults::stop() {
+    next_ = windows_.size();
+    stop_button->setEnabled(false);
+    show_summary();
+}
+
+void FindResults::search_some() {
+    if (!searching()) {
+        return;
+    }
+    QElapsedTimer slice;
+    slice.start();
+    std::vector<FindResultsModel::Row> found;
+    while (searching() && !slice.hasExpired(slice_ms)) {
+        const QPointer<QMdiSubWindow> window = windows_[next_++];
+        const auto* form = window != nullptr
+                               ? qobject_cast<const document::frmDocument*>(window->widget())
+                               : nullptr;
+        if (form == nullptr) {
+            continue;
+        }
+        const std::shared_ptr<const std::string> text = form->RichTextBox1->search_text();
+        const std::vector<richtext::TextMatch> matches =
+            richtext::find_matches(*text, pattern_, options_);
+        documents_with_matches_ += matches.empty() ? 0 : 1;
+        const QString caption = caption_of(window);
+        for (const richtext::TextMatch& match : matches) {
+            found.push_back({window, caption, text, match});
+        }
+    }
+    results->append(std::move(found));
+    if (searching()) {
+        show_summary();
+        QTimer::singleShot(0, this, &FindResults::search_some);
+        return;
+    }
+    stop_button->setEnabled(false);
+    show_summary();
+    emit finished();
+}
+
+void FindResults::show_summary() {
+    const int matches = results->rowCount();
+    const QString counts =
+        (matches == 1 ? tr("1 match") : tr("%1 matches").arg(matches)) +
+        (documents_with_matches_ == 1 ? tr(" in 1 document")
+                                      : tr(" in %1 documents").arg(documents_with_matches_));
+    if (searching()) {
+        summary->setText(tr("Searching for \"%1\": %2 (%3 of %4 documents)")
+                             .arg(shown_pattern_, counts)
+                             .arg(next_)
+                             .arg(windows_.size()));
+    } else if (results->rowCount() == 0) {
+        summary->setText(tr("\"%1\": no matches").arg(shown_pattern_));
+    } else {
+        summary->setText(tr("\"%1\": %2").arg(shown_pattern_, counts));
+    }
+}
+
+void prepare_search_texts(std::vector<std::weak_ptr<document::RichTextBox::DeferredText>> texts,
+                          std::shared_ptr<std::atomic<bool>> stop) {
+    QThreadPool::globalInstance()->start([texts = std::move(texts), stop = std::move(stop)] {
+        for (const auto& weak : texts) {
+            if (*stop) {
+                return;
+            }
+            if (const auto text = weak.lock()) {
+                text->searchable();
+            }
+        }
+    });
+}
+
+}  // namespace qlx::shell
