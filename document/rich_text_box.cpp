@@ -13,8 +13,11 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QWheelEvent>
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 
 #include "document/plain_text.h"
 #include "document/rich_text_adapter.h"
@@ -163,8 +166,39 @@ void RichTextBox::select_found(std::size_t line, std::size_t column, std::size_t
     ensureCursorVisible();
 }
 
+namespace {
+
+constexpr std::array<int, 16> zoom_steps{25,  33,  50,  67,  75,  80,  90,  100,
+                                         110, 125, 150, 175, 200, 250, 300, 400};
+
+}  // namespace
+
+int RichTextBox::zoom_step(bool in) const {
+    if (in) {
+        const auto next = std::ranges::upper_bound(zoom_steps, zoom_);
+        return next == zoom_steps.end() ? zoom_ : *next;
+    }
+    const auto next = std::ranges::lower_bound(zoom_steps, zoom_);
+    return next == zoom_steps.begin() ? zoom_ : *std::prev(next);
+}
+
+void RichTextBox::wheelEvent(QWheelEvent* event) {
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (const int steps = event->angleDelta().y(); steps != 0) {
+            set_zoom(zoom_step(steps > 0));
+        }
+        event->accept();
+        return;
+    }
+    QTextEdit::wheelEvent(event);
+}
+
 void RichTextBox::set_zoom(int percent) {
-    zoom_ = std::clamp(percent, min_zoom, max_zoom);
+    percent = std::clamp(percent, min_zoom, max_zoom);
+    if (percent == zoom_) {
+        return;
+    }
+    zoom_ = percent;
     // The text is laid out for a device of the screen's resolution times the zoom: the same
     // document drawn larger or smaller, its formats untouched.
     if (zoom_ == 100) {
@@ -180,6 +214,7 @@ void RichTextBox::set_zoom(int percent) {
     wrap_for_alignment();
     document()->markContentsDirty(0, document()->characterCount());
     viewport()->update();
+    emit zoom_changed(zoom_);
 }
 
 void RichTextBox::set_load_when_painted(bool load) {

@@ -16,6 +16,7 @@ class QDropEvent;
 class QMimeData;
 class QPrinter;
 class QUrl;
+class QWheelEvent;
 
 namespace qlx::document {
 
@@ -110,14 +111,20 @@ public:
     static constexpr int max_zoom = 400;
     int zoom() const { return zoom_; }
     void set_zoom(int percent);  // kept between min_zoom and max_zoom
+    // The next of the usual steps (25%, 33%, 50%, ... 100%, 110%, 125%, ... 400%) above or
+    // below the zoom; the zoom itself at either end.
+    int zoom_step(bool in) const;
 
 signals:
     // Files were dropped on the text: they are for the program to open, not text to insert.
     void files_dropped(const QList<QUrl>& files);
+    void zoom_changed(int percent);
 
 protected:
     void dropEvent(QDropEvent* event) override;
     bool viewportEvent(QEvent* event) override;
+    // Ctrl and the wheel zoom the view.
+    void wheelEvent(QWheelEvent* event) override;
     bool event(QEvent* event) override;
     // The clipboard and drag and drop carry plain text only: character formatting is neither
     // copied nor pasted.

@@ -29,6 +29,7 @@
 #include "document/twips.h"
 #include "shell/messages.h"
 #include "shell/placement.h"
+#include "shell/procedures_panel.h"
 
 namespace qlx::shell {
 
@@ -45,6 +46,7 @@ QString settings_name() {
 
 // Beside the placement: whether the documents are shown as tabs.
 constexpr const char* tabbed_view_key = "Settings/TabbedView";
+constexpr const char* procedures_panel_key = "Settings/ProceduresPanel";
 
 bool has_local_files(const QMimeData* mime) {
     for (const QUrl& url : mime->urls()) {
@@ -81,6 +83,11 @@ frmMain::frmMain()
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::describe_active_document);
     create_actions();
     create_find();
+    procedures_panel_ = new ProceduresPanel(mdiArea, this);
+    addDockWidget(Qt::LeftDockWidgetArea, procedures_panel_);
+    procedures_panel_->hide();
+    connect(procedures_panel_->toggleViewAction(), &QAction::toggled, mnuWindowProcedures,
+            &QAction::setChecked);
     create_status_bar();
     update_menus();
 }
@@ -98,6 +105,7 @@ void frmMain::MDIForm_Load(const QStringList& arguments) {
     show();
     place_frame(settings.frame);
     set_tabbed_view(settings.tabbed_view);
+    procedures_panel_->setVisible(settings.procedures_panel);
     output_folder_ = conversion::default_output_folder();
     if (output_folder_) {
         if (auto prepared = conversion::prepare_output_folder(*output_folder_); !prepared) {
@@ -146,6 +154,7 @@ frmMain::Settings frmMain::read_settings() const {
     const QSettings settings(settings_name(), settings_name());
     const Placement placement = read_placement(settings);
     const bool tabbed_view = settings.value(tabbed_view_key, false).toBool();
+    const bool procedures_panel = settings.value(procedures_panel_key, false).toBool();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const double x_dpi = screen->logicalDotsPerInchX();
     const double y_dpi = screen->logicalDotsPerInchY();
@@ -155,7 +164,7 @@ frmMain::Settings frmMain::read_settings() const {
                       twips_to_pixels(placement.width, x_dpi),
                       twips_to_pixels(placement.height, y_dpi)),
                 screen_areas()),
-            tabbed_view};
+            tabbed_view, procedures_panel};
 }
 
 void frmMain::place_frame(const QRect& frame) {
@@ -182,6 +191,7 @@ void frmMain::moveEvent(QMoveEvent* event) {
 void frmMain::write_settings(bool placement) {
     QSettings settings(settings_name(), settings_name());
     settings.setValue(tabbed_view_key, mdiArea->viewMode() == QMdiArea::TabbedView);
+    settings.setValue(procedures_panel_key, mnuWindowProcedures->isChecked());
     if (!placement) {
         return;
     }
@@ -208,6 +218,10 @@ void frmMain::create_status_bar() {
     }
     statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
     statusBar()->addWidget(status_text, 1);
+    status_zoom = new QLabel;
+    status_zoom->setObjectName(QStringLiteral("status_zoom"));
+    status_zoom->setToolTip(tr("Zoom (Ctrl+Plus, Ctrl+Minus, Ctrl+0, Ctrl and the wheel)"));
+    statusBar()->addPermanentWidget(status_zoom);
     statusBar()->addPermanentWidget(status_date);
     statusBar()->addPermanentWidget(status_time);
     const auto show_now = [this] {
@@ -223,8 +237,10 @@ void frmMain::create_status_bar() {
 
 void frmMain::describe_active_document() {
     const document::frmDocument* form = active_document();
+    status_zoom->setText(form == nullptr ? QString() : tr("%1%").arg(form->RichTextBox1->zoom()));
     if (form == nullptr) {
         status_text->setText(tr("Status"));
+        status_text->setToolTip(QString());
         return;
     }
     const document::frmDocument::Source& source = form->source();
@@ -266,10 +282,18 @@ document::frmDocument* frmMain::create_document(const QString& caption, Qt::Wind
     form->set_caption(caption);
     form->may_close = [this](document::frmDocument& closing) { return confirm_close(closing); };
     connect(form, &document::frmDocument::described, this, [this, form] {
+        procedures_panel_->refresh_soon();
         if (form == active_document()) {
             describe_active_document();
         }
     });
+    connect(window, &QObject::destroyed, procedures_panel_, &ProceduresPanel::refresh_soon);
+    connect(form->RichTextBox1, &document::RichTextBox::zoom_changed, this, [this, form] {
+        if (form == active_document()) {
+            describe_active_document();
+        }
+    });
+    procedures_panel_->refresh_soon();
     connect(form->RichTextBox1, &document::RichTextBox::files_dropped, this,
             &frmMain::open_dropped);
     return form;

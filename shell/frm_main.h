@@ -48,6 +48,7 @@ namespace qlx::shell {
 
 class FindBar;
 class FindResults;
+class ProceduresPanel;
 
 // The main window: a workspace of document windows under the menu bar and the toolbar, with a
 // status bar.
@@ -128,6 +129,12 @@ public slots:
     void mnuWindowCloseAll_Click();
     void mnuWindowNext_Click();
     void mnuWindowPrevious_Click();
+    // Shows or hides the Procedures panel.
+    void mnuWindowProcedures_Click();
+    // Zoom the active document's view in and out, and back to its actual size.
+    void mnuViewZoomIn_Click();
+    void mnuViewZoomOut_Click();
+    void mnuViewActualSize_Click();
     void mnuHelpContents_Click();
     void mnuHelpSearch_Click();
     void mnuHelpAbout_Click();
@@ -176,6 +183,7 @@ private:
     struct Settings {
         QRect frame;
         bool tabbed_view = false;
+        bool procedures_panel = false;
     };
     Settings read_settings() const;
     // Keeps the view, and the placement too unless `placement` is false.
@@ -251,6 +259,9 @@ private:
     QList<QAction*> recent_list_;  // the File menu's entries for the recent files
     QAction* mnuWindowCloseAll = nullptr;
     QLabel* status_text = nullptr;
+    QLabel* status_zoom = nullptr;
+    QAction* mnuWindowProcedures = nullptr;
+    ProceduresPanel* procedures_panel_ = nullptr;
     FindBar* find_bar_ = nullptr;
     FindResults* find_results_ = nullptr;
     // Tells the thread that works out the search texts of waiting documents to stop.

@@ -20,10 +20,12 @@
 #include "dialogs/more_windows.h"
 #include "document/format_commands.h"
 #include "document/frm_document.h"
+#include "document/rich_text_box.h"
 #include "document/twips.h"
 #include "shell/messages.h"
 #include "shell/native_paths.h"
 #include "shell/printing.h"
+#include "shell/procedures_panel.h"
 #include "shell/window_arrangement.h"
 
 namespace qlx::shell {
@@ -120,6 +122,15 @@ void frmMain::create_actions() {
     add_command(mnuEdit, entry, "mnuEditFindPrevious", tr("Find Pre&vious"),
                 &frmMain::mnuEditFindPrevious_Click, QKeySequence(Qt::SHIFT | Qt::Key_F3));
 
+    QMenu* mnuView = menuBar()->addMenu(tr("&View"));
+    add_command(mnuView, entry, "mnuViewZoomIn", tr("Zoom &In"), &frmMain::mnuViewZoomIn_Click)
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    add_command(mnuView, entry, "mnuViewZoomOut", tr("Zoom &Out"), &frmMain::mnuViewZoomOut_Click,
+                ctrl(Qt::Key_Minus));
+    add_command(mnuView, entry, "mnuViewActualSize", tr("&Actual Size"),
+                &frmMain::mnuViewActualSize_Click, ctrl(Qt::Key_0));
+
     QMenu* mnuFormat = menuBar()->addMenu(tr("Format"));
     QAction* mnuFormatFont = nullptr;
     add_command(mnuFormat, mnuFormatFont, "mnuFormatFont", tr("Font"),
@@ -148,6 +159,10 @@ void frmMain::create_actions() {
                 &frmMain::mnuWindowTabbedView_Click);
     mnuWindowTabbedView->setCheckable(true);
     mnuWindowTabbedView->setStatusTip(tr("Shows the documents as tabs"));
+    add_command(mnuWindow, mnuWindowProcedures, "mnuWindowProcedures", tr("&Procedures"),
+                &frmMain::mnuWindowProcedures_Click);
+    mnuWindowProcedures->setCheckable(true);
+    mnuWindowProcedures->setStatusTip(tr("Lists the open documents by the file they came from"));
     add_command(mnuWindow, mnuWindowCloseAll, "mnuWindowCloseAll", tr("C&lose All"),
                 &frmMain::mnuWindowCloseAll_Click);
     separator(mnuWindow, "mnuWindowBar2");
@@ -168,6 +183,7 @@ void frmMain::create_actions() {
 
     for (auto [menu, name] : {std::pair{mnuFile, "mnuFile"},
                               {mnuEdit, "mnuEdit"},
+                              {mnuView, "mnuView"},
                               {mnuFormat, "mnuFormat"},
                               {mnuWindow, "mnuWindow"},
                               {mnuHelp, "mnuHelp"}}) {
@@ -328,6 +344,28 @@ void frmMain::mnuWindowCloseAll_Click() {
     const bool was_closing = std::exchange(closing_, true);
     mdiArea->closeAllSubWindows();
     closing_ = was_closing;
+}
+
+void frmMain::mnuWindowProcedures_Click() {
+    procedures_panel_->setVisible(mnuWindowProcedures->isChecked());
+}
+
+void frmMain::mnuViewZoomIn_Click() {
+    if (document::frmDocument* form = active_document()) {
+        form->RichTextBox1->set_zoom(form->RichTextBox1->zoom_step(true));
+    }
+}
+
+void frmMain::mnuViewZoomOut_Click() {
+    if (document::frmDocument* form = active_document()) {
+        form->RichTextBox1->set_zoom(form->RichTextBox1->zoom_step(false));
+    }
+}
+
+void frmMain::mnuViewActualSize_Click() {
+    if (document::frmDocument* form = active_document()) {
+        form->RichTextBox1->set_zoom(100);
+    }
 }
 
 void frmMain::mnuWindowNext_Click() {

@@ -24,6 +24,7 @@
 #include "shell/find_results.h"
 #include "shell/messages.h"
 #include "shell/native_paths.h"
+#include "shell/procedures_panel.h"
 #include "shell/wait_pointer.h"
 
 namespace qlx::shell {
@@ -119,6 +120,7 @@ void frmMain::openfile(const QString& path) {
 void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
     converting_ = true;
     cancel_requested_ = false;
+    procedures_panel_->set_paused(true);
     update_menus();
     std::expected<ConvertedExport, QString> result;
     {
@@ -148,6 +150,7 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
     }
     QCoreApplication::processEvents();  // repaint where the status window was
     converting_ = false;
+    procedures_panel_->set_paused(false);
     update_menus();
     if (!result && !result.error().isEmpty()) {
         show_message(this,

@@ -1,19 +1,25 @@
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPrinter>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTreeView>
+#include <QTreeWidget>
+#include <QWheelEvent>
 
 #include "document/rich_text_box.h"
 #include "gui_test_support.h"
 #include "shell/find_bar.h"
 #include "shell/find_results.h"
+#include "shell/procedures_panel.h"
 #include "support/export_builder.h"
 
 using qlx::shell::FindResults;
@@ -29,6 +35,16 @@ qlx::document::RichTextBox& active_box(const frmMain& window) {
 
 QLineEdit* find_field(const frmMain& window) {
     return window.findChild<QLineEdit*>(QStringLiteral("find_text"));
+}
+
+QString needles_export(const gt::Sandbox& sandbox, const char* name = "needles.qlx") {
+    using qlx::testing::counted;
+    return sandbox.write(
+        name, gt::bytes(qlx::testing::lines(
+                  {"MEDITECH.CUST.RPTS^NPR^Hospital", "PROC", "ONE", counted("LAB.C"),
+                   "D" + counted("1"), "find the needle here", "PROC", "TWO", counted("LAB.C"),
+                   "D" + counted("1"), "nothing", "PROC", "THREE", counted("LAB.C"),
+                   "D" + counted("1"), "needle and NEEDLE, needles"})));
 }
 
 QString outcome(const frmMain& window) {
@@ -47,7 +63,7 @@ QString selection(const frmMain& window) {
 
 }  // namespace
 
-class FindTest : public QObject {
+class NavigationTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -108,14 +124,7 @@ private slots:
 
     void find_all_lists_every_match_without_building_documents_never_shown() {
         gt::Sandbox sandbox;
-        using qlx::testing::counted;
-        const QString path = sandbox.write(
-            "needles.qlx",
-            gt::bytes(qlx::testing::lines(
-                {"MEDITECH.CUST.RPTS^NPR^Hospital", "PROC", "ONE", counted("LAB.C"),
-                 "D" + counted("1"), "find the needle here", "PROC", "TWO", counted("LAB.C"),
-                 "D" + counted("1"), "nothing", "PROC", "THREE", counted("LAB.C"),
-                 "D" + counted("1"), "needle and NEEDLE, needles"})));
+        const QString path = needles_export(sandbox);
         frmMain window;
         window.MDIForm_Load({path});
         window.new_document();
@@ -168,7 +177,117 @@ private slots:
         QCOMPARE(active_box(window).document()->findBlock(cursor.position()).blockNumber() + 1,
                  line.toInt());
     }
+
+    void zoom_changes_the_view_and_nothing_else() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        window.MDIForm_Load({needles_export(sandbox)});
+        qlx::document::RichTextBox& box = active_box(window);
+        auto* zoom_panel = window.findChild<QLabel*>(QStringLiteral("status_zoom"));
+        QCOMPARE(zoom_panel->text(), QStringLiteral("100%"));
+        const std::string rtf = box.TextRTF();
+        const QString text = box.Text();
+        const auto height = [&] {
+            return box.document()->documentLayout()->documentSize().height();
+        };
+        const qreal actual = height();
+        QPrinter before;
+        before.setOutputFormat(QPrinter::PdfFormat);
+        before.setOutputFileName(sandbox.path("before.pdf"));
+        box.SelPrint(before);
+
+        window.findChild<QAction*>(QStringLiteral("mnuViewZoomIn"))->trigger();
+        window.findChild<QAction*>(QStringLiteral("mnuViewZoomIn"))->trigger();
+        QCOMPARE(box.zoom(), 125);
+        QWheelEvent wheel(QPointF(5, 5), box.viewport()->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(box.viewport(), &wheel);
+        QCOMPARE(box.zoom(), 150);
+        QCOMPARE(zoom_panel->text(), QStringLiteral("150%"));
+        QVERIFY2(height() > actual * 1.3,
+                 qPrintable(QStringLiteral("%1 %2").arg(height()).arg(actual)));
+
+        // What is saved, copied and printed is as it was.
+        QCOMPARE(box.TextRTF(), rtf);
+        QCOMPARE(box.Text(), text);
+        QVERIFY(!window.active_document()->is_edited());
+        QPrinter after;
+        after.setOutputFormat(QPrinter::PdfFormat);
+        after.setOutputFileName(sandbox.path("after.pdf"));
+        box.SelPrint(after);
+        QCOMPARE(QFileInfo(sandbox.path("after.pdf")).size(),
+                 QFileInfo(sandbox.path("before.pdf")).size());
+
+        // Each window has its own zoom; the status bar shows the active one's.
+        auto* area = window.findChild<QMdiArea*>();
+        area->setActiveSubWindow(gt::document_windows(window)[0]);
+        QCOMPARE(zoom_panel->text(), QStringLiteral("100%"));
+        for (int i = 0; i < 20; ++i) {
+            window.mnuViewZoomOut_Click();
+        }
+        QCOMPARE(active_box(window).zoom(), qlx::document::RichTextBox::min_zoom);
+        area->setActiveSubWindow(gt::document_windows(window)[2]);
+        QCOMPARE(zoom_panel->text(), QStringLiteral("150%"));
+        window.findChild<QAction*>(QStringLiteral("mnuViewActualSize"))->trigger();
+        QCOMPARE(box.zoom(), 100);
+        QCOMPARE(height(), actual);
+    }
+
+    void the_procedures_panel_lists_filters_and_activates() {
+        gt::Sandbox sandbox;
+        {
+            frmMain window;
+            window.MDIForm_Load({needles_export(sandbox)});
+            QAction* toggle = window.findChild<QAction*>(QStringLiteral("mnuWindowProcedures"));
+            QVERIFY(!toggle->isChecked());
+            toggle->trigger();
+            auto* panel = window.findChild<qlx::shell::ProceduresPanel*>();
+            QVERIFY(panel->isVisible());
+            window.openfile(needles_export(sandbox, "second.qlx"));
+            window.openfile(sandbox.write("notes.txt", "a note"));
+            window.new_document();
+            panel->refresh();
+            const auto listed = [&] {
+                QStringList lines;
+                for (QTreeWidgetItemIterator it(panel->tree, QTreeWidgetItemIterator::NotHidden);
+                     *it; ++it) {
+                    lines << QString((*it)->parent() != nullptr ? "  " : "") + (*it)->text(0);
+                }
+                return lines;
+            };
+            const QString notes = QDir::toNativeSeparators(sandbox.path("notes.txt"));
+            QCOMPARE(listed(),
+                     (QStringList{"needles.qlx", "  ONE", "  TWO", "  THREE", "second.qlx", "  ONE",
+                                  "  TWO", "  THREE", notes, "Document 1"}));
+            // Typing narrows the list; an export's name keeps all its procedures.
+            QTest::keyClicks(panel->filter, QStringLiteral("t"));
+            QCOMPARE(listed(), (QStringList{"needles.qlx", "  TWO", "  THREE", "second.qlx",
+                                            "  TWO", "  THREE", notes, "Document 1"}));
+            panel->filter->setText(QStringLiteral("SECOND"));
+            QCOMPARE(listed(), (QStringList{"second.qlx", "  ONE", "  TWO", "  THREE"}));
+            panel->filter->setText(QStringLiteral("tw"));
+            QCOMPARE(listed(), (QStringList{"needles.qlx", "  TWO", "second.qlx", "  TWO"}));
+            // Activating an entry activates its window.
+            QTreeWidgetItem* two = panel->tree->topLevelItem(0)->child(1);
+            emit panel->tree->itemActivated(two, 0);
+            QCOMPARE(window.active_document()->caption(), QStringLiteral("TWO"));
+            QCOMPARE(window.active_document()->source().path,
+                     QDir(sandbox.path("")).absoluteFilePath("needles.qlx"));
+            // It follows windows closing.
+            panel->filter->clear();
+            window.mnuFileClose_Click();
+            panel->refresh();
+            QCOMPARE(listed().mid(0, 3), (QStringList{"needles.qlx", "  ONE", "  THREE"}));
+            window.close();
+        }
+        // It comes back at the next start.
+        frmMain window;
+        window.MDIForm_Load({});
+        QVERIFY(window.findChild<QAction*>(QStringLiteral("mnuWindowProcedures"))->isChecked());
+        QVERIFY(window.findChild<qlx::shell::ProceduresPanel*>()->isVisible());
+    }
 };
 
-QTEST_MAIN(FindTest)
-#include "find_test.moc"
+QTEST_MAIN(NavigationTest)
+#include "navigation_test.moc"
