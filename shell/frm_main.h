@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QList>
 #include <QMainWindow>
+#include <QPageLayout>
 #include <QPointer>
 #include <QRect>
 #include <QString>
@@ -103,6 +104,9 @@ public slots:
     void mnuFileSaveAs_Click();
     void mnuFileExit_Click();
     void mnuFilePrint_Click();
+    // The page's orientation and margins for Print and Print Preview.
+    void mnuFilePageSetup_Click();
+    void mnuFilePrintPreview_Click();
     void mnuEditCut_Click();
     void mnuEditCopy_Click();
     void mnuEditPaste_Click();
@@ -260,6 +264,7 @@ private:
     QAction* mnuWindowCloseAll = nullptr;
     QLabel* status_text = nullptr;
     QLabel* status_zoom = nullptr;
+    QPageLayout page_layout_;  // as Page Setup left it; invalid: the printer's own
     QAction* mnuWindowProcedures = nullptr;
     ProceduresPanel* procedures_panel_ = nullptr;
     FindBar* find_bar_ = nullptr;

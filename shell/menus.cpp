@@ -88,11 +88,10 @@ void frmMain::create_actions() {
     add_command(mnuFile, mnuFileSaveAs, "mnuFileSaveAs", tr("Save &As..."),
                 &frmMain::mnuFileSaveAs_Click);
     separator(mnuFile, "mnuFileBar2");
-    // Page setup and print preview are offered but never available.
-    add_command(mnuFile, mnuFilePageSetup, "mnuFilePageSetup", tr("Page Set&up..."), nullptr)
-        ->setEnabled(false);
-    add_command(mnuFile, mnuFilePrintPreview, "mnuFilePrintPreview", tr("Print Pre&view"), nullptr)
-        ->setEnabled(false);
+    add_command(mnuFile, mnuFilePageSetup, "mnuFilePageSetup", tr("Page Set&up..."),
+                &frmMain::mnuFilePageSetup_Click);
+    add_command(mnuFile, mnuFilePrintPreview, "mnuFilePrintPreview", tr("Print Pre&view"),
+                &frmMain::mnuFilePrintPreview_Click);
     add_command(mnuFile, mnuFilePrint, "mnuFilePrint", tr("&Print..."),
                 &frmMain::mnuFilePrint_Click, ctrl(Qt::Key_P));
     separator(mnuFile, "mnuFileBar4");
@@ -435,7 +434,15 @@ void frmMain::set_tabbed_view(bool tabs) {
 }
 
 void frmMain::mnuFilePrint_Click() {
-    print_document(active_document(), this);
+    print_document(active_document(), this, page_layout_);
+}
+
+void frmMain::mnuFilePageSetup_Click() {
+    set_up_page(page_layout_, this);
+}
+
+void frmMain::mnuFilePrintPreview_Click() {
+    preview_document(active_document(), this, page_layout_);
 }
 
 void frmMain::mnuEditCut_Click() {

@@ -1,4 +1,6 @@
+#include <QPageSetupDialog>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -136,6 +138,58 @@ private slots:
         qlx::shell::print_document(&form, nullptr);
         QCOMPARE(printer.shown, 1);
         QVERIFY(!QFile::exists(pdf));
+    }
+
+    void page_setup_lays_out_what_print_and_preview_print() {
+        QTemporaryDir folder;
+        frmDocument form;
+        fill(form);
+        // Page Setup: landscape with wide margins; Cancel keeps the page as it was.
+        QPageLayout page;
+        const auto previous_setup = qlx::shell::set_page_setup_runner([](QPageSetupDialog& dialog) {
+            dialog.printer()->setPageOrientation(QPageLayout::Landscape);
+            dialog.printer()->setPageMargins(QMarginsF(30, 25, 30, 25), QPageLayout::Millimeter);
+            return true;
+        });
+        qlx::shell::set_up_page(page, nullptr);
+        qlx::shell::set_page_setup_runner([](QPageSetupDialog& dialog) {
+            dialog.printer()->setPageOrientation(QPageLayout::Portrait);
+            return false;
+        });
+        qlx::shell::set_up_page(page, nullptr);
+        qlx::shell::set_page_setup_runner(previous_setup);
+        QCOMPARE(page.orientation(), QPageLayout::Landscape);
+        QCOMPARE(page.margins(QPageLayout::Millimeter).left(), 30.0);
+
+        // Print lays its pages out so.
+        const QString pdf = folder.filePath(QStringLiteral("landscape.pdf"));
+        {
+            PrintToPdf printer(pdf, true);
+            qlx::shell::print_document(&form, nullptr, page);
+        }
+        const QString info = run_tool(QStringLiteral("pdfinfo"), {pdf});
+        static const QRegularExpression size(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+)"));
+        const auto match = size.match(info);
+        QVERIFY2(match.hasMatch() && match.captured(1).toDouble() > match.captured(2).toDouble(),
+                 qPrintable(info));
+
+        // The preview shows the same pages: landscape, with the document's text.
+        QString previewed;
+        const auto previous_preview =
+            qlx::shell::set_preview_runner([&](QPrintPreviewDialog& dialog) {
+                QPrinter pages(QPrinter::HighResolution);
+                pages.setPageLayout(dialog.printer()->pageLayout());
+                pages.setOutputFormat(QPrinter::PdfFormat);
+                const QString preview_pdf = folder.filePath(QStringLiteral("preview.pdf"));
+                pages.setOutputFileName(preview_pdf);
+                emit dialog.paintRequested(&pages);
+                QCOMPARE(dialog.printer()->pageLayout().orientation(), QPageLayout::Landscape);
+                previewed = pdf_text(preview_pdf);
+            });
+        qlx::shell::preview_document(&form, nullptr, page);
+        qlx::shell::set_preview_runner(previous_preview);
+        QCOMPARE(previewed,
+                 QStringLiteral("First line ALPHA Second line BRAVO Third line CHARLIE"));
     }
 
     void without_a_document_no_dialog_opens() {
