@@ -1,8 +1,14 @@
 #include "richtext/text_search.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
-#include <functional>
+#include <utility>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
 
 #include "richtext/rtf_reader.h"
 #include "richtext/text_writer.h"
@@ -81,21 +87,108 @@ bool is_ascii(std::string_view text) {
     return std::ranges::all_of(text, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
-// Collects the matches that a searcher finds, with their lines.
-template <class Searcher>
-std::vector<TextMatch> collect(std::string_view text, std::size_t length, const Searcher& searcher,
+// Horspool's search over bytes, each byte first mapped through `map` (the identity, or ASCII
+// lower case): the next place at or after `from` where the pattern stands, or text.size().
+class Horspool {
+public:
+    Horspool(std::string_view pattern, const std::array<unsigned char, 256>& map)
+        : map_(map), pattern_(pattern.size()) {
+        for (std::size_t i = 0; i < pattern.size(); ++i) {
+            pattern_[i] = map_[static_cast<unsigned char>(pattern[i])];
+        }
+        skip_.fill(pattern.size());
+        for (std::size_t i = 0; i + 1 < pattern.size(); ++i) {
+            skip_[pattern_[i]] = pattern.size() - 1 - i;
+        }
+    }
+
+    std::size_t find(std::string_view text, std::size_t from) const {
+        const std::size_t length = pattern_.size();
+        const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+#if defined(__SSE2__) || defined(_M_X64)
+        // Sixteen places at a time: those where the pattern's first and last bytes stand (a
+        // letter in either case when case does not matter) are then compared whole.
+        if (length >= 2) {
+            const auto filter = [&](unsigned char c) {
+                const bool letter = map_['A'] != 'A' && c >= 'a' && c <= 'z';
+                return std::pair{_mm_set1_epi8(static_cast<char>(c)),
+                                 _mm_set1_epi8(static_cast<char>(letter ? 0x20 : 0))};
+            };
+            const auto [first, first_case] = filter(pattern_.front());
+            const auto [last, last_case] = filter(pattern_.back());
+            for (; from + length - 1 + 16 <= text.size(); from += 16) {
+                const __m128i starts = _mm_or_si128(
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from)), first_case);
+                const __m128i ends = _mm_or_si128(
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from + length - 1)),
+                    last_case);
+                auto candidates = static_cast<unsigned>(_mm_movemask_epi8(
+                    _mm_and_si128(_mm_cmpeq_epi8(starts, first), _mm_cmpeq_epi8(ends, last))));
+                while (candidates != 0) {
+                    const std::size_t at =
+                        from + static_cast<std::size_t>(std::countr_zero(candidates));
+                    if (matches_at(bytes + at)) {
+                        return at;
+                    }
+                    candidates &= candidates - 1;
+                }
+            }
+        }
+#endif
+        const unsigned char last = pattern_[length - 1];
+        for (std::size_t at = from; at + length <= text.size();) {
+            const unsigned char end = map_[bytes[at + length - 1]];
+            if (end == last && matches_at(bytes + at)) {
+                return at;
+            }
+            at += skip_[end];
+        }
+        return text.size();
+    }
+
+    std::size_t size() const {
+        return pattern_.size();
+    }
+
+private:
+    bool matches_at(const unsigned char* at) const {
+        for (std::size_t i = 0; i < pattern_.size(); ++i) {
+            if (map_[at[i]] != pattern_[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    const std::array<unsigned char, 256>& map_;
+    std::vector<unsigned char> pattern_;
+    std::array<std::size_t, 256> skip_{};
+};
+
+constexpr std::array<unsigned char, 256> byte_map(bool lower) {
+    std::array<unsigned char, 256> map{};
+    for (std::size_t b = 0; b < map.size(); ++b) {
+        map[b] = lower ? ascii_lower(static_cast<unsigned char>(b)) : static_cast<unsigned char>(b);
+    }
+    return map;
+}
+
+constexpr std::array<unsigned char, 256> same_bytes = byte_map(false);
+constexpr std::array<unsigned char, 256> ascii_lower_bytes = byte_map(true);
+
+// Collects the matches that a search finds, with their lines.
+std::vector<TextMatch> collect(std::string_view text, const Horspool& searcher,
                                SearchOptions options) {
     std::vector<TextMatch> matches;
+    const std::size_t length = searcher.size();
     std::size_t line = 1;
     std::size_t counted_to = 0;  // newlines before this offset are counted in `line`
     std::size_t line_start = 0;  // of the line `counted_to` is in
-    std::size_t from = 0;
-    while (from + length <= text.size()) {
-        const auto found = searcher(text.begin() + static_cast<std::ptrdiff_t>(from), text.end());
-        if (found.first == text.end()) {
+    for (std::size_t from = 0;;) {
+        const std::size_t start = searcher.find(text, from);
+        if (start == text.size()) {
             break;
         }
-        const auto start = static_cast<std::size_t>(found.first - text.begin());
         const std::size_t end = start + length;
         if (options.whole_words &&
             ((start > 0 && is_word_byte(static_cast<unsigned char>(text[start - 1]))) ||
@@ -130,30 +223,16 @@ std::vector<TextMatch> find_matches(std::string_view text, std::string_view patt
         return {};
     }
     if (options.match_case) {
-        return collect(text, pattern.size(),
-                       std::boyer_moore_horspool_searcher(pattern.begin(), pattern.end()), options);
+        return collect(text, Horspool(pattern, same_bytes), options);
     }
     if (is_ascii(pattern)) {
-        const auto hash = [](char c) {
-            return std::hash<unsigned char>()(ascii_lower(static_cast<unsigned char>(c)));
-        };
-        const auto equal = [](char a, char b) {
-            return ascii_lower(static_cast<unsigned char>(a)) ==
-                   ascii_lower(static_cast<unsigned char>(b));
-        };
-        return collect(
-            text, pattern.size(),
-            std::boyer_moore_horspool_searcher(pattern.begin(), pattern.end(), hash, equal),
-            options);
+        return collect(text, Horspool(pattern, ascii_lower_bytes), options);
     }
     // Folding keeps every byte where it was, so the matches in the folded text are the
     // matches in the text.
     const std::string lower_text = folded(text);
     const std::string lower_pattern = folded(pattern);
-    std::vector<TextMatch> matches = collect(
-        lower_text, lower_pattern.size(),
-        std::boyer_moore_horspool_searcher(lower_pattern.begin(), lower_pattern.end()), options);
-    return matches;
+    return collect(lower_text, Horspool(lower_pattern, same_bytes), options);
 }
 
 std::string searchable_text(std::string_view rtf) {

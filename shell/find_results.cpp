@@ -31,7 +31,7 @@ QString caption_of(const QMdiSubWindow* window) {
 
 // The line of a row as shown, and the match's place in it.
 std::pair<QString, QPoint> shown_line_of(const FindResultsModel::Row& row) {
-    const std::string& text = *row.text;
+    const std::string& text = *row.document.text;
     const richtext::TextMatch& match = row.match;
     std::size_t from = match.line_start;
     std::size_t to = match.line_end;
@@ -106,10 +106,10 @@ QVariant FindResultsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount()) {
         return {};
     }
-    const Row& row = rows_[static_cast<std::size_t>(index.row())];
+    const Row row = this->row(index.row());
     switch (index.column()) {
         case document_column:
-            return role == Qt::DisplayRole ? QVariant(row.caption) : QVariant();
+            return role == Qt::DisplayRole ? QVariant(row.document.caption) : QVariant();
         case line_column:
             if (role == Qt::DisplayRole) {
                 return QVariant::fromValue(static_cast<qulonglong>(row.match.line));
@@ -143,21 +143,41 @@ QVariant FindResultsModel::headerData(int section, Qt::Orientation orientation, 
     }
 }
 
+FindResultsModel::Row FindResultsModel::row(int index) const {
+    const RowPlace place = rows_[static_cast<std::size_t>(index)];
+    const Document& document = documents_[place.document];
+    return {document, document.matches[place.match]};
+}
+
 void FindResultsModel::clear() {
     beginResetModel();
     rows_.clear();
     rows_.shrink_to_fit();
+    documents_.clear();
     endResetModel();
 }
 
-void FindResultsModel::append(std::vector<Row> rows) {
-    if (rows.empty()) {
+void FindResultsModel::append(std::vector<Document> documents) {
+    std::size_t added = 0;
+    for (const Document& document : documents) {
+        added += document.matches.size();
+    }
+    if (added == 0) {
         return;
     }
     const int first = rowCount();
-    beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
-    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()),
-                 std::make_move_iterator(rows.end()));
+    beginInsertRows({}, first, first + static_cast<int>(added) - 1);
+    rows_.reserve(rows_.size() + added);
+    for (Document& document : documents) {
+        if (document.matches.empty()) {
+            continue;
+        }
+        const auto number = static_cast<std::uint32_t>(documents_.size());
+        for (std::size_t i = 0; i < document.matches.size(); ++i) {
+            rows_.push_back({number, static_cast<std::uint32_t>(i)});
+        }
+        documents_.push_back(std::move(document));
+    }
     endInsertRows();
 }
 
@@ -195,10 +215,10 @@ FindResults::FindResults(QWidget* parent)
                                   list->fontMetrics().averageCharWidth() * 8);
     connect(stop_button, &QPushButton::clicked, this, &FindResults::stop);
     connect(list, &QTreeView::activated, this, [this](const QModelIndex& index) {
-        const FindResultsModel::Row& row = results->row(index.row());
-        if (row.window != nullptr) {
-            emit result_chosen(row.window, row.match.line, row.match.start - row.match.line_start,
-                               row.match.length);
+        const FindResultsModel::Row row = results->row(index.row());
+        if (row.document.window != nullptr) {
+            emit result_chosen(row.document.window, row.match.line,
+                               row.match.start - row.match.line_start, row.match.length);
         }
     });
 }
@@ -213,7 +233,6 @@ void FindResults::search(const QList<QMdiSubWindow*>& windows, const QString& pa
     pattern_ = pattern.toStdString();
     shown_pattern_ = pattern;
     options_ = options;
-    documents_with_matches_ = 0;
     results->clear();
     stop_button->setEnabled(true);
     show();
@@ -234,22 +253,20 @@ void FindResults::search_some() {
     }
     QElapsedTimer slice;
     slice.start();
-    std::vector<FindResultsModel::Row> found;
+    std::vector<FindResultsModel::Document> found;
     while (searching() && !slice.hasExpired(slice_ms)) {
-        const QPointer<QMdiSubWindow> window = windows_[next_++];
+        QMdiSubWindow* const window = windows_[next_++];
         const auto* form = window != nullptr
                                ? qobject_cast<const document::frmDocument*>(window->widget())
                                : nullptr;
         if (form == nullptr) {
             continue;
         }
-        const std::shared_ptr<const std::string> text = form->RichTextBox1->search_text();
-        const std::vector<richtext::TextMatch> matches =
+        std::shared_ptr<const std::string> text = form->RichTextBox1->search_text();
+        std::vector<richtext::TextMatch> matches =
             richtext::find_matches(*text, pattern_, options_);
-        documents_with_matches_ += matches.empty() ? 0 : 1;
-        const QString caption = caption_of(window);
-        for (const richtext::TextMatch& match : matches) {
-            found.push_back({window, caption, text, match});
+        if (!matches.empty()) {
+            found.push_back({window, caption_of(window), std::move(text), std::move(matches)});
         }
     }
     results->append(std::move(found));
@@ -265,10 +282,10 @@ void FindResults::search_some() {
 
 void FindResults::show_summary() {
     const int matches = results->rowCount();
-    const QString counts =
-        (matches == 1 ? tr("1 match") : tr("%1 matches").arg(matches)) +
-        (documents_with_matches_ == 1 ? tr(" in 1 document")
-                                      : tr(" in %1 documents").arg(documents_with_matches_));
+    const QString counts = (matches == 1 ? tr("1 match") : tr("%1 matches").arg(matches)) +
+                           (results->documents_with_matches() == 1
+                                ? tr(" in 1 document")
+                                : tr(" in %1 documents").arg(results->documents_with_matches()));
     if (searching()) {
         summary->setText(tr("Searching for \"%1\": %2 (%3 of %4 documents)")
                              .arg(shown_pattern_, counts)

@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,11 +33,16 @@ public:
     // The match's place in the text column's string: a QPoint(start, length).
     static constexpr int match_role = Qt::UserRole;
 
-    struct Row {
+    // A document searched, with what was found there.
+    struct Document {
         QPointer<QMdiSubWindow> window;
         QString caption;
         std::shared_ptr<const std::string> text;  // the document's text when it was searched
-        richtext::TextMatch match;
+        std::vector<richtext::TextMatch> matches;
+    };
+    struct Row {
+        const Document& document;
+        const richtext::TextMatch& match;
     };
 
     using QAbstractTableModel::QAbstractTableModel;
@@ -47,11 +53,19 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     void clear();
-    void append(std::vector<Row> rows);
-    const Row& row(int index) const { return rows_[static_cast<std::size_t>(index)]; }
+    // Adds the documents' matches (documents without any are left out).
+    void append(std::vector<Document> documents);
+    Row row(int index) const;
+    int documents_with_matches() const { return static_cast<int>(documents_.size()); }
 
 private:
-    std::vector<Row> rows_;
+    std::vector<Document> documents_;
+    // rows_[i]: the document of row i and the match's index there.
+    struct RowPlace {
+        std::uint32_t document;
+        std::uint32_t match;
+    };
+    std::vector<RowPlace> rows_;
 };
 
 // The results panel of Find All: fills while the search goes through the documents, which
@@ -88,7 +102,6 @@ private:
     std::string pattern_;
     QString shown_pattern_;
     richtext::SearchOptions options_;
-    int documents_with_matches_ = 0;
 };
 
 // Works out, on a thread of its own, the search text of RTF that waits in document windows,

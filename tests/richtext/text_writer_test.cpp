@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace qlx::richtext {
@@ -84,6 +85,51 @@ TEST(TextSearch, FindsEveryMatchWithItsLine) {
     // Matches do not overlap; a line of its own at the very end counts.
     EXPECT_EQ(matched("aaaa\n\naa", "aa"),
               (std::vector<std::string>{"1:aaaa@0", "1:aaaa@2", "3:aa@0"}));
+}
+
+// A plain search, place by place, to hold the fast one against.
+std::vector<std::size_t> naive_starts(std::string_view text, std::string_view pattern,
+                                      bool match_case) {
+    const auto lower = [&](char c) {
+        return match_case || c < 'A' || c > 'Z' ? c : static_cast<char>(c + 32);
+    };
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; at + pattern.size() <= text.size();) {
+        bool same = true;
+        for (std::size_t i = 0; i < pattern.size() && same; ++i) {
+            same = lower(text[at + i]) == lower(pattern[i]);
+        }
+        if (same) {
+            starts.push_back(at);
+            at += pattern.size();
+        } else {
+            ++at;
+        }
+    }
+    return starts;
+}
+
+TEST(TextSearch, AgreesWithAPlainSearchAtEveryPlaceAndLength) {
+    // Text long enough for the search to go sixteen bytes at a time, with matches at every
+    // offset, across the blocks' edges and in the tail, in both cases and beside digits.
+    std::string text;
+    std::uint32_t seed = 12345;
+    const std::string_view letters = "aAbB1{}\n_ -pPqQ";
+    for (int i = 0; i < 5000; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        text += letters[(seed >> 16) % letters.size()];
+    }
+    for (std::string_view pattern : {"a", "ab", "aB", "Ab1", "{}", "1{", "b\n_", "pq", "QQ", "a_pP",
+                                     "bbbbbbbbbbbbbbbbbb", "-pq Q"}) {
+        for (bool match_case : {true, false}) {
+            std::vector<std::size_t> found;
+            for (const TextMatch& match : find_matches(text, pattern, {.match_case = match_case})) {
+                found.push_back(match.start);
+            }
+            EXPECT_EQ(found, naive_starts(text, pattern, match_case))
+                << pattern << (match_case ? " (match case)" : "");
+        }
+    }
 }
 
 TEST(TextSearch, WholeWordsStopAtLettersDigitsAndUnderscores) {
