@@ -25,6 +25,7 @@
 #include <string>
 
 #include "bench/export_generator.h"
+#include "bench/viewer_sandbox.h"
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "shell/find_results.h"
@@ -58,18 +59,9 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: find_all [SIZE_IN_MB [PROCEDURES [WORD]]]\n");
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QTemporaryDir sandbox;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, sandbox.filePath("config"));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(sandbox.filePath("cache")));
-    QApplication app(argc, argv);
-    qlx::shell::set_message_handler([](QWidget*, const QString& text, qlx::shell::MessageKind) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    });
+    qlx::bench::ViewerSandbox sandbox(argc, argv);
 
-    const QString export_path = sandbox.filePath("export.qlx");
+    const QString export_path = sandbox.path("export.qlx");
     {
         const std::string text = qlx::bench::generate_export(
             static_cast<std::size_t>(megabytes * 1024 * 1024), procedures);
@@ -100,7 +92,7 @@ int main(int argc, char* argv[]) {
     }
     const double prepared = milliseconds(Clock::now() - prepared_from);
     int waiting = 0;
-    const QString all_text = sandbox.filePath("all.txt");
+    const QString all_text = sandbox.path("all.txt");
     {
         std::ofstream out(QFile::encodeName(all_text).toStdString(), std::ios::binary);
         for (QMdiSubWindow* sub : windows) {
@@ -132,7 +124,7 @@ int main(int argc, char* argv[]) {
     const std::string file = QFile::encodeName(all_text).toStdString();
     // (Not to /dev/null: GNU grep then stops at the first match.)
     const std::string quiet =
-        " '" + file + "' > '" + QFile::encodeName(sandbox.filePath("grep.out")).toStdString() + "'";
+        " '" + file + "' > '" + QFile::encodeName(sandbox.path("grep.out")).toStdString() + "'";
     // The best of three runs, the file in the page cache.
     double grep_ms = 1e9;
     double grep_i_ms = 1e9;

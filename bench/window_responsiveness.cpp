@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "bench/export_generator.h"
+#include "bench/viewer_sandbox.h"
 #include "conversion/background_sink.h"
 #include "conversion/driver.h"
 #include "conversion/files.h"
@@ -168,18 +169,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: window_responsiveness [SIZE_IN_MB [PROCEDURES]]\n");
         return 2;
     }
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QTemporaryDir sandbox;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, sandbox.filePath("config"));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(sandbox.filePath("cache")));
-    QApplication app(argc, argv);
-    qlx::shell::set_message_handler([](QWidget*, const QString& text, qlx::shell::MessageKind) {
-        std::fprintf(stderr, "message: %s\n", qPrintable(text));
-    });
+    qlx::bench::ViewerSandbox sandbox(argc, argv);
+    QApplication& app = sandbox.app();
 
-    const QString export_path = sandbox.filePath("export.qlx");
+    const QString export_path = sandbox.path("export.qlx");
     if (!write_export(export_path, static_cast<std::size_t>(megabytes * 1024 * 1024), procedures)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(export_path));
         return 1;
@@ -236,8 +229,8 @@ int main(int argc, char* argv[]) {
     const double viewer_peak = peak_rss_mb();
     const auto windows = area->subWindowList().size();
 
-    QDir(sandbox.filePath("converter")).mkpath(QStringLiteral("."));
-    const double converter = converter_ms(export_path, sandbox.filePath("converter"));
+    QDir(sandbox.path("converter")).mkpath(QStringLiteral("."));
+    const double converter = converter_ms(export_path, sandbox.path("converter"));
 
     std::printf("document windows:                  %lld\n", static_cast<long long>(windows));
     probe.report();
