@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
-"""Draws the 16 x 16 toolbar pictures as PNG files into the folder toolbar/.
+"""Draws the toolbar pictures as PNG files into the folder toolbar/: name.png at 16 x 16,
+name-32.png and name-48.png for screens at twice and three times the usual density.
 
 Each picture is a grid of letters, one letter per pixel; the palette below gives their colours
-and "." is transparent. Run it again after changing a grid.
+and "." is transparent. The larger ones are the grid enlarged by Scale2x and Scale3x, which keep
+the edges sharp and round off the steps of diagonals. Run it again after changing a grid.
 """
 import os
 
@@ -224,22 +226,72 @@ kkkkkkkkkkkkk...
 }
 
 
-def pixels(grid):
+def rows_of(grid):
     rows = [line for line in grid.strip("\n").split("\n")]
     assert len(rows) == 16, len(rows)
-    out = []
     for line in rows:
         assert len(line) == 16, line
-        out.append(b"".join(bytes((0, 0, 0, 0) if ch == "." else PALETTE[ch] + (255,))
-                            for ch in line))
+    return rows
+
+
+def scale2x(rows):
+    """Each letter becomes two by two (Scale2x)."""
+    height, width = len(rows), len(rows[0])
+    at = lambda y, x: rows[min(max(y, 0), height - 1)][min(max(x, 0), width - 1)]
+    out = []
+    for y in range(height):
+        top, bottom = [], []
+        for x in range(width):
+            p, a, b, c, d = at(y, x), at(y - 1, x), at(y, x + 1), at(y, x - 1), at(y + 1, x)
+            top += [a if c == a and c != d and a != b else p,
+                    b if a == b and a != c and b != d else p]
+            bottom += [c if d == c and d != b and c != a else p,
+                       d if b == d and b != a and d != c else p]
+        out += ["".join(top), "".join(bottom)]
     return out
+
+
+def scale3x(rows):
+    """Each letter becomes three by three (Scale3x)."""
+    height, width = len(rows), len(rows[0])
+    at = lambda y, x: rows[min(max(y, 0), height - 1)][min(max(x, 0), width - 1)]
+    out = []
+    for y in range(height):
+        lines = [[], [], []]
+        for x in range(width):
+            a, b, c = at(y - 1, x - 1), at(y - 1, x), at(y - 1, x + 1)
+            d, e, f = at(y, x - 1), at(y, x), at(y, x + 1)
+            g, h, i = at(y + 1, x - 1), at(y + 1, x), at(y + 1, x + 1)
+            if b != h and d != f:
+                e0 = d if d == b else e
+                e1 = b if (d == b and e != c) or (b == f and e != a) else e
+                e2 = f if b == f else e
+                e3 = d if (d == b and e != g) or (d == h and e != a) else e
+                e5 = f if (b == f and e != i) or (h == f and e != c) else e
+                e6 = d if d == h else e
+                e7 = h if (d == h and e != i) or (h == f and e != g) else e
+                e8 = f if h == f else e
+            else:
+                e0 = e1 = e2 = e3 = e5 = e6 = e7 = e8 = e
+            lines[0] += [e0, e1, e2]
+            lines[1] += [e3, e, e5]
+            lines[2] += [e6, e7, e8]
+        out += ["".join(line) for line in lines]
+    return out
+
+
+def pixels(rows):
+    return [b"".join(bytes((0, 0, 0, 0) if ch == "." else PALETTE[ch] + (255,)) for ch in line)
+            for line in rows]
 
 
 def main():
     folder = os.path.join(os.path.dirname(os.path.abspath(__file__)), "toolbar")
     for name, grid in PICTURES.items():
-        with open(os.path.join(folder, name + ".png"), "wb") as file:
-            file.write(png_bytes(16, 16, pixels(grid), alpha=True))
+        rows = rows_of(grid)
+        for suffix, scaled in (("", rows), ("-32", scale2x(rows)), ("-48", scale3x(rows))):
+            with open(os.path.join(folder, name + suffix + ".png"), "wb") as file:
+                file.write(png_bytes(len(scaled[0]), len(scaled), pixels(scaled), alpha=True))
 
 
 if __name__ == "__main__":

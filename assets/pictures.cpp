@@ -21,7 +21,13 @@ QList<QIcon> toolbar_pictures() {
     QList<QIcon> pictures;
     for (const char* name : {"new", "open", "save", "print", "cut", "copy", "paste", "bold",
                              "italic", "underline", "find"}) {
-        pictures << QIcon(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(name)));
+        // Drawn at 16 pixels, and enlarged for screens of twice and three times the density.
+        QIcon picture(QStringLiteral(":/toolbar/%1.png").arg(QLatin1String(name)));
+        for (const char* size : {"-32", "-48"}) {
+            picture.addFile(
+                QStringLiteral(":/toolbar/%1%2.png").arg(QLatin1String(name), QLatin1String(size)));
+        }
+        pictures << picture;
     }
     return pictures;
 }

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 
+#include "assets/assets.h"
 #include "document/twips.h"
 
 namespace qlx::dialogs {
@@ -94,7 +95,7 @@ frmStatus::frmStatus(QWidget* owner)
       Label2(make_label(*this, {360, 600, 5295, 615}, 9.75, Lines::two)),
       Label3(make_label(*this, {360, 120, 5295, 375}, 12, Lines::one)) {
     setWindowTitle(QStringLiteral("File Processing Status"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/qlx-viewer.png")));
+    setWindowIcon(assets::application_icon());
     setModal(false);
     setFixedSize(to_pixels(*this, {0, 0, 6000, 2040}).size());
     setBackgroundRole(QPalette::Window);

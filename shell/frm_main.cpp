@@ -74,7 +74,7 @@ frmMain::frmMain()
       recent_files_(settings_name()) {
     assets::register_assets();
     setWindowTitle(QStringLiteral("Tarnwell QLX Viewer"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/qlx-viewer.png")));
+    setWindowIcon(assets::application_icon());
     mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea);

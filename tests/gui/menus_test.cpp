@@ -246,11 +246,16 @@ private slots:
             QVERIFY(action->isEnabled());
             QVERIFY(!action->isCheckable());
             QVERIFY(!action->icon().isNull());
-            QCOMPARE(action->icon().availableSizes().value(0), QSize(16, 16));
+            // Sharp on screens of twice and three times the density too.
+            QCOMPARE(action->icon().availableSizes(),
+                     (QList<QSize>{QSize(16, 16), QSize(32, 32), QSize(48, 48)}));
+            QCOMPARE(action->icon().pixmap(QSize(16, 16), 2.0).size(), QSize(32, 32));
             const auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(action));
             QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonIconOnly);
         }
         QCOMPARE(keys, tool_bar_table);
+        QCOMPARE(window.windowIcon().availableSizes(),
+                 (QList<QSize>{QSize(32, 32), QSize(64, 64), QSize(128, 128)}));
         QCOMPARE(bar->height(), qlx::document::twips_to_pixels(420, window.logicalDpiY()));
         QVERIFY(!bar->isMovable());
     }
