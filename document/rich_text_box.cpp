@@ -5,7 +5,9 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFont>
+#include <QFontMetrics>
 #include <QMimeData>
+#include <QPaintEvent>
 #include <QPrinter>
 #include <QTextBlock>
 #include <QTextBlockFormat>
@@ -225,11 +227,24 @@ void RichTextBox::set_load_when_painted(bool load) {
 }
 
 bool RichTextBox::viewportEvent(QEvent* event) {
-    if ((event->type() == QEvent::Paint && load_when_painted_) ||
-        event->type() == QEvent::MouseButtonPress) {
+    if (event->type() == QEvent::MouseButtonPress ||
+        (event->type() == QEvent::Paint && load_when_painted_ && deferred_ &&
+         shows_readable_part(static_cast<QPaintEvent*>(event)->region()))) {
         load_deferred();
     }
     return QTextEdit::viewportEvent(event);
+}
+
+// Whether a part of the text to be painted is large enough to read in: three lines high and
+// twenty characters wide. The strips that cascaded windows leave showing of those beneath
+// are not, and stay blank until their window comes forward.
+bool RichTextBox::shows_readable_part(const QRegion& region) const {
+    const QFontMetrics metrics(font());
+    const int height = 3 * metrics.lineSpacing();
+    const int width = 20 * metrics.averageCharWidth();
+    return std::ranges::any_of(region, [&](const QRect& part) {
+        return part.height() >= height && part.width() >= width;
+    });
 }
 
 bool RichTextBox::event(QEvent* event) {

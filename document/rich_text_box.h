@@ -15,6 +15,7 @@ class QColor;
 class QDropEvent;
 class QMimeData;
 class QPrinter;
+class QRegion;
 class QUrl;
 class QWheelEvent;
 
@@ -132,6 +133,7 @@ protected:
 
 private:
     QFont selection_font() const;
+    bool shows_readable_part(const QRegion& region) const;
     void wrap_for_alignment();
 
     // The text as a search sees it, for a built document; forgotten when the text changes.

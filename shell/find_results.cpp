@@ -1,5 +1,6 @@
 #include "shell/find_results.h"
 
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -201,6 +202,8 @@ FindResults::FindResults(QWidget* parent)
     stop_button->setObjectName(QStringLiteral("find_stop"));
     stop_button->setEnabled(false);
     list->setObjectName(QStringLiteral("find_list"));
+    // Report lines keep their columns in a font of fixed width.
+    list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     list->setModel(results);
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);

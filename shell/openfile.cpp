@@ -26,6 +26,7 @@
 #include "shell/native_paths.h"
 #include "shell/procedures_panel.h"
 #include "shell/wait_pointer.h"
+#include "shell/window_arrangement.h"
 
 namespace qlx::shell {
 
@@ -249,6 +250,16 @@ void frmMain::open_converted_documents(const QString& path,
         form->RichTextBox1->set_load_when_painted(false);
         progress(i + 1);
         slices.end_of_step();
+    }
+    // Made hidden, they were not placed: they open cascaded.
+    {
+        QList<QMdiSubWindow*> made;
+        for (const Opening& opening : opened) {
+            if (opening.window != nullptr) {
+                made << opening.window;
+            }
+        }
+        place_cascaded(*mdiArea, made);
     }
     // The last window ends on top, as if each had opened over the one before. It is shown
     // first, with its text, so that it can be read while the others open beneath it.

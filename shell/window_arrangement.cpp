@@ -124,6 +124,32 @@ void cascade(QMdiArea& area) {
     area.setActiveSubWindow(windows.back());
 }
 
+}  // namespace
+
+void place_cascaded(const QMdiArea& area, const QList<QMdiSubWindow*>& windows) {
+    if (windows.isEmpty()) {
+        return;
+    }
+    const QRect space = area.viewport()->rect();
+    const int step = std::max(
+        windows.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.front()),
+        8);
+    // Windows larger than the workspace still step down a few times before they go back.
+    constexpr int least_steps = 8;
+    int offset = 0;
+    for (QMdiSubWindow* window : windows) {
+        const QSize room = space.size() - window->size();
+        const int last = std::max(std::min(room.width(), room.height()), least_steps * step);
+        if (offset > last) {
+            offset = 0;
+        }
+        window->move(space.topLeft() + QPoint(offset, offset));
+        offset += step;
+    }
+}
+
+namespace {
+
 void arrange_icons(QMdiArea& area) {
     const QRect space = area.viewport()->rect();
     int left = space.left();

@@ -173,6 +173,13 @@ private slots:
         qlx::shell::frmMain window;
         window.MDIForm_Load({path});
         QCOMPARE(gt::captions(window), (QStringList{"ONE", "TWO", QStringLiteral("THÉREE")}));
+        // They open cascaded, each down and to the right of the one before.
+        const QList<QMdiSubWindow*> opened = gt::document_windows(window);
+        for (qsizetype i = 1; i < opened.size(); ++i) {
+            const QPoint step = opened[i]->pos() - opened[i - 1]->pos();
+            QVERIFY2(step.x() > 0 && step.x() == step.y(),
+                     qPrintable(QStringLiteral("%1,%2").arg(step.x()).arg(step.y())));
+        }
         // The documents are in a folder of this conversion's own inside the viewer's folder.
         const QStringList conversions =
             QDir(sandbox.output_folder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
