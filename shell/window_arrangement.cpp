@@ -91,6 +91,11 @@ void tile(QMdiArea& area, Direction direction) {
     }
 }
 
+// A cascade's step down and to the right: a title bar's height.
+int cascade_step(const QMdiSubWindow& window) {
+    return std::max(window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window), 8);
+}
+
 // Each window a title bar's height down and to the right of the one before, all of one size;
 // when the next would leave the workspace, back to its top-left corner.
 void cascade(QMdiArea& area) {
@@ -104,9 +109,7 @@ void cascade(QMdiArea& area) {
         return;
     }
     const QRect space = area.viewport()->rect();
-    const int step = std::max(
-        windows.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.front()),
-        8);
+    const int step = cascade_step(*windows.front());
     // A window covers at least two thirds of the workspace; as many steps as that leaves.
     const int steps = std::max(1, std::min(space.width(), space.height()) / 3 / step);
     const auto count = static_cast<int>(windows.size());
@@ -131,9 +134,7 @@ void place_cascaded(const QMdiArea& area, const QList<QMdiSubWindow*>& windows) 
         return;
     }
     const QRect space = area.viewport()->rect();
-    const int step = std::max(
-        windows.front()->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, windows.front()),
-        8);
+    const int step = cascade_step(*windows.front());
     // Windows larger than the workspace still step down a few times before they go back.
     constexpr int least_steps = 8;
     int offset = 0;
