@@ -74,6 +74,11 @@ std::FILE* binary_standard_input() {
     return stdin;
 }
 
+void binary_standard_output() {
+    std::fflush(stdout);
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+}
+
 #else
 
 std::FILE* create_new_file(const fs::path& path) {
@@ -139,6 +144,8 @@ std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type&
 std::FILE* binary_standard_input() {
     return stdin;
 }
+
+void binary_standard_output() {}
 
 #endif
 

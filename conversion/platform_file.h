@@ -27,4 +27,8 @@ std::FILE* open_for_reading(const std::filesystem::path& path, bool pipes_too,
 // The standard input, switched to binary mode.
 std::FILE* binary_standard_input();
 
+// Switches the standard output to binary mode: what is written there (RTF, text, HTML) comes
+// out byte for byte as on other systems, not with each LF turned into CR LF.
+void binary_standard_output();
+
 }  // namespace qlx::conversion::platform

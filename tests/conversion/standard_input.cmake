@@ -1,12 +1,12 @@
 # Converts EXPORT once by name and once from standard input (PROGRAM - < EXPORT), into folders
-# below WORK, and fails unless both give the same documents.
+# below WORK (under EMULATOR, when cross-compiled), and fails unless both give the same documents.
 file(REMOVE_RECURSE ${WORK})
-execute_process(COMMAND ${PROGRAM} --out ${WORK}/named ${EXPORT}
+execute_process(COMMAND ${EMULATOR} ${PROGRAM} --out ${WORK}/named ${EXPORT}
                 OUTPUT_VARIABLE named_list RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "${PROGRAM} ${EXPORT} failed (${status})")
 endif()
-execute_process(COMMAND ${PROGRAM} --out ${WORK}/input -
+execute_process(COMMAND ${EMULATOR} ${PROGRAM} --out ${WORK}/input -
                 INPUT_FILE ${EXPORT} OUTPUT_VARIABLE input_list ERROR_VARIABLE errors
                 RESULT_VARIABLE status)
 if(NOT status EQUAL 0)

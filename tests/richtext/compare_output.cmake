@@ -1,6 +1,6 @@
-# Runs PROGRAM with ARGS (a ;-list) and compares its standard output with the file EXPECTED,
+# Runs PROGRAM (under EMULATOR, when cross-compiled) with ARGS (a ;-list) and compares its standard output with the file EXPECTED,
 # byte for byte.
-execute_process(COMMAND ${PROGRAM} ${ARGS}
+execute_process(COMMAND ${EMULATOR} ${PROGRAM} ${ARGS}
                 OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
     message(FATAL_ERROR "${PROGRAM} ${ARGS} failed (${status}): ${errors}")
