@@ -5,7 +5,8 @@
 #   ./build.sh sanitize   the same tests, built with AddressSanitizer and UBSan (build-asan/)
 #   ./build.sh windows    qlx-convert.exe and the core's tests cross-built with MinGW-w64
 #                         (build-windows/), the tests run under Wine, the converter checked
-#                         against the Linux build's (needs ./build.sh test first)
+#                         against the Linux build's
+#   ./build.sh package    the Debian package (build/qlx-viewer_<version>_amd64.deb), checked
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -16,6 +17,8 @@ packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev
 
 # The Windows cross build: MinGW-w64 with POSIX threads, and Wine to run what it builds.
 windows_packages=(g++-mingw-w64-x86-64-posix wine64 googletest)
+# Checking the Debian package: its desktop entry, MIME type and dependencies.
+package_packages=(dpkg-dev desktop-file-utils libxml2-utils shared-mime-info)
 
 install_packages() {
     local missing=() package
@@ -73,8 +76,13 @@ windows)
     [ -x build/qlx-convert ] || build build
     tests/windows/check_converter.sh build build-windows
     ;;
+package)
+    install_packages "${package_packages[@]}"
+    build build
+    tests/package/check_package.sh build
+    ;;
 *)
-    echo "usage: $0 run|test|sanitize|windows" >&2
+    echo "usage: $0 run|test|sanitize|windows|package" >&2
     exit 2
     ;;
 esac
