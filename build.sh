@@ -68,8 +68,13 @@ sanitize)
     ;;
 windows)
     install_packages "${windows_packages[@]}"
-    # Wine gets a prefix of this build's own, and keeps quiet.
+    # Wine gets a prefix of this build's own, and keeps quiet. The prefix is made once, before
+    # the build runs the test programs to list their tests, two at a time.
     export WINEPREFIX=$PWD/build-windows/wine WINEDEBUG=-all
+    mkdir -p "$WINEPREFIX"
+    wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+    "$wine" wineboot --init > /dev/null 2>&1 || true
+    "${wine%/*}/wineserver" -w || true
     build build-windows --toolchain cmake/mingw-w64-x86_64.cmake -DQLX_BUILD_GUI=OFF \
         -DCMAKE_BUILD_TYPE=Release
     ctest --test-dir build-windows --output-on-failure --parallel "$(nproc)" --timeout 600
