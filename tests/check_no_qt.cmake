@@ -3,7 +3,8 @@ file(GLOB_RECURSE core_files
      ${ROOT}/conversion/*.h ${ROOT}/conversion/*.cpp
      ${ROOT}/renderers/*.h ${ROOT}/renderers/*.cpp
      ${ROOT}/richtext/*.h ${ROOT}/richtext/*.cpp
-     ${ROOT}/cli/*.h ${ROOT}/cli/*.cpp)
+     ${ROOT}/cli/*.h ${ROOT}/cli/*.cpp
+     ${ROOT}/comparison/*.h ${ROOT}/comparison/*.cpp)
 set(offenders "")
 foreach(file IN LISTS core_files)
     file(STRINGS ${file} qt_includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|qt)")
