@@ -1,5 +1,6 @@
 #include "cli/command_line.h"
 
+#include <optional>
 #include <ostream>
 #include <string_view>
 
@@ -35,6 +36,8 @@ CommandLine parse_command_line(const std::vector<fs::path>& arguments) {
     std::vector<fs::path> positional;
     bool options_ended = false;
     bool rewrite_rtf = false;
+    bool diff = false;
+    std::optional<std::string> context;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const fs::path& argument = arguments[i];
         const bool is_option =
@@ -65,9 +68,41 @@ CommandLine parse_command_line(const std::vector<fs::path>& arguments) {
             options.json = true;
         } else if (is(argument, "--rtf")) {
             rewrite_rtf = true;
+        } else if (is(argument, "--diff")) {
+            diff = true;
+        } else if (is(argument, "-U")) {
+            if (i + 1 == arguments.size()) {
+                return usage_error("Missing value after '-U'.");
+            }
+            context = conversion::display_path(arguments[++i]);
+        } else if (starts_with(argument, "-U")) {
+            context = conversion::display_path(argument).substr(2);
         } else {
             return usage_error("Unknown option '" + conversion::display_path(argument) + "'.");
         }
+    }
+    if (diff || context) {
+        if (!diff) {
+            return usage_error("-U goes with --diff");
+        }
+        if (positional.size() != 2) {
+            return usage_error("--diff compares two exports: give OLD and NEW");
+        }
+        if (options.output_folder || options.write_text || options.write_html || rewrite_rtf) {
+            return usage_error("--diff takes only --json and -U");
+        }
+        if (context) {
+            const auto digits = context->find_first_not_of("0123456789");
+            if (context->empty() || digits != std::string::npos || context->size() > 6) {
+                return usage_error("-U wants a number of lines, not '" + *context + "'");
+            }
+            command.diff.context = std::stoul(*context);
+        }
+        command.diff.old_export = positional[0];
+        command.diff.new_export = positional[1];
+        command.diff.json = options.json;
+        command.action = CommandLine::Action::diff;
+        return command;
     }
     if (positional.size() != 1) {
         return usage_error("give exactly one export file");
@@ -95,10 +130,14 @@ CommandLine parse_command_line(const std::vector<fs::path>& arguments) {
 
 std::string help_text() {
     return R"(Usage: qlx-convert [options] EXPORT
+       qlx-convert --diff [--json] [-U N] OLD NEW
 Converts a report-definition export into one RTF document per procedure:
 DIR/temp1.rtf, temp2.rtf, ... Prints each document's path and caption.
 Given a file whose name ends in .rtf, --text, --html or --rtf writes its
 text, HTML page or RTF as the viewer saves it to standard output.
+With --diff, compares two exports procedure by procedure: a unified diff
+of each changed procedure's text, then what was added, removed and
+changed. Exit status 0: no differences, 1: differences, 2: trouble.
 
 Options:
   -h, --help     Displays help on commandline options.
@@ -113,6 +152,8 @@ Options:
                  (path, caption, procedure), then one with the damage found.
   --rtf          Given an RTF file: write to standard output the RTF that the
                  viewer writes when the file is opened and saved unedited.
+  --diff         Compare two exports, OLD and NEW (with --json: JSON Lines).
+  -U <N>         With --diff: N lines of context around changes (default 3).
 
 Arguments:
   EXPORT         The export file (or, with --text, --html or --rtf, an RTF file);
@@ -137,6 +178,8 @@ int run_command_line(const CommandLine& command, const std::string& version, std
             return run_rtf_output(command.options.export_path, command.rich_text_output, out, err);
         case CommandLine::Action::convert:
             return run_convert(command.options, out, err);
+        case CommandLine::Action::diff:
+            return run_diff(command.diff, out, err);
         case CommandLine::Action::usage_error:
             break;
     }

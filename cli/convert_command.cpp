@@ -185,6 +185,23 @@ std::expected<std::string, conv::FileError> read_export(const fs::path& path) {
 
 }  // namespace
 
+std::expected<std::string, conv::FileError> read_export_file(const fs::path& path) {
+    return read_export(path);
+}
+
+std::string export_display_name(const fs::path& path) {
+    return export_name(path);
+}
+
+std::string json_text(std::string_view utf8) {
+    return json_string(utf8);
+}
+
+void print_damage_places(const std::string& name, const conv::DamageLog& damage,
+                         std::ostream& err) {
+    print_damage(name, damage, err);
+}
+
 bool is_rtf_name(std::string_view path) {
     constexpr std::string_view extension = ".rtf";
     return path.size() >= extension.size() &&

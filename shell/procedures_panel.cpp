@@ -109,7 +109,12 @@ void ProceduresPanel::refresh() {
             continue;
         }
         const document::frmDocument::Source& source = form->source();
-        auto* item = new QTreeWidgetItem(QStringList{form->caption()});
+        // A procedure by its name, an opened file by the file's name, a new document by its
+        // caption.
+        const QString name = source.procedure == 0 && !source.path.isEmpty()
+                                 ? QFileInfo(source.path).fileName()
+                                 : form->caption();
+        auto* item = new QTreeWidgetItem(QStringList{name});
         item->setData(0, window_role, QVariant::fromValue(reinterpret_cast<quintptr>(window)));
         if (source.procedure == 0) {
             item->setToolTip(0, QDir::toNativeSeparators(source.path));

@@ -256,7 +256,7 @@ private slots:
                 }
                 return lines;
             };
-            const QString notes = QDir::toNativeSeparators(sandbox.path("notes.txt"));
+            const QString notes = QStringLiteral("notes.txt");
             QCOMPARE(listed(),
                      (QStringList{"needles.qlx", "  ONE", "  TWO", "  THREE", "second.qlx", "  ONE",
                                   "  TWO", "  THREE", notes, "Document 1"}));

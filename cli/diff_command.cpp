@@ -1,0 +1,120 @@
+#include "cli/diff_command.h"
+
+#include <string>
+
+#include "cli/convert_command.h"
+#include "comparison/export_comparison.h"
+#include "comparison/text_diff.h"
+
+namespace qlx::cli {
+
+namespace {
+
+namespace cmp = qlx::comparison;
+
+constexpr int exit_same = 0;
+constexpr int exit_different = 1;
+constexpr int exit_trouble = 2;
+
+const char* state_name(cmp::ProcedureState state) {
+    switch (state) {
+        case cmp::ProcedureState::added:
+            return "added";
+        case cmp::ProcedureState::removed:
+            return "removed";
+        case cmp::ProcedureState::changed:
+            return "changed";
+        case cmp::ProcedureState::unchanged:
+            break;
+    }
+    return "unchanged";
+}
+
+// A procedure's diff: a changed one's hunks; an added or removed one whole, as diff -u shows a
+// file compared with an empty one.
+std::string diff_of(const cmp::ProcedureComparison& procedure, const cmp::ExportTexts& old_export,
+                    const cmp::ExportTexts& new_export, const std::string& old_name,
+                    const std::string& new_name, std::size_t context) {
+    const auto lines = [&]() -> std::vector<cmp::DiffLine> {
+        switch (procedure.state) {
+            case cmp::ProcedureState::added:
+                return cmp::diff_lines(
+                    {}, cmp::split_lines(new_export.procedures[procedure.new_index].text));
+            case cmp::ProcedureState::removed:
+                return cmp::diff_lines(
+                    cmp::split_lines(old_export.procedures[procedure.old_index].text), {});
+            default:
+                return procedure.lines;
+        }
+    };
+    return cmp::unified_diff(old_name + ":" + procedure.name, new_name + ":" + procedure.name,
+                             cmp::hunks_of(lines(), context));
+}
+
+}  // namespace
+
+int run_diff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
+    auto old_bytes = read_export_file(options.old_export);
+    if (!old_bytes) {
+        err << "qlx-convert: " << old_bytes.error().path << ": " << old_bytes.error().reason
+            << '\n';
+        return exit_trouble;
+    }
+    auto new_bytes = read_export_file(options.new_export);
+    if (!new_bytes) {
+        err << "qlx-convert: " << new_bytes.error().path << ": " << new_bytes.error().reason
+            << '\n';
+        return exit_trouble;
+    }
+    const std::string old_name = export_display_name(options.old_export);
+    const std::string new_name = export_display_name(options.new_export);
+    const cmp::ExportTexts old_export = cmp::export_texts(std::move(*old_bytes));
+    const cmp::ExportTexts new_export = cmp::export_texts(std::move(*new_bytes));
+    print_damage_places(old_name, old_export.damage, err);
+    print_damage_places(new_name, new_export.damage, err);
+    const std::vector<cmp::ProcedureComparison> procedures =
+        cmp::compare_exports(old_export, new_export);
+
+    std::size_t unchanged = 0;
+    std::size_t different = 0;
+    std::string summary;
+    for (const cmp::ProcedureComparison& procedure : procedures) {
+        if (procedure.state == cmp::ProcedureState::unchanged) {
+            ++unchanged;
+            continue;
+        }
+        ++different;
+        const std::string diff =
+            diff_of(procedure, old_export, new_export, old_name, new_name, options.context);
+        if (options.json) {
+            out << "{\"name\":" << json_text(procedure.name) << ",\"state\":\""
+                << state_name(procedure.state) << "\",\"added\":" << procedure.added_lines
+                << ",\"removed\":" << procedure.removed_lines << ",\"diff\":" << json_text(diff)
+                << "}\n";
+            continue;
+        }
+        out << diff;
+        summary += std::string(state_name(procedure.state)) + " " + procedure.name;
+        if (procedure.state == cmp::ProcedureState::changed) {
+            summary += " (+" + std::to_string(procedure.added_lines) + " -" +
+                       std::to_string(procedure.removed_lines) + " lines)";
+        }
+        summary += '\n';
+    }
+    if (options.json) {
+        out << "{\"different\":" << different << ",\"unchanged\":" << unchanged << "}\n";
+    } else if (different > 0) {
+        out << summary << unchanged << " unchanged\n";
+    }
+    out.flush();
+    if (!out) {
+        err << "qlx-convert: cannot write to standard output\n";
+        return exit_trouble;
+    }
+    if (old_export.damage.count() > 0 || new_export.damage.count() > 0) {
+        return exit_trouble;
+    }
+    return different > 0 ? exit_different : exit_same;
+}
+
+}  // namespace qlx::cli
