@@ -44,7 +44,7 @@ std::string node(std::string_view name, std::initializer_list<std::string_view> 
 // sixty fields, a long picture and its report lines, sort fields and footnotes; a macro
 // of a hundred and fifty lines; a screen. `scale` multiplies the fields, picture, report
 // lines and macro lines, for exports of fewer but larger procedures.
-void add_procedure(ExportText& out, int number, int scale) {
+void add_procedure(ExportText& out, int number, int scale, bool changed) {
     const std::string n = std::to_string(number);
     const std::string name = "LAB.C.REPORT." + n;
     out.line("PROC");
@@ -52,7 +52,8 @@ void add_procedure(ExportText& out, int number, int scale) {
     out.line(counted_list({"LAB.C", name, "JSMITH", "ALL", "Y", "A,B", "", "", "", "N"}));
     for (int i = 1; i <= 6; ++i) {
         out.node(node("D", {std::to_string(i)}),
-                 "Description line " + std::to_string(i) + " of {procedure} C:\\LAB\\" + n);
+                 (changed && i == 2 ? "Changed description line " : "Description line ") +
+                     std::to_string(i) + " of {procedure} C:\\LAB\\" + n);
     }
     out.line("SR");
     out.line("@LAB.C.STATUS=\"FINAL\" and {date} in range");
@@ -108,8 +109,10 @@ void add_procedure(ExportText& out, int number, int scale) {
     out.line("census.total." + n);
     for (int i = 1; i <= 150 * scale; ++i) {
         out.node(node("M", {std::to_string(i)}),
-                 i % 4 == 0 ? "; Comment line " + std::to_string(i)
-                            : "IF{@SITE} 0^COUNT," + std::to_string(i) + ";   ; a remark");
+                 i % 4 == 0
+                     ? (changed && i % 40 == 0 ? "; Revised comment line " : "; Comment line ") +
+                           std::to_string(i)
+                     : "IF{@SITE} 0^COUNT," + std::to_string(i) + ";   ; a remark");
     }
 
     out.line("SCRN");
@@ -129,11 +132,11 @@ void add_procedure(ExportText& out, int number, int scale) {
 
 }  // namespace
 
-std::string generate_export(std::size_t size, int procedures) {
+std::string generate_export(std::size_t size, int procedures, int changed_every) {
     int scale = 1;
     if (procedures > 0) {
         ExportText one;
-        add_procedure(one, 1, 1);
+        add_procedure(one, 1, 1, false);
         const std::size_t wanted = size / static_cast<std::size_t>(procedures);
         scale = std::max(1, static_cast<int>((wanted + one.text().size() / 2) / one.text().size()));
     }
@@ -143,7 +146,7 @@ std::string generate_export(std::size_t size, int procedures) {
         "MEDITECH.CUST.RPTS^St. Elsewhere Hospital^LAB^LIVE.LAB^JSMITH^20261130^LAB.C^generated^1");
     for (int number = 1; procedures > 0 ? number <= procedures : out.text().size() < size;
          ++number) {
-        add_procedure(out, number, scale);
+        add_procedure(out, number, scale, changed_every > 0 && number % changed_every == 0);
     }
     return std::move(out.text());
 }

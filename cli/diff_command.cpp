@@ -68,8 +68,8 @@ int run_diff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
     }
     const std::string old_name = export_display_name(options.old_export);
     const std::string new_name = export_display_name(options.new_export);
-    const cmp::ExportTexts old_export = cmp::export_texts(std::move(*old_bytes));
-    const cmp::ExportTexts new_export = cmp::export_texts(std::move(*new_bytes));
+    cmp::ExportTexts old_export = cmp::export_texts(std::move(*old_bytes));
+    cmp::ExportTexts new_export = cmp::export_texts(std::move(*new_bytes));
     print_damage_places(old_name, old_export.damage, err);
     print_damage_places(new_name, new_export.damage, err);
     const std::vector<cmp::ProcedureComparison> procedures =

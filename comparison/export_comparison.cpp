@@ -40,16 +40,31 @@ ExportTexts export_texts(std::string export_bytes) {
         return texts;  // a sink in memory does not fail, and nothing cancels
     }
     texts.damage = std::move(report->damage);
-    const std::size_t count = sink.documents.size();
-    texts.procedures.resize(count);
-    // Reading the documents back is most of the work: a share for each processor.
+    texts.procedures.resize(sink.documents.size());
+    for (std::size_t i = 0; i < sink.documents.size(); ++i) {
+        texts.procedures[i].rtf = std::move(sink.documents[i]);
+        if (i < report->captions.size()) {
+            texts.procedures[i].name = richtext::windows1252_to_utf8(report->captions[i]);
+        }
+    }
+    return texts;
+}
+
+void read_texts(ExportTexts& texts, const std::vector<std::size_t>& which) {
+    std::vector<std::size_t> unread;
+    for (std::size_t index : which) {
+        if (!texts.procedures[index].text_read) {
+            unread.push_back(index);
+        }
+    }
+    // Reading the documents back is most of a comparison's work: a share for each processor.
     const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1,
-                                                        std::max<std::size_t>(count, 1));
+                                                        std::max<std::size_t>(unread.size(), 1));
     const auto read_some = [&](std::size_t first) {
-        for (std::size_t i = first; i < count; i += threads) {
-            texts.procedures[i].text =
-                richtext::to_text(richtext::read_rtf(sink.documents[i]).document, "\n");
-            std::string().swap(sink.documents[i]);
+        for (std::size_t i = first; i < unread.size(); i += threads) {
+            ExportTexts::Procedure& procedure = texts.procedures[unread[i]];
+            procedure.text = richtext::to_text(richtext::read_rtf(procedure.rtf).document, "\n");
+            procedure.text_read = true;
         }
     };
     std::vector<std::jthread> helpers;
@@ -57,15 +72,9 @@ ExportTexts export_texts(std::string export_bytes) {
         helpers.emplace_back(read_some, t);
     }
     read_some(0);
-    helpers.clear();
-    for (std::size_t i = 0; i < count && i < report->captions.size(); ++i) {
-        texts.procedures[i].name = richtext::windows1252_to_utf8(report->captions[i]);
-    }
-    return texts;
 }
 
-std::vector<ProcedureComparison> compare_exports(const ExportTexts& old_export,
-                                                 const ExportTexts& new_export) {
+std::vector<ProcedureComparison> compare_exports(ExportTexts& old_export, ExportTexts& new_export) {
     // The old procedures of each name, in order, and how many of them are paired so far.
     std::map<std::string_view, std::pair<std::vector<std::size_t>, std::size_t>> old_by_name;
     for (std::size_t i = 0; i < old_export.procedures.size(); ++i) {
@@ -74,42 +83,72 @@ std::vector<ProcedureComparison> compare_exports(const ExportTexts& old_export,
     std::vector<bool> paired(old_export.procedures.size(), false);
     std::vector<ProcedureComparison> results;
     for (std::size_t n = 0; n < new_export.procedures.size(); ++n) {
-        const ExportTexts::Procedure& procedure = new_export.procedures[n];
         ProcedureComparison result;
-        result.name = procedure.name;
+        result.name = new_export.procedures[n].name;
         result.new_index = n;
-        const auto found = old_by_name.find(procedure.name);
-        if (found == old_by_name.end() || found->second.second == found->second.first.size()) {
-            result.state = ProcedureState::added;
-            result.added_lines = split_lines(procedure.text).size();
-            results.push_back(std::move(result));
-            continue;
-        }
-        const std::size_t old_index = found->second.first[found->second.second++];
-        paired[old_index] = true;
-        result.old_index = old_index;
-        const std::string& old_text = old_export.procedures[old_index].text;
-        if (old_text == procedure.text) {
-            results.push_back(std::move(result));
-            continue;
-        }
-        result.state = ProcedureState::changed;
-        result.lines = diff_lines(split_lines(old_text), split_lines(procedure.text));
-        for (const DiffLine& line : result.lines) {
-            result.added_lines += line.change == LineChange::added ? 1 : 0;
-            result.removed_lines += line.change == LineChange::removed ? 1 : 0;
+        result.state = ProcedureState::added;
+        const auto found = old_by_name.find(result.name);
+        if (found != old_by_name.end() && found->second.second < found->second.first.size()) {
+            result.old_index = found->second.first[found->second.second++];
+            paired[result.old_index] = true;
+            result.state =
+                old_export.procedures[result.old_index].rtf == new_export.procedures[n].rtf
+                    ? ProcedureState::unchanged
+                    : ProcedureState::changed;
         }
         results.push_back(std::move(result));
     }
     for (std::size_t i = 0; i < old_export.procedures.size(); ++i) {
         if (!paired[i]) {
-            const ExportTexts::Procedure& procedure = old_export.procedures[i];
             ProcedureComparison result;
-            result.name = procedure.name;
+            result.name = old_export.procedures[i].name;
             result.state = ProcedureState::removed;
             result.old_index = i;
-            result.removed_lines = split_lines(procedure.text).size();
             results.push_back(std::move(result));
+        }
+    }
+    // The texts needed: of both sides of the pairs whose documents differ, and of the added
+    // and removed procedures.
+    std::vector<std::size_t> old_needed;
+    std::vector<std::size_t> new_needed;
+    for (const ProcedureComparison& result : results) {
+        if (result.state != ProcedureState::unchanged) {
+            if (result.old_index != ProcedureComparison::none) {
+                old_needed.push_back(result.old_index);
+            }
+            if (result.new_index != ProcedureComparison::none) {
+                new_needed.push_back(result.new_index);
+            }
+        }
+    }
+    read_texts(old_export, old_needed);
+    read_texts(new_export, new_needed);
+    for (ProcedureComparison& result : results) {
+        switch (result.state) {
+            case ProcedureState::added:
+                result.added_lines =
+                    split_lines(new_export.procedures[result.new_index].text).size();
+                break;
+            case ProcedureState::removed:
+                result.removed_lines =
+                    split_lines(old_export.procedures[result.old_index].text).size();
+                break;
+            case ProcedureState::changed: {
+                const std::string& old_text = old_export.procedures[result.old_index].text;
+                const std::string& new_text = new_export.procedures[result.new_index].text;
+                if (old_text == new_text) {
+                    result.state = ProcedureState::unchanged;  // formats only
+                    break;
+                }
+                result.lines = diff_lines(split_lines(old_text), split_lines(new_text));
+                for (const DiffLine& line : result.lines) {
+                    result.added_lines += line.change == LineChange::added ? 1 : 0;
+                    result.removed_lines += line.change == LineChange::removed ? 1 : 0;
+                }
+                break;
+            }
+            case ProcedureState::unchanged:
+                break;
         }
     }
     return results;

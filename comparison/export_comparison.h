@@ -10,20 +10,27 @@
 
 namespace qlx::comparison {
 
-// An export's procedures as a comparison sees them: each one's name (UTF-8) and the text of
-// its document, as `qlx-convert --text` writes it (lines ended by LF), in export order.
+// An export's procedures as a comparison sees them, in export order: each one's name (UTF-8),
+// its converted document, and the document's text as `qlx-convert --text` writes it (lines
+// ended by LF) once a comparison has needed it.
 struct ExportTexts {
     struct Procedure {
         std::string name;
+        std::string rtf;
         std::string text;
+        bool text_read = false;
     };
     std::vector<Procedure> procedures;
     conversion::DamageLog damage;
 };
 
 // Converts an export's bytes (as qlx-convert reads them: Windows-1252, or UTF-8 with a mark)
-// into memory and reads back each document's text, on as many threads as the machine has.
+// into memory.
 ExportTexts export_texts(std::string export_bytes);
+
+// Reads back the text of these procedures (indexes into `texts.procedures`) that have none
+// yet, on as many threads as the machine has.
+void read_texts(ExportTexts& texts, const std::vector<std::size_t>& which);
 
 enum class ProcedureState { unchanged, changed, added, removed };
 
@@ -42,9 +49,10 @@ struct ProcedureComparison {
 
 // Pairs the procedures of two exports by name: the n-th procedure of a name in the old export
 // with the n-th of that name in the new one, wherever each stands, so that a change of order
-// alone is no change. Compares the texts of each pair line by line. In the new export's
-// order, then the removed ones in the old export's order. The texts must outlive the result.
-std::vector<ProcedureComparison> compare_exports(const ExportTexts& old_export,
-                                                 const ExportTexts& new_export);
+// alone is no change. Compares the texts of each pair line by line; a pair whose documents
+// are the same bytes has the same text and is not read back. Reads the texts of the added
+// and removed procedures too. In the new export's order, then the removed ones in the old
+// export's order. The exports must outlive the result.
+std::vector<ProcedureComparison> compare_exports(ExportTexts& old_export, ExportTexts& new_export);
 
 }  // namespace qlx::comparison

@@ -3,6 +3,7 @@
 #   - the same documents, byte for byte, for every export the tests use (the sample, the golden
 #     export, the fuzz corpus), and the same --text and --html of the sample;
 #   - the same exit codes and messages' reasons for the usual mistakes;
+#   - the same --diff of two versions of the sample;
 #   - Windows paths: drive letters, backslashes, spaces and non-ASCII names, both ways;
 #   - the default folder c:\temp when --out is absent.
 #
@@ -60,6 +61,23 @@ for option in --text --html; do
         <(exe "$option" "$root/tests/richtext/data/converter.rtf") > /dev/null ||
         fail "$option differs"
 done
+
+# Two versions of the sample compared: the same diff, summary and exit code.
+LC_ALL=C sed 's/sorted by location/sorted by ward/' "$root/examples/sample.qlx" > "$work/new.qlx"
+cp "$root/examples/sample.qlx" "$work/old.qlx"
+(
+    cd "$work"
+    set +e
+    "$linux/qlx-convert" --diff old.qlx new.qlx > linux.diff
+    linux_status=$?
+    exe --diff old.qlx new.qlx > windows.diff
+    windows_status=$?
+    set -e
+    [ "$linux_status" -eq 1 ] && [ "$windows_status" -eq 1 ] ||
+        echo "FAIL: --diff exits $linux_status on Linux, $windows_status on Windows" >&2
+    cmp linux.diff windows.diff > /dev/null || echo "FAIL: --diff differs" >&2
+) 2> "$work/diff.err"
+[ -s "$work/diff.err" ] && fail "$(cat "$work/diff.err")"
 
 # Exit codes and the first words of the messages.
 check_exit() {
