@@ -10,13 +10,13 @@ size=${2:-100}
 runs=3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# shellcheck source=bench/timing.sh
+. "$(dirname "$0")/timing.sh"
 
 "$build/generate_export" "$size" "$work/export.qlx"
 bytes=$(stat -c %s "$work/export.qlx")
 cat "$work/export.qlx" > /dev/null  # into the page cache for both
 
-best() { sort -n | head -n 1; }
-seconds() { /usr/bin/time -f '%e %M' "$@" 2>&1 >/dev/null | tail -n 1; }
 
 cat_times=() convert_times=() peaks=()
 for _ in $(seq "$runs"); do

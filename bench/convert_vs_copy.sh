@@ -13,6 +13,8 @@ procedures=${3:-400}
 runs=5
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# shellcheck source=bench/timing.sh
+. "$(dirname "$0")/timing.sh"
 
 "$build/generate_export" "$size" "$work/export.qlx" "$procedures"
 "$build/qlx-convert" --out "$work/out" "$work/export.qlx" >/dev/null
@@ -20,13 +22,13 @@ cp -r "$work/out" "$work/first"
 cp -r "$work/out" "$work/copy"
 sync
 
-best() { sort -n | head -n 1; }
-seconds() { /usr/bin/time -f '%e' "$@" 2>&1 >/dev/null | tail -n 1; }
 
 copy_times=() convert_times=()
 for _ in $(seq "$runs"); do
-    copy_times+=("$(seconds cp -r "$work/out/." "$work/copy/")")
-    convert_times+=("$(seconds "$build/qlx-convert" --out "$work/out" "$work/export.qlx")")
+    read -r t _ < <(seconds cp -r "$work/out/." "$work/copy/")
+    copy_times+=("$t")
+    read -r t _ < <(seconds "$build/qlx-convert" --out "$work/out" "$work/export.qlx")
+    convert_times+=("$t")
 done
 diff -r "$work/first" "$work/out" >/dev/null || { echo "the runs wrote different documents" >&2; exit 1; }
 

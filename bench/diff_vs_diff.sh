@@ -12,6 +12,8 @@ procedures=${3:-400}
 runs=3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# shellcheck source=bench/timing.sh
+. "$(dirname "$0")/timing.sh"
 
 "$build/generate_export" "$size" "$work/old.qlx" "$procedures"
 "$build/generate_export" "$size" "$work/new.qlx" "$procedures" 20
@@ -22,8 +24,6 @@ for version in old new; do
 done
 bytes=$(( $(stat -c %s "$work/old.qlx") + $(stat -c %s "$work/new.qlx") ))
 
-best() { sort -n | head -n 1; }
-seconds() { /usr/bin/time -f '%e %M' "$@" 2>&1 >/dev/null | tail -n 1; }
 
 diff_times=() compare_times=() peaks=()
 for _ in $(seq "$runs"); do
