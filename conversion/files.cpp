@@ -54,11 +54,13 @@ std::string utc_stamp(std::chrono::system_clock::time_point now) {
     const auto day = std::chrono::floor<std::chrono::days>(now);
     const std::chrono::year_month_day date(day);
     const std::chrono::hh_mm_ss time(std::chrono::floor<std::chrono::seconds>(now - day));
-    const auto two = [](long value) { return (value < 10 ? "0" : "") + std::to_string(value); };
+    const auto two = [](long long value) {
+        return (value < 10 ? "0" : "") + std::to_string(value);
+    };
     return std::to_string(static_cast<int>(date.year())) +
            two(static_cast<unsigned>(date.month())) + two(static_cast<unsigned>(date.day())) + "-" +
            two(time.hours().count()) + two(time.minutes().count()) +
-           two(static_cast<long>(time.seconds().count()));
+           two(static_cast<long long>(time.seconds().count()));
 }
 
 // Reads what is left of a stream into `text`, in chunks, reporting progress against `total`
