@@ -253,4 +253,37 @@ WordChanges changed_words(std::string_view old_line, std::string_view new_line) 
     return changes;
 }
 
+std::vector<SideBySideRow> side_by_side(const std::vector<DiffLine>& lines) {
+    std::vector<SideBySideRow> rows;
+    for (std::size_t at = 0; at < lines.size();) {
+        if (lines[at].change == LineChange::same) {
+            rows.push_back({&lines[at], &lines[at], {}});
+            ++at;
+            continue;
+        }
+        // A change: its removed lines, then its added ones.
+        std::size_t removed_end = at;
+        while (removed_end < lines.size() && lines[removed_end].change == LineChange::removed) {
+            ++removed_end;
+        }
+        std::size_t added_end = removed_end;
+        while (added_end < lines.size() && lines[added_end].change == LineChange::added) {
+            ++added_end;
+        }
+        const std::size_t removed = removed_end - at;
+        const std::size_t added = added_end - removed_end;
+        for (std::size_t i = 0; i < std::max(removed, added); ++i) {
+            SideBySideRow row;
+            row.old_line = i < removed ? &lines[at + i] : nullptr;
+            row.new_line = i < added ? &lines[removed_end + i] : nullptr;
+            if (row.old_line != nullptr && row.new_line != nullptr) {
+                row.words = changed_words(row.old_line->text, row.new_line->text);
+            }
+            rows.push_back(std::move(row));
+        }
+        at = added_end;
+    }
+    return rows;
+}
+
 }  // namespace qlx::comparison

@@ -59,4 +59,14 @@ struct WordChanges {
 };
 WordChanges changed_words(std::string_view old_line, std::string_view new_line);
 
+// The aligned lines side by side: a row holds a line of the old text, of the new text, or
+// both. Within a change the i-th removed line stands beside the i-th added one (with the words
+// that changed between them); the rest of the longer side stand beside nothing.
+struct SideBySideRow {
+    const DiffLine* old_line = nullptr;
+    const DiffLine* new_line = nullptr;
+    WordChanges words;  // for a removed line beside an added one
+};
+std::vector<SideBySideRow> side_by_side(const std::vector<DiffLine>& lines);
+
 }  // namespace qlx::comparison

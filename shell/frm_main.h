@@ -107,6 +107,8 @@ public slots:
     // The page's orientation and margins for Print and Print Preview.
     void mnuFilePageSetup_Click();
     void mnuFilePrintPreview_Click();
+    // Compares two exports chosen in turn, in a window of the workspace.
+    void mnuFileCompare_Click();
     void mnuEditCut_Click();
     void mnuEditCopy_Click();
     void mnuEditPaste_Click();
@@ -142,6 +144,9 @@ public slots:
     void mnuHelpContents_Click();
     void mnuHelpSearch_Click();
     void mnuHelpAbout_Click();
+    // Compares two exports procedure by procedure and shows the comparison in a window;
+    // files that cannot be compared are reported.
+    void compare_exports(const QString& old_path, const QString& new_path);
     // Opens the file of a recent-files entry; one that has gone leaves the list.
     void open_recent(const QString& path);
     // Runs the command of a toolbar button, chosen by the button's key ("New", "Open", ...).

@@ -82,6 +82,8 @@ void frmMain::create_actions() {
     add_command(mnuFile, mnuFileText, "mnuFileText", tr("Open &Text File"),
                 &frmMain::mnuFileText_Click);
     add_command(mnuFile, mnuFileClose, "mnuFileClose", tr("&Close"), &frmMain::mnuFileClose_Click);
+    add_command(mnuFile, entry, "mnuFileCompare", tr("Co&mpare Exports..."),
+                &frmMain::mnuFileCompare_Click);
     separator(mnuFile, "mnuFileBar1");
     add_command(mnuFile, mnuFileSave, "mnuFileSave", tr("&Save"), &frmMain::mnuFileSave_Click,
                 ctrl(Qt::Key_S));

@@ -119,5 +119,20 @@ TEST(TextDiff, ChangedWordsAreFoundInsideAChangedLine) {
     EXPECT_EQ(changed_words("", "new"), (WordChanges{{}, {{0, 3}}}));
 }
 
+TEST(TextDiff, SideBySideRowsPairTheLinesOfAChange) {
+    const std::vector<DiffLine> lines =
+        diff_lines({"same", "old one", "old two", "gone", "end"}, {"same", "new one", "end"});
+    const std::vector<SideBySideRow> rows = side_by_side(lines);
+    std::vector<std::string> shown;
+    for (const SideBySideRow& row : rows) {
+        shown.push_back(std::string(row.old_line ? row.old_line->text : "-") + " | " +
+                        std::string(row.new_line ? row.new_line->text : "-"));
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{"same | same", "old one | new one", "old two | -",
+                                               "gone | -", "end | end"}));
+    EXPECT_EQ(rows[1].words, (WordChanges{{{0, 3}}, {{0, 3}}}));
+    EXPECT_EQ(rows[2].words, WordChanges{});
+}
+
 }  // namespace
 }  // namespace qlx::comparison

@@ -57,6 +57,7 @@ const QList<std::pair<Entry, QList<Entry>>> menu_table{
       {"mnuFileOpen", "&Open QLX FIle", QKeySequence("Ctrl+O")},
       {"mnuFileText", "Open &Text File"},
       {"mnuFileClose", "&Close"},
+      {"mnuFileCompare", "Co&mpare Exports..."},
       {"mnuFileBar1", separator},
       {"mnuFileSave", "&Save", QKeySequence("Ctrl+S")},
       {"mnuFileSaveAs", "Save &As..."},

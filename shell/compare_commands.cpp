@@ -1,0 +1,151 @@
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+
+#include <chrono>
+#include <future>
+#include <memory>
+
+#include "comparison/export_comparison.h"
+#include "conversion/driver.h"
+#include "conversion/export_encoding.h"
+#include "conversion/files.h"
+#include "conversion/replacing_file.h"
+#include "shell/compare_window.h"
+#include "shell/file_names.h"
+#include "shell/frm_main.h"
+#include "shell/messages.h"
+#include "shell/native_paths.h"
+#include "shell/wait_pointer.h"
+
+namespace qlx::shell {
+
+namespace conv = qlx::conversion;
+namespace cmp = qlx::comparison;
+
+namespace {
+
+const QString compare_filter = QStringLiteral("QLX Files (*.qlx)|*.qlx|All Files (*.*)|*.*");
+const QString comparison_save_filter =
+    QStringLiteral("RTF Files (*.rtf)|*.rtf|HTML Files (*.html)|*.html");
+
+// An export's bytes, or why it cannot be compared.
+std::expected<std::string, QString> read_export_bytes(const QString& path) {
+    conv::ReadRules rules;
+    rules.start_size = conv::export_start_size;
+    rules.check_start = [](std::string_view start) -> std::string {
+        if (conv::export_encoding(start) != conv::ExportEncoding::none) {
+            return {};
+        }
+        return "it is not an export (it does not begin with \"" +
+               std::string(conv::export_signature) + "\")";
+    };
+    auto bytes = conv::read_file(native_path(path), {}, rules);
+    if (!bytes) {
+        return std::unexpected(from_utf8(bytes.error().reason));
+    }
+    return std::move(*bytes);
+}
+
+}  // namespace
+
+void frmMain::mnuFileCompare_Click() {
+    if (converting_) {
+        return;
+    }
+    const QString old_path = dlgCommonDialog.ShowOpen(compare_filter);
+    if (old_path.isEmpty()) {
+        return;
+    }
+    const QString new_path = dlgCommonDialog.ShowOpen(compare_filter);
+    if (!new_path.isEmpty()) {
+        compare_exports(old_path, new_path);
+    }
+}
+
+void frmMain::compare_exports(const QString& old_path, const QString& new_path) {
+    auto comparison = std::make_unique<CompareWindow::Comparison>();
+    comparison->old_name = display_path(old_path);
+    comparison->new_name = display_path(new_path);
+    for (const QString& path : {old_path, new_path}) {
+        if (!is_regular_file_or_missing(path)) {
+            return;
+        }
+    }
+    auto old_bytes = read_export_bytes(old_path);
+    auto new_bytes =
+        old_bytes ? read_export_bytes(new_path) : std::expected<std::string, QString>();
+    if (!old_bytes || !new_bytes) {
+        const QString& path = !old_bytes ? old_path : new_path;
+        show_message(
+            this,
+            tr("The file \"%1\" cannot be compared: %2")
+                .arg(message_path(path), !old_bytes ? old_bytes.error() : new_bytes.error()),
+            MessageKind::problem);
+        return;
+    }
+    {
+        // The conversions and the comparison run beside the window, which stays alive.
+        WaitPointer wait;
+        converting_ = true;
+        update_menus();
+        statusBar()->showMessage(tr("Comparing \"%1\" with \"%2\"...")
+                                     .arg(message_path(old_path), message_path(new_path)));
+        auto work = std::async(std::launch::async, [&comparison, &old_bytes, &new_bytes] {
+            comparison->old_export = cmp::export_texts(std::move(*old_bytes));
+            comparison->new_export = cmp::export_texts(std::move(*new_bytes));
+            comparison->procedures =
+                cmp::compare_exports(comparison->old_export, comparison->new_export);
+        });
+        while (work.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+            QCoreApplication::processEvents();
+        }
+        work.get();
+        statusBar()->clearMessage();
+        converting_ = false;
+        update_menus();
+    }
+    // Damage is reported once for each export, as when it is opened.
+    QStringList damaged;
+    for (const auto& [path, texts] :
+         {std::pair{&old_path, &comparison->old_export}, {&new_path, &comparison->new_export}}) {
+        if (!texts->damage.empty()) {
+            const conv::Damage& first = texts->damage.kept().front();
+            damaged << tr("\"%1\": first damaged line %2 (%3); %4 damaged places")
+                           .arg(message_path(*path))
+                           .arg(first.line)
+                           .arg(from_utf8(std::string(first.reason)))
+                           .arg(texts->damage.count());
+        }
+    }
+    auto* window = new CompareWindow(std::move(comparison));
+    window->save_as = [this](CompareWindow& compared) {
+        const QString chosen = dlgCommonDialog.ShowSave(comparison_save_filter);
+        if (chosen.isEmpty()) {
+            return;
+        }
+        const bool rtf = is_rtf_name(chosen) ||
+                         (!chosen.endsWith(QStringLiteral(".html"), Qt::CaseInsensitive) &&
+                          dlgCommonDialog.FilterIndex == 1);
+        const std::string bytes = rtf ? compared.shown_rtf() : compared.shown_html();
+        const auto saved =
+            conv::write_whole_file(native_path(chosen), bytes, {conv::AtLink::follow, true});
+        if (!saved) {
+            show_message(this,
+                         tr("The file \"%1\" could not be saved.\n\n%2")
+                             .arg(message_path(chosen), from_utf8(saved.error().reason)),
+                         MessageKind::problem);
+        }
+    };
+    QMdiSubWindow* sub = mdiArea->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->resize(mdiArea->viewport()->size() * 9 / 10);
+    sub->show();
+    if (!damaged.isEmpty()) {
+        show_message(this, tr("Damaged places were read leniently:\n\n%1").arg(damaged.join('\n')),
+                     MessageKind::problem);
+    }
+}
+
+}  // namespace qlx::shell

@@ -1,0 +1,439 @@
+#include "shell/compare_window.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <map>
+#include <tuple>
+#include <utility>
+
+#include "document/rich_text_adapter.h"
+#include "richtext/html_writer.h"
+
+namespace qlx::shell {
+
+namespace {
+
+namespace cmp = qlx::comparison;
+
+constexpr int index_role = Qt::UserRole;
+
+const QColor removed_ground(0xFF, 0xE4, 0xE4);
+const QColor added_ground(0xE2, 0xFA, 0xE2);
+const QColor removed_words(0xFF, 0xAE, 0xAE);
+const QColor added_words(0x9C, 0xE6, 0x9C);
+const QColor no_line(0xEE, 0xEE, 0xEE);
+
+QString state_text(cmp::ProcedureState state) {
+    switch (state) {
+        case cmp::ProcedureState::added:
+            return CompareWindow::tr("added");
+        case cmp::ProcedureState::removed:
+            return CompareWindow::tr("removed");
+        case cmp::ProcedureState::changed:
+            return CompareWindow::tr("changed");
+        case cmp::ProcedureState::unchanged:
+            break;
+    }
+    return CompareWindow::tr("unchanged");
+}
+
+QFont text_font() {
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSizeF(9);
+    return font;
+}
+
+// Writes one line: its mark (" ", "-", "+") when `marked`, its text on the line's ground, the
+// changed words on a stronger one and in bold.
+void write_line(QTextCursor& cursor, const cmp::DiffLine* line, const std::vector<cmp::Span>& words,
+                bool marked, bool first) {
+    QTextBlockFormat block;
+    QTextCharFormat plain;
+    plain.setFont(text_font());
+    QColor ground = Qt::white;
+    QColor strong = Qt::white;
+    QString mark = QStringLiteral(" ");
+    if (line == nullptr) {
+        ground = no_line;
+    } else if (line->change == cmp::LineChange::removed) {
+        ground = removed_ground;
+        strong = removed_words;
+        mark = QStringLiteral("-");
+    } else if (line->change == cmp::LineChange::added) {
+        ground = added_ground;
+        strong = added_words;
+        mark = QStringLiteral("+");
+    }
+    if (ground != Qt::white) {
+        block.setBackground(ground);
+        plain.setBackground(ground);
+    }
+    if (first) {
+        cursor.setBlockFormat(block);
+    } else {
+        cursor.insertBlock(block);
+    }
+    if (marked) {
+        cursor.insertText(mark, plain);
+    }
+    if (line == nullptr) {
+        return;
+    }
+    const std::string_view text = line->text;
+    QTextCharFormat emphasis = plain;
+    emphasis.setBackground(strong);
+    emphasis.setFontWeight(QFont::Bold);
+    std::size_t at = 0;
+    for (const cmp::Span& span : words) {
+        cursor.insertText(
+            QString::fromUtf8(text.data() + at, static_cast<qsizetype>(span.start - at)), plain);
+        cursor.insertText(
+            QString::fromUtf8(text.data() + span.start, static_cast<qsizetype>(span.length)),
+            emphasis);
+        at = span.start + span.length;
+    }
+    cursor.insertText(QString::fromUtf8(text.data() + at, static_cast<qsizetype>(text.size() - at)),
+                      plain);
+}
+
+}  // namespace
+
+CompareWindow::CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* parent)
+    : QWidget(parent),
+      filter(new QLineEdit),
+      show_unchanged(new QCheckBox(tr("Show &unchanged"))),
+      side_by_side(new QCheckBox(tr("&Side by side"))),
+      list(new QTreeWidget),
+      view(new QTextEdit),
+      new_view(new QTextEdit),
+      summary(new QLabel),
+      comparison_(std::move(comparison)) {
+    setWindowTitle(tr("Compare %1 with %2").arg(comparison_->old_name, comparison_->new_name));
+    filter->setObjectName(QStringLiteral("compare_filter"));
+    filter->setPlaceholderText(tr("Filter"));
+    filter->setClearButtonEnabled(true);
+    list->setObjectName(QStringLiteral("compare_list"));
+    list->setHeaderLabels({tr("Procedure"), tr("State"), tr("Added"), tr("Removed")});
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->header()->setStretchLastSection(false);
+    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < 4; ++column) {
+        list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    for (QTextEdit* text : {view, new_view}) {
+        text->setReadOnly(true);
+        text->setLineWrapMode(QTextEdit::NoWrap);
+        text->setFont(text_font());
+    }
+    view->setObjectName(QStringLiteral("compare_view"));
+    new_view->setObjectName(QStringLiteral("compare_new_view"));
+    new_view->hide();
+    // The two sides scroll together.
+    connect(view->verticalScrollBar(), &QScrollBar::valueChanged, new_view->verticalScrollBar(),
+            &QScrollBar::setValue);
+    connect(new_view->verticalScrollBar(), &QScrollBar::valueChanged, view->verticalScrollBar(),
+            &QScrollBar::setValue);
+    connect(view->horizontalScrollBar(), &QScrollBar::valueChanged, new_view->horizontalScrollBar(),
+            &QScrollBar::setValue);
+    connect(new_view->horizontalScrollBar(), &QScrollBar::valueChanged, view->horizontalScrollBar(),
+            &QScrollBar::setValue);
+
+    auto* left = new QWidget;
+    auto* left_layout = new QVBoxLayout(left);
+    left_layout->setContentsMargins(0, 0, 0, 0);
+    left_layout->addWidget(filter);
+    left_layout->addWidget(show_unchanged);
+    left_layout->addWidget(list);
+    left_layout->addWidget(summary);
+    auto* right = new QWidget;
+    auto* right_layout = new QVBoxLayout(right);
+    right_layout->setContentsMargins(0, 0, 0, 0);
+    auto* tools = new QHBoxLayout;
+    tools->addWidget(side_by_side);
+    tools->addStretch();
+    for (auto [text, tip, slot] :
+         {std::tuple{tr("&Previous Change"), tr("Shift+F7"),
+                     +[](CompareWindow* w) { w->next_change(true); }},
+          {tr("&Next Change"), tr("F7"), +[](CompareWindow* w) { w->next_change(false); }},
+          {tr("P&rint..."), QString(), +[](CompareWindow* w) { w->print_shown(); }},
+          {tr("Save &As..."), QString(), +[](CompareWindow* w) { w->save_shown(); }}}) {
+        auto* button = new QToolButton;
+        button->setText(text);
+        button->setToolTip(tip);
+        connect(button, &QToolButton::clicked, this, [this, slot] { slot(this); });
+        tools->addWidget(button);
+    }
+    right_layout->addLayout(tools);
+    auto* texts = new QSplitter;
+    texts->addWidget(view);
+    texts->addWidget(new_view);
+    right_layout->addWidget(texts);
+    auto* halves = new QSplitter;
+    halves->addWidget(left);
+    halves->addWidget(right);
+    halves->setStretchFactor(1, 3);
+    halves->setSizes({list->fontMetrics().averageCharWidth() * 48, 1000});
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(halves);
+
+    const auto shortcut = [this](const QKeySequence& keys, bool backward) {
+        auto* key = new QShortcut(keys, this);
+        key->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(key, &QShortcut::activated, this, [this, backward] { next_change(backward); });
+    };
+    shortcut(QKeySequence(Qt::Key_F7), false);
+    shortcut(QKeySequence(Qt::SHIFT | Qt::Key_F7), true);
+    connect(filter, &QLineEdit::textChanged, this, &CompareWindow::fill_list);
+    connect(show_unchanged, &QCheckBox::toggled, this, &CompareWindow::fill_list);
+    connect(side_by_side, &QCheckBox::toggled, this, &CompareWindow::render);
+    connect(list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item != nullptr) {
+            show_procedure(item->data(0, index_role).value<qulonglong>());
+        }
+    });
+    fill_list();
+    if (list->topLevelItemCount() > 0) {
+        list->setCurrentItem(list->topLevelItem(0));
+    }
+}
+
+CompareWindow::~CompareWindow() = default;
+
+void CompareWindow::fill_list() {
+    const QString wanted = filter->text().trimmed();
+    list->clear();
+    std::map<cmp::ProcedureState, int> counts;
+    QList<QTreeWidgetItem*> items;
+    for (std::size_t i = 0; i < comparison_->procedures.size(); ++i) {
+        const cmp::ProcedureComparison& procedure = comparison_->procedures[i];
+        ++counts[procedure.state];
+        const QString name = QString::fromStdString(procedure.name);
+        if ((procedure.state == cmp::ProcedureState::unchanged && !show_unchanged->isChecked()) ||
+            (!wanted.isEmpty() && !name.contains(wanted, Qt::CaseInsensitive))) {
+            continue;
+        }
+        auto* item = new QTreeWidgetItem(QStringList{
+            name, state_text(procedure.state),
+            procedure.added_lines > 0 ? QStringLiteral("+%1").arg(procedure.added_lines)
+                                      : QString(),
+            procedure.removed_lines > 0 ? QStringLiteral("\u2212%1").arg(procedure.removed_lines)
+                                        : QString()});
+        item->setData(0, index_role, QVariant::fromValue(static_cast<qulonglong>(i)));
+        if (procedure.state == cmp::ProcedureState::added) {
+            item->setForeground(1, QColor(0x1E, 0x7B, 0x1E));
+        } else if (procedure.state == cmp::ProcedureState::removed) {
+            item->setForeground(1, QColor(0xB0, 0x1E, 0x1E));
+        }
+        items << item;
+    }
+    list->addTopLevelItems(items);
+    summary->setText(tr("%1 changed, %2 added, %3 removed, %4 unchanged")
+                         .arg(counts[cmp::ProcedureState::changed])
+                         .arg(counts[cmp::ProcedureState::added])
+                         .arg(counts[cmp::ProcedureState::removed])
+                         .arg(counts[cmp::ProcedureState::unchanged]));
+    // Keep the procedure shown selected while it is listed.
+    for (QTreeWidgetItem* item : items) {
+        if (item->data(0, index_role).value<qulonglong>() == shown_) {
+            list->setCurrentItem(item);
+        }
+    }
+}
+
+void CompareWindow::show_procedure(std::size_t index) {
+    if (index >= comparison_->procedures.size()) {
+        return;
+    }
+    shown_ = index;
+    render();
+    // The first change, at once.
+    if (!change_blocks_.empty()) {
+        next_change();
+    }
+}
+
+namespace {
+
+// The aligned lines of a procedure of the comparison (reading back texts it needs).
+std::vector<cmp::DiffLine> lines_of(CompareWindow::Comparison& comparison, std::size_t index) {
+    const cmp::ProcedureComparison& procedure = comparison.procedures[index];
+    const auto text = [](cmp::ExportTexts& texts, std::size_t at) -> const std::string& {
+        cmp::read_texts(texts, {at});
+        return texts.procedures[at].text;
+    };
+    switch (procedure.state) {
+        case cmp::ProcedureState::changed:
+            return procedure.lines;
+        case cmp::ProcedureState::added:
+            return cmp::diff_lines(
+                {}, cmp::split_lines(text(comparison.new_export, procedure.new_index)));
+        case cmp::ProcedureState::removed:
+            return cmp::diff_lines(
+                cmp::split_lines(text(comparison.old_export, procedure.old_index)), {});
+        case cmp::ProcedureState::unchanged:
+            break;
+    }
+    const auto lines = cmp::split_lines(text(comparison.new_export, procedure.new_index));
+    return cmp::diff_lines(lines, lines);
+}
+
+// The procedure inline, every line marked, in `document`; returns the blocks where changes
+// begin.
+std::vector<int> write_inline(QTextDocument& document, const std::vector<cmp::DiffLine>& lines) {
+    std::map<const cmp::DiffLine*, const std::vector<cmp::Span>*> words;
+    const std::vector<cmp::SideBySideRow> rows = cmp::side_by_side(lines);
+    for (const cmp::SideBySideRow& row : rows) {
+        if (row.old_line != nullptr && row.new_line != nullptr && row.old_line != row.new_line) {
+            words[row.old_line] = &row.words.removed;
+            words[row.new_line] = &row.words.added;
+        }
+    }
+    document.clear();
+    QTextCursor cursor(&document);
+    std::vector<int> changes;
+    const std::vector<cmp::Span> none;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const cmp::DiffLine& line = lines[i];
+        if (line.change != cmp::LineChange::same &&
+            (i == 0 || lines[i - 1].change == cmp::LineChange::same)) {
+            changes.push_back(static_cast<int>(i));
+        }
+        const auto found = words.find(&line);
+        write_line(cursor, &line, found != words.end() ? *found->second : none, true, i == 0);
+    }
+    return changes;
+}
+
+}  // namespace
+
+void CompareWindow::render() {
+    if (shown_ >= comparison_->procedures.size()) {
+        return;
+    }
+    const std::vector<cmp::DiffLine> lines = lines_of(*comparison_, shown_);
+    change_blocks_.clear();
+    if (!side_by_side->isChecked()) {
+        new_view->hide();
+        change_blocks_ = write_inline(*view->document(), lines);
+    } else {
+        new_view->show();
+        view->document()->clear();
+        new_view->document()->clear();
+        QTextCursor old_cursor(view->document());
+        QTextCursor new_cursor(new_view->document());
+        const std::vector<cmp::SideBySideRow> rows = cmp::side_by_side(lines);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const cmp::SideBySideRow& row = rows[i];
+            const bool changed = row.old_line != row.new_line;
+            if (changed && (i == 0 || rows[i - 1].old_line == rows[i - 1].new_line)) {
+                change_blocks_.push_back(static_cast<int>(i));
+            }
+            write_line(old_cursor, row.old_line, row.words.removed, false, i == 0);
+            write_line(new_cursor, row.new_line, row.words.added, false, i == 0);
+        }
+    }
+    view->moveCursor(QTextCursor::Start);
+    new_view->moveCursor(QTextCursor::Start);
+}
+
+bool CompareWindow::next_change(bool backward) {
+    const int here = view->textCursor().blockNumber();
+    const auto go_to = [this](int block) {
+        QTextCursor cursor(view->document()->findBlockByNumber(block));
+        view->setTextCursor(cursor);
+        view->ensureCursorVisible();
+        if (new_view->isVisible()) {
+            QTextCursor other(new_view->document()->findBlockByNumber(block));
+            new_view->setTextCursor(other);
+            new_view->ensureCursorVisible();
+        }
+    };
+    if (!backward) {
+        for (int block : change_blocks_) {
+            if (block > here) {
+                go_to(block);
+                return true;
+            }
+        }
+    } else {
+        for (auto it = change_blocks_.rbegin(); it != change_blocks_.rend(); ++it) {
+            if (*it < here) {
+                go_to(*it);
+                return true;
+            }
+        }
+    }
+    // On to the next (previous) procedure listed that differs.
+    const int row = list->indexOfTopLevelItem(list->currentItem());
+    for (int next = row + (backward ? -1 : 1); next >= 0 && next < list->topLevelItemCount();
+         next += backward ? -1 : 1) {
+        QTreeWidgetItem* item = list->topLevelItem(next);
+        const auto index = item->data(0, index_role).value<qulonglong>();
+        if (comparison_->procedures[index].state != cmp::ProcedureState::unchanged) {
+            list->setCurrentItem(item);
+            if (!change_blocks_.empty()) {
+                go_to(backward ? change_blocks_.back() : change_blocks_.front());
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string CompareWindow::shown_rtf() const {
+    QTextDocument document;
+    if (shown_ < comparison_->procedures.size()) {
+        write_inline(document, lines_of(*comparison_, shown_));
+    }
+    return document::save_rtf(document);
+}
+
+std::string CompareWindow::shown_html() const {
+    QTextDocument document;
+    std::string title;
+    if (shown_ < comparison_->procedures.size()) {
+        write_inline(document, lines_of(*comparison_, shown_));
+        title = comparison_->procedures[shown_].name;
+    }
+    return richtext::to_html(document::document_model(document), title);
+}
+
+void CompareWindow::print_shown() {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    QTextDocument document;
+    if (shown_ < comparison_->procedures.size()) {
+        write_inline(document, lines_of(*comparison_, shown_));
+    }
+    document.print(&printer);
+}
+
+void CompareWindow::save_shown() {
+    if (save_as) {
+        save_as(*this);
+    }
+}
+
+}  // namespace qlx::shell

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "comparison/export_comparison.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QTextEdit;
+class QTreeWidget;
+
+namespace qlx::shell {
+
+// Two exports compared (see comparison::compare_exports), in a window of the workspace: the
+// procedures with their state (added, removed, changed with the lines added and removed;
+// unchanged ones only when asked for), a filter box, and the selected procedure's two texts
+// inline or side by side, lines aligned: removed lines on light red, added on light green,
+// the words that changed inside a changed line emphasised. F7 and Shift+F7 go to the next and
+// previous change. The comparison prints and saves as RTF or HTML with the same colours.
+class CompareWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // What was compared; the window keeps the texts its views point into.
+    struct Comparison {
+        QString old_name;
+        QString new_name;
+        comparison::ExportTexts old_export;
+        comparison::ExportTexts new_export;
+        std::vector<comparison::ProcedureComparison> procedures;
+    };
+
+    explicit CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* parent = nullptr);
+    ~CompareWindow() override;
+
+    QLineEdit* const filter;
+    QCheckBox* const show_unchanged;
+    QCheckBox* const side_by_side;
+    QTreeWidget* const list;
+    QTextEdit* const view;      // inline, and the old side beside the new
+    QTextEdit* const new_view;  // the new side, shown beside
+    QLabel* const summary;
+
+    // Shows the procedure at this index of the comparison.
+    void show_procedure(std::size_t index);
+    // Goes to the next (previous) change: in the procedure shown, then in the next (previous)
+    // procedure that differs. Returns false when there is none.
+    bool next_change(bool backward = false);
+    // The procedure shown, as RTF or as an HTML page (the view's colours kept).
+    std::string shown_rtf() const;
+    std::string shown_html() const;
+    void print_shown();
+    // Asks save_as to save the procedure shown.
+    void save_shown();
+    std::function<void(CompareWindow& window)> save_as;
+
+private:
+    void fill_list();
+    void render();
+
+    std::unique_ptr<Comparison> comparison_;
+    std::size_t shown_ = static_cast<std::size_t>(-1);
+    std::vector<int> change_blocks_;  // where each change of the procedure shown begins
+};
+
+}  // namespace qlx::shell

@@ -1,0 +1,156 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+#include "gui_test_support.h"
+#include "shell/compare_window.h"
+#include "support/export_builder.h"
+
+using qlx::shell::CompareWindow;
+using qlx::shell::frmMain;
+namespace gt = qlx::gui_testing;
+
+namespace {
+
+using qlx::testing::counted;
+using qlx::testing::lines;
+
+std::string procedure(std::string_view name, std::string_view description) {
+    return lines({"PROC", name, counted("LAB.C"), "D" + counted("1"), description});
+}
+
+std::string export_of(std::initializer_list<std::string> procedures) {
+    std::string text = lines({"MEDITECH.CUST.RPTS^St. Elsewhere^LAB"});
+    for (const std::string& one : procedures) {
+        text += one;
+    }
+    return text;
+}
+
+QStringList listed(const QTreeWidget& list) {
+    QStringList rows;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list.topLevelItem(i);
+        QStringList cells;
+        for (int column = 0; column < 4; ++column) {
+            if (!item->text(column).isEmpty()) {
+                cells << item->text(column);
+            }
+        }
+        rows << cells.join(' ');
+    }
+    return rows;
+}
+
+}  // namespace
+
+class CompareWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void compares_lists_filters_moves_between_changes_and_saves() {
+        gt::Sandbox sandbox;
+        const QString old_path = sandbox.write(
+            "old.qlx", gt::bytes(export_of({procedure("CENSUS", "sorted by location"),
+                                            procedure("SAME", "kept"), procedure("GONE", "old"),
+                                            procedure("TAT", "first line")})));
+        const QString new_path = sandbox.write(
+            "new.qlx",
+            gt::bytes(export_of({procedure("SAME", "kept"), procedure("CENSUS", "sorted by ward"),
+                                 procedure("TAT", "first LINE"), procedure("ADDED", "new")})));
+        frmMain window;
+        window.MDIForm_Load({});
+        window.compare_exports(old_path, new_path);
+        auto* compared = window.findChild<CompareWindow*>();
+        QVERIFY(compared != nullptr);
+        QVERIFY(compared->isVisible());
+
+        // Changed, added and removed; the unchanged one only when asked for.
+        QCOMPARE(listed(*compared->list),
+                 (QStringList{"CENSUS changed +1 \u22121", "TAT changed +1 \u22121",
+                              "ADDED added +14", "GONE removed \u221214"}));
+        QCOMPARE(compared->summary->text(),
+                 QStringLiteral("2 changed, 1 added, 1 removed, 1 unchanged"));
+        compared->show_unchanged->setChecked(true);
+        QCOMPARE(compared->list->topLevelItemCount(), 5);
+        QTest::keyClicks(compared->filter, QStringLiteral("ta"));
+        QCOMPARE(listed(*compared->list), (QStringList{"TAT changed +1 \u22121"}));
+        compared->filter->clear();
+        compared->show_unchanged->setChecked(false);
+
+        // The first procedure shows inline: its lines marked, the changed words emphasised.
+        compared->list->setCurrentItem(compared->list->topLevelItem(0));
+        QTextDocument& shown = *compared->view->document();
+        const QString text = shown.toPlainText();
+        QVERIFY2(text.contains(QStringLiteral("-sorted by location\n+sorted by ward")),
+                 qPrintable(text));
+        QTextBlock removed = shown.begin();
+        while (removed.isValid() && !removed.text().startsWith(QLatin1Char('-'))) {
+            removed = removed.next();
+        }
+        QVERIFY(removed.isValid());
+        bool emphasised = false;
+        for (auto it = removed.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().text() == QStringLiteral("location")) {
+                emphasised = it.fragment().charFormat().fontWeight() == QFont::Bold;
+            }
+        }
+        QVERIFY(emphasised);
+
+        // F7 goes to the change, then on to the next procedure's; Shift+F7 back.
+        compared->view->moveCursor(QTextCursor::Start);
+        QVERIFY(compared->next_change());
+        QCOMPARE(compared->view->textCursor().block().text(),
+                 QStringLiteral("-sorted by location"));
+        QVERIFY(compared->next_change());
+        QCOMPARE(compared->list->currentItem()->text(0), QStringLiteral("TAT"));
+        QCOMPARE(compared->view->textCursor().block().text(), QStringLiteral("-first line"));
+        QVERIFY(compared->next_change(true));
+        QCOMPARE(compared->list->currentItem()->text(0), QStringLiteral("CENSUS"));
+
+        // Side by side: the two texts in line, the removed line beside the added one.
+        compared->side_by_side->setChecked(true);
+        QVERIFY(compared->new_view->isVisible());
+        QCOMPARE(compared->view->document()->blockCount(),
+                 compared->new_view->document()->blockCount());
+        const QStringList old_side = compared->view->document()->toPlainText().split('\n');
+        const QStringList new_side = compared->new_view->document()->toPlainText().split('\n');
+        const qsizetype at = old_side.indexOf(QStringLiteral("sorted by location"));
+        QVERIFY(at >= 0);
+        QCOMPARE(new_side[at], QStringLiteral("sorted by ward"));
+
+        // Saved as RTF with its colours: light red and light green in the colour table.
+        const std::string rtf = compared->shown_rtf();
+        QVERIFY(rtf.starts_with("{\\rtf1"));
+        QVERIFY2(rtf.find("\\red255\\green228\\blue228") != std::string::npos, rtf.c_str());
+        QVERIFY2(rtf.find("\\red226\\green250\\blue226") != std::string::npos, rtf.c_str());
+        QVERIFY(rtf.find("+sorted by ") != std::string::npos);
+        QVERIFY(rtf.find("ward") != std::string::npos);
+        const std::string html = compared->shown_html();
+        QVERIFY(html.find("+sorted by ") != std::string::npos);
+        QVERIFY(html.find("ward") != std::string::npos);
+    }
+
+    void an_export_that_cannot_be_compared_is_named() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        const QString good = sandbox.write("good.qlx", gt::bytes(export_of({procedure("A", "x")})));
+        const QString plain = sandbox.write("plain.txt", "just text");
+        frmMain window;
+        window.MDIForm_Load({});
+        window.compare_exports(good, plain);
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY(messages.texts[0].contains(QStringLiteral("plain.txt")));
+        QVERIFY(messages.texts[0].contains(QStringLiteral("not an export")));
+        QVERIFY(window.findChild<CompareWindow*>() == nullptr);
+    }
+};
+
+QTEST_MAIN(CompareWindowTest)
+#include "compare_window_test.moc"
