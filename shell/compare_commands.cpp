@@ -73,26 +73,24 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
             return;
         }
     }
-    auto old_bytes = read_export_bytes(old_path);
-    auto new_bytes =
-        old_bytes ? read_export_bytes(new_path) : std::expected<std::string, QString>();
-    if (!old_bytes || !new_bytes) {
-        const QString& path = !old_bytes ? old_path : new_path;
-        show_message(
-            this,
-            tr("The file \"%1\" cannot be compared: %2")
-                .arg(message_path(path), !old_bytes ? old_bytes.error() : new_bytes.error()),
-            MessageKind::problem);
-        return;
-    }
+    // The files are read, converted and compared beside the window, which stays alive.
+    QString trouble;
     {
-        // The conversions and the comparison run beside the window, which stays alive.
         WaitPointer wait;
         converting_ = true;
         update_menus();
         statusBar()->showMessage(tr("Comparing \"%1\" with \"%2\"...")
                                      .arg(message_path(old_path), message_path(new_path)));
-        auto work = std::async(std::launch::async, [&comparison, &old_bytes, &new_bytes] {
+        auto work = std::async(std::launch::async, [&] {
+            auto old_bytes = read_export_bytes(old_path);
+            auto new_bytes =
+                old_bytes ? read_export_bytes(new_path) : std::expected<std::string, QString>();
+            if (!old_bytes || !new_bytes) {
+                trouble = tr("The file \"%1\" cannot be compared: %2")
+                              .arg(message_path(!old_bytes ? old_path : new_path),
+                                   !old_bytes ? old_bytes.error() : new_bytes.error());
+                return;
+            }
             comparison->old_export = cmp::export_texts(std::move(*old_bytes));
             comparison->new_export = cmp::export_texts(std::move(*new_bytes));
             comparison->procedures =
@@ -105,6 +103,10 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
         statusBar()->clearMessage();
         converting_ = false;
         update_menus();
+    }
+    if (!trouble.isEmpty()) {
+        show_message(this, trouble, MessageKind::problem);
+        return;
     }
     // Damage is reported once for each export, as when it is opened.
     QStringList damaged;

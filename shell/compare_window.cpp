@@ -60,57 +60,68 @@ QFont text_font() {
     return font;
 }
 
+// The formats of a line of each kind: its block, its text and its changed words.
+struct LineFormats {
+    QTextBlockFormat block;
+    QTextCharFormat text;
+    QTextCharFormat words;
+};
+
+LineFormats formats_for(const QColor& ground, const QColor& strong) {
+    static const QFont font = text_font();
+    LineFormats formats;
+    formats.text.setFont(font);
+    if (ground != Qt::white) {
+        formats.block.setBackground(ground);
+        formats.text.setBackground(ground);
+    }
+    formats.words = formats.text;
+    formats.words.setBackground(strong);
+    formats.words.setFontWeight(QFont::Bold);
+    return formats;
+}
+
 // Writes one line: its mark (" ", "-", "+") when `marked`, its text on the line's ground, the
 // changed words on a stronger one and in bold.
 void write_line(QTextCursor& cursor, const cmp::DiffLine* line, const std::vector<cmp::Span>& words,
                 bool marked, bool first) {
-    QTextBlockFormat block;
-    QTextCharFormat plain;
-    plain.setFont(text_font());
-    QColor ground = Qt::white;
-    QColor strong = Qt::white;
-    QString mark = QStringLiteral(" ");
-    if (line == nullptr) {
-        ground = no_line;
-    } else if (line->change == cmp::LineChange::removed) {
-        ground = removed_ground;
-        strong = removed_words;
-        mark = QStringLiteral("-");
-    } else if (line->change == cmp::LineChange::added) {
-        ground = added_ground;
-        strong = added_words;
-        mark = QStringLiteral("+");
-    }
-    if (ground != Qt::white) {
-        block.setBackground(ground);
-        plain.setBackground(ground);
-    }
+    static const LineFormats same = formats_for(Qt::white, Qt::white);
+    static const LineFormats removed = formats_for(removed_ground, removed_words);
+    static const LineFormats added = formats_for(added_ground, added_words);
+    static const LineFormats missing = formats_for(no_line, no_line);
+    const LineFormats& formats = line == nullptr                            ? missing
+                                 : line->change == cmp::LineChange::removed ? removed
+                                 : line->change == cmp::LineChange::added   ? added
+                                                                            : same;
     if (first) {
-        cursor.setBlockFormat(block);
+        cursor.setBlockFormat(formats.block);
     } else {
-        cursor.insertBlock(block);
-    }
-    if (marked) {
-        cursor.insertText(mark, plain);
+        cursor.insertBlock(formats.block);
     }
     if (line == nullptr) {
         return;
     }
+    const QString mark = !marked                                    ? QString()
+                         : line->change == cmp::LineChange::removed ? QStringLiteral("-")
+                         : line->change == cmp::LineChange::added   ? QStringLiteral("+")
+                                                                    : QStringLiteral(" ");
     const std::string_view text = line->text;
-    QTextCharFormat emphasis = plain;
-    emphasis.setBackground(strong);
-    emphasis.setFontWeight(QFont::Bold);
+    const auto piece = [&](std::size_t from, std::size_t length) {
+        return QString::fromUtf8(text.data() + from, static_cast<qsizetype>(length));
+    };
+    if (words.empty()) {
+        cursor.insertText(mark + piece(0, text.size()), formats.text);
+        return;
+    }
     std::size_t at = 0;
+    QString before = mark;
     for (const cmp::Span& span : words) {
-        cursor.insertText(
-            QString::fromUtf8(text.data() + at, static_cast<qsizetype>(span.start - at)), plain);
-        cursor.insertText(
-            QString::fromUtf8(text.data() + span.start, static_cast<qsizetype>(span.length)),
-            emphasis);
+        cursor.insertText(before + piece(at, span.start - at), formats.text);
+        cursor.insertText(piece(span.start, span.length), formats.words);
+        before.clear();
         at = span.start + span.length;
     }
-    cursor.insertText(QString::fromUtf8(text.data() + at, static_cast<qsizetype>(text.size() - at)),
-                      plain);
+    cursor.insertText(piece(at, text.size() - at), formats.text);
 }
 
 }  // namespace
@@ -309,6 +320,8 @@ std::vector<int> write_inline(QTextDocument& document, const std::vector<cmp::Di
     }
     document.clear();
     QTextCursor cursor(&document);
+    // One edit: the view lays the text out once, not after every line.
+    cursor.beginEditBlock();
     std::vector<int> changes;
     const std::vector<cmp::Span> none;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -320,6 +333,7 @@ std::vector<int> write_inline(QTextDocument& document, const std::vector<cmp::Di
         const auto found = words.find(&line);
         write_line(cursor, &line, found != words.end() ? *found->second : none, true, i == 0);
     }
+    cursor.endEditBlock();
     return changes;
 }
 
@@ -333,13 +347,19 @@ void CompareWindow::render() {
     change_blocks_.clear();
     if (!side_by_side->isChecked()) {
         new_view->hide();
-        change_blocks_ = write_inline(*view->document(), lines);
+        // Written apart from the view, which then lays it out a piece at a time. (The view
+        // deletes the document it had, its own child, when it takes this one.)
+        auto* written = new QTextDocument(view);
+        change_blocks_ = write_inline(*written, lines);
+        view->setDocument(written);
     } else {
         new_view->show();
         view->document()->clear();
         new_view->document()->clear();
         QTextCursor old_cursor(view->document());
         QTextCursor new_cursor(new_view->document());
+        old_cursor.beginEditBlock();
+        new_cursor.beginEditBlock();
         const std::vector<cmp::SideBySideRow> rows = cmp::side_by_side(lines);
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const cmp::SideBySideRow& row = rows[i];
@@ -350,6 +370,8 @@ void CompareWindow::render() {
             write_line(old_cursor, row.old_line, row.words.removed, false, i == 0);
             write_line(new_cursor, row.new_line, row.words.added, false, i == 0);
         }
+        old_cursor.endEditBlock();
+        new_cursor.endEditBlock();
     }
     view->moveCursor(QTextCursor::Start);
     new_view->moveCursor(QTextCursor::Start);
