@@ -278,7 +278,16 @@ void CompareWindow::show_procedure(std::size_t index) {
     render();
     // The first change, at once.
     if (!change_blocks_.empty()) {
-        next_change();
+        go_to_block(change_blocks_.front());
+    }
+}
+
+void CompareWindow::go_to_block(int block) {
+    view->setTextCursor(QTextCursor(view->document()->findBlockByNumber(block)));
+    view->ensureCursorVisible();
+    if (new_view->isVisible()) {
+        new_view->setTextCursor(QTextCursor(new_view->document()->findBlockByNumber(block)));
+        new_view->ensureCursorVisible();
     }
 }
 
@@ -379,16 +388,7 @@ void CompareWindow::render() {
 
 bool CompareWindow::next_change(bool backward) {
     const int here = view->textCursor().blockNumber();
-    const auto go_to = [this](int block) {
-        QTextCursor cursor(view->document()->findBlockByNumber(block));
-        view->setTextCursor(cursor);
-        view->ensureCursorVisible();
-        if (new_view->isVisible()) {
-            QTextCursor other(new_view->document()->findBlockByNumber(block));
-            new_view->setTextCursor(other);
-            new_view->ensureCursorVisible();
-        }
-    };
+    const auto go_to = [this](int block) { go_to_block(block); };
     if (!backward) {
         for (int block : change_blocks_) {
             if (block > here) {

@@ -63,6 +63,8 @@ public:
 private:
     void fill_list();
     void render();
+    // Puts the cursor on this line (of both sides) and scrolls it into view.
+    void go_to_block(int block);
 
     std::unique_ptr<Comparison> comparison_;
     std::size_t shown_ = static_cast<std::size_t>(-1);

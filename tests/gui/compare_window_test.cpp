@@ -113,6 +113,11 @@ private slots:
         QCOMPARE(compared->view->textCursor().block().text(), QStringLiteral("-first line"));
         QVERIFY(compared->next_change(true));
         QCOMPARE(compared->list->currentItem()->text(0), QStringLiteral("CENSUS"));
+        // An added procedure, all one change from its first line, opens there and stays.
+        compared->list->setCurrentItem(compared->list->topLevelItem(2));
+        QCOMPARE(compared->list->currentItem()->text(0), QStringLiteral("ADDED"));
+        QCOMPARE(compared->view->textCursor().blockNumber(), 0);
+        compared->list->setCurrentItem(compared->list->topLevelItem(0));
 
         // Side by side: the two texts in line, the removed line beside the added one.
         compared->side_by_side->setChecked(true);
