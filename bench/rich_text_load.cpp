@@ -26,6 +26,7 @@
 
 #include "bench/export_generator.h"
 #include "conversion/driver.h"
+#include "conversion/files.h"
 #include "conversion/rtf_vocabulary.h"
 #include "document/rich_text_adapter.h"
 #include "richtext/html_writer.h"
@@ -97,21 +98,6 @@ std::string converted_rtf(std::size_t bytes) {
     out.line(conv::rtfEnd.text);
     return std::move(out.text());
 }
-
-class MemorySink : public conv::DocumentSink {
-public:
-    std::expected<void, conv::FileError> begin_document(int) override {
-        documents.emplace_back();
-        return {};
-    }
-    std::expected<void, conv::FileError> write(std::string_view bytes) override {
-        documents.back() += bytes;
-        return {};
-    }
-    std::expected<void, conv::FileError> end_document() override { return {}; }
-
-    std::vector<std::string> documents;
-};
 
 // The same documents as RTF, as text and as HTML.
 struct Documents {
@@ -187,7 +173,7 @@ std::size_t input_size() {
 
 const Documents& documents(Input input) {
     static const Documents from_export = [] {
-        MemorySink sink;
+        conv::MemorySink sink;
         if (!conv::convert_export(qlx::bench::generate_export(input_size()), sink)) {
             std::abort();
         }

@@ -35,10 +35,6 @@ bool is_standard_input(const fs::path& path) {
     return path.native() == fs::path(standard_input_name).native();
 }
 
-std::string export_name(const fs::path& path) {
-    return is_standard_input(path) ? std::string(standard_input_name) : conv::display_path(path);
-}
-
 // Writes the text or page of a document read from RTF to a sink.
 void write_output(const richtext::Document& document, RichTextOutput output, std::string_view title,
                   const richtext::Sink& sink) {
@@ -111,15 +107,6 @@ void append_json_code_point(std::string& out, char32_t code) {
     }
 }
 
-// A JSON string of UTF-8 text.
-std::string json_string(std::string_view utf8) {
-    std::string out = "\"";
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        append_json_code_point(out, richtext::next_code_point(utf8, pos));
-    }
-    return out + "\"";
-}
-
 // A JSON string of a path, exact: what has no Unicode reading is written as the surrogate
 // that stands for it (see for_each_code_point), which Python's json and os.fsencode turn
 // back into the name's bytes.
@@ -144,16 +131,6 @@ std::string path_bytes(const fs::path& path) {
 #endif
 }
 
-void print_damage(const std::string& name, const conv::DamageLog& damage, std::ostream& err) {
-    for (const conv::Damage& place : damage.kept()) {
-        err << name << ':' << place.line << ": " << place.reason << '\n';
-    }
-    if (damage.count() > damage.kept().size()) {
-        err << name << ": " << damage.count() - damage.kept().size()
-            << " more damaged places not listed\n";
-    }
-}
-
 void print_json_damage(const conv::DamageLog& damage, std::ostream& out) {
     out << "{\"damage\":[";
     bool first = true;
@@ -163,6 +140,31 @@ void print_json_damage(const conv::DamageLog& damage, std::ostream& out) {
         first = false;
     }
     out << "],\"damage_count\":" << damage.count() << "}\n";
+}
+
+}  // namespace
+
+std::string export_name(const fs::path& path) {
+    return is_standard_input(path) ? std::string(standard_input_name) : conv::display_path(path);
+}
+
+// A JSON string of UTF-8 text.
+std::string json_string(std::string_view utf8) {
+    std::string out = "\"";
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        append_json_code_point(out, richtext::next_code_point(utf8, pos));
+    }
+    return out + "\"";
+}
+
+void print_damage(const std::string& name, const conv::DamageLog& damage, std::ostream& err) {
+    for (const conv::Damage& place : damage.kept()) {
+        err << name << ':' << place.line << ": " << place.reason << '\n';
+    }
+    if (damage.count() > damage.kept().size()) {
+        err << name << ": " << damage.count() - damage.kept().size()
+            << " more damaged places not listed\n";
+    }
 }
 
 std::expected<std::string, conv::FileError> read_export(const fs::path& path) {
@@ -181,25 +183,6 @@ std::expected<std::string, conv::FileError> read_export(const fs::path& path) {
                                  rules);
     }
     return conv::read_file(path, {}, rules);
-}
-
-}  // namespace
-
-std::expected<std::string, conv::FileError> read_export_file(const fs::path& path) {
-    return read_export(path);
-}
-
-std::string export_display_name(const fs::path& path) {
-    return export_name(path);
-}
-
-std::string json_text(std::string_view utf8) {
-    return json_string(utf8);
-}
-
-void print_damage_places(const std::string& name, const conv::DamageLog& damage,
-                         std::ostream& err) {
-    print_damage(name, damage, err);
 }
 
 bool is_rtf_name(std::string_view path) {

@@ -41,15 +41,13 @@ int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& 
 // Shared by the commands.
 // An export's bytes, from a file or, for "-", the standard input; refused when it does not
 // begin as an export.
-std::expected<std::string, conversion::FileError> read_export_file(
-    const std::filesystem::path& path);
+std::expected<std::string, conversion::FileError> read_export(const std::filesystem::path& path);
 // The export's name for messages ("-" for the standard input).
-std::string export_display_name(const std::filesystem::path& path);
+std::string export_name(const std::filesystem::path& path);
 // A JSON string of UTF-8 text, quotes included.
-std::string json_text(std::string_view utf8);
+std::string json_string(std::string_view utf8);
 // Lists the damaged places as "NAME:LINE: reason" lines.
-void print_damage_places(const std::string& name, const conversion::DamageLog& damage,
-                         std::ostream& err);
+void print_damage(const std::string& name, const conversion::DamageLog& damage, std::ostream& err);
 
 // Writes the text (UTF-8, lines ended by LF), the HTML page, or the RTF that saving it in the
 // viewer writes (the RTF writer's, then CR LF) of an RTF file to `out`.

@@ -54,24 +54,24 @@ std::string diff_of(const cmp::ProcedureComparison& procedure, const cmp::Export
 }  // namespace
 
 int run_diff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
-    auto old_bytes = read_export_file(options.old_export);
+    auto old_bytes = read_export(options.old_export);
     if (!old_bytes) {
         err << "qlx-convert: " << old_bytes.error().path << ": " << old_bytes.error().reason
             << '\n';
         return exit_trouble;
     }
-    auto new_bytes = read_export_file(options.new_export);
+    auto new_bytes = read_export(options.new_export);
     if (!new_bytes) {
         err << "qlx-convert: " << new_bytes.error().path << ": " << new_bytes.error().reason
             << '\n';
         return exit_trouble;
     }
-    const std::string old_name = export_display_name(options.old_export);
-    const std::string new_name = export_display_name(options.new_export);
+    const std::string old_name = export_name(options.old_export);
+    const std::string new_name = export_name(options.new_export);
     cmp::ExportTexts old_export = cmp::export_texts(std::move(*old_bytes));
     cmp::ExportTexts new_export = cmp::export_texts(std::move(*new_bytes));
-    print_damage_places(old_name, old_export.damage, err);
-    print_damage_places(new_name, new_export.damage, err);
+    print_damage(old_name, old_export.damage, err);
+    print_damage(new_name, new_export.damage, err);
     const std::vector<cmp::ProcedureComparison> procedures =
         cmp::compare_exports(old_export, new_export);
 
@@ -87,9 +87,9 @@ int run_diff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
         const std::string diff =
             diff_of(procedure, old_export, new_export, old_name, new_name, options.context);
         if (options.json) {
-            out << "{\"name\":" << json_text(procedure.name) << ",\"state\":\""
+            out << "{\"name\":" << json_string(procedure.name) << ",\"state\":\""
                 << state_name(procedure.state) << "\",\"added\":" << procedure.added_lines
-                << ",\"removed\":" << procedure.removed_lines << ",\"diff\":" << json_text(diff)
+                << ",\"removed\":" << procedure.removed_lines << ",\"diff\":" << json_string(diff)
                 << "}\n";
             continue;
         }

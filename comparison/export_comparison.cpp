@@ -6,34 +6,15 @@
 #include <utility>
 
 #include "conversion/driver.h"
+#include "conversion/files.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/text_writer.h"
 #include "richtext/windows1252.h"
 
 namespace qlx::comparison {
 
-namespace {
-
-// Keeps the documents of a conversion in memory.
-class DocumentsInMemory : public conversion::DocumentSink {
-public:
-    std::expected<void, conversion::FileError> begin_document(int) override {
-        documents.emplace_back();
-        return {};
-    }
-    std::expected<void, conversion::FileError> write(std::string_view bytes) override {
-        documents.back() += bytes;
-        return {};
-    }
-    std::expected<void, conversion::FileError> end_document() override { return {}; }
-
-    std::vector<std::string> documents;
-};
-
-}  // namespace
-
 ExportTexts export_texts(std::string export_bytes) {
-    DocumentsInMemory sink;
+    conversion::MemorySink sink;
     auto report = conversion::convert_export_bytes(export_bytes, sink);
     ExportTexts texts;
     if (!report) {

@@ -379,6 +379,20 @@ std::expected<void, FileError> FolderSink::end_document() {
     return committed;
 }
 
+std::expected<void, FileError> MemorySink::begin_document(int) {
+    documents.emplace_back();
+    return {};
+}
+
+std::expected<void, FileError> MemorySink::write(std::string_view bytes) {
+    documents.back() += bytes;
+    return {};
+}
+
+std::expected<void, FileError> MemorySink::end_document() {
+    return {};
+}
+
 std::expected<void, FileError> CopyingSink::begin_document(int number) {
     documents.emplace_back();
     return next_.begin_document(number);

@@ -64,6 +64,16 @@ private:
     std::optional<ReplacingFile> file_;
 };
 
+// Keeps every document in memory and nothing else; documents[0] is document 1.
+class MemorySink : public DocumentSink {
+public:
+    std::expected<void, FileError> begin_document(int number) override;
+    std::expected<void, FileError> write(std::string_view bytes) override;
+    std::expected<void, FileError> end_document() override;
+
+    std::vector<std::string> documents;
+};
+
 // Hands every document on to another sink and keeps a copy of it in memory, so that what a
 // conversion shows is what it wrote, whatever happens to the files afterwards.
 class CopyingSink : public DocumentSink {

@@ -388,18 +388,17 @@ void CompareWindow::render() {
 
 bool CompareWindow::next_change(bool backward) {
     const int here = view->textCursor().blockNumber();
-    const auto go_to = [this](int block) { go_to_block(block); };
     if (!backward) {
         for (int block : change_blocks_) {
             if (block > here) {
-                go_to(block);
+                go_to_block(block);
                 return true;
             }
         }
     } else {
         for (auto it = change_blocks_.rbegin(); it != change_blocks_.rend(); ++it) {
             if (*it < here) {
-                go_to(*it);
+                go_to_block(*it);
                 return true;
             }
         }
@@ -413,7 +412,7 @@ bool CompareWindow::next_change(bool backward) {
         if (comparison_->procedures[index].state != cmp::ProcedureState::unchanged) {
             list->setCurrentItem(item);
             if (!change_blocks_.empty()) {
-                go_to(backward ? change_blocks_.back() : change_blocks_.front());
+                go_to_block(backward ? change_blocks_.back() : change_blocks_.front());
             }
             return true;
         }
