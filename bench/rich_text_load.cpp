@@ -26,9 +26,9 @@
 
 #include "bench/export_generator.h"
 #include "conversion/driver.h"
-#include "conversion/files.h"
-#include "conversion/rtf_vocabulary.h"
 #include "document/rich_text_adapter.h"
+#include "files/document_sinks.h"
+#include "model/rtf_vocabulary.h"
 #include "richtext/html_writer.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/text_writer.h"

@@ -35,12 +35,13 @@
 
 #include "bench/export_generator.h"
 #include "bench/viewer_sandbox.h"
-#include "conversion/background_sink.h"
 #include "conversion/driver.h"
-#include "conversion/files.h"
 #include "dialogs/frm_status.h"
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
+#include "files/background_sink.h"
+#include "files/document_sinks.h"
+#include "files/export_reading.h"
 #include "shell/frm_main.h"
 #include "shell/messages.h"
 

@@ -4,7 +4,7 @@
 #include <ostream>
 #include <string_view>
 
-#include "conversion/files.h"
+#include "files/names_and_reasons.h"
 
 namespace qlx::cli {
 

@@ -4,17 +4,19 @@
 #include <cstdio>
 #include <tuple>
 
-#include "conversion/background_sink.h"
+#include "cli/export_input.h"
+#include "cli/json.h"
 #include "conversion/driver.h"
-#include "conversion/export_encoding.h"
-#include "conversion/export_model.h"
-#include "conversion/files.h"
-#include "conversion/platform_file.h"
+#include "files/background_sink.h"
+#include "files/document_sinks.h"
+#include "files/export_reading.h"
+#include "files/names_and_reasons.h"
+#include "files/output_folders.h"
+#include "files/replacing_file.h"
 #include "richtext/html_writer.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
 #include "richtext/text_writer.h"
-#include "richtext/utf8.h"
 #include "richtext/windows1252.h"
 
 namespace qlx::cli {
@@ -24,15 +26,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view standard_input_name = "-";
-
 int fail(std::ostream& err, const conv::FileError& error) {
     err << "qlx-convert: " << error.path << ": " << error.reason << '\n';
     return exit_failure;
-}
-
-bool is_standard_input(const fs::path& path) {
-    return path.native() == fs::path(standard_input_name).native();
 }
 
 // Writes the text or page of a document read from RTF to a sink.
@@ -88,40 +84,6 @@ std::string one_line(std::string text, bool utf8) {
     return text;
 }
 
-void append_json_escape(std::string& out, char32_t code) {
-    static constexpr std::string_view hex = "0123456789abcdef";
-    out += "\\u";
-    for (int shift = 12; shift >= 0; shift -= 4) {
-        out += hex[(code >> shift) & 0xF];
-    }
-}
-
-void append_json_code_point(std::string& out, char32_t code) {
-    if (code == '"' || code == '\\') {
-        out += '\\';
-        out += static_cast<char>(code);
-    } else if (code < 0x20 || code == 0x7F) {
-        append_json_escape(out, code);
-    } else {
-        richtext::append_utf8(out, code);
-    }
-}
-
-// A JSON string of a path, exact: what has no Unicode reading is written as the surrogate
-// that stands for it (see for_each_code_point), which Python's json and os.fsencode turn
-// back into the name's bytes.
-std::string json_path(const fs::path& path) {
-    std::string out = "\"";
-    conv::for_each_code_point(path, [&out](char32_t code, bool undecodable) {
-        if (undecodable) {
-            append_json_escape(out, code);
-        } else {
-            append_json_code_point(out, code);
-        }
-    });
-    return out + "\"";
-}
-
 // A path's bytes as the system has them (UTF-8 on Windows).
 std::string path_bytes(const fs::path& path) {
 #ifdef _WIN32
@@ -143,47 +105,6 @@ void print_json_damage(const conv::DamageLog& damage, std::ostream& out) {
 }
 
 }  // namespace
-
-std::string export_name(const fs::path& path) {
-    return is_standard_input(path) ? std::string(standard_input_name) : conv::display_path(path);
-}
-
-// A JSON string of UTF-8 text.
-std::string json_string(std::string_view utf8) {
-    std::string out = "\"";
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        append_json_code_point(out, richtext::next_code_point(utf8, pos));
-    }
-    return out + "\"";
-}
-
-void print_damage(const std::string& name, const conv::DamageLog& damage, std::ostream& err) {
-    for (const conv::Damage& place : damage.kept()) {
-        err << name << ':' << place.line << ": " << place.reason << '\n';
-    }
-    if (damage.count() > damage.kept().size()) {
-        err << name << ": " << damage.count() - damage.kept().size()
-            << " more damaged places not listed\n";
-    }
-}
-
-std::expected<std::string, conv::FileError> read_export(const fs::path& path) {
-    conv::ReadRules rules;
-    rules.pipes_too = true;
-    rules.start_size = conv::export_start_size;
-    rules.check_start = [](std::string_view start) -> std::string {
-        if (conv::export_encoding(start) != conv::ExportEncoding::none) {
-            return {};
-        }
-        return "not an export (it does not begin with \"" + std::string(conv::export_signature) +
-               "\")";
-    };
-    if (is_standard_input(path)) {
-        return conv::read_stream(conv::platform::binary_standard_input(), standard_input_name, {},
-                                 rules);
-    }
-    return conv::read_file(path, {}, rules);
-}
 
 bool is_rtf_name(std::string_view path) {
     constexpr std::string_view extension = ".rtf";

@@ -1,13 +1,10 @@
 #pragma once
 
-#include <expected>
 #include <filesystem>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
-
-#include "conversion/diagnostics.h"
 
 namespace qlx::cli {
 
@@ -37,17 +34,6 @@ bool is_rtf_name(std::string_view path);
 // document is exactly one line; with `json`, one JSON object per document ("path",
 // "caption" exact, "procedure" its number) and then one with the damage.
 int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& err);
-
-// Shared by the commands.
-// An export's bytes, from a file or, for "-", the standard input; refused when it does not
-// begin as an export.
-std::expected<std::string, conversion::FileError> read_export(const std::filesystem::path& path);
-// The export's name for messages ("-" for the standard input).
-std::string export_name(const std::filesystem::path& path);
-// A JSON string of UTF-8 text, quotes included.
-std::string json_string(std::string_view utf8);
-// Lists the damaged places as "NAME:LINE: reason" lines.
-void print_damage(const std::string& name, const conversion::DamageLog& damage, std::ostream& err);
 
 // Writes the text (UTF-8, lines ended by LF), the HTML page, or the RTF that saving it in the
 // viewer writes (the RTF writer's, then CR LF) of an RTF file to `out`.

@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "cli/convert_command.h"
+#include "cli/export_input.h"
+#include "cli/json.h"
 #include "comparison/export_comparison.h"
 #include "comparison/text_diff.h"
 

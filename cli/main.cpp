@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "conversion/platform_file.h"
+#include "files/platform_file.h"
 
 // The arguments reach the converter as the system gives them: bytes on POSIX systems, wide
 // strings on Windows, so that any file name can be named.

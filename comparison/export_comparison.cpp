@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "conversion/driver.h"
-#include "conversion/files.h"
+#include "files/document_sinks.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/text_writer.h"
 #include "richtext/windows1252.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "comparison/text_diff.h"
-#include "conversion/diagnostics.h"
+#include "model/diagnostics.h"
 
 namespace qlx::comparison {
 

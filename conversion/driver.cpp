@@ -1,8 +1,8 @@
 #include "conversion/driver.h"
 
-#include "conversion/conversion_state.h"
-#include "conversion/export_encoding.h"
 #include "conversion/item_headings.h"
+#include "model/conversion_state.h"
+#include "model/export_encoding.h"
 #include "renderers/section_dispatch.h"
 
 namespace qlx::conversion {

@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "conversion/conversion_state.h"
+#include "model/conversion_state.h"
 
 namespace qlx::conversion {
 

@@ -1,4 +1,4 @@
-#include "conversion/conversion_state.h"
+#include "model/conversion_state.h"
 #include "renderers/section_dispatch.h"
 
 namespace qlx::renderers {

@@ -1,4 +1,4 @@
-#include "conversion/conversion_state.h"
+#include "model/conversion_state.h"
 #include "renderers/report_sections.h"
 #include "renderers/text_columns.h"
 

@@ -1,6 +1,6 @@
 #include "renderers/section_dispatch.h"
 
-#include "conversion/conversion_state.h"
+#include "model/conversion_state.h"
 
 namespace qlx::renderers {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "conversion/export_model.h"
+#include "model/export_model.h"
 
 namespace qlx::renderers {
 

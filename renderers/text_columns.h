@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "renderers/report_state.h"
+#include "model/report_state.h"
 
 namespace qlx::conversion {
 class LineReader;

@@ -9,9 +9,10 @@
 
 #include "comparison/export_comparison.h"
 #include "conversion/driver.h"
-#include "conversion/export_encoding.h"
-#include "conversion/files.h"
-#include "conversion/replacing_file.h"
+#include "files/export_reading.h"
+#include "files/names_and_reasons.h"
+#include "files/replacing_file.h"
+#include "model/export_encoding.h"
 #include "shell/compare_window.h"
 #include "shell/file_names.h"
 #include "shell/frm_main.h"

@@ -7,8 +7,9 @@
 #include <QUrl>
 
 #include "conversion/driver.h"
-#include "conversion/files.h"
-#include "conversion/replacing_file.h"
+#include "files/export_reading.h"
+#include "files/names_and_reasons.h"
+#include "files/replacing_file.h"
 
 #include "document/frm_document.h"
 #include "document/plain_text.h"

@@ -23,10 +23,10 @@
 #include <utility>
 
 #include "assets/assets.h"
-#include "conversion/files.h"
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "document/twips.h"
+#include "files/output_folders.h"
 #include "shell/messages.h"
 #include "shell/placement.h"
 #include "shell/procedures_panel.h"

@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "conversion/diagnostics.h"
+#include "model/diagnostics.h"
 #include "shell/common_dialog.h"
 #include "shell/recent_files.h"
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "conversion/files.h"
+#include "files/names_and_reasons.h"
 
 namespace qlx::shell {
 

@@ -13,13 +13,16 @@
 #include <cmath>
 #include <memory>
 
-#include "conversion/background_sink.h"
 #include "conversion/driver.h"
-#include "conversion/export_encoding.h"
-#include "conversion/files.h"
 #include "dialogs/frm_status.h"
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
+#include "files/background_sink.h"
+#include "files/document_sinks.h"
+#include "files/export_reading.h"
+#include "files/names_and_reasons.h"
+#include "files/output_folders.h"
+#include "model/export_encoding.h"
 #include "richtext/windows1252.h"
 #include "shell/find_results.h"
 #include "shell/messages.h"

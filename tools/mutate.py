@@ -40,7 +40,10 @@ import time
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 LISTS = ROOT / "tools" / "mutants"
 OUTPUT_FILE_CODE = {"files", "replacing_file", "platform_file"}
-TEST_TARGETS = ["conversion_tests", "renderers_tests", "richtext_tests", "qlx-convert"]
+TEST_TARGETS = [
+    "model_tests", "files_tests", "conversion_tests", "renderers_tests", "richtext_tests",
+    "qlx-convert",
+]
 
 
 @dataclasses.dataclass

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "conversion/export_encoding.h"
-#include "conversion/rtf_vocabulary.h"
+#include "model/export_encoding.h"
+#include "model/rtf_vocabulary.h"
 #include "support/conversion_run.h"
 #include "support/export_builder.h"
 

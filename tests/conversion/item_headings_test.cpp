@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "conversion/rtf_vocabulary.h"
+#include "model/rtf_vocabulary.h"
 #include "support/conversion_run.h"
 #include "support/export_builder.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "conversion/rtf_vocabulary.h"
+#include "model/rtf_vocabulary.h"
 #include "model_dump.h"
 #include "richtext/rtf_reader.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/document_writer.h"
+#include "model/document_writer.h"
 
 namespace qlx::testing {
 

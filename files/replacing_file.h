@@ -6,7 +6,7 @@
 #include <memory>
 #include <string_view>
 
-#include "conversion/diagnostics.h"
+#include "model/diagnostics.h"
 
 namespace qlx::conversion {
 

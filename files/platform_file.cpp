@@ -1,4 +1,4 @@
-#include "conversion/platform_file.h"
+#include "files/platform_file.h"
 
 #include <cerrno>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "conversion/background_sink.h"
+#include "files/background_sink.h"
 
 #include <utility>
 

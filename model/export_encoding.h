@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "conversion/diagnostics.h"
-#include "conversion/export_model.h"
+#include "model/diagnostics.h"
+#include "model/export_model.h"
 
 namespace qlx::conversion {
 

@@ -1,4 +1,4 @@
-#include "conversion/rtf_vocabulary.h"
+#include "model/rtf_vocabulary.h"
 
 #include <cstdint>
 #include <cstring>

@@ -4,11 +4,11 @@
 #include <string_view>
 #include <vector>
 
-#include "conversion/diagnostics.h"
-#include "conversion/document_writer.h"
-#include "conversion/export_model.h"
-#include "renderers/report_state.h"
-#include "renderers/section_flags.h"
+#include "model/diagnostics.h"
+#include "model/document_writer.h"
+#include "model/export_model.h"
+#include "model/report_state.h"
+#include "model/section_flags.h"
 
 namespace qlx::conversion {
 

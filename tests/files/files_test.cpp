@@ -1,4 +1,3 @@
-#include "conversion/files.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +9,10 @@
 #include "cli/command_line.h"
 #include "cli/convert_command.h"
 #include "conversion/driver.h"
+#include "files/document_sinks.h"
+#include "files/export_reading.h"
+#include "files/names_and_reasons.h"
+#include "files/output_folders.h"
 #include "support/export_builder.h"
 #include "support/small_file_system.h"
 

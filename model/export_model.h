@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "conversion/diagnostics.h"
+#include "model/diagnostics.h"
 
 namespace qlx::conversion {
 

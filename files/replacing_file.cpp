@@ -1,11 +1,11 @@
-#include "conversion/replacing_file.h"
+#include "files/replacing_file.h"
 
 #include <cerrno>
 #include <system_error>
 #include <utility>
 
-#include "conversion/files.h"
-#include "conversion/platform_file.h"
+#include "files/names_and_reasons.h"
+#include "files/platform_file.h"
 
 namespace qlx::conversion {
 

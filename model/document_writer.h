@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "conversion/diagnostics.h"
-#include "conversion/rtf_vocabulary.h"
+#include "model/diagnostics.h"
+#include "model/rtf_vocabulary.h"
 
 namespace qlx::conversion {
 

@@ -1,4 +1,4 @@
-#include "conversion/export_encoding.h"
+#include "model/export_encoding.h"
 
 #include "richtext/utf8.h"
 #include "richtext/windows1252.h"

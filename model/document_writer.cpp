@@ -1,4 +1,4 @@
-#include "conversion/document_writer.h"
+#include "model/document_writer.h"
 
 namespace qlx::conversion {
 

@@ -1,8 +1,8 @@
-#include "conversion/document_writer.h"
+#include "model/document_writer.h"
 
 #include <gtest/gtest.h>
 
-#include "conversion/background_sink.h"
+#include "files/background_sink.h"
 #include "support/memory_sink.h"
 
 namespace qlx::conversion {

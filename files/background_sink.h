@@ -11,7 +11,7 @@
 #include <string_view>
 #include <thread>
 
-#include "conversion/document_writer.h"
+#include "model/document_writer.h"
 
 namespace qlx::conversion {
 

@@ -1,4 +1,4 @@
-#include "renderers/section_flags.h"
+#include "model/section_flags.h"
 
 // Only the clearing is done here. The flag of a heading is set by the renderer that writes
 // the heading, right after writing it.

@@ -1,4 +1,4 @@
-#include "conversion/export_model.h"
+#include "model/export_model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <expected>
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include "model/diagnostics.h"
+
+// What both commands do with the exports they are given: read them and report their damage.
+namespace qlx::cli {
+
+// Whether the path is "-", the standard input.
+bool is_standard_input(const std::filesystem::path& path);
+
+// An export's bytes, from a file or, for "-", the standard input; refused when it does not
+// begin as an export.
+std::expected<std::string, conversion::FileError> read_export(const std::filesystem::path& path);
+
+// The export's name for messages ("-" for the standard input).
+std::string export_name(const std::filesystem::path& path);
+
+// Lists the damaged places as "NAME:LINE: reason" lines.
+void print_damage(const std::string& name, const conversion::DamageLog& damage, std::ostream& err);
+
+}  // namespace qlx::cli

@@ -1,0 +1,55 @@
+# Fails when a file includes a folder on a floor above its own, or when a file of the
+# standard-library core includes a Qt header. Each folder may include only itself and the
+# folders listed for it; ARCHITECTURE.md draws the same floors.
+#
+#   cmake -DROOT=<source folder> -P tests/check_includes.cmake
+cmake_minimum_required(VERSION 3.25)
+
+# The core: the standard library (and the libraries it names in CMake), never Qt.
+set(below_richtext "")
+set(below_model richtext)
+set(below_files model richtext)
+set(below_renderers model richtext)
+set(below_conversion renderers files model richtext)
+set(below_comparison conversion renderers files model richtext)
+set(below_cli comparison conversion renderers files model richtext)
+# The Qt layer.
+set(below_document richtext)
+set(below_assets "")
+set(below_dialogs document assets richtext)
+set(below_shell dialogs document assets comparison conversion files model richtext)
+set(core_folders richtext model files renderers conversion comparison cli)
+set(qt_folders document assets dialogs shell)
+
+set(offenders "")
+set(count 0)
+foreach(folder IN LISTS core_folders qt_folders)
+    if(NOT IS_DIRECTORY ${ROOT}/${folder})
+        message(FATAL_ERROR "no folder ${ROOT}/${folder}: is ROOT right?")
+    endif()
+    set(allowed ${folder} ${below_${folder}})
+    list(JOIN allowed ", " allowed_text)
+    file(GLOB files ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp)
+    foreach(file IN LISTS files)
+        math(EXPR count "${count} + 1")
+        file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
+        foreach(line IN LISTS includes)
+            if(line MATCHES "include[ \t]*\"([a-z_]+)/")
+                if(NOT CMAKE_MATCH_1 IN_LIST allowed)
+                    list(APPEND offenders "${file}: ${line} (${folder}/ may include ${allowed_text})")
+                endif()
+            elseif(folder IN_LIST core_folders AND line MATCHES "include[ \t]*[<\"](Q[A-Za-z]|qt)")
+                list(APPEND offenders "${file}: ${line} (Qt in the core)")
+            endif()
+        endforeach()
+    endforeach()
+endforeach()
+
+if(offenders)
+    list(JOIN offenders "\n" message)
+    message(FATAL_ERROR "Includes that run up a floor:\n${message}")
+endif()
+if(count LESS 150)
+    message(FATAL_ERROR "only ${count} files found below ${ROOT}: is ROOT right?")
+endif()
+message(STATUS "${count} files, each includes only its own floor and those below")
