@@ -11,7 +11,7 @@ but reported apart.
 
 A mutant in the list:
 
-    @ conversion/export_model.cpp | selection number 30 refused
+    @ model/export_model.cpp | selection number 30 refused
     <<<
         if (number > 30)
     ===
