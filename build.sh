@@ -3,6 +3,9 @@
 #   ./build.sh run    install what is needed, build, open the sample export
 #   ./build.sh test   install what is needed, build, run every test
 #   ./build.sh sanitize   the same tests, built with AddressSanitizer and UBSan (build-asan/)
+#   ./build.sh tsan       the tests of the code that runs threads (the background writer, the
+#                         comparison's helpers, Find All's search), built with ThreadSanitizer
+#                         (build-tsan/)
 #   ./build.sh windows    qlx-convert.exe and the core's tests cross-built with MinGW-w64
 #                         (build-windows/), the tests run under Wine, the converter checked
 #                         against the Linux build's
@@ -61,10 +64,26 @@ test)
     ;;
 sanitize)
     install_packages
-    build build-asan -DQLX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+    # Optimised a little (-O1, as the sanitizers' authors advise), with assertions: the large
+    # inputs of the pathological tests then take seconds, not minutes, on a busy machine.
+    build build-asan -DQLX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-g -O1"
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
         LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 run_tests build-asan
+    ;;
+tsan)
+    install_packages
+    # Only the programs whose tests run threads: the writer thread of a conversion (model and
+    # files), the comparison's helper threads, and in the viewer Find All's search and the
+    # comparison's work. Each runs as a whole, without CTest.
+    cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQLX_SANITIZE_THREAD=ON
+    threaded=(model_tests files_tests comparison_tests navigation_test compare_window_test)
+    cmake --build build-tsan --parallel "$(nproc)" --target "${threaded[@]}"
+    export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp"
+    for program in "${threaded[@]}"; do
+        echo "== $program under ThreadSanitizer"
+        QT_QPA_PLATFORM=offscreen "build-tsan/$program"
+    done
     ;;
 windows)
     install_packages "${windows_packages[@]}"
@@ -90,7 +109,7 @@ package)
     tests/package/check_package.sh build
     ;;
 *)
-    echo "usage: $0 run|test|sanitize|windows|package" >&2
+    echo "usage: $0 run|test|sanitize|tsan|windows|package" >&2
     exit 2
     ;;
 esac

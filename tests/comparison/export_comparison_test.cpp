@@ -31,6 +31,38 @@ std::string export_of(const std::vector<std::string>& procedures) {
     return text;
 }
 
+// Exports made of documents as they are, without a conversion.
+ExportTexts documents(const std::vector<std::pair<std::string, std::string>>& named) {
+    ExportTexts texts;
+    for (const auto& [name, rtf] : named) {
+        texts.procedures.push_back({name, rtf, "", false});
+    }
+    return texts;
+}
+
+TEST(CompareExports, DocumentsThatDifferOnlyInWhatTheTextDoesNotShowAreUnchanged) {
+    // Formats, fonts, colours, a different spelling of the same characters: the same text.
+    ExportTexts old_export = documents({{"A", "{\\rtf1 one\\par two}"},
+                                        {"B", "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}x}"},
+                                        {"C", "{\\rtf1 caf\\'e9}"},
+                                        {"D", "{\\rtf1 same}"}});
+    ExportTexts new_export = documents({{"A", "{\\rtf1 \\b one\\b0\\par\\fs30 two}"},
+                                        {"B", "{\\rtf1 \\cf1 x}"},
+                                        {"C", "{\\rtf1 caf\\u233?}"},
+                                        {"D", "{\\rtf1 same }"}});
+    const std::vector<ProcedureComparison> compared = compare_exports(old_export, new_export);
+    ASSERT_EQ(compared.size(), 4u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(compared[i].state, ProcedureState::unchanged) << compared[i].name;
+        EXPECT_EQ(compared[i].added_lines + compared[i].removed_lines, 0u) << compared[i].name;
+        EXPECT_TRUE(compared[i].lines.empty()) << compared[i].name;
+    }
+    // A trailing space is text: one line removed, one added.
+    EXPECT_EQ(compared[3].state, ProcedureState::changed);
+    EXPECT_EQ(compared[3].removed_lines, 1u);
+    EXPECT_EQ(compared[3].added_lines, 1u);
+}
+
 // qlx-convert --diff on two exports written to files named old.qlx and new.qlx.
 class DiffCommand : public ::testing::Test {
 protected:

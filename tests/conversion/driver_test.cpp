@@ -202,6 +202,16 @@ TEST(ConvertExportBytes, AnExportResavedAsUtf8IsReencodedAndItsLossesAreDamage) 
     ASSERT_TRUE(convert_export_bytes(replaced, sink));
     EXPECT_EQ(replaced, lines({header, "PROC", "A?B", attributes}));
 
+    // The re-encoding's losses come first, then what the conversion met, each at its line.
+    std::string both = std::string(utf8_byte_order_mark) +
+                       lines({header, "MACRO", "early", "PROC", "A", attributes, "x\xF0\x9F\x98\x80"});
+    auto reported = convert_export_bytes(both, sink);
+    ASSERT_TRUE(reported);
+    ASSERT_EQ(reported->damage.count(), 2u);
+    EXPECT_EQ(reported->damage.kept()[0].line, 7u);
+    EXPECT_NE(reported->damage.kept()[0].reason.find("re-encoded from UTF-8"), std::string::npos);
+    EXPECT_EQ(reported->damage.kept()[1].line, 2u);
+
     testing::MemorySink plain_sink;
     std::string plain = windows1252;
     ASSERT_TRUE(convert_export_bytes(plain, plain_sink));

@@ -8,6 +8,7 @@
 
 #include "cli/command_line.h"
 #include "cli/convert_command.h"
+#include "cli/json.h"
 #include "conversion/driver.h"
 #include "files/document_sinks.h"
 #include "files/export_reading.h"
@@ -172,6 +173,26 @@ TEST_F(FilesTest, ConverterWritesDocumentsAndListsThem) {
     EXPECT_TRUE(fs::exists(root_ / "out" / "temp2.rtf"));
     EXPECT_EQ(slurp(input), export_text);
     EXPECT_EQ(fs::last_write_time(input), before);
+
+    // An export damaged in more places than are kept: the kept ones, then how many more.
+    std::string damaged = "MEDITECH.CUST.RPTS^H\r\n";
+    for (std::size_t i = 0; i < DamageLog::max_kept + 3; ++i) {
+        damaged += "MACRO\r\n\r\n";
+    }
+    write(input, damaged);
+    std::ostringstream out2, err2;
+    ASSERT_EQ(cli::run_convert(options, out2, err2), cli::exit_ok);
+    std::istringstream listed(err2.str());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(listed, line);) {
+        lines.push_back(line);
+    }
+    ASSERT_EQ(lines.size(), DamageLog::max_kept + 1);
+    EXPECT_TRUE(lines[0].starts_with(input.string() + ":2: ")) << lines[0];
+    EXPECT_TRUE(lines[DamageLog::max_kept - 1].starts_with(
+        input.string() + ":" + std::to_string(2 * DamageLog::max_kept) + ": "))
+        << lines[DamageLog::max_kept - 1];
+    EXPECT_EQ(lines.back(), input.string() + ": 3 more damaged places not listed");
 }
 
 TEST_F(FilesTest, ConverterRefusesWhatIsNotAnExport) {
@@ -449,6 +470,22 @@ TEST_F(FilesTest, EachDocumentIsOneLineOfTheListOrOneJsonObject) {
                   "its line\"}],\"damage_count\":1}\n");
 }
 
+TEST(Json, StringsEscapeExactlyWhatJsonRequires) {
+    // Control characters up to U+001F and DEL as \u escapes, quote and backslash doubled;
+    // the space, the tilde, C1 controls and every other character as UTF-8.
+    EXPECT_EQ(cli::json_string(std::string("\0\x1f \x7e\x7f", 5)),
+              "\"\\u0000\\u001f ~\\u007f\"");
+    EXPECT_EQ(cli::json_string("\"\\/"), "\"\\\"\\\\/\"");
+    EXPECT_EQ(cli::json_string("\xC2\x80\xC3\xA9\xF0\x9F\x98\x80"),
+              "\"\xC2\x80\xC3\xA9\xF0\x9F\x98\x80\"");
+    // A byte that is not UTF-8 becomes U+FFFD: the line stays valid JSON.
+    EXPECT_EQ(cli::json_string("a\xFF" "b"), "\"a\xEF\xBF\xBD" "b\"");
+#ifndef _WIN32
+    // A name's byte that is not UTF-8 comes back as the surrogate that stands for it.
+    EXPECT_EQ(cli::json_path(fs::path("caf\xE9/\"x\"")), "\"caf\\udce9/\\\"x\\\"\"");
+#endif
+}
+
 TEST_F(FilesTest, ConverterCommandLine) {
     std::string out, err;
     EXPECT_EQ(run({"--help"}, out, err), cli::exit_ok);
@@ -474,6 +511,33 @@ TEST_F(FilesTest, ConverterCommandLine) {
               cli::RichTextOutput::rtf);
     EXPECT_EQ(run({"--rtf", "x.qlx"}, out, err), cli::exit_usage);
     EXPECT_EQ(run({"--rtf", "--html", "x.rtf"}, out, err), cli::exit_usage);
+
+    // Each combination an option refuses, with its reason; nothing is read or written.
+    const std::vector<std::pair<std::vector<fs::path>, std::string>> refused = {
+        {{"--diff", "a", "b", "--text"}, "--diff takes only --json and -U"},
+        {{"--diff", "a", "b", "--html"}, "--diff takes only --json and -U"},
+        {{"--diff", "a", "b", "--rtf"}, "--diff takes only --json and -U"},
+        {{"--diff", "a", "b", "--out=o"}, "--diff takes only --json and -U"},
+        {{"--diff", "a"}, "--diff compares two exports: give OLD and NEW"},
+        {{"--diff", "a", "b", "c"}, "--diff compares two exports: give OLD and NEW"},
+        {{"-U", "3", "a", "b"}, "-U goes with --diff"},
+        {{"--diff", "a", "b", "-U"}, "Missing value after '-U'."},
+        {{"--diff", "-U", "", "a", "b"}, "-U wants a number of lines, not ''"},
+        {{"--diff", "-U-1", "a", "b"}, "-U wants a number of lines, not '-1'"},
+        {{"--diff", "-U1234567", "a", "b"}, "-U wants a number of lines, not '1234567'"},
+        {{"--text", "--rtf", "x.rtf"}, "give one of --text, --html and --rtf for an RTF file"},
+        {{"--text", "--html", "--rtf", "x.rtf"},
+         "give one of --text, --html and --rtf for an RTF file"},
+        {{"--rtf", "-"}, "--rtf takes an RTF file (a name ending in .rtf)"},
+        {{}, "give exactly one export file"},
+    };
+    for (const auto& [arguments, reason] : refused) {
+        EXPECT_EQ(run(arguments, out, err), cli::exit_usage) << reason;
+        EXPECT_EQ(err, "qlx-convert: " + reason + "\nTry 'qlx-convert --help'.\n");
+        EXPECT_EQ(out, "");
+    }
+    EXPECT_EQ(cli::parse_command_line({"--diff", "-U123456", "a", "b"}).diff.context, 123456u);
+    EXPECT_EQ(cli::parse_command_line({"--diff", "-U", "0", "a", "b"}).diff.context, 0u);
 }
 
 }  // namespace

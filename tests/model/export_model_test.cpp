@@ -17,6 +17,33 @@ std::vector<std::string> take_all(LineReader& reader) {
     return lines;
 }
 
+TEST(DamageLog, KeepsTheFirstPlacesAndCountsEveryOne) {
+    DamageLog log;
+    for (std::size_t line = 1; line <= DamageLog::max_kept - 10; ++line) {
+        log.record(line, "early");
+    }
+    DamageLog later;
+    for (std::size_t line = 1; line <= DamageLog::max_kept + 500; ++line) {
+        later.record(line, "late");
+    }
+    EXPECT_EQ(later.count(), DamageLog::max_kept + 500);
+    ASSERT_EQ(later.kept().size(), DamageLog::max_kept);
+    EXPECT_EQ(later.kept().back(), (Damage{DamageLog::max_kept, "late"}));
+
+    // Appended, the later places fill what is left of the kept list, in their order; every
+    // place, kept or not, is counted once.
+    log.append(later);
+    EXPECT_EQ(log.count(), 2 * DamageLog::max_kept + 490);
+    ASSERT_EQ(log.kept().size(), DamageLog::max_kept);
+    EXPECT_EQ(log.kept()[DamageLog::max_kept - 11], (Damage{DamageLog::max_kept - 10, "early"}));
+    EXPECT_EQ(log.kept()[DamageLog::max_kept - 10], (Damage{1, "late"}));
+    EXPECT_EQ(log.kept().back(), (Damage{10, "late"}));
+
+    DamageLog empty;
+    empty.append(DamageLog{});
+    EXPECT_TRUE(empty.empty());
+}
+
 TEST(IsExport, OnlyTheExactSignatureAtTheStart) {
     EXPECT_TRUE(is_export("MEDITECH.CUST.RPTS^"));
     EXPECT_TRUE(is_export("MEDITECH.CUST.RPTS^X^Y\r\nPROC\r\n"));
