@@ -233,6 +233,14 @@ private slots:
         questions.answers << SaveChoice::cancel;
         viewer.window.mnuWindowCloseAll_Click();
         QCOMPARE(gt::document_windows(viewer.window).size(), 3);
+        // After the cancel the documents are as they were: the active one takes typing and
+        // every window is still there to be seen.
+        QCOMPARE(viewer.window.active_document()->caption(), QStringLiteral("Document 4"));
+        viewer.box().insertPlainText(QStringLiteral(" again"));
+        QCOMPARE(viewer.box().toPlainText(), QStringLiteral("more again"));
+        for (QMdiSubWindow* window : gt::document_windows(viewer.window)) {
+            QVERIFY(window->isVisible());
+        }
         questions.answers << SaveChoice::discard;
         viewer.window.mnuWindowCloseAll_Click();
         QVERIFY(gt::document_windows(viewer.window).isEmpty());
@@ -307,6 +315,12 @@ private slots:
         QVERIFY(!recent().join('\n').contains(QStringLiteral("f9.txt")));
         viewer.window.findChild<QAction*>(QStringLiteral("mnuFileRecent2"))->trigger();
         QCOMPARE(gt::captions(viewer.window), QStringList{QDir::toNativeSeparators(paths[7])});
+        // Opened again, a file moves to the top of the list and stands there once.
+        emit file->aboutToShow();
+        QCOMPARE(recent().size(), 7);
+        QCOMPARE(recent()[0], "&1 f8.txt|" + QDir::toNativeSeparators(paths[7]));
+        QCOMPARE(recent()[1], "&2 saved.txt|" + saved);
+        QCOMPARE(recent().join('\n').count(QStringLiteral("f8.txt|")), 1);
     }
 
     void exit_closes_the_main_window_and_saves_the_placement() {

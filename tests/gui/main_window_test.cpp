@@ -203,6 +203,18 @@ private slots:
             QVERIFY(!document->isWindowModified());
         }
         QVERIFY(!gt::form_of(gt::document_windows(window)[2])->RichTextBox1->text_deferred());
+        // Asked for its text or its RTF, a waiting document answers as a shown one does.
+        qlx::document::RichTextBox& asked =
+            *gt::form_of(gt::document_windows(window)[1])->RichTextBox1;
+        QVERIFY(asked.text_deferred());
+        qlx::document::RichTextBox second;
+        const QByteArray second_rtf =
+            gt::read_all(conversion.filePath(QStringLiteral("temp2.rtf")));
+        second.setTextRTF(
+            std::string_view(second_rtf.constData(), static_cast<std::size_t>(second_rtf.size())));
+        QCOMPARE(asked.Text(), second.Text());
+        QVERIFY(asked.Text().contains(QStringLiteral("TWO")));
+        QCOMPARE(asked.TextRTF(), second.TextRTF());
         qlx::document::RichTextBox shown;
         const QByteArray rtf = gt::read_all(conversion.filePath(QStringLiteral("temp1.rtf")));
         shown.setTextRTF(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));

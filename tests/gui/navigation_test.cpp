@@ -176,6 +176,18 @@ private slots:
         const QTextCursor cursor = active_box(window).textCursor();
         QCOMPARE(active_box(window).document()->findBlock(cursor.position()).blockNumber() + 1,
                  line.toInt());
+
+        // Run again, the search lists the same matches once; another word replaces them.
+        window.findChild<QAction*>(QStringLiteral("find_all"))->trigger();
+        QVERIFY(finished.count() == 2 || finished.wait(5000));
+        QCOMPARE(model.rowCount(), 4);
+        QCOMPARE(results->summary->text(), QStringLiteral("\"needle\": 4 matches in 3 documents"));
+        find_field(window)->setText(QStringLiteral("nothing"));
+        window.findChild<QAction*>(QStringLiteral("find_all"))->trigger();
+        QVERIFY(finished.count() == 3 || finished.wait(5000));
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("TWO"));
+        QCOMPARE(results->summary->text(), QStringLiteral("\"nothing\": 1 match in 1 document"));
     }
 
     void zoom_changes_the_view_and_nothing_else() {
