@@ -203,8 +203,9 @@ TEST(ConvertExportBytes, AnExportResavedAsUtf8IsReencodedAndItsLossesAreDamage) 
     EXPECT_EQ(replaced, lines({header, "PROC", "A?B", attributes}));
 
     // The re-encoding's losses come first, then what the conversion met, each at its line.
-    std::string both = std::string(utf8_byte_order_mark) +
-                       lines({header, "MACRO", "early", "PROC", "A", attributes, "x\xF0\x9F\x98\x80"});
+    std::string both =
+        std::string(utf8_byte_order_mark) +
+        lines({header, "MACRO", "early", "PROC", "A", attributes, "x\xF0\x9F\x98\x80"});
     auto reported = convert_export_bytes(both, sink);
     ASSERT_TRUE(reported);
     ASSERT_EQ(reported->damage.count(), 2u);

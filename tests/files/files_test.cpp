@@ -473,13 +473,15 @@ TEST_F(FilesTest, EachDocumentIsOneLineOfTheListOrOneJsonObject) {
 TEST(Json, StringsEscapeExactlyWhatJsonRequires) {
     // Control characters up to U+001F and DEL as \u escapes, quote and backslash doubled;
     // the space, the tilde, C1 controls and every other character as UTF-8.
-    EXPECT_EQ(cli::json_string(std::string("\0\x1f \x7e\x7f", 5)),
-              "\"\\u0000\\u001f ~\\u007f\"");
+    EXPECT_EQ(cli::json_string(std::string("\0\x1f \x7e\x7f", 5)), "\"\\u0000\\u001f ~\\u007f\"");
     EXPECT_EQ(cli::json_string("\"\\/"), "\"\\\"\\\\/\"");
     EXPECT_EQ(cli::json_string("\xC2\x80\xC3\xA9\xF0\x9F\x98\x80"),
               "\"\xC2\x80\xC3\xA9\xF0\x9F\x98\x80\"");
     // A byte that is not UTF-8 becomes U+FFFD: the line stays valid JSON.
-    EXPECT_EQ(cli::json_string("a\xFF" "b"), "\"a\xEF\xBF\xBD" "b\"");
+    EXPECT_EQ(cli::json_string("a\xFF"
+                               "b"),
+              "\"a\xEF\xBF\xBD"
+              "b\"");
 #ifndef _WIN32
     // A name's byte that is not UTF-8 comes back as the surrogate that stands for it.
     EXPECT_EQ(cli::json_path(fs::path("caf\xE9/\"x\"")), "\"caf\\udce9/\\\"x\\\"\"");
