@@ -38,6 +38,13 @@ namespace {
 namespace conv = qlx::conversion;
 namespace rt = qlx::richtext;
 
+// The value followed by spaces, cut to `width` characters: a column of a report line.
+std::string column(std::string_view value, std::size_t width) {
+    std::string padded(value.substr(0, width));
+    padded.resize(width, ' ');
+    return padded;
+}
+
 class RtfText {
 public:
     template <class... Pieces>
@@ -60,7 +67,7 @@ void add_item(RtfText& out, int number) {
     out.line(conv::rtfPar.text);
     for (const char* label : {"Active", "Name", "DPM", "Segment", "Report Title", "Page Banner",
                               "Chars/Line", "Lines/Page", "Logical Filename"}) {
-        out.line(conv::rtfPar.text, conv::pad_to_width(label, 20, conv::rtfBlanks30),
+        out.line(conv::rtfPar.text, column(label, 20),
                  "LAB.C.REPORT.", n);
     }
     out.line(conv::rtfPar.text);
@@ -70,7 +77,7 @@ void add_item(RtfText& out, int number) {
              plain);
     for (int field = 1; field <= 20; ++field) {
         out.line(conv::rtfPar.text,
-                 conv::pad_to_width("PAT.FIELD." + std::to_string(field), 31, conv::rtfBlanks30),
+                 column("PAT.FIELD." + std::to_string(field), 31),
                  "  3  12  20 L   ", conv::escape_rtf("@IF{x} C:\\LAB\\" + n + " caf\xE9"));
     }
     out.line(conv::rtfPar.text);

@@ -54,16 +54,6 @@ std::string escape_rtf(std::string_view text) {
     return out;
 }
 
-std::string pad_to_width(std::string_view value, std::size_t width, std::string_view fill) {
-    std::string padded;
-    padded.reserve(width);
-    padded.append(value.substr(0, width));
-    if (padded.size() < width) {
-        padded.append(fill.substr(0, width - padded.size()));
-    }
-    return padded;
-}
-
 }  // namespace qlx::conversion
 
 namespace qlx::conversion {

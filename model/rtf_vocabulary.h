@@ -79,8 +79,4 @@ inline constexpr RtfLiteral heading_footnotes{
 void append_escaped(std::string& out, std::string_view text);
 std::string escape_rtf(std::string_view text);
 
-// The value followed by the fill run, cut to its first `width` characters. With a fill run
-// shorter than width - value.size() the result is shorter than `width`.
-std::string pad_to_width(std::string_view value, std::size_t width, std::string_view fill);
-
 }  // namespace qlx::conversion

@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Mutation testing for the core: does the suite notice a planted fault?
+"""Mutation testing: does the suite notice a planted fault?
 
 Each mutant in tools/mutants/*.txt is one source edit, a realistic programmer's mistake. The
-script copies the working tree to a scratch folder, builds the core and its tests once (no
-GUI), then for each mutant applies the edit to that copy, rebuilds incrementally, runs the core
-tests and puts the file back. A mutant is "killed" when a test fails (or the tests time out),
+script copies the working tree to a scratch folder, builds it and its tests once (the viewer
+too when a mutant is in its folders), then for each mutant applies the edit to that copy,
+rebuilds incrementally, runs the tests (the windows' on the offscreen platform) and puts the
+file back. A mutant is "killed" when a test fails (or the tests time out),
 "survived" when every test passes, and "stillborn" when the edit does not build (it does not
 count). Mutants marked "equivalent" in the list change nothing a user could see; they are run
 but reported apart.
@@ -40,10 +41,8 @@ import time
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 LISTS = ROOT / "tools" / "mutants"
 OUTPUT_FILE_CODE = {"files", "replacing_file", "platform_file"}
-TEST_TARGETS = [
-    "model_tests", "files_tests", "conversion_tests", "renderers_tests", "richtext_tests",
-    "qlx-convert",
-]
+# Mutants in these folders need the viewer and its tests (on the offscreen platform).
+QT_FOLDERS = {"document", "shell", "dialogs", "assets"}
 
 
 @dataclasses.dataclass
@@ -133,8 +132,7 @@ def run(command, cwd, timeout=None):
 
 
 def build(source, build_dir, jobs):
-    code, output = run(["cmake", "--build", str(build_dir), "--parallel", str(jobs),
-                        "--target", *TEST_TARGETS], cwd=source)
+    code, output = run(["cmake", "--build", str(build_dir), "--parallel", str(jobs)], cwd=source)
     return code == 0, output
 
 
@@ -172,12 +170,15 @@ def main():
         print(f"{len(mutants)} mutants apply")
         return 0
 
+    os.environ["QT_QPA_PLATFORM"] = "offscreen"
     work = pathlib.Path(args.work)
     source, build_dir = work / "src", work / "build"
     source.mkdir(parents=True, exist_ok=True)
     copy_tree(source)
-    subprocess.run(["cmake", "-S", str(source), "-B", str(build_dir), "-DQLX_BUILD_GUI=OFF",
-                    "-DCMAKE_BUILD_TYPE=Release"], check=True, capture_output=True)
+    gui = any(m.path.split("/", 1)[0] in QT_FOLDERS for m in mutants)
+    subprocess.run(["cmake", "-S", str(source), "-B", str(build_dir),
+                    f"-DQLX_BUILD_GUI={'ON' if gui else 'OFF'}", "-DCMAKE_BUILD_TYPE=Release"],
+                   check=True, capture_output=True)
     built, output = build(source, build_dir, args.jobs)
     if not built:
         print(output[-3000:])

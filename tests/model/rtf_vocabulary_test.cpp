@@ -34,12 +34,5 @@ TEST(EscapeRtf, AgreesWithACharacterByCharacterEscapeAtEveryPosition) {
     }
 }
 
-TEST(PadToWidth, FillsOrCutsToTheWidth) {
-    EXPECT_EQ(pad_to_width("ab", 5, "     "), "ab   ");
-    EXPECT_EQ(pad_to_width("abcdefg", 5, "     "), "abcde");
-    EXPECT_EQ(pad_to_width("   ", 35, rtfBlanks30), std::string(33, ' '));
-    EXPECT_EQ(pad_to_width("", 3, rtfBlanks30), "   ");
-}
-
 }  // namespace
 }  // namespace qlx::conversion
