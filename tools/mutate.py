@@ -151,7 +151,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--check", action="store_true", help="only check that the edits apply")
     parser.add_argument("-k", action="append", default=[], metavar="WORD",
-                        help="only mutants whose number, file or description contains WORD")
+                        help="only mutants whose number or list file is WORD, or whose file or description holds it")
     parser.add_argument("--work", default="/tmp/qlx-mutants", help="scratch folder")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     parser.add_argument("--report", help="also write the results to this file")
@@ -160,7 +160,7 @@ def main():
     mutants = read_mutants()
     if args.k:
         mutants = [m for m in mutants
-                   if any(w == str(m.number) or w in m.path or w in m.description
+                   if any(w == str(m.number) or w in m.path or w in m.description or w == m.source
                           for w in args.k)]
     problems = check(mutants, ROOT)
     if problems:
