@@ -30,17 +30,18 @@ namespace {
 // Qt's pool hands a task over to its thread in code built without ThreadSanitizer, which so
 // cannot see that what the task captured was made before the task runs; these tell it. They
 // do nothing in other builds.
+#if defined(__SANITIZE_THREAD__)
 char handover;
 void hand_over() {
-#if defined(__SANITIZE_THREAD__)
     AnnotateHappensBefore(__FILE__, __LINE__, &handover);
-#endif
 }
 void take_over() {
-#if defined(__SANITIZE_THREAD__)
     AnnotateHappensAfter(__FILE__, __LINE__, &handover);
-#endif
 }
+#else
+void hand_over() {}
+void take_over() {}
+#endif
 
 // How long one turn of the search may keep the events waiting.
 constexpr qint64 slice_ms = 15;
