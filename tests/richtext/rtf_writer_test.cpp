@@ -32,11 +32,11 @@ TEST(RtfWriter, WritesTablesOfTheFormatsUsedAndAFormatChangeAsPlain) {
                                         body)
                                   .build();
     EXPECT_EQ(to_rtf(document),
-              "{\\rtf1\\ansi\\ansicpg1252\\deff1\\deftab720\\uc1{\\fonttbl{\\f0\\fnil\\fcharset0 "
-              "Courier New;}}"
+              "{\\rtf1\\ansi\\ansicpg1252\\deff1\\deftab720\\uc1{\\fonttbl{\\f0\\fnil Courier New;}"
+              "{\\f1\\fnil ;}}"
               "\r\n{\\colortbl;\\red255\\green0\\blue0;}\r\n"
               "\\pard\\plain\\f0\\fs20\\cf1\\b Title\\plain\\f0\\fs16 \\par\r\n"
-              "caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\u-223?\\u-10179?\\u-8704?\\plain }\r\n");
+              "caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\u-223?\\u-10179?\\u-8704?\\plain\\fs24 }\r\n");
 }
 
 TEST(RtfWriter, WritesEveryCharacterSoThatItReadsBack) {
@@ -140,8 +140,8 @@ TEST(RtfWriter, KeepsParagraphsAndTheirMarks) {
     tabs.set_default_tab_twips(1440);
     expect_round_trip(tabs);
     EXPECT_EQ(to_rtf(Document()),
-              "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deftab720\\uc1{\\fonttbl}\r\n{\\colortbl;}\r\n"
-              "\\pard\\plain }\r\n");
+              "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deftab720\\uc1{\\fonttbl{\\f0\\fnil ;}}\r\n"
+              "{\\colortbl;}\r\n\\pard\\plain\\fs24 }\r\n");
 }
 
 TEST(RtfWriter, RoundTripsAConvertedDocument) {
