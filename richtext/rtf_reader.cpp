@@ -256,6 +256,7 @@ void Reader::carry(std::string_view group) {
     // stays where it is (so that where a group goes does not depend on what surrounded it).
     static constexpr std::string_view head_words[] = {
         "aftnsep",       "aftnsepc",  "colorschememapping",
+        "defchp",        "defpap",
         "docvar",        "fchars",    "filetbl",
         "footer",        "footerf",   "footerl",
         "footerr",       "ftnsep",    "ftnsepc",
@@ -267,8 +268,13 @@ void Reader::carry(std::string_view group) {
         "template",      "themedata", "userprops",
         "wgrffmtfilter", "xmlnstbl"};
     const bool about_document = std::ranges::any_of(head_words, named);
+    // Groups carried before them (bookmarks, a writer's own) do not end the head.
     const std::vector<Paragraph>& paragraphs = document_.paragraphs();
-    if (paragraphs.size() == 1 && paragraphs.front().runs.empty() && about_document) {
+    const bool before_text =
+        paragraphs.size() == 1 && std::ranges::all_of(paragraphs.front().runs, [](const Run& run) {
+            return run.carried() && run.text.empty() && run.field == 0;
+        });
+    if (before_text && about_document) {
         document_.head_groups.emplace_back(group);
     } else {
         document_.append_carried(group, current_format(), state().field);

@@ -229,10 +229,11 @@ TEST(RtfReader, ReadsTablesCellByCellAndRowByRow) {
     EXPECT_EQ(text("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell B\\cell\\row"
                    "\\trowd\\cellx1000\\cellx2000\\pard\\intbl C\\cell \\cell\\row\\pard after}"),
               "A\tB\nC\t\nafter");
-    // Rows left open, or ended without their cells, are ended; every row gets a definition.
+    // Rows left open, or ended without their cells, are ended; every row gets a definition,
+    // with an edge for each of its cells (word processors drop the text of cells without).
     EXPECT_EQ(dump(read_rtf("{\\rtf1{\\pard\\intbl A\\cell B\\cell}{\\trowd\\cellx9\\row}x}").document),
               "[- 12] A\nP - 12 [table1 cell]\n[- 12] B\n"
-              "P - 12 [table1 row \\trowd\\cellx9]\n[- 12] x\nP - 12\n");
+              "P - 12 [table1 row \\trowd\\cellx9\\cellx1449]\n[- 12] x\nP - 12\n");
     EXPECT_EQ(dump(read_rtf("{\\rtf1\\intbl A\\cell B\\par\\pard C}").document),
               "[- 12] A\nP - 12 [table1 cell]\n[- 12] B\n"
               "P - 12 [table1 row \\trowd\\cellx1440\\cellx2880]\n[- 12] C\nP - 12\n");
