@@ -84,6 +84,7 @@ struct OldNumbering {
         lower_roman,
         upper_letter,
         lower_letter,
+        continued,  // \pnlvlcont: goes on with the list before, without a label
     };
     Kind kind = Kind::none;
     int start = 1;          // \pnstartN

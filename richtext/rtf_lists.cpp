@@ -14,6 +14,7 @@ namespace qlx::richtext {
 namespace {
 
 constexpr int max_level = 8;
+constexpr int bullet_format = 23;  // \levelnfc23
 constexpr std::size_t max_lists = 10'000;
 
 // Bullets drawn from symbol fonts, as the characters they look like.
@@ -121,7 +122,8 @@ void RtfLists::read_list_table(std::string_view group, const RtfTables& tables) 
     int level = -1;
     int level_font = -1;
     std::vector<char32_t> text;
-    int skip = 0;
+    int skip = 0;          // fallback bytes still to skip after \uN
+    int unicode_skip = 1;  // \ucN
     const auto level_ref = [&]() -> Level* {
         return level >= 0 && level <= max_level ? &list.levels[static_cast<std::size_t>(level)]
                                                 : nullptr;
@@ -138,6 +140,7 @@ void RtfLists::read_list_table(std::string_view group, const RtfTables& tables) 
     for_each_token(group, [&](const Token& token, int depth) {
         switch (token.kind) {
             case TokenKind::group_close:
+                skip = 0;
                 if (depth == text_depth) {
                     text_depth = -1;
                     if (Level* l = level_ref(); l != nullptr && !text.empty()) {
@@ -188,10 +191,12 @@ void RtfLists::read_list_table(std::string_view group, const RtfTables& tables) 
                     text.clear();
                 } else if (word == "f" && level_depth >= 0) {
                     level_font = value;
+                } else if (word == "uc") {
+                    unicode_skip = std::max(value, 0);
                 } else if (word == "u" && depth == text_depth) {
                     text.push_back(
                         unicode_bullet(static_cast<char32_t>(value < 0 ? value + 65536 : value)));
-                    skip = 1;
+                    skip = unicode_skip;
                 } else if (word == "listid" && list_depth >= 0 && depth == list_depth) {
                     lists_[value] = list;
                 }
@@ -240,6 +245,9 @@ std::string RtfLists::next_label(int list, int level) {
     counter.started[index] = true;
     std::string label;
     for (const char32_t code : item.text) {
+        if (code <= static_cast<char32_t>(max_level) && item.format == bullet_format) {
+            continue;  // a bullet shows no number, whatever its text names
+        }
         if (code <= static_cast<char32_t>(max_level)) {
             const Level& named = definition->second.levels[code];
             const int number = counter.started[code] ? counter.values[code] : named.start;
@@ -252,6 +260,9 @@ std::string RtfLists::next_label(int list, int level) {
 }
 
 std::string RtfLists::next_label(const OldNumbering& numbering, const RtfTables& tables) {
+    if (numbering.kind == OldNumbering::Kind::continued) {
+        return {};  // neither numbered nor counted
+    }
     old_counter_ = numbering == old_last_ ? old_counter_ + 1 : numbering.start;
     old_last_ = numbering;
     std::string label;
@@ -261,7 +272,7 @@ std::string RtfLists::next_label(const OldNumbering& numbering, const RtfTables&
         }
     };
     add_text(numbering.before);
-    static constexpr int formats[] = {255, 23, 0, 1, 2, 3, 4};
+    static constexpr int formats[] = {255, 23, 0, 1, 2, 3, 4, 255};
     label += format_list_number(old_counter_, formats[static_cast<int>(numbering.kind)]);
     add_text(numbering.after);
     return label;
@@ -272,7 +283,8 @@ OldNumbering read_old_numbering(std::string_view group) {
     static constexpr std::pair<std::string_view, Kind> kinds[] = {
         {"pnlvlblt", Kind::bullet},      {"pndec", Kind::decimal},
         {"pnucrm", Kind::upper_roman},   {"pnlcrm", Kind::lower_roman},
-        {"pnucltr", Kind::upper_letter}, {"pnlcltr", Kind::lower_letter}};
+        {"pnucltr", Kind::upper_letter}, {"pnlcltr", Kind::lower_letter},
+        {"pnlvlcont", Kind::continued}};
     OldNumbering numbering;
     numbering.kind = Kind::decimal;
     int text_depth = -1;
@@ -286,8 +298,11 @@ OldNumbering read_old_numbering(std::string_view group) {
             *text += static_cast<char>(token.byte);
         } else if (token.kind == TokenKind::control_word) {
             const std::string_view word = token.text;
+            // A paragraph that continues a list stays one whatever kind the group names.
             for (const auto& [name, kind] : kinds) {
-                numbering.kind = word == name ? kind : numbering.kind;
+                if (word == name && numbering.kind != Kind::continued) {
+                    numbering.kind = kind;
+                }
             }
             if (word == "pnstart") {
                 numbering.start = token.parameter;

@@ -34,7 +34,7 @@ void append_old_numbering(std::string& out, const OldNumbering& numbering) {
     }
     static constexpr std::string_view kinds[] = {
         "",           "\\pnlvlblt", "\\pnlvlbody\\pndec", "\\pnlvlbody\\pnucrm", "\\pnlvlbody\\pnlcrm",
-        "\\pnlvlbody\\pnucltr", "\\pnlvlbody\\pnlcltr"};
+        "\\pnlvlbody\\pnucltr", "\\pnlvlbody\\pnlcltr", "\\pnlvlcont"};
     out += "{\\*\\pn";
     out += kinds[static_cast<std::size_t>(numbering.kind)];
     if (numbering.font >= 0) {

@@ -73,7 +73,12 @@ bool TableStructure::end_row(Document& document, int depth, std::string_view def
     std::vector<Paragraph>& paragraphs = document.paragraphs();
     depth = std::max(depth, 1);
     std::size_t row_end = std::string::npos;
-    if (paragraphs.back().runs.empty() && paragraphs.size() >= 2 &&
+    // Groups carried between the last cell and the row's end (a bookmark's end, say) add no
+    // cell: they go on with the paragraph after the row.
+    const bool no_text = std::ranges::all_of(paragraphs.back().runs, [](const Run& run) {
+        return run.carried() && run.text.empty() && run.field == 0;
+    });
+    if (no_text && paragraphs.size() >= 2 &&
         paragraphs[paragraphs.size() - 2].table.depth == depth &&
         paragraphs[paragraphs.size() - 2].table.end == End::cell) {
         row_end = paragraphs.size() - 2;
