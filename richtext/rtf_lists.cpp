@@ -209,20 +209,46 @@ void RtfLists::read_list_table(std::string_view group, const RtfTables& tables) 
 }
 
 void RtfLists::read_override_table(std::string_view group) {
-    RtfLexer lexer(group);
-    int list_id = 0;
-    for (Token token = lexer.next(); token.kind != TokenKind::end; token = lexer.next()) {
+    Override current;
+    int level = -1;
+    int level_depth = -1;
+    bool start_at = false;
+    bool format = false;
+    LevelOverride found;
+    for_each_token(group, [&](const Token& token, int depth) {
+        if (token.kind == TokenKind::group_close && depth == level_depth) {
+            if (level >= 0 && level <= max_level) {
+                current.levels[static_cast<std::size_t>(level)] = {
+                    start_at ? found.start : std::nullopt, format ? found.format : std::nullopt};
+            }
+            level_depth = -1;
+        }
         if (token.kind != TokenKind::control_word) {
-            continue;
+            return;
         }
-        if (token.text == "listoverride") {
-            list_id = 0;
-        } else if (token.text == "listid") {
-            list_id = token.parameter;
-        } else if (token.text == "ls" && overrides_.size() < max_lists) {
-            overrides_[token.parameter] = list_id;
+        const std::string_view word = token.text;
+        if (word == "listoverride") {
+            current = Override{};
+            level = -1;
+        } else if (word == "listid") {
+            current.list_id = token.parameter;
+        } else if (word == "lfolevel") {
+            ++level;
+            level_depth = depth;
+            start_at = format = false;
+            found = {};
+        } else if (word == "listoverridestartat" && level_depth >= 0) {
+            start_at = true;
+        } else if (word == "listoverrideformat" && level_depth >= 0) {
+            format = true;
+        } else if (word == "levelstartat" && level_depth >= 0) {
+            found.start = token.parameter;
+        } else if ((word == "levelnfc" || word == "levelnfcn") && level_depth >= 0) {
+            found.format = token.parameter;
+        } else if (word == "ls" && overrides_.size() < max_lists) {
+            overrides_[token.parameter] = current;
         }
-    }
+    });
 }
 
 std::string RtfLists::next_label(int list, int level) {
@@ -230,9 +256,16 @@ std::string RtfLists::next_label(int list, int level) {
     if (override_ == overrides_.end()) {
         return {};
     }
-    const auto definition = lists_.find(override_->second);
+    const auto definition = lists_.find(override_->second.list_id);
     if (definition == lists_.end()) {
         return {};
+    }
+    // The list's levels as the override changes them.
+    std::array<Level, 9> levels = definition->second.levels;
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const LevelOverride& changed = override_->second.levels[i];
+        levels[i].start = changed.start.value_or(levels[i].start);
+        levels[i].format = changed.format.value_or(levels[i].format);
     }
     level = std::clamp(level, 0, max_level);
     Counter& counter = counters_[list];
@@ -240,7 +273,7 @@ std::string RtfLists::next_label(int list, int level) {
         counter.started[static_cast<std::size_t>(deeper)] = false;
     }
     const auto index = static_cast<std::size_t>(level);
-    const Level& item = definition->second.levels[index];
+    const Level& item = levels[index];
     counter.values[index] = counter.started[index] ? counter.values[index] + 1 : item.start;
     counter.started[index] = true;
     std::string label;
@@ -249,7 +282,7 @@ std::string RtfLists::next_label(int list, int level) {
             continue;  // a bullet shows no number, whatever its text names
         }
         if (code <= static_cast<char32_t>(max_level)) {
-            const Level& named = definition->second.levels[code];
+            const Level& named = levels[code];
             const int number = counter.started[code] ? counter.values[code] : named.start;
             label += format_list_number(number, named.format);
         } else {

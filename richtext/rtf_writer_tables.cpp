@@ -173,12 +173,15 @@ bool RtfWriterTables::writes_windows1252(const CharFormat& format) const {
 }
 
 // Whether text written in this font is read as the writer writes it: in the document's
-// code page.
+// code page. A font of the "default" character set (\fcharset1) is the system's in some
+// readers, and gets no bytes either.
 bool RtfWriterTables::reads_as_written(const SourceFont& font) const {
+    if (font.charset == 1 && font.code_page <= 0) {
+        return false;
+    }
     const int code_page = font.code_page > 0 ? font.code_page
-                          : font.charset >= 0 && font.charset != 1
-                              ? code_page_for_charset(font.charset, code_page_)
-                              : code_page_;
+                          : font.charset >= 0 ? code_page_for_charset(font.charset, code_page_)
+                                              : code_page_;
     return code_page == code_page_;
 }
 

@@ -102,7 +102,8 @@ class Characters(html.parser.HTMLParser):
     def handle_data(self, data):
         if not self.in_body or self.skip:
             return
-        for character in re.sub(r"[ \t\r\n]+", " ", data):
+        # LibreOffice writes runs of blanks as narrow spaces between blanks; both are blanks.
+        for character in re.sub(r"[ \t\r\n\u2002-\u2006]+", " ", data):
             self.chars.append((character, self.format()))
 
 

@@ -220,6 +220,16 @@ TEST(RtfReader, NumbersListItemsFromTheListTables) {
                           .document),
               "y. y\nz. z\naa. aa\nix. ix\nx. x\n");
 
+    // An override's level changes start its list's level elsewhere, or number it otherwise.
+    EXPECT_EQ(to_text(read_rtf("{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0"
+                               "{\\leveltext\\'02\\'00.;}}\\listid1}}{\\*\\listoverridetable"
+                               "{\\listoverride\\listid1\\ls1}{\\listoverride\\listid1"
+                               "\\listoverridecount1{\\lfolevel\\listoverridestartat\\levelstartat5}\\ls2}"
+                               "{\\listoverride\\listid1\\listoverridecount1{\\lfolevel"
+                               "\\listoverrideformat{\\listlevel\\levelnfc1}}\\ls3}}"
+                               "\\pard\\ls1 a\\par\\pard\\ls2 b\\par\\pard\\ls3 c\\par}")
+                          .document),
+              "1. a\n5. b\nI. c\n");
     // An old-style continuation paragraph goes on with its list, without a number.
     EXPECT_EQ(to_text(read_rtf("{\\rtf1\\pard{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}one\\par"
                                "\\pard{\\*\\pn\\pnlvlcont\\pndec}more\\par"
