@@ -206,18 +206,29 @@ static_assert(std::ranges::is_sorted(words, {}, &Entry::first));
 HeadRank head_group_rank(std::string_view group) {
     using enum HeadRank;
     static constexpr std::pair<std::string_view, HeadRank> ranks[] = {
-        {"defchp", defaults},    {"defpap", defaults},  {"stylesheet", style_sheet},
-        {"listtable", lists},    {"listoverridetable", list_overrides},
-        {"pgdsctbl", tables},    {"revtbl", tables},    {"rsidtbl", tables},
-        {"header", section},     {"headerf", section},  {"headerl", section},
-        {"headerr", section},    {"footer", section},   {"footerf", section},
-        {"footerl", section},    {"footerr", section}};
+        {"defchp", defaults},
+        {"defpap", defaults},
+        {"stylesheet", style_sheet},
+        {"listtable", lists},
+        {"listoverridetable", list_overrides},
+        {"pgdsctbl", tables},
+        {"revtbl", tables},
+        {"rsidtbl", tables},
+        {"header", section},
+        {"headerf", section},
+        {"headerl", section},
+        {"headerr", section},
+        {"footer", section},
+        {"footerf", section},
+        {"footerl", section},
+        {"footerr", section}};
     const std::size_t skip = group.starts_with("{\\*\\") ? 4 : group.starts_with("{\\") ? 2 : 0;
     std::string_view word = group.substr(skip == 0 ? group.size() : skip);
-    word = word.substr(0, static_cast<std::size_t>(
-                              std::ranges::find_if(word, [](char c) { return !std::isalpha(
-                                                              static_cast<unsigned char>(c)); }) -
-                              word.begin()));
+    word = word.substr(
+        0, static_cast<std::size_t>(
+               std::ranges::find_if(
+                   word, [](char c) { return !std::isalpha(static_cast<unsigned char>(c)); }) -
+               word.begin()));
     const auto rank = std::ranges::find(ranks, word, &std::pair<std::string_view, HeadRank>::first);
     return rank == std::end(ranks) ? other : rank->second;
 }

@@ -51,9 +51,9 @@ private:
         std::array<LevelOverride, 9> levels;
     };
 
-    std::map<int, List> lists_;         // by \listidN
+    std::map<int, List> lists_;          // by \listidN
     std::map<int, Override> overrides_;  // by \lsN
-    std::map<int, Counter> counters_;  // by \lsN
+    std::map<int, Counter> counters_;    // by \lsN
     int old_counter_ = 0;
     OldNumbering old_last_;
 };

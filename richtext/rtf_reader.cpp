@@ -256,7 +256,6 @@ void Reader::carry(std::string_view group) {
     // stays where it is (so that where a group goes does not depend on what surrounded it).
     static constexpr std::string_view head_words[] = {
         "aftnsep",       "aftnsepc",  "colorschememapping",
-        "defchp",        "defpap",
         "docvar",        "fchars",    "filetbl",
         "footer",        "footerf",   "footerl",
         "footerr",       "ftnsep",    "ftnsepc",
@@ -266,7 +265,8 @@ void Reader::carry(std::string_view group) {
         "listtable",     "mmathPr",   "pgdsctbl",
         "revtbl",        "rsidtbl",   "stylesheet",
         "template",      "themedata", "userprops",
-        "wgrffmtfilter", "xmlnstbl"};
+        "wgrffmtfilter", "xmlnstbl",  "defchp",
+        "defpap"};
     const bool about_document = std::ranges::any_of(head_words, named);
     // Groups carried before them (bookmarks, a writer's own) do not end the head.
     const std::vector<Paragraph>& paragraphs = document_.paragraphs();
@@ -507,13 +507,12 @@ void Reader::follow_section_definition(const Token& token) {
           token.word.action == Action::section_defaults))) {
         return;
     }
-    const std::string_view definition =
-        in_.substr(section_start_, token_start_ - section_start_);
+    const std::string_view definition = in_.substr(section_start_, token_start_ - section_start_);
     const std::size_t first = definition.find_first_not_of(" \r\n");
     const std::size_t last = definition.find_last_not_of(" \r\n");
-    document_.paragraphs().back().section =
-        first == std::string_view::npos ? std::string_view()
-                                        : definition.substr(first, last - first + 1);
+    document_.paragraphs().back().section = first == std::string_view::npos
+                                                ? std::string_view()
+                                                : definition.substr(first, last - first + 1);
     section_start_ = std::string_view::npos;
 }
 

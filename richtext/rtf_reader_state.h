@@ -149,13 +149,13 @@ private:
     std::size_t row_definition_start_ = std::string_view::npos;
     // Where the section definition being read began (\sectd; npos: none is being read).
     std::size_t section_start_ = std::string_view::npos;
-    std::size_t token_start_ = 0;  // offset of the token being read
+    std::size_t token_start_ = 0;       // offset of the token being read
     std::size_t font_entry_start_ = 0;  // offset of the \fN that began the font entry read last
     // A page break came before any text of the paragraph being read.
     bool page_break_pending_ = false;
-    std::uint32_t fields_ = 0;  // fields met so far; the last one's number
+    std::uint32_t fields_ = 0;          // fields met so far; the last one's number
     std::uint32_t continued_link_ = 0;  // the last link that went on into a new paragraph
-    int footnotes_ = 0;         // footnotes met so far
+    int footnotes_ = 0;                 // footnotes met so far
     // "{" was the last token: a "\*" now marks the group as a destination.
     bool group_start_ = false;
     // "\*" began the group: a control word the reader does not know skips the group.

@@ -65,9 +65,8 @@ RtfWriterTables::RtfWriterTables(const Document& document)
 // saving what was saved changes nothing. Text in no font needs an entry without a name: the
 // default font where there is no other, else one \fN names.
 void RtfWriterTables::choose_default_font(const Document& document, bool nameless_text) {
-    const bool source_default =
-        std::ranges::find(fonts_, document.source_default_font, &SourceFont::number) !=
-        fonts_.end();
+    const bool source_default = std::ranges::find(fonts_, document.source_default_font,
+                                                  &SourceFont::number) != fonts_.end();
     if (nameless_text) {
         const auto nameless = std::ranges::find_if(
             fonts_, [](const SourceFont& font) { return font.family.empty(); });
@@ -179,7 +178,7 @@ bool RtfWriterTables::reads_as_written(const SourceFont& font) const {
     if (font.charset == 1 && font.code_page <= 0) {
         return false;
     }
-    const int code_page = font.code_page > 0 ? font.code_page
+    const int code_page = font.code_page > 0  ? font.code_page
                           : font.charset >= 0 ? code_page_for_charset(font.charset, code_page_)
                                               : code_page_;
     return code_page == code_page_;
