@@ -123,6 +123,9 @@ QTextBlockFormat to_qt_block_format(const rt::ParagraphFormat& format) {
     if (format.page_break_before) {
         qt.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
     }
+    if (format.style != 0) {
+        qt.setProperty(style_property, format.style);
+    }
     if (format.list > 0 || format.list_level != 0) {
         qt.setProperty(list_property,
                        QVariant::fromValue(QList<int>{format.list, format.list_level}));
@@ -168,6 +171,7 @@ rt::ParagraphFormat from_qt_block_format(const QTextBlockFormat& qt) {
             break;
     }
     format.page_break_before = (qt.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore) != 0;
+    format.style = qt.intProperty(style_property);
     const QList<int> list = qt.property(list_property).value<QList<int>>();
     if (list.size() == 2) {
         format.list = list[0];

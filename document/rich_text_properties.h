@@ -38,6 +38,7 @@ enum ModelProperty {
     row_cells_property,              // a table's rows' numbers of cells (QList<int>); cells
                                      // beyond them only make the table square
     merged_cell_property,            // a cell merged into the one before it (\clmrg)
+    style_property,                  // a block's paragraph style (\sN)
 };
 
 constexpr int list_indent_twips = 360;  // per level, for items that give none

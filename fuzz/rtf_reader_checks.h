@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "richtext/html_writer.h"
@@ -13,7 +14,7 @@ namespace qlx::fuzzing {
 // What must hold for any input to the RTF reader: the model keeps its promises (no empty run
 // but a group carried through, no paragraph break inside a run, every format index valid)
 // and survives the writer: the RTF written from it reads back to the same model, without
-// problems. Aborts otherwise.
+// problems, with the same text, and written again it is the same bytes. Aborts otherwise.
 inline void check_rtf_reader(std::string_view input) {
     const richtext::RtfReadResult read = richtext::read_rtf(input);
     const richtext::Document& document = read.document;
@@ -34,10 +35,16 @@ inline void check_rtf_reader(std::string_view input) {
     }
     // Groups carried through are written as they were read: nesting too deep in one stays
     // too deep, and nothing else may go wrong.
-    const richtext::RtfReadResult again = richtext::read_rtf(richtext::to_rtf(document));
+    const std::string written = richtext::to_rtf(document);
+    const richtext::RtfReadResult again = richtext::read_rtf(written);
     richtext::RtfProblems allowed;
     allowed.too_deep = read.problems.too_deep && again.problems.too_deep;
     if (!(again.document == document) || again.problems != allowed) {
+        std::abort();
+    }
+    // What was saved reads as the same text, and saved again it is the same file.
+    if (richtext::to_text(again.document) != richtext::to_text(document) ||
+        richtext::to_rtf(again.document) != written) {
         std::abort();
     }
     richtext::write_text(document, [](std::string_view) {});

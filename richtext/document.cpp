@@ -16,7 +16,8 @@ std::size_t pack_color(const std::optional<Rgb>& color) {
 
 bool same_runs(const Document& a, const Paragraph& pa, const Document& b, const Paragraph& pb) {
     if (pa.runs.size() != pb.runs.size() || pa.format != pb.format || pa.label != pb.label ||
-        pa.table != pb.table || a.format(pa.mark_format) != b.format(pb.mark_format)) {
+        pa.table != pb.table || pa.section != pb.section || pa.ends_section != pb.ends_section ||
+        a.format(pa.mark_format) != b.format(pb.mark_format)) {
         return false;
     }
     for (std::size_t i = 0; i < pa.runs.size(); ++i) {
@@ -126,7 +127,8 @@ void Document::end_paragraph(std::size_t mark_format) {
 
 bool operator==(const Document& a, const Document& b) {
     if (a.paragraphs_.size() != b.paragraphs_.size() ||
-        a.default_tab_twips_ != b.default_tab_twips_ || a.head_groups != b.head_groups) {
+        a.default_tab_twips_ != b.default_tab_twips_ || a.head_groups != b.head_groups ||
+        a.page_setup != b.page_setup) {
         return false;
     }
     for (std::size_t i = 0; i < a.paragraphs_.size(); ++i) {

@@ -84,6 +84,7 @@ struct OldNumbering {
         lower_roman,
         upper_letter,
         lower_letter,
+        continued,  // \pnlvlcont: goes on with the list before, without a label
     };
     Kind kind = Kind::none;
     int start = 1;          // \pnstartN
@@ -108,6 +109,7 @@ struct ParagraphFormat {
     int line_spacing = 0;
     bool line_spacing_multiple = false;
     bool page_break_before = false;
+    int style = 0;       // \sN: the paragraph's style in the carried style sheet; 0: Normal
     int list = 0;        // \lsN: the list (override) the paragraph is an item of; 0: none
     int list_level = 0;  // \ilvlN, 0 to 8
     OldNumbering numbering;
@@ -145,6 +147,9 @@ struct SourceFont {
     FontName family;
     int charset = -1;   // \fcharsetN; -1: none given
     int code_page = 0;  // \cpgN; 0: none given
+    // The entry's other words and groups as written: its family (\froman, ...), pitch,
+    // {\*\panose ...}, {\*\falt ...} (the name to use when this one is missing).
+    std::string properties;
 
     friend bool operator==(const SourceFont&, const SourceFont&) = default;
 };
@@ -176,6 +181,10 @@ struct Paragraph {
     // numbers it; empty for a paragraph that is no item.
     std::string label;
     TablePlace table;
+    // The properties of the section the paragraph starts (\sectd and what follows it, as
+    // the source wrote them); empty: the section goes on.
+    std::string section;
+    bool ends_section = false;  // the paragraph ends with \sect, not \par
 };
 
 // Paragraphs of runs. Formats are held once and runs refer to them by index, so that a
@@ -217,15 +226,21 @@ public:
     // same numbers, so that what is carried through means what it meant.
     std::vector<SourceFont> source_fonts;
     std::vector<std::optional<Rgb>> source_colors;
+    // The font the source names as its default (\deffN); -1: none named.
+    int source_default_font = -1;
     // The code page of the source's bytes (\ansicpg); Windows-1252 for a document made
     // otherwise.
     int source_code_page = 1252;
     // Groups carried through from before the text (style sheet, list tables, information,
     // headers, ...), in their order; written back after the tables.
     std::vector<std::string> head_groups;
+    // The page the document is laid out on, as the source wrote it: its size, margins and
+    // orientation (\paperwN \paperhN \marglN ... \landscape); empty: the default page.
+    std::string page_setup;
 
-    // Same text, carried groups, paragraphs, formats (compared by value, not by index) and
-    // tab stops; the source tables are how the document was written, not what it holds.
+    // Same text, carried groups, page, sections, paragraphs, formats (compared by value, not
+    // by index) and tab stops; the source tables are how the document was written, not what
+    // it holds.
     friend bool operator==(const Document& a, const Document& b);
 
 private:

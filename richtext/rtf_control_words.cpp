@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <iterator>
 #include <utility>
 
 namespace qlx::richtext {
@@ -56,6 +58,7 @@ constexpr auto words = std::to_array<Entry>({
     {"endash", act(Action::character, 0x2013)},
     {"enspace", act(Action::character, 0x2002)},
     {"f", act(Action::font)},
+    {"facingp", act(Action::page_setup)},
     {"fchars", skip},
     {"fcharset", act(Action::font_charset)},
     {"fi", act(Action::first_line_indent)},
@@ -73,6 +76,7 @@ constexpr auto words = std::to_array<Entry>({
     {"ftnsepc", skip},
     {"generator", skip},
     {"green", act(Action::green)},
+    {"gutter", act(Action::page_setup)},
     {"header", skip},
     {"headerf", skip},
     {"headerl", skip},
@@ -85,6 +89,7 @@ constexpr auto words = std::to_array<Entry>({
     {"intbl", act(Action::in_table)},
     {"itap", act(Action::table_depth)},
     {"keywords", skip},
+    {"landscape", act(Action::page_setup)},
     {"latentstyles", skip},
     {"lchars", skip},
     {"ldblquote", act(Action::character, 0x201C)},
@@ -98,6 +103,11 @@ constexpr auto words = std::to_array<Entry>({
     {"ls", act(Action::list)},
     {"ltrmark", act(Action::character, 0x200E)},
     {"mac", act(Action::ansi_code_page, 10000)},
+    {"margb", act(Action::page_setup)},
+    {"margl", act(Action::page_setup)},
+    {"margmirror", act(Action::page_setup)},
+    {"margr", act(Action::page_setup)},
+    {"margt", act(Action::page_setup)},
     {"mmathPr", skip},
     {"nestcell", act(Action::cell, 1)},
     {"nestrow", act(Action::row, 1)},
@@ -109,6 +119,8 @@ constexpr auto words = std::to_array<Entry>({
     {"operator", skip},
     {"page", act(Action::paragraph, 2)},
     {"pagebb", act(Action::page_break_before)},
+    {"paperh", act(Action::page_setup)},
+    {"paperw", act(Action::page_setup)},
     {"par", act(Action::paragraph)},
     {"pard", act(Action::paragraph_defaults)},
     {"pc", act(Action::ansi_code_page, 437)},
@@ -133,9 +145,11 @@ constexpr auto words = std::to_array<Entry>({
     {"rquote", act(Action::character, 0x2019)},
     {"rsidtbl", skip},
     {"rtlmark", act(Action::character, 0x200F)},
+    {"s", act(Action::style)},
     {"sa", act(Action::space_after)},
     {"sb", act(Action::space_before)},
-    {"sect", act(Action::paragraph)},
+    {"sect", act(Action::paragraph, 3)},
+    {"sectd", act(Action::section_defaults)},
     {"shp", skip},
     {"shppict", skip},
     {"sl", act(Action::line_spacing)},
@@ -155,6 +169,7 @@ constexpr auto words = std::to_array<Entry>({
     {"txe", skip},
     {"u", act(Action::unicode)},
     {"uc", act(Action::unicode_skip)},
+    {"ud", act(Action::unicode_destination)},
     {"ul", act(Action::underline, 1)},
     {"uld", act(Action::underline, 1)},
     {"uldash", act(Action::underline, 1)},
@@ -174,6 +189,7 @@ constexpr auto words = std::to_array<Entry>({
     {"ulw", act(Action::underline, 1)},
     {"ulwave", act(Action::underline, 1)},
     {"up", act(Action::raise, 1)},
+    {"upr", act(Action::upr)},
     {"userprops", skip},
     {"v", act(Action::hidden)},
     {"wgrffmtfilter", skip},
@@ -186,6 +202,36 @@ constexpr auto words = std::to_array<Entry>({
 static_assert(std::ranges::is_sorted(words, {}, &Entry::first));
 
 }  // namespace
+
+HeadRank head_group_rank(std::string_view group) {
+    using enum HeadRank;
+    static constexpr std::pair<std::string_view, HeadRank> ranks[] = {
+        {"defchp", defaults},
+        {"defpap", defaults},
+        {"stylesheet", style_sheet},
+        {"listtable", lists},
+        {"listoverridetable", list_overrides},
+        {"pgdsctbl", tables},
+        {"revtbl", tables},
+        {"rsidtbl", tables},
+        {"header", section},
+        {"headerf", section},
+        {"headerl", section},
+        {"headerr", section},
+        {"footer", section},
+        {"footerf", section},
+        {"footerl", section},
+        {"footerr", section}};
+    const std::size_t skip = group.starts_with("{\\*\\") ? 4 : group.starts_with("{\\") ? 2 : 0;
+    std::string_view word = group.substr(skip == 0 ? group.size() : skip);
+    word = word.substr(
+        0, static_cast<std::size_t>(
+               std::ranges::find_if(
+                   word, [](char c) { return !std::isalpha(static_cast<unsigned char>(c)); }) -
+               word.begin()));
+    const auto rank = std::ranges::find(ranks, word, &std::pair<std::string_view, HeadRank>::first);
+    return rank == std::end(ranks) ? other : rank->second;
+}
 
 ControlWord lookup_control_word(std::string_view letters) {
     const auto it = std::ranges::lower_bound(words, letters, {}, &Entry::first);

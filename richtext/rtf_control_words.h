@@ -25,12 +25,14 @@ enum class Action : std::uint8_t {
     // text
     field,      // \field: the group is a field
     footnote_number,  // \chftn
-    paragraph,  // \par, \sect, \page (`value` 2)
+    paragraph,  // \par, \page (`value` 2), \sect (`value` 3)
     cell,       // \cell, \nestcell (`value` 1)
     row,        // \row, \nestrow (`value` 1)
     character,  // a symbol word; `value` is its code point
     unicode,
     unicode_skip,
+    upr,                  // \upr: a group of two versions of text, ANSI and Unicode (\ud)
+    unicode_destination,  // \ud: the Unicode version of \upr's text
     // character format
     plain,
     font,
@@ -46,6 +48,7 @@ enum class Action : std::uint8_t {
     raise,              // `value` 1: \upN, 2: \dnN (N half-points, 6 when not given)
     // paragraph format
     paragraph_defaults,  // \pard
+    style,               // \sN
     alignment,           // `value`: the Alignment
     left_indent,
     right_indent,
@@ -57,6 +60,9 @@ enum class Action : std::uint8_t {
     page_break_before,
     list,        // \lsN
     list_level,  // \ilvlN
+    // page and sections
+    page_setup,        // \paperwN, \marglN, \landscape, ...: carried as the document's page
+    section_defaults,  // \sectd: a section's properties follow
     // tables
     in_table,                  // \intbl: the paragraph is in a table (at depth 1 unless \itap)
     table_depth,               // \itapN: the paragraph is in a table nested N deep
@@ -71,5 +77,18 @@ struct ControlWord {
 
 // The meaning of a control word given by its letters; Action::ignore for unknown words.
 ControlWord lookup_control_word(std::string_view letters);
+
+// Where a group of a document's head goes, in the order word processors write a head.
+enum class HeadRank : std::uint8_t {
+    defaults,        // \defchp, \defpap
+    style_sheet,
+    lists,           // \listtable
+    list_overrides,  // \listoverridetable
+    tables,          // page styles, revisions, editing sessions
+    other,           // the rest, as it came
+    section,         // headers and footers: the first section's, after its properties
+};
+// The rank of a group ("{\stylesheet ...}", "{\*\listtable ...}") by its first word.
+HeadRank head_group_rank(std::string_view group);
 
 }  // namespace qlx::richtext

@@ -14,6 +14,7 @@ namespace qlx::richtext {
 namespace {
 
 constexpr int max_level = 8;
+constexpr int bullet_format = 23;  // \levelnfc23
 constexpr std::size_t max_lists = 10'000;
 
 // Bullets drawn from symbol fonts, as the characters they look like.
@@ -121,7 +122,8 @@ void RtfLists::read_list_table(std::string_view group, const RtfTables& tables) 
     int level = -1;
     int level_font = -1;
     std::vector<char32_t> text;
-    int skip = 0;
+    int skip = 0;          // fallback bytes still to skip after \uN
+    int unicode_skip = 1;  // \ucN
     const auto level_ref = [&]() -> Level* {
         return level >= 0 && level <= max_level ? &list.levels[static_cast<std::size_t>(level)]
                                                 : nullptr;
@@ -138,6 +140,7 @@ void RtfLists::read_list_table(std::string_view group, const RtfTables& tables) 
     for_each_token(group, [&](const Token& token, int depth) {
         switch (token.kind) {
             case TokenKind::group_close:
+                skip = 0;
                 if (depth == text_depth) {
                     text_depth = -1;
                     if (Level* l = level_ref(); l != nullptr && !text.empty()) {
@@ -188,10 +191,12 @@ void RtfLists::read_list_table(std::string_view group, const RtfTables& tables) 
                     text.clear();
                 } else if (word == "f" && level_depth >= 0) {
                     level_font = value;
+                } else if (word == "uc") {
+                    unicode_skip = std::max(value, 0);
                 } else if (word == "u" && depth == text_depth) {
                     text.push_back(
                         unicode_bullet(static_cast<char32_t>(value < 0 ? value + 65536 : value)));
-                    skip = 1;
+                    skip = unicode_skip;
                 } else if (word == "listid" && list_depth >= 0 && depth == list_depth) {
                     lists_[value] = list;
                 }
@@ -204,20 +209,46 @@ void RtfLists::read_list_table(std::string_view group, const RtfTables& tables) 
 }
 
 void RtfLists::read_override_table(std::string_view group) {
-    RtfLexer lexer(group);
-    int list_id = 0;
-    for (Token token = lexer.next(); token.kind != TokenKind::end; token = lexer.next()) {
+    Override current;
+    int level = -1;
+    int level_depth = -1;
+    bool start_at = false;
+    bool format = false;
+    LevelOverride found;
+    for_each_token(group, [&](const Token& token, int depth) {
+        if (token.kind == TokenKind::group_close && depth == level_depth) {
+            if (level >= 0 && level <= max_level) {
+                current.levels[static_cast<std::size_t>(level)] = {
+                    start_at ? found.start : std::nullopt, format ? found.format : std::nullopt};
+            }
+            level_depth = -1;
+        }
         if (token.kind != TokenKind::control_word) {
-            continue;
+            return;
         }
-        if (token.text == "listoverride") {
-            list_id = 0;
-        } else if (token.text == "listid") {
-            list_id = token.parameter;
-        } else if (token.text == "ls" && overrides_.size() < max_lists) {
-            overrides_[token.parameter] = list_id;
+        const std::string_view word = token.text;
+        if (word == "listoverride") {
+            current = Override{};
+            level = -1;
+        } else if (word == "listid") {
+            current.list_id = token.parameter;
+        } else if (word == "lfolevel") {
+            ++level;
+            level_depth = depth;
+            start_at = format = false;
+            found = {};
+        } else if (word == "listoverridestartat" && level_depth >= 0) {
+            start_at = true;
+        } else if (word == "listoverrideformat" && level_depth >= 0) {
+            format = true;
+        } else if (word == "levelstartat" && level_depth >= 0) {
+            found.start = token.parameter;
+        } else if ((word == "levelnfc" || word == "levelnfcn") && level_depth >= 0) {
+            found.format = token.parameter;
+        } else if (word == "ls" && overrides_.size() < max_lists) {
+            overrides_[token.parameter] = current;
         }
-    }
+    });
 }
 
 std::string RtfLists::next_label(int list, int level) {
@@ -225,9 +256,16 @@ std::string RtfLists::next_label(int list, int level) {
     if (override_ == overrides_.end()) {
         return {};
     }
-    const auto definition = lists_.find(override_->second);
+    const auto definition = lists_.find(override_->second.list_id);
     if (definition == lists_.end()) {
         return {};
+    }
+    // The list's levels as the override changes them.
+    std::array<Level, 9> levels = definition->second.levels;
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const LevelOverride& changed = override_->second.levels[i];
+        levels[i].start = changed.start.value_or(levels[i].start);
+        levels[i].format = changed.format.value_or(levels[i].format);
     }
     level = std::clamp(level, 0, max_level);
     Counter& counter = counters_[list];
@@ -235,13 +273,16 @@ std::string RtfLists::next_label(int list, int level) {
         counter.started[static_cast<std::size_t>(deeper)] = false;
     }
     const auto index = static_cast<std::size_t>(level);
-    const Level& item = definition->second.levels[index];
+    const Level& item = levels[index];
     counter.values[index] = counter.started[index] ? counter.values[index] + 1 : item.start;
     counter.started[index] = true;
     std::string label;
     for (const char32_t code : item.text) {
+        if (code <= static_cast<char32_t>(max_level) && item.format == bullet_format) {
+            continue;  // a bullet shows no number, whatever its text names
+        }
         if (code <= static_cast<char32_t>(max_level)) {
-            const Level& named = definition->second.levels[code];
+            const Level& named = levels[code];
             const int number = counter.started[code] ? counter.values[code] : named.start;
             label += format_list_number(number, named.format);
         } else {
@@ -252,6 +293,9 @@ std::string RtfLists::next_label(int list, int level) {
 }
 
 std::string RtfLists::next_label(const OldNumbering& numbering, const RtfTables& tables) {
+    if (numbering.kind == OldNumbering::Kind::continued) {
+        return {};  // neither numbered nor counted
+    }
     old_counter_ = numbering == old_last_ ? old_counter_ + 1 : numbering.start;
     old_last_ = numbering;
     std::string label;
@@ -261,7 +305,7 @@ std::string RtfLists::next_label(const OldNumbering& numbering, const RtfTables&
         }
     };
     add_text(numbering.before);
-    static constexpr int formats[] = {255, 23, 0, 1, 2, 3, 4};
+    static constexpr int formats[] = {255, 23, 0, 1, 2, 3, 4, 255};
     label += format_list_number(old_counter_, formats[static_cast<int>(numbering.kind)]);
     add_text(numbering.after);
     return label;
@@ -272,7 +316,8 @@ OldNumbering read_old_numbering(std::string_view group) {
     static constexpr std::pair<std::string_view, Kind> kinds[] = {
         {"pnlvlblt", Kind::bullet},      {"pndec", Kind::decimal},
         {"pnucrm", Kind::upper_roman},   {"pnlcrm", Kind::lower_roman},
-        {"pnucltr", Kind::upper_letter}, {"pnlcltr", Kind::lower_letter}};
+        {"pnucltr", Kind::upper_letter}, {"pnlcltr", Kind::lower_letter},
+        {"pnlvlcont", Kind::continued}};
     OldNumbering numbering;
     numbering.kind = Kind::decimal;
     int text_depth = -1;
@@ -286,8 +331,11 @@ OldNumbering read_old_numbering(std::string_view group) {
             *text += static_cast<char>(token.byte);
         } else if (token.kind == TokenKind::control_word) {
             const std::string_view word = token.text;
+            // A paragraph that continues a list stays one whatever kind the group names.
             for (const auto& [name, kind] : kinds) {
-                numbering.kind = word == name ? kind : numbering.kind;
+                if (word == name && numbering.kind != Kind::continued) {
+                    numbering.kind = kind;
+                }
             }
             if (word == "pnstart") {
                 numbering.start = token.parameter;

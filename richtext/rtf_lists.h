@@ -2,6 +2,7 @@
 
 #include <array>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,9 +41,19 @@ private:
         std::array<bool, 9> started{};
     };
 
-    std::map<int, List> lists_;        // by \listidN
-    std::map<int, int> overrides_;     // \lsN to \listidN
-    std::map<int, Counter> counters_;  // by \lsN
+    // An override's changes to a level of its list (\lfolevel): a start and a format.
+    struct LevelOverride {
+        std::optional<int> start;   // \listoverridestartat with \levelstartatN
+        std::optional<int> format;  // \listoverrideformat with \levelnfcN
+    };
+    struct Override {
+        int list_id = 0;
+        std::array<LevelOverride, 9> levels;
+    };
+
+    std::map<int, List> lists_;          // by \listidN
+    std::map<int, Override> overrides_;  // by \lsN
+    std::map<int, Counter> counters_;    // by \lsN
     int old_counter_ = 0;
     OldNumbering old_last_;
 };

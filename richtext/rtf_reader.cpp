@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,7 @@ RtfReadResult Reader::run() {
             break;
         }
         follow_row_definition(token);
+        follow_section_definition(token);
         const bool at_group_start = std::exchange(group_start_, false);
         const bool after_star = std::exchange(star_, false);
         switch (token.kind) {
@@ -77,6 +79,8 @@ RtfReadResult Reader::run() {
     document_.source_fonts = tables_.source_fonts();
     document_.source_colors = tables_.colors();
     document_.source_code_page = tables_.ansi_code_page();
+    document_.source_default_font = default_font_;
+    std::ranges::stable_sort(document_.head_groups, {}, head_group_rank);
     if (!closed_) {
         result_.problems.truncated = result_.problems.truncated || stack_.size() > 1;
         end_document();
@@ -97,8 +101,13 @@ void Reader::open_group() {
         return;
     }
     stack_.push_back(stack_.back());
-    stack_.back().start = lexer_.offset() - 1;
-    stack_.back().carried = false;
+    GroupState& group = stack_.back();
+    group.start = lexer_.offset() - 1;
+    group.carried = false;
+    group.version = std::exchange(group.two_versions, false);
+    if (group.version) {
+        group.destination = Destination::skip;
+    }
     group_start_ = true;
 }
 
@@ -139,6 +148,11 @@ void Reader::close_group() {
     if (left != stack_.back().destination) {
         leave_table(left);
     }
+    // A group in a font's entry ({\*\panose ...}, {\*\falt ...}) is kept with the font.
+    if (left == Destination::skip && stack_.back().destination == Destination::font_table &&
+        start > font_entry_start_) {
+        tables_.add_font_property(in_.substr(start, lexer_.offset() - start));
+    }
     if (carried) {
         carry(in_.substr(start, lexer_.offset() - start));
     }
@@ -173,6 +187,10 @@ void Reader::end_field(std::uint32_t field) {
         if (!run->carried()) {
             return;  // the field has a result
         }
+    }
+    if (field == continued_link_ && std::next(first) == runs.end()) {
+        runs.erase(first);  // the link ended with the paragraph before
+        return;
     }
     const auto symbol = parse_symbol_field(field_instruction_text(instruction->rtf));
     if (!symbol) {
@@ -247,10 +265,16 @@ void Reader::carry(std::string_view group) {
         "listtable",     "mmathPr",   "pgdsctbl",
         "revtbl",        "rsidtbl",   "stylesheet",
         "template",      "themedata", "userprops",
-        "wgrffmtfilter", "xmlnstbl"};
+        "wgrffmtfilter", "xmlnstbl",  "defchp",
+        "defpap"};
     const bool about_document = std::ranges::any_of(head_words, named);
+    // Groups carried before them (bookmarks, a writer's own) do not end the head.
     const std::vector<Paragraph>& paragraphs = document_.paragraphs();
-    if (paragraphs.size() == 1 && paragraphs.front().runs.empty() && about_document) {
+    const bool before_text =
+        paragraphs.size() == 1 && std::ranges::all_of(paragraphs.front().runs, [](const Run& run) {
+            return run.carried() && run.text.empty() && run.field == 0;
+        });
+    if (before_text && about_document) {
         document_.head_groups.emplace_back(group);
     } else {
         document_.append_carried(group, current_format(), state().field);
@@ -439,17 +463,57 @@ void Reader::end_paragraph(int table_depth, TablePlace::End end) {
 
 void Reader::finish_paragraph() {
     take_paragraph_format();
-    // A field's result ends with its paragraph: what follows is ordinary text.
-    if (state().field != 0) {
-        const std::uint32_t field = state().field;
+    // A field's result ends with its paragraph: what follows is ordinary text, but for a
+    // link's, which goes on as a link of its own in the next paragraph.
+    const std::uint32_t field = state().field;
+    std::optional<Run> link;
+    if (field != 0) {
+        link = link_instruction(field);
         end_field(field);
+        const std::uint32_t continued = link ? ++fields_ : 0;
         for (GroupState& group : stack_) {
             if (group.field == field) {
-                group.field = 0;
+                group.field = continued;
             }
+        }
+        if (link) {
+            link->field = continued;
+            continued_link_ = continued;
         }
     }
     document_.end_paragraph(current_format());
+    if (link) {
+        document_.append_carried(link->rtf, link->format, link->field);
+    }
+}
+
+std::optional<Run> Reader::link_instruction(std::uint32_t field) const {
+    const std::vector<Run>& runs = document_.paragraphs().back().runs;
+    const auto instruction = std::ranges::find_if(
+        runs, [&](const Run& run) { return run.field == field && run.is_field_instruction(); });
+    if (instruction == runs.end() ||
+        hyperlink_target(field_instruction_text(instruction->rtf)).empty()) {
+        return std::nullopt;
+    }
+    return *instruction;
+}
+
+// A section's definition is the words from \sectd on that the reader does not know (or
+// knows as the page's); the first other token ends it. It goes with the paragraph being read.
+void Reader::follow_section_definition(const Token& token) {
+    if (section_start_ == std::string_view::npos ||
+        (token.kind == TokenKind::control_word &&
+         (token.word.action == Action::ignore || token.word.action == Action::page_setup ||
+          token.word.action == Action::section_defaults))) {
+        return;
+    }
+    const std::string_view definition = in_.substr(section_start_, token_start_ - section_start_);
+    const std::size_t first = definition.find_first_not_of(" \r\n");
+    const std::size_t last = definition.find_last_not_of(" \r\n");
+    document_.paragraphs().back().section = first == std::string_view::npos
+                                                ? std::string_view()
+                                                : definition.substr(first, last - first + 1);
+    section_start_ = std::string_view::npos;
 }
 
 // A table row's definition is the row words from \trowd on; the first other token ends it.

@@ -2,6 +2,8 @@
 // and colour tables, and the formats the properties of a group resolve to.
 #include <algorithm>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "richtext/rtf_control_words.h"
 #include "richtext/rtf_reader_state.h"
@@ -9,6 +11,11 @@
 namespace qlx::richtext::reading {
 
 void Reader::apply(const Token& token) {
+    if (token.word.action == Action::unicode_destination && state().version && starts_group_) {
+        state().destination = stack_[stack_.size() - 2].destination;  // \upr's Unicode text
+        state().version = false;
+        return;
+    }
     switch (state().destination) {
         case Destination::text:
             apply_to_text(token);
@@ -70,7 +77,32 @@ void Reader::apply_to_text(const Token& token) {
             document_.append_carried("{\\chftn}", current_format(), s.field,
                                      std::to_string(footnotes_ + 1));
             return;
+        case Action::upr:
+            s.two_versions = true;
+            return;
+        case Action::page_setup:
+            if (section_start_ != std::string_view::npos) {
+                return;  // the section's, kept with it
+            }
+            document_.page_setup += '\\';
+            document_.page_setup += token.text;
+            if (token.has_parameter) {
+                document_.page_setup += std::to_string(parameter);
+            }
+            return;
+        case Action::section_defaults:
+            if (section_start_ == std::string_view::npos) {
+                section_start_ = token_start_;
+            }
+            return;
         case Action::paragraph:
+            if (token.word.value == 3) {
+                end_paragraph(s.table_depth);
+                std::vector<Paragraph>& paragraphs = document_.paragraphs();
+                Paragraph& ended = paragraphs[paragraphs.size() - 2];
+                ended.ends_section = ended.table.depth == 0;
+                return;
+            }
             if (token.word.value == 2) {
                 // A page break ends the paragraph it is in, if any text came, and the next
                 // paragraph starts the page.
@@ -205,6 +237,9 @@ bool Reader::apply_to_paragraph(const Token& token) {
         case Action::page_break_before:
             p.page_break_before = !token.has_parameter || token.parameter != 0;
             break;
+        case Action::style:
+            p.style = std::max(token.parameter, 0);
+            break;
         case Action::list:
             p.list = std::max(token.parameter, 0);
             break;
@@ -221,6 +256,7 @@ void Reader::apply_to_font_table(const Token& token) {
     switch (token.word.action) {
         case Action::font:
             tables_.begin_font(token.parameter);
+            font_entry_start_ = token_start_;
             break;
         case Action::font_charset:
             tables_.set_font_charset(token.parameter);
@@ -231,6 +267,15 @@ void Reader::apply_to_font_table(const Token& token) {
         case Action::skip_destination:
             state().destination = Destination::skip;
             break;
+        case Action::ignore: {
+            // The entry's family, pitch and other words are kept with it as they were.
+            std::string word = "\\" + std::string(token.text);
+            if (token.has_parameter) {
+                word += std::to_string(token.parameter);
+            }
+            tables_.add_font_property(word);
+            break;
+        }
         default:
             break;
     }

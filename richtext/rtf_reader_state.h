@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,8 @@ struct GroupState {
     std::uint32_t field = 0;          // the field the group's text belongs to; 0: none
     bool nested_row = false;          // in \nesttableprops: a nested row's definitions
     int table_depth = 0;              // \intbl, \itapN: the paragraph's table depth
+    bool two_versions = false;        // \upr: its groups are the ANSI and Unicode versions
+    bool version = false;             // a group of \upr: skipped unless it is \ud's
 
     void reset_characters() {
         GroupState reset;
@@ -65,6 +68,8 @@ struct GroupState {
         reset.field = field;
         reset.nested_row = nested_row;
         reset.table_depth = table_depth;
+        reset.two_versions = two_versions;
+        reset.version = version;
         *this = reset;
     }
 };
@@ -104,6 +109,9 @@ private:
     // Ends it where the table structure has placed it.
     void finish_paragraph();
     void follow_row_definition(const Token& token);
+    void follow_section_definition(const Token& token);
+    // The instruction of `field`, in the paragraph being read, when it is a HYPERLINK's.
+    std::optional<Run> link_instruction(std::uint32_t field) const;
     // Gives the paragraph being read the paragraph properties now in force.
     void take_paragraph_format();
     void number_list_items();
@@ -139,11 +147,15 @@ private:
     // began (npos: none is being read).
     std::string row_definition_;
     std::size_t row_definition_start_ = std::string_view::npos;
-    std::size_t token_start_ = 0;  // offset of the token being read
+    // Where the section definition being read began (\sectd; npos: none is being read).
+    std::size_t section_start_ = std::string_view::npos;
+    std::size_t token_start_ = 0;       // offset of the token being read
+    std::size_t font_entry_start_ = 0;  // offset of the \fN that began the font entry read last
     // A page break came before any text of the paragraph being read.
     bool page_break_pending_ = false;
-    std::uint32_t fields_ = 0;  // fields met so far; the last one's number
-    int footnotes_ = 0;         // footnotes met so far
+    std::uint32_t fields_ = 0;          // fields met so far; the last one's number
+    std::uint32_t continued_link_ = 0;  // the last link that went on into a new paragraph
+    int footnotes_ = 0;                 // footnotes met so far
     // "{" was the last token: a "\*" now marks the group as a destination.
     bool group_start_ = false;
     // "\*" began the group: a control word the reader does not know skips the group.

@@ -26,6 +26,13 @@ void RtfTables::begin_font(int number) {
     font_name_utf8_.clear();
     font_charset_ = -1;
     font_code_page_ = 0;
+    font_properties_.clear();
+}
+
+void RtfTables::add_font_property(std::string_view rtf) {
+    if (font_open()) {
+        font_properties_ += rtf;
+    }
 }
 
 void RtfTables::add_font_name_text(char byte) {
@@ -70,7 +77,7 @@ void RtfTables::end_font() {
     decode_font_name();
     fonts_.insert_or_assign(font_number_, FontEntry{FontName(trim(font_name_utf8_)),
                                                     entry_code_page(), font_charset_,
-                                                    font_code_page_});
+                                                    font_code_page_, font_properties_});
     font_number_ = -1;
     font_name_utf8_.clear();
 }
@@ -154,7 +161,8 @@ std::vector<SourceFont> RtfTables::source_fonts() const {
     std::vector<SourceFont> fonts;
     fonts.reserve(fonts_.size());
     for (const auto& [number, entry] : fonts_) {
-        fonts.push_back({number, entry.name, entry.charset, entry.given_code_page});
+        fonts.push_back(
+            {number, entry.name, entry.charset, entry.given_code_page, entry.properties});
     }
     return fonts;
 }

@@ -35,6 +35,8 @@ public:
     // A byte of the name given by its code (\'hh) or escaped.
     void add_font_name_byte(char byte);
     void add_font_name_code_point(char32_t code);
+    // Another word or group of the entry, as written (see SourceFont::properties).
+    void add_font_property(std::string_view rtf);
     void end_font();
 
     // A colour table entry: its components, ended by ";". An entry without components is the
@@ -66,6 +68,7 @@ private:
         int code_page = 0;  // 0: the document's code page
         int charset = -1;
         int given_code_page = 0;  // \cpgN as written
+        std::string properties;
     };
 
     int entry_code_page() const;
@@ -80,6 +83,7 @@ private:
     std::string font_name_utf8_;  // the name decoded so far
     int font_charset_ = -1;
     int font_code_page_ = 0;
+    std::string font_properties_;
 
     Rgb color_;
     bool color_given_ = false;

@@ -31,6 +31,26 @@ std::string nested_row_definition(std::string_view group) {
     return definition + "\\nestrow}";
 }
 
+// A row's definition with a right edge (\cellxN) for each of its `cells`: word processors
+// drop the text of cells that their row does not define. Cells the source left undefined
+// are an inch wide each, after the last it defined.
+std::string with_every_cell(std::string_view definition, std::size_t cells) {
+    const std::vector<CellDefinition> defined = row_cells(definition);
+    std::string row(definition);
+    if (defined.size() >= std::min(cells, max_cells)) {
+        return row;
+    }
+    std::string edges;
+    int right = defined.empty() ? 0 : defined.back().right;
+    for (std::size_t cell = defined.size(); cell < std::min(cells, max_cells); ++cell) {
+        right += cell_width_twips;
+        edges += "\\cellx" + std::to_string(right);
+    }
+    const std::size_t end = row.ends_with("\\nestrow}") ? row.size() - 9 : row.size();
+    row.insert(end, edges);
+    return row;
+}
+
 }  // namespace
 
 void TableStructure::place(Document& document, int depth, End end) {
@@ -53,7 +73,12 @@ bool TableStructure::end_row(Document& document, int depth, std::string_view def
     std::vector<Paragraph>& paragraphs = document.paragraphs();
     depth = std::max(depth, 1);
     std::size_t row_end = std::string::npos;
-    if (paragraphs.back().runs.empty() && paragraphs.size() >= 2 &&
+    // Groups carried between the last cell and the row's end (a bookmark's end, say) add no
+    // cell: they go on with the paragraph after the row.
+    const bool no_text = std::ranges::all_of(paragraphs.back().runs, [](const Run& run) {
+        return run.carried() && run.text.empty() && run.field == 0;
+    });
+    if (no_text && paragraphs.size() >= 2 &&
         paragraphs[paragraphs.size() - 2].table.depth == depth &&
         paragraphs[paragraphs.size() - 2].table.end == End::cell) {
         row_end = paragraphs.size() - 2;
@@ -124,7 +149,7 @@ void TableStructure::make_row_end(Document& document, std::size_t index,
     TablePlace& row_end = paragraphs[index].table;
     row_end.end = End::row;
     row_end.row = definition.empty() ? equal_cells(depth, static_cast<int>(cells.size()))
-                                     : std::string(definition);
+                                     : with_every_cell(definition, cells.size());
     const std::vector<CellDefinition> defined = row_cells(row_end.row);
     for (std::size_t cell = 0; cell < cells.size(); ++cell) {
         paragraphs[cells[cells.size() - 1 - cell]].table.merged =

@@ -172,8 +172,8 @@ private slots:
         QCOMPARE(gt::read_all(sandbox.path("out.txt")), QByteArray("one\r\ntwo \xC3\xA9\r\n"));
         const QByteArray rtf = gt::read_all(sandbox.path("out.RTF"));
         QCOMPARE(rtf, QByteArray(
-                          "{\\rtf1\\ansi\\ansicpg1252\\deff1\\deftab1200\\uc1{\\fonttbl{\\f0\\fnil"
-                          "\\fcharset0 Courier New;}}\r\n{\\colortbl;}\r\n\\pard\\plain\\f0\\fs16 "
+                          "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deftab1200\\uc1{\\fonttbl{\\f0\\fnil"
+                          " Courier New;}}\r\n{\\colortbl;}\r\n\\pard\\plain\\fs16 "
                           "one\\par\r\ntwo \\'e9}\r\n\r\n"));
         qlx::document::RichTextBox reread;
         QVERIFY(reread.LoadFile(sandbox.path("out.RTF")));

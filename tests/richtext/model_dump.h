@@ -54,6 +54,9 @@ inline std::string describe(const richtext::ParagraphFormat& format) {
     }
     out += format.line_spacing_multiple ? " mult" : "";
     out += format.page_break_before ? " pagebreak" : "";
+    if (format.style != 0) {
+        out += " s" + std::to_string(format.style);
+    }
     if (format.list > 0) {
         out += " ls" + std::to_string(format.list);
     }
@@ -66,7 +69,9 @@ inline std::string describe(const richtext::ParagraphFormat& format) {
     return out;
 }
 
-// One line per group of the head ("H carried ..."), then one line per paragraph mark
+// One line per group of the head ("H carried ..."), the page ("Page \\paperw..."), then,
+// for a paragraph that starts a section, the section's words ("Section \\sectd ..."), one
+// line per paragraph mark
 // ("P " and its format, and its place in a table) after that paragraph's runs, one line per run (its format in
 // brackets, then the text with tab, line break and backslash written as \t, \n and \\, or
 // "carried" and the start of a group carried through).
@@ -79,7 +84,13 @@ inline std::string dump(const richtext::Document& document) {
     for (const std::string& group : document.head_groups) {
         out += "H " + carried(group);
     }
+    if (!document.page_setup.empty()) {
+        out += "Page " + document.page_setup + '\n';
+    }
     for (const richtext::Paragraph& paragraph : document.paragraphs()) {
+        if (!paragraph.section.empty()) {
+            out += "Section " + paragraph.section + '\n';
+        }
         for (const richtext::Run& run : paragraph.runs) {
             out += '[' + describe(document.format(run.format)) +
                    (run.field != 0 ? " @field" + std::to_string(run.field) : "") + "] ";
@@ -107,6 +118,7 @@ inline std::string dump(const richtext::Document& document) {
         }
         const std::string properties = describe(paragraph.format);
         out += properties.empty() ? "" : " |" + properties;
+        out += paragraph.ends_section ? " sect" : "";
         const richtext::TablePlace& place = paragraph.table;
         if (place.depth > 0) {
             static constexpr const char* ends[] = {"", " cell", " row"};

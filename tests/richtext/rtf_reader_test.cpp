@@ -80,6 +80,11 @@ TEST(RtfReader, SkipsTheFallbackTextOfUnicodeCharacters) {
     EXPECT_EQ(text_of("{\\rtf1 \\uc2\\u233\\bin3 abcde}"), "\xC3\xA9" "e");
 }
 
+TEST(RtfReader, ReadsTheUnicodeVersionOfTextGivenTwice) {
+    EXPECT_EQ(text_of("{\\rtf1 a{\\upr{\\'82\\'a0 ansi}{\\*\\ud{\\u12354?unicode}}}b}"),
+              "a\xE3\x81\x82unicodeb");
+}
+
 TEST(RtfReader, DecodesBytesInTheCodePageOfTheDocumentOrFont) {
     EXPECT_EQ(text_of("{\\rtf1\\ansi\\'e9\\'80\\'9f}"), "\xC3\xA9\xE2\x82\xAC\xC5\xB8");
     EXPECT_EQ(text_of("{\\rtf1\\ansi\\ansicpg1251 \\'c0\\'ff}"), "\xD0\x90\xD1\x8F");
@@ -214,6 +219,34 @@ TEST(RtfReader, NumbersListItemsFromTheListTables) {
                                "\\pard{\\*\\pn\\pnlvlbody\\pnlcrm\\pnstart9{\\pntxta .}}ix\\par x\\par}")
                           .document),
               "y. y\nz. z\naa. aa\nix. ix\nx. x\n");
+
+    // An override's level changes start its list's level elsewhere, or number it otherwise.
+    EXPECT_EQ(to_text(read_rtf("{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0"
+                               "{\\leveltext\\'02\\'00.;}}\\listid1}}{\\*\\listoverridetable"
+                               "{\\listoverride\\listid1\\ls1}{\\listoverride\\listid1"
+                               "\\listoverridecount1{\\lfolevel\\listoverridestartat\\levelstartat5}\\ls2}"
+                               "{\\listoverride\\listid1\\listoverridecount1{\\lfolevel"
+                               "\\listoverrideformat{\\listlevel\\levelnfc1}}\\ls3}}"
+                               "\\pard\\ls1 a\\par\\pard\\ls2 b\\par\\pard\\ls3 c\\par}")
+                          .document),
+              "1. a\n5. b\nI. c\n");
+    // An old-style continuation paragraph goes on with its list, without a number.
+    EXPECT_EQ(to_text(read_rtf("{\\rtf1\\pard{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}one\\par"
+                               "\\pard{\\*\\pn\\pnlvlcont\\pndec}more\\par"
+                               "\\pard{\\*\\pn\\pnlvlbody\\pndec{\\pntxta .}}two\\par}")
+                          .document),
+              "1. one\nmore\n2. two\n");
+    // \uc0 before a bullet in a level's text takes no fallback: the lists after it keep
+    // their text. A bullet level shows no number, even when its text names one.
+    EXPECT_EQ(to_text(read_rtf("{\\rtf1{\\*\\listtable"
+                               "{\\list{\\listlevel\\levelnfc23{\\leveltext\\'01\\uc0\\u8226 ;}}"
+                               "\\listid1}{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
+                               "\\listid2}{\\list{\\listlevel\\levelnfc23{\\leveltext\\'02\\'00\\u8226 ?;}}"
+                               "\\listid3}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}"
+                               "{\\listoverride\\listid2\\ls2}{\\listoverride\\listid3\\ls3}}"
+                               "\\pard\\ls1 dot\\par\\pard\\ls2 one\\par two\\par\\pard\\ls3 bullet\\par}")
+                          .document),
+              "\xE2\x80\xA2 dot\n1. one\n2. two\n\xE2\x80\xA2 bullet\n");
 }
 
 TEST(RtfReader, ReadsTablesCellByCellAndRowByRow) {
@@ -229,10 +262,15 @@ TEST(RtfReader, ReadsTablesCellByCellAndRowByRow) {
     EXPECT_EQ(text("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell B\\cell\\row"
                    "\\trowd\\cellx1000\\cellx2000\\pard\\intbl C\\cell \\cell\\row\\pard after}"),
               "A\tB\nC\t\nafter");
-    // Rows left open, or ended without their cells, are ended; every row gets a definition.
+    // Rows left open, or ended without their cells, are ended; every row gets a definition,
+    // with an edge for each of its cells (word processors drop the text of cells without).
     EXPECT_EQ(dump(read_rtf("{\\rtf1{\\pard\\intbl A\\cell B\\cell}{\\trowd\\cellx9\\row}x}").document),
               "[- 12] A\nP - 12 [table1 cell]\n[- 12] B\n"
-              "P - 12 [table1 row \\trowd\\cellx9]\n[- 12] x\nP - 12\n");
+              "P - 12 [table1 row \\trowd\\cellx9\\cellx1449]\n[- 12] x\nP - 12\n");
+    // A group between the last cell and the row's end adds no cell.
+    EXPECT_EQ(text("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl A\\cell B\\cell"
+                   "{\\*\\bkmkend x}\\row\\pard after}"),
+              "A\tB\nafter");
     EXPECT_EQ(dump(read_rtf("{\\rtf1\\intbl A\\cell B\\par\\pard C}").document),
               "[- 12] A\nP - 12 [table1 cell]\n[- 12] B\n"
               "P - 12 [table1 row \\trowd\\cellx1440\\cellx2880]\n[- 12] C\nP - 12\n");

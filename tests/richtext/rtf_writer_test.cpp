@@ -32,11 +32,11 @@ TEST(RtfWriter, WritesTablesOfTheFormatsUsedAndAFormatChangeAsPlain) {
                                         body)
                                   .build();
     EXPECT_EQ(to_rtf(document),
-              "{\\rtf1\\ansi\\ansicpg1252\\deff1\\deftab720\\uc1{\\fonttbl{\\f0\\fnil\\fcharset0 "
-              "Courier New;}}"
+              "{\\rtf1\\ansi\\ansicpg1252\\deff1\\deftab720\\uc1{\\fonttbl{\\f0\\fnil Courier New;}"
+              "{\\f1\\fnil ;}}"
               "\r\n{\\colortbl;\\red255\\green0\\blue0;}\r\n"
               "\\pard\\plain\\f0\\fs20\\cf1\\b Title\\plain\\f0\\fs16 \\par\r\n"
-              "caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\u-223?\\u-10179?\\u-8704?\\plain }\r\n");
+              "caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\u-223?\\u-10179?\\u-8704?\\plain\\fs24 }\r\n");
 }
 
 TEST(RtfWriter, WritesEveryCharacterSoThatItReadsBack) {
@@ -140,8 +140,8 @@ TEST(RtfWriter, KeepsParagraphsAndTheirMarks) {
     tabs.set_default_tab_twips(1440);
     expect_round_trip(tabs);
     EXPECT_EQ(to_rtf(Document()),
-              "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deftab720\\uc1{\\fonttbl}\r\n{\\colortbl;}\r\n"
-              "\\pard\\plain }\r\n");
+              "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deftab720\\uc1{\\fonttbl{\\f0\\fnil ;}}\r\n"
+              "{\\colortbl;}\r\n\\pard\\plain\\fs24 }\r\n");
 }
 
 TEST(RtfWriter, RoundTripsAConvertedDocument) {
@@ -164,6 +164,112 @@ TEST(RtfWriter, RoundTripsAConvertedDocument) {
               "[Courier New 8 #000000] black\nP Courier New 8 #000000\n"
               "P Courier New 8 #000000\nP Courier New 8 #000000\n");
     expect_round_trip(read.document);
+}
+
+// Written RTF as word processors read it: every reader ends a raised run where it ends, the
+// default font is in the table, the head comes first in the order word processors write it.
+TEST(RtfWriter, WritesWhatWordProcessorsReadAsItWasRead) {
+    // A raised or lowered run ends with \nosupersub, not with \plain alone.
+    CharFormat raised = body;
+    raised.position = VerticalPosition::superscript;
+    const std::string ordinal = to_rtf(
+        DocumentBuilder().text("1", body).text("st", raised).text(" place", body).build());
+    EXPECT_NE(ordinal.find("\\super st\\plain\\f0\\fs16\\nosupersub  place"), std::string::npos)
+        << ordinal;
+    // The default font is in the table; text in it names no font.
+    const std::string source =
+        "{\\rtf1\\ansi\\deff1{\\fonttbl{\\f0\\froman Times;}{\\f1\\fswiss Arial;}}a\\f0 b}";
+    const std::string saved = to_rtf(read_rtf(source).document);
+    EXPECT_NE(saved.find("\\deff1\\deftab720\\uc1{\\fonttbl{\\f0\\froman Times;}"
+                         "{\\f1\\fswiss Arial;}}"),
+              std::string::npos)
+        << saved;
+    EXPECT_NE(saved.find("\\pard\\plain\\fs24 a\\plain\\f0\\fs24 b"), std::string::npos) << saved;
+    // Style sheet and lists before the first paragraph's properties, even when a group of
+    // the writer's own comes first.
+    const std::string head = to_rtf(
+        read_rtf("{\\rtf1{\\*\\defchp\\fs22}{\\*\\bkmkstart x}{\\info{\\title T}}"
+                 "{\\stylesheet{\\s1 Heading 1;}}{\\*\\listtable{\\list\\listid5}}\\pard\\s1 "
+                 "text}")
+            .document);
+    EXPECT_LT(head.find("{\\stylesheet"), head.find("{\\*\\listtable"));
+    EXPECT_LT(head.find("{\\*\\listtable"), head.find("{\\info"));
+    EXPECT_LT(head.find("{\\info"), head.find("\\pard"));
+    EXPECT_LT(head.find("{\\*\\defchp"), head.find("{\\stylesheet")) << head;
+}
+
+TEST(RtfWriter, SavingWhatWasSavedChangesNothing) {
+    for (const std::string_view source :
+         {std::string_view("{\\rtf1 plain}"), std::string_view("{\\rtf1\\deff3 no table}"),
+          std::string_view("{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0 Arial;}"
+                           "{\\f1\\fcharset0 Arial;}}\\f5 missing\\f1 \\'e9}"),
+          std::string_view("{\\rtf1{\\fonttbl{\\f2 Arial;}}\\f2 a{\\super b}c}")}) {
+        const std::string saved = to_rtf(read_rtf(source).document);
+        EXPECT_EQ(to_rtf(read_rtf(saved).document), saved) << source;
+    }
+}
+
+// Properties of paragraphs, lists, tables, fonts and pages kept as word processors read them.
+TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
+    // The old numbering before the list reference.
+    ParagraphFormat item;
+    item.list = 1;
+    item.numbering.kind = OldNumbering::Kind::bullet;
+    const std::string list = to_rtf(DocumentBuilder().text("x").paragraph({}, item).build());
+    EXPECT_LT(list.find("{\\*\\pn"), list.find("\\ls1")) << list;
+    // A row whose definition has fewer cells than the row still defines each.
+    const std::string row = to_rtf(
+        read_rtf("{\\rtf1\\trowd\\trgaph108\\pard\\intbl a\\cell b\\cell\\row}").document);
+    EXPECT_NE(row.find("\\trowd\\trgaph108\\cellx1440\\cellx2880"), std::string::npos) << row;
+    // A font keeps its character set, family, pitch and other names; text in it that the
+    // document's code page does not hold is written as \uN.
+    const std::string fonts = to_rtf(
+        read_rtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1\\fnil"
+                 "\\fcharset134\\fprq2{\\*\\panose 02010600030101010101}SimSun{\\*\\falt "
+                 "Song};}{\\f2\\fcharset204 SimSun;}}\\f1 \\'c4\\'e3}")
+            .document);
+    EXPECT_NE(fonts.find("{\\f1\\fnil\\fprq2{\\*\\panose 02010600030101010101}{\\*\\falt Song}"
+                         "\\fcharset134 SimSun;}"),
+              std::string::npos)
+        << fonts;
+    EXPECT_NE(fonts.find("{\\f2\\fnil\\fcharset204 SimSun;}"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("\\plain\\f1\\fs24 \\u20320?"), std::string::npos) << fonts;
+    // Paragraph styles, and sizes equal to twelve points.
+    const std::string styled = to_rtf(
+        read_rtf("{\\rtf1{\\stylesheet{\\s2 heading 2;}}\\pard\\s2\\fs24 Title\\par\\pard b}")
+            .document);
+    EXPECT_NE(styled.find("\\pard\\s2\\plain\\fs24 Title"), std::string::npos) << styled;
+    // The page, sections and section breaks.
+    const std::string page = to_rtf(
+        read_rtf("{\\rtf1\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape"
+                 "\\sectd\\lndscpsxn\\pgwsxn16838 one\\sect\\sectd\\sbknone two}")
+            .document);
+    EXPECT_NE(page.find("\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape\r\n"
+                        "\\sectd\\lndscpsxn\\pgwsxn16838\r\n\\pard"),
+              std::string::npos)
+        << page;
+    EXPECT_NE(page.find("one\\sect\r\n\\sectd\\sbknone\r\n\\pard"), std::string::npos) << page;
+}
+
+TEST(RtfWriter, KeepsALinkWholeAcrossParagraphs) {
+    const Document document =
+        read_rtf("{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"http://a.b/\"}{\\fldrslt one\\par "
+                 "two}} three}")
+            .document;
+    EXPECT_EQ(to_text(document), "one\ntwo three");
+    const std::string saved = to_rtf(document);
+    EXPECT_NE(saved.find("{\\fldrslt \\plain\\fs24 one}}\\plain\\fs24 \\par"), std::string::npos)
+        << saved;
+    EXPECT_NE(saved.find("\\par\r\n{\\field{\\*\\fldinst HYPERLINK \"http://a.b/\"}"
+                         "{\\fldrslt \\plain\\fs24 two}}\\plain\\fs24  three"),
+              std::string::npos)
+        << saved;
+    expect_round_trip(document);
+    // A link that ends with its paragraph does not go on as an empty one.
+    EXPECT_EQ(dump(read_rtf("{\\rtf1{\\field{\\*\\fldinst HYPERLINK x}{\\fldrslt one\\par}}two}")
+                       .document),
+              "[- 12 @field1] carried {\\*\\fldinst...\n[- 12 @field1] one\nP - 12\n"
+              "[- 12] two\nP - 12\n");
 }
 
 }  // namespace
