@@ -49,7 +49,7 @@ bool frmDocument::is_edited() const {
 }
 
 void frmDocument::mark_unedited() {
-    RichTextBox1->document()->setModified(false);
+    RichTextBox1->set_unedited();
 }
 
 void frmDocument::closeEvent(QCloseEvent* event) {

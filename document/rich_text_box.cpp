@@ -73,6 +73,14 @@ QString RichTextBox::Text() const {
 void RichTextBox::setText(const QString& text) {
     deferred_.reset();
     setPlainText(text);
+    set_unedited();
+}
+
+void RichTextBox::set_unedited() {
+    // Filled with nothing, the document reports itself edited and then takes that back
+    // without a word, which would leave the window's edited marker standing: it is marked
+    // edited first, so that being not edited is always announced.
+    document()->setModified(true);
     document()->setModified(false);
 }
 
@@ -85,7 +93,7 @@ void RichTextBox::defer_text_rtf(std::string rtf) {
     if (!document()->isEmpty()) {
         setPlainText(QString());  // as setText empties it
     }
-    document()->setModified(false);
+    set_unedited();
     deferred_ = std::make_shared<DeferredText>(std::move(rtf));
     viewport()->update();
 }
@@ -270,7 +278,7 @@ void RichTextBox::setTextRTF(std::string_view rtf) {
     load_rtf(*document(), rtf);
     whole_load.endEditBlock();
     setTextCursor(QTextCursor(document()));
-    document()->setModified(false);
+    set_unedited();
     wrap_for_alignment();
 }
 

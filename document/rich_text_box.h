@@ -48,6 +48,8 @@ public:
     // QTextEdit::setText, which would take text that looks like HTML for HTML.) Like
     // setTextRTF and LoadFile, it leaves the document not edited.
     void setText(const QString& text);
+    // Not edited from now on: the document tells its window (modificationChanged) so.
+    void set_unedited();
 
     // The whole content as RTF.
     std::string TextRTF() const;

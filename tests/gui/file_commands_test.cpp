@@ -156,6 +156,33 @@ private slots:
                  QStringLiteral("Pictures (*.png *.bmp)"));
     }
 
+    void empty_files_open_unedited() {
+        gt::Sandbox sandbox;
+        gt::SaveQuestionRecorder questions;
+        Viewer viewer;
+        viewer.window.show();
+        viewer.window.openfile(sandbox.write("empty.qlx", ""));
+        viewer.window.openfile(sandbox.write("empty.txt", ""));
+        viewer.window.openfile(sandbox.write("empty.rtf", ""));
+        const auto windows = gt::document_windows(viewer.window);
+        QCOMPARE(windows.size(), 3);
+        for (const QMdiSubWindow* window : windows) {
+            QVERIFY2(!window->isWindowModified(), qPrintable(window->windowTitle()));
+            QVERIFY(!gt::form_of(window)->is_edited());
+        }
+        // Exit asks nothing and closes.
+        QVERIFY(viewer.window.close());
+        QVERIFY(questions.texts.isEmpty());
+        // Typed into, an empty document is edited, and saved, not edited again.
+        Viewer second;
+        second.window.openfile(sandbox.path("empty.txt"));
+        second.box().insertPlainText(QStringLiteral("typed"));
+        QVERIFY(gt::document_windows(second.window).front()->isWindowModified());
+        second.answers << sandbox.path("empty.txt");
+        second.window.mnuFileSave_Click();
+        QVERIFY(!gt::document_windows(second.window).front()->isWindowModified());
+    }
+
     void save_writes_text_or_rtf_by_name_then_crlf() {
         gt::Sandbox sandbox;
         gt::MessageRecorder messages;
