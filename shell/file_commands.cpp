@@ -9,7 +9,7 @@
 #include "conversion/driver.h"
 #include "files/export_reading.h"
 #include "files/names_and_reasons.h"
-#include "files/replacing_file.h"
+#include "files/saved_file.h"
 
 #include "document/frm_document.h"
 #include "document/plain_text.h"
@@ -86,6 +86,7 @@ void frmMain::open_unconverted(const QString& path) {
         }
     }
     form->set_source({absolute_path(path)});
+    form->set_read_only(conv::is_read_only(native_path(path)));
     show_document(form);
     recent_files_.add(path);
 }
@@ -155,8 +156,9 @@ void frmMain::save_active_document() {
 }
 
 // Writes a document to a file the user names, as RTF or as UTF-8 text (save_target says
-// which), then CR LF. The file is replaced only when all is written; otherwise it stays as it
-// was and the message says why.
+// which), then CR LF, as conv::save_file writes files: a read-only file is left alone, any
+// other is replaced only when all is written, except in a folder closed to the user, where it
+// is written in place. A failure is reported, and the document stays edited.
 bool frmMain::save_document(document::frmDocument* document_form) {
     const QPointer<document::frmDocument> form = document_form;
     const QString chosen = dlgCommonDialog.ShowSave(save_filter);
@@ -167,19 +169,16 @@ bool frmMain::save_document(document::frmDocument* document_form) {
     const document::RichTextBox& box = *form->RichTextBox1;
     std::string bytes = target.format == SaveFormat::rtf ? box.TextRTF() : box.Text().toStdString();
     bytes += "\r\n";
-    const auto saved =
-        conv::write_whole_file(native_path(target.path), bytes, {conv::AtLink::follow, true});
+    const auto saved = conv::save_file(native_path(target.path), bytes);
     if (!saved) {
-        show_message(this,
-                     tr("The file \"%1\" could not be saved.\n\n%2")
-                         .arg(message_path(target.path), from_utf8(saved.error().reason)),
-                     MessageKind::problem);
+        show_save_failure(this, target.path, saved.error());
         return false;
     }
     form->mark_unedited();
     // The window now stands for the file it was saved as.
     form->set_caption(display_path(target.path));
     form->set_source({absolute_path(target.path)});
+    form->set_read_only(conv::is_read_only(native_path(target.path)));
     recent_files_.add(target.path);
     return true;
 }

@@ -13,7 +13,9 @@
 #include "files/export_reading.h"
 #include "files/names_and_reasons.h"
 #include "files/output_folders.h"
+#include "files/saved_file.h"
 #include "support/export_builder.h"
+#include "support/other_user.h"
 #include "support/small_file_system.h"
 
 #ifndef _WIN32
@@ -282,6 +284,143 @@ TEST_F(FilesTest, AFileIsReplacedWholeOrNotAtAll) {
     }
 #endif
 }
+
+TEST_F(FilesTest, ASaveNeverReplacesAReadOnlyFile) {
+    write(root_ / "notes.txt", "old");
+    fs::permissions(root_ / "notes.txt",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_TRUE(is_read_only(root_ / "notes.txt"));
+    const auto refused = save_file(root_ / "notes.txt", "new");
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().problem, SaveProblem::read_only);
+    EXPECT_EQ(refused.error().file.path, display_path(root_ / "notes.txt"));
+    EXPECT_EQ(refused.error().file.reason, "the file is read-only");
+    EXPECT_EQ(slurp(root_ / "notes.txt"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1);
+
+    // Through a link, the file it leads to is what counts.
+    std::error_code error;
+    fs::create_symlink(root_ / "notes.txt", root_ / "link.txt", error);
+    if (!error) {
+        EXPECT_EQ(save_file(root_ / "link.txt", "new").error().problem, SaveProblem::read_only);
+        EXPECT_EQ(slurp(root_ / "notes.txt"), "old");
+    }
+    // Writable again, it is replaced; a missing file is not read-only.
+    fs::permissions(root_ / "notes.txt", fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_FALSE(is_read_only(root_ / "notes.txt"));
+    ASSERT_TRUE(save_file(root_ / "notes.txt", "new"));
+    EXPECT_EQ(slurp(root_ / "notes.txt"), "new");
+    EXPECT_FALSE(is_read_only(root_ / "missing.txt"));
+}
+
+#ifndef _WIN32
+TEST_F(FilesTest, ASaveKeepsTheOwnerAndGroupAndRefusesAnotherOwnersFile) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only the administrator can give a file to someone else";
+    }
+    // Replaced by the administrator, the file stays its owner's.
+    using testing::AsOtherUser;
+    write(root_ / "theirs.txt", "old");
+    ASSERT_EQ(::chown((root_ / "theirs.txt").c_str(), AsOtherUser::user, AsOtherUser::group), 0);
+    fs::permissions(root_ / "theirs.txt",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    struct stat before {};
+    ::stat((root_ / "theirs.txt").c_str(), &before);
+    ASSERT_TRUE(save_file(root_ / "theirs.txt", "new"));
+    struct stat after {};
+    ::stat((root_ / "theirs.txt").c_str(), &after);
+    EXPECT_EQ(slurp(root_ / "theirs.txt"), "new");
+    EXPECT_NE(after.st_ino, before.st_ino);  // replaced, not written into
+    EXPECT_EQ(after.st_uid, AsOtherUser::user);
+    EXPECT_EQ(after.st_gid, AsOtherUser::group);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+
+    // Someone else's file that its owner alone may write is read-only for the user.
+    write(root_ / "mine.txt", "root's");
+    fs::permissions(root_ / "mine.txt", fs::perms::owner_read | fs::perms::owner_write |
+                                            fs::perms::group_read | fs::perms::others_read);
+    AsOtherUser other;
+    ASSERT_TRUE(other.active());
+    EXPECT_TRUE(is_read_only(root_ / "mine.txt"));
+    EXPECT_EQ(save_file(root_ / "mine.txt", "other's").error().problem, SaveProblem::read_only);
+    EXPECT_EQ(slurp(root_ / "mine.txt"), "root's");
+}
+
+TEST_F(FilesTest, AWritableFileInAFolderClosedToTheUserIsSavedInPlace) {
+    using testing::AsOtherUser;
+    const fs::path closed = root_ / "closed";
+    fs::create_directories(closed);
+    write(closed / "doc.txt", "old text");
+    write(closed / "big.txt", std::string(3400, 'o'));
+    if (::geteuid() == 0) {
+        for (const char* name : {"doc.txt", "big.txt"}) {
+            ASSERT_EQ(::chown((closed / name).c_str(), AsOtherUser::user, AsOtherUser::group), 0);
+        }
+    }
+    fs::permissions(closed, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read |
+                                fs::perms::others_exec);
+    struct stat before {};
+    ::stat((closed / "doc.txt").c_str(), &before);
+    {
+        AsOtherUser other;
+        EXPECT_FALSE(is_read_only(closed / "doc.txt"));
+        ASSERT_TRUE(save_file(closed / "doc.txt", "new"));
+        EXPECT_EQ(slurp(closed / "doc.txt"), "new");
+
+        // Cut short there, the file may be incomplete, and says so.
+        testing::SmallFileSystem small(closed, false);
+        small.leave_free(8 * 1024);
+        const auto cut = save_file(closed / "big.txt", std::string(12 * 1024, 'n'));
+        small.end_limit();
+        ASSERT_FALSE(cut);
+        EXPECT_EQ(cut.error().problem, SaveProblem::left_incomplete);
+        EXPECT_EQ(cut.error().file.path, display_path(closed / "big.txt"));
+        EXPECT_EQ(cut.error().file.reason, small.full_reason());
+
+        // A file that is not there cannot be made there.
+        const auto refused = save_file(closed / "new.txt", "new");
+        ASSERT_FALSE(refused);
+        EXPECT_EQ(refused.error().problem, SaveProblem::not_written);
+        EXPECT_EQ(refused.error().file.reason, "Permission denied");
+    }
+    struct stat after {};
+    ::stat((closed / "doc.txt").c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(fs::file_size(closed / "big.txt"), 8u * 1024);
+    EXPECT_FALSE(fs::exists(closed / "new.txt"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(closed), fs::directory_iterator()), 2);
+    fs::permissions(closed, fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(FilesTest, AFileInAStickyFolderThatOnlyItsOwnerMayReplaceIsSavedInPlace) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only the administrator can have someone else's file here";
+    }
+    // A folder open to all, as /tmp is: only a file's owner may replace the file, but anyone
+    // may write this one.
+    const fs::path shared = root_ / "shared";
+    fs::create_directories(shared);
+    fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+    write(shared / "open.txt", "old");
+    fs::permissions(shared / "open.txt", fs::perms::owner_read | fs::perms::owner_write |
+                                             fs::perms::group_read | fs::perms::group_write |
+                                             fs::perms::others_read | fs::perms::others_write);
+    struct stat before {};
+    ::stat((shared / "open.txt").c_str(), &before);
+    {
+        testing::AsOtherUser other;
+        ASSERT_TRUE(other.active());
+        ASSERT_TRUE(save_file(shared / "open.txt", "new"));
+    }
+    struct stat after {};
+    ::stat((shared / "open.txt").c_str(), &after);
+    EXPECT_EQ(slurp(shared / "open.txt"), "new");
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, 0u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(shared), fs::directory_iterator()), 1);
+}
+#endif
 
 TEST_F(FilesTest, DefaultFolderFollowsTheCacheFolderRules) {
 #ifdef _WIN32

@@ -19,6 +19,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "dialogs/frm_status.h"
@@ -27,6 +28,7 @@
 #include "gui_test_support.h"
 #include "shell/native_paths.h"
 #include "support/export_builder.h"
+#include "support/other_user.h"
 #include "support/small_file_system.h"
 
 using qlx::shell::CommonDialog;
@@ -576,6 +578,149 @@ private slots:
         QVERIFY2(messages.texts[0].contains(QString::fromStdString(small.full_reason())),
                  qPrintable(messages.texts[0]));
         QVERIFY(viewer.window.active_document()->is_edited());
+#endif
+    }
+
+    void a_read_only_file_is_marked_and_never_replaced() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        const QString locked = sandbox.write("locked.txt", "old");
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        viewer.window.openfile(locked);
+        QMdiSubWindow* window = gt::document_windows(viewer.window).front();
+        QCOMPARE(window->windowTitle(), locked + QStringLiteral(" (read-only)[*]"));
+        QCOMPARE(gt::form_of(window)->caption(), locked);
+        viewer.box().insertPlainText(QStringLiteral("new "));
+        viewer.answers << locked;
+        viewer.window.mnuFileSave_Click();
+        QCOMPARE(messages.texts,
+                 QStringList{QStringLiteral("The file \"%1\" is read-only, so it was left as it "
+                                            "was.\n\nSave the document under another name.")
+                                 .arg(QDir::toNativeSeparators(locked))});
+        QCOMPARE(messages.kinds, QList{qlx::shell::MessageKind::problem});
+        QCOMPARE(gt::read_all(locked), QByteArray("old"));
+        QVERIFY(gt::form_of(window)->is_edited());
+        QVERIFY(window->isWindowModified());
+
+        // Saved under another name, the window stands for a file that can be written.
+        viewer.answers << sandbox.path("copy.txt");
+        viewer.window.mnuFileSave_Click();
+        QCOMPARE(gt::read_all(sandbox.path("copy.txt")), QByteArray("new old\r\n"));
+        QCOMPARE(window->windowTitle(),
+                 QDir::toNativeSeparators(sandbox.path("copy.txt")) + QStringLiteral("[*]"));
+        QCOMPARE(messages.texts.size(), 1);
+    }
+
+    void a_file_in_a_folder_closed_to_the_user_is_saved_in_place() {
+#ifdef _WIN32
+        QSKIP("folders are closed by their rights here");
+#else
+        using qlx::testing::AsOtherUser;
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        QVERIFY(QDir(sandbox.path(QString())).mkdir(QStringLiteral("closed")));
+        const QString doc = sandbox.write("closed/doc.txt", "old");
+        const QString big = sandbox.write("closed/big.txt", QByteArray(3400, 'o'));
+        if (::geteuid() == 0) {
+            // The user who saves (nobody, below) owns the files, not their folder.
+            for (const QString& file : {doc, big}) {
+                QCOMPARE(::chown(QFile::encodeName(file).constData(), AsOtherUser::user,
+                                 AsOtherUser::group),
+                         0);
+            }
+            QFile::setPermissions(sandbox.path(QString()),
+                                  QFile::permissions(sandbox.path(QString())) | QFile::ExeOther);
+        }
+        const auto open_folder = [&](bool open) {
+            QFile::setPermissions(sandbox.path("closed"),
+                                  QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                      QFile::ExeOther |
+                                      (open ? QFile::WriteOwner : QFile::Permissions()));
+        };
+        open_folder(false);
+        viewer.window.new_document();
+        viewer.box().insertPlainText(QStringLiteral("new"));
+        viewer.window.new_document();
+        viewer.box().setText(QString(12 * 1024, QLatin1Char('n')));
+        viewer.box().insertPlainText(QStringLiteral("edit"));
+        const QList<QMdiSubWindow*> windows = gt::document_windows(viewer.window);
+        {
+            AsOtherUser other;
+            viewer.answers << doc;
+            QMdiArea* area = viewer.window.findChild<QMdiArea*>();
+            area->setActiveSubWindow(windows[0]);
+            viewer.window.mnuFileSave_Click();
+            QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join('\n')));
+            QCOMPARE(gt::read_all(doc), QByteArray("new\r\n"));
+            QVERIFY(!gt::form_of(windows[0])->is_edited());
+
+            // Cut short, the file may be incomplete: the message says so, the document stays
+            // edited.
+            qlx::testing::SmallFileSystem small(sandbox.path("closed").toStdString(), false);
+            small.leave_free(8 * 1024);
+            area->setActiveSubWindow(windows[1]);
+            viewer.answers << big;
+            viewer.window.mnuFileSave_Click();
+            small.end_limit();
+            QCOMPARE(messages.texts,
+                     QStringList{QStringLiteral("The file \"%1\" could not be saved completely and "
+                                                "may be incomplete now.\n\n%2\n\nSave the "
+                                                "document under another name.")
+                                     .arg(QDir::toNativeSeparators(big),
+                                          QString::fromStdString(small.full_reason()))});
+            QVERIFY(gt::form_of(windows[1])->is_edited());
+        }
+        QCOMPARE(QFileInfo(big).size(), 8 * 1024);
+        QCOMPARE(QDir(sandbox.path("closed")).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        open_folder(true);
+#endif
+    }
+
+    void a_file_of_another_owner_stays_theirs_or_is_read_only() {
+#ifdef _WIN32
+        QSKIP("owners are rights here");
+#else
+        using qlx::testing::AsOtherUser;
+        if (::geteuid() != 0) {
+            QSKIP("only the administrator can give a file to someone else");
+        }
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        const QString theirs = sandbox.write("theirs.txt", "old");
+        QCOMPARE(
+            ::chown(QFile::encodeName(theirs).constData(), AsOtherUser::user, AsOtherUser::group),
+            0);
+        QFile::setPermissions(theirs, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        viewer.window.openfile(theirs);
+        viewer.box().insertPlainText(QStringLiteral("new "));
+        viewer.answers << theirs;
+        viewer.window.mnuFileSave_Click();
+        QVERIFY(messages.texts.isEmpty());
+        QCOMPARE(gt::read_all(theirs), QByteArray("new old\r\n"));
+        QCOMPARE(QFileInfo(theirs).ownerId(), AsOtherUser::user);
+        QCOMPARE(QFileInfo(theirs).groupId(), AsOtherUser::group);
+        QCOMPARE(QFile::permissions(theirs) & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+
+        // For someone else, the administrator's file that only its owner may write is
+        // read-only.
+        const QString roots = sandbox.write("roots.txt", "root's");
+        QFile::setPermissions(sandbox.path(QString()),
+                              QFile::permissions(sandbox.path(QString())) | QFile::ExeOther);
+        AsOtherUser other;
+        viewer.window.openfile(roots);
+        QCOMPARE(gt::document_windows(viewer.window).last()->windowTitle(),
+                 roots + QStringLiteral(" (read-only)[*]"));
+        viewer.box().insertPlainText(QStringLiteral("other's "));
+        viewer.answers << roots;
+        viewer.window.mnuFileSave_Click();
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].contains(QStringLiteral("is read-only")),
+                 qPrintable(messages.texts[0]));
+        QCOMPARE(gt::read_all(roots), QByteArray("root's"));
 #endif
     }
 
