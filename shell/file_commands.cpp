@@ -165,8 +165,9 @@ bool frmMain::save_document(document::frmDocument* document_form) {
     if (chosen.isEmpty() || form == nullptr) {
         return false;
     }
-    const SaveTarget target = save_target(chosen, dlgCommonDialog.FilterIndex);
     const document::RichTextBox& box = *form->RichTextBox1;
+    const SaveTarget target =
+        save_target(chosen, dlgCommonDialog.FilterIndex, box.holds_formatting());
     std::string bytes = target.format == SaveFormat::rtf ? box.TextRTF() : box.Text().toStdString();
     bytes += "\r\n";
     const auto saved = conv::save_file(native_path(target.path), bytes);

@@ -19,10 +19,12 @@ struct SaveTarget {
 };
 
 // The file and format for a name chosen in the save dialog with the Save filter
-// ("RTF Files" 1, "TXT Files" 2, "All Files" 3). A name ending in ".rtf" or ".txt", in any
-// case, decides by itself. Otherwise the filter decides, and a name without any extension
-// gets the filter's (as the dialog adds it); with "All Files" the name decides (text).
-inline SaveTarget save_target(const QString& chosen, int filter_index) {
+// ("RTF Files" 1, "TXT Files" 2, "All Files" 3), for a document that holds formatting
+// (`rich`) or not. A name ending in ".rtf" or ".txt", in any case, decides by itself.
+// Otherwise the filter decides, and a name without any extension gets the filter's (as the
+// dialog adds it); with "All Files" the name stays as it is and the document decides: its
+// formatting is never dropped without a word, so only a plain document is saved as text.
+inline SaveTarget save_target(const QString& chosen, int filter_index, bool rich) {
     if (is_rtf_name(chosen)) {
         return {chosen, SaveFormat::rtf};
     }
@@ -33,7 +35,7 @@ inline SaveTarget save_target(const QString& chosen, int filter_index) {
     switch (filter_index) {
     case 1: return {bare ? chosen + QStringLiteral(".rtf") : chosen, SaveFormat::rtf};
     case 2: return {bare ? chosen + QStringLiteral(".txt") : chosen, SaveFormat::text};
-    default: return {chosen, SaveFormat::text};
+    default: return {chosen, rich ? SaveFormat::rtf : SaveFormat::text};
     }
 }
 

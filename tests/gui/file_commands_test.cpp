@@ -555,6 +555,40 @@ private slots:
         QVERIFY(messages.texts.isEmpty());
     }
 
+    void all_files_never_drops_a_documents_formatting() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        // A converted document, with "All Files": any name but a ".txt" one saves RTF; the
+        // text filter or a ".txt" name saves text.
+        viewer.window.openfile(sandbox.write("a.qlx", gt::bytes(small_export())));
+        viewer.answers << CommonDialog::Choice(sandbox.path("spec_all"), 3)
+                       << CommonDialog::Choice(sandbox.path("notes.v2"), 3)
+                       << CommonDialog::Choice(sandbox.path("notes.txt"), 3)
+                       << CommonDialog::Choice(sandbox.path("plain.v2"), 2);
+        for (int i = 0; i < 4; ++i) {
+            viewer.window.mnuFileSaveAs_Click();
+        }
+        QVERIFY(gt::read_all(sandbox.path("spec_all")).startsWith("{\\rtf1"));
+        QVERIFY(gt::read_all(sandbox.path("notes.v2")).startsWith("{\\rtf1"));
+        const QByteArray text = gt::read_all(sandbox.path("notes.txt"));
+        QVERIFY2(text.startsWith("MEDITECH.CUST.RPTS\r\n"), text.constData());
+        QCOMPARE(gt::read_all(sandbox.path("plain.v2")), text);
+
+        // A document opened as text stays text, until some of it is formatted.
+        viewer.window.openfile(sandbox.write("readme", "read me"));
+        viewer.answers << CommonDialog::Choice(sandbox.path("readme.v2"), 3)
+                       << CommonDialog::Choice(sandbox.path("bold.v2"), 3);
+        viewer.window.mnuFileSaveAs_Click();
+        QCOMPARE(gt::read_all(sandbox.path("readme.v2")), QByteArray("read me\r\n"));
+        viewer.box().selectAll();
+        viewer.box().setSelBold(true);
+        viewer.window.mnuFileSaveAs_Click();
+        QVERIFY(gt::read_all(sandbox.path("bold.v2")).startsWith("{\\rtf1"));
+        QVERIFY(gt::read_all(sandbox.path("bold.v2")).contains("\\b read me"));
+        QVERIFY(messages.texts.isEmpty());
+    }
+
     void a_save_onto_a_full_disk_keeps_the_old_file_and_says_why() {
 #ifdef _WIN32
         QSKIP("no small file system to fill here");
