@@ -89,6 +89,22 @@ QString message_path(const QString& path) {
     return QDir::toNativeSeparators(display_path(path));
 }
 
+QByteArray path_to_bytes(const QString& path) {
+#ifdef _WIN32
+    return path.toUtf8();
+#else
+    return QByteArray::fromStdString(native_path(path).native());
+#endif
+}
+
+QString path_from_bytes(const QByteArray& bytes) {
+#ifdef _WIN32
+    return QString::fromUtf8(bytes);
+#else
+    return path_from_native(std::filesystem::path(bytes.toStdString()));
+#endif
+}
+
 QString from_utf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+class QByteArray;
 class QUrl;
 
 // Paths of the program travel as QString in the system's own form: on Windows the wide name
@@ -25,6 +26,11 @@ QString absolute_path(const QString& path);
 QString display_path(const QString& path);
 // A path as messages show it: readable, with the system's separators.
 QString message_path(const QString& path);
+// A path as bytes that give it back exactly (path_from_bytes), for storing it where text
+// would lose what is not Unicode (the settings store): elsewhere than on Windows the name's
+// own bytes, on Windows its UTF-8.
+QByteArray path_to_bytes(const QString& path);
+QString path_from_bytes(const QByteArray& bytes);
 // Text of the core (UTF-8) as a QString.
 QString from_utf8(const std::string& text);
 

@@ -338,6 +338,63 @@ private slots:
         QCOMPARE(gt::captions(viewer.window), QStringList{QDir::toNativeSeparators(paths[7])});
     }
 
+    void recent_files_keep_names_that_are_not_utf8_byte_for_byte() {
+#ifdef _WIN32
+        QSKIP("names are wide strings here");
+#else
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        const std::string folder = sandbox.path(QString()).toStdString();
+        std::ofstream(folder + "/caf\xE9.qlx", std::ios::binary) << small_export();
+        std::ofstream(folder + "/na\xEFve.txt", std::ios::binary) << "naive";
+        const auto argument = [&](const char* name) {
+            return qlx::shell::path_from_native(std::filesystem::path(folder + "/" + name));
+        };
+        {
+            // A list kept by an earlier version, as strings, is still read.
+            QSettings settings(QStringLiteral("QLX Viewer"), QStringLiteral("QLX Viewer"));
+            settings.setValue(QStringLiteral("RecentFiles/Paths"),
+                              QStringList{sandbox.write("old.txt", "old")});
+        }
+        {
+            Viewer viewer;
+            viewer.window.openfile(argument("caf\xE9.qlx"));
+            viewer.window.openfile(argument("na\xEFve.txt"));
+        }
+        // The settings as the next start reads them from the disk (this process keeps what
+        // it wrote in memory).
+        const QByteArray stored = gt::read_all(sandbox.path("config/QLX Viewer/QLX Viewer.conf"));
+        QVERIFY2(!stored.contains("@Invalid") && !stored.contains("\xEF\xBF\xBD"),
+                 stored.constData());
+        QVERIFY(QDir(sandbox.path(QString())).mkpath(QStringLiteral("next/QLX Viewer")));
+        sandbox.write("next/QLX Viewer/QLX Viewer.conf", stored);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, sandbox.path("next"));
+
+        Viewer viewer;
+        QMenu* file = viewer.window.findChild<QMenu*>(QStringLiteral("mnuFile"));
+        emit file->aboutToShow();
+        QStringList entries;
+        for (int i = 1; i <= 3; ++i) {
+            const auto* entry =
+                viewer.window.findChild<QAction*>(QStringLiteral("mnuFileRecent%1").arg(i));
+            entries << entry->text() + "|" + entry->statusTip();
+        }
+        QCOMPARE(entries, (QStringList{"&1 na\uFFFDve.txt|" + sandbox.path("na\uFFFDve.txt"),
+                                       "&2 caf\uFFFD.qlx|" + sandbox.path("caf\uFFFD.qlx"),
+                                       "&3 old.txt|" + sandbox.path("old.txt")}));
+        for (int i = 1; i <= 3; ++i) {
+            viewer.window.findChild<QAction*>(QStringLiteral("mnuFileRecent%1").arg(i))->trigger();
+        }
+        QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join('\n')));
+        QCOMPARE(gt::captions(viewer.window), (QStringList{sandbox.path("na\uFFFDve.txt"), "ONE",
+                                                           "TWO", sandbox.path("old.txt")}));
+        QCOMPARE(text_of(gt::document_windows(viewer.window).front()), QStringLiteral("naive"));
+        for (const char* name : {"/caf\xE9.qlx", "/na\xEFve.txt"}) {
+            std::filesystem::remove(folder + name);  // beyond what QTemporaryDir can name
+        }
+#endif
+    }
+
     void exit_closes_the_main_window_and_saves_the_placement() {
         gt::Sandbox sandbox;
         Viewer viewer;
