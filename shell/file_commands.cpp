@@ -1,10 +1,14 @@
 #include "shell/frm_main.h"
 
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
+
+#include <filesystem>
+#include <system_error>
 
 #include "conversion/driver.h"
 #include "files/export_reading.h"
@@ -161,6 +165,7 @@ void frmMain::save_active_document() {
 // is written in place. A failure is reported, and the document stays edited.
 bool frmMain::save_document(document::frmDocument* document_form) {
     const QPointer<document::frmDocument> form = document_form;
+    suggest_save_name(*form);
     const QString chosen = dlgCommonDialog.ShowSave(save_filter);
     if (chosen.isEmpty() || form == nullptr) {
         return false;
@@ -181,7 +186,28 @@ bool frmMain::save_document(document::frmDocument* document_form) {
     form->set_source({absolute_path(target.path)});
     form->set_read_only(conv::is_read_only(native_path(target.path)));
     recent_files_.add(target.path);
+    recent_files_.set_save_folder(folder_of(target.path));
     return true;
+}
+
+// The save dialog starts with the document's file name, or for a converted document its
+// caption as a name (which then is RTF); in the folder last saved in while it is there,
+// otherwise in the document's own folder.
+void frmMain::suggest_save_name(const document::frmDocument& form) {
+    const QString& source = form.source().path;
+    if (form.source().procedure > 0) {
+        const QString name = file_name_of(form.caption());
+        dlgCommonDialog.FileName = name.isEmpty() ? QString() : name + QStringLiteral(".rtf");
+    } else if (!source.isEmpty()) {
+        dlgCommonDialog.FileName = QFileInfo(source).fileName();
+    }
+    const QString saved_in = recent_files_.save_folder();
+    std::error_code error;
+    if (!saved_in.isEmpty() && std::filesystem::is_directory(native_path(saved_in), error)) {
+        dlgCommonDialog.InitDir = saved_in;
+    } else if (!source.isEmpty()) {
+        dlgCommonDialog.InitDir = folder_of(source);
+    }
 }
 
 bool frmMain::confirm_close(document::frmDocument& form) {

@@ -10,6 +10,24 @@ inline bool is_rtf_name(const QString& path) {
     return path.endsWith(QStringLiteral(".rtf"), Qt::CaseInsensitive);
 }
 
+// A file name made of a caption: each character that a file name cannot hold (on any of
+// the systems the program runs on) becomes "_"; blanks and full stops at either end go.
+inline QString file_name_of(const QString& caption) {
+    QString name = caption;
+    for (QChar& c : name) {
+        if (c.unicode() < 0x20 || QStringLiteral("\\/:*?\"<>|").contains(c)) {
+            c = QLatin1Char('_');
+        }
+    }
+    while (!name.isEmpty() && (name.front() == QLatin1Char(' ') || name.front() == QLatin1Char('.'))) {
+        name.remove(0, 1);
+    }
+    while (!name.isEmpty() && (name.back() == QLatin1Char(' ') || name.back() == QLatin1Char('.'))) {
+        name.chop(1);
+    }
+    return name;
+}
+
 // What the Save command writes: the document's RTF or its text.
 enum class SaveFormat { rtf, text };
 

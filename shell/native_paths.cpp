@@ -115,4 +115,8 @@ QString absolute_path(const QString& path) {
     return error ? path : path_from_native(absolute.lexically_normal());
 }
 
+QString folder_of(const QString& path) {
+    return path_from_native(native_path(absolute_path(path)).parent_path());
+}
+
 }  // namespace qlx::shell

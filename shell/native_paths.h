@@ -22,6 +22,8 @@ std::filesystem::path native_path(const QString& path);
 QString path_from_url(const QUrl& url);
 // The path made absolute against the working folder (nothing is looked up on disk).
 QString absolute_path(const QString& path);
+// The folder a file is in, as an absolute path.
+QString folder_of(const QString& path);
 // A path for people to read: what has no Unicode reading shows as U+FFFD.
 QString display_path(const QString& path);
 // A path as messages show it: readable, with the system's separators.

@@ -1,7 +1,9 @@
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -26,6 +28,7 @@
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "gui_test_support.h"
+#include "shell/file_names.h"
 #include "shell/native_paths.h"
 #include "support/export_builder.h"
 #include "support/other_user.h"
@@ -44,6 +47,7 @@ struct Viewer {
         window.dlgCommonDialog.set_chooser([this](CommonDialog::Kind kind, const QString& filter) {
             asked << filter;
             kinds << kind;
+            suggested << window.dlgCommonDialog.FileName + "|" + window.dlgCommonDialog.InitDir;
             return answers.isEmpty() ? CommonDialog::Choice() : answers.takeFirst();
         });
     }
@@ -54,6 +58,7 @@ struct Viewer {
     QList<CommonDialog::Choice> answers;
     QStringList asked;
     QList<CommonDialog::Kind> kinds;
+    QStringList suggested;  // "name|folder" each dialog started with
 };
 
 std::string small_export() {
@@ -208,6 +213,84 @@ private slots:
         QVERIFY(reread.LoadFile(sandbox.path("out.RTF")));
         QCOMPARE(reread.Text(), QStringLiteral("one\r\ntwo é"));
         QVERIFY(messages.texts.isEmpty());
+    }
+
+    void save_suggests_the_documents_name_in_the_folder_last_saved_in() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        using qlx::testing::counted;
+        QDir(sandbox.path(QString())).mkpath(QStringLiteral("exports"));
+        QDir(sandbox.path(QString())).mkpath(QStringLiteral("notes"));
+        QDir(sandbox.path(QString())).mkpath(QStringLiteral("out"));
+        const QString exported = sandbox.write(
+            "exports/a.qlx",
+            gt::bytes(qlx::testing::lines({"MEDITECH.CUST.RPTS^NPR", "PROC", " LAB/REPORT:1?.",
+                                           counted("X"), "PROC", "...", counted("X")})));
+        const QString notes = sandbox.write("notes/notes.v2", "notes");
+        {
+            Viewer viewer;
+            viewer.window.openfile(exported);
+            viewer.window.openfile(notes);
+            viewer.window.new_document();
+            auto* area = viewer.window.findChild<QMdiArea*>();
+            const auto save = [&](int window, const QString& as) {
+                area->setActiveSubWindow(gt::document_windows(viewer.window)[window]);
+                viewer.answers << as;
+                viewer.window.mnuFileSaveAs_Click();
+            };
+            // Nothing saved yet: the document's own folder (a converted one's is its export's).
+            for (int window = 0; window < 4; ++window) {
+                save(window, QString());
+            }
+            save(0, sandbox.path("out/first.rtf"));
+            // From now on the folder last saved in.
+            save(3, QString());
+            save(2, QString());
+            QCOMPARE(
+                viewer.suggested,
+                (QStringList{"LAB_REPORT_1_.rtf|" + sandbox.path("exports"),
+                             "|" + sandbox.path("exports"), "notes.v2|" + sandbox.path("notes"),
+                             "|", "LAB_REPORT_1_.rtf|" + sandbox.path("exports"),
+                             "|" + sandbox.path("out"), "notes.v2|" + sandbox.path("out")}));
+            // The dialog's own suggestions are gone once it was shown.
+            viewer.answers << QString();
+            viewer.window.mnuFileOpen_Click();
+            QCOMPARE(viewer.suggested.last(), QStringLiteral("|"));
+        }
+        // The next start remembers the folder, while it is there.
+        Viewer viewer;
+        viewer.window.openfile(notes);
+        viewer.answers << QString();
+        viewer.window.mnuFileSave_Click();
+        QVERIFY(QDir(sandbox.path("out")).removeRecursively());
+        viewer.answers << QString();
+        viewer.window.mnuFileSave_Click();
+        QCOMPARE(viewer.suggested, (QStringList{"notes.v2|" + sandbox.path("out"),
+                                                "notes.v2|" + sandbox.path("notes")}));
+        QVERIFY(messages.texts.isEmpty());
+        QCOMPARE(qlx::shell::file_name_of(QStringLiteral(" a\tb<c>|\\d.\" .")),
+                 QStringLiteral("a_b_c___d._"));
+    }
+
+    void the_save_dialog_opens_with_the_suggested_name_in_the_suggested_folder() {
+        gt::Sandbox sandbox;
+        QDir(sandbox.path(QString())).mkpath(QStringLiteral("there"));
+        qlx::shell::CommonDialog dialog(nullptr);
+        dialog.FileName = QStringLiteral("LAB.rtf");
+        dialog.InitDir = sandbox.path("there");
+        QString folder;
+        QStringList selected;
+        QTimer::singleShot(0, [&] {
+            if (auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                folder = shown->directory().absolutePath();
+                selected = shown->selectedFiles();
+                shown->reject();
+            }
+        });
+        QCOMPARE(dialog.ShowSave(QStringLiteral("RTF Files (*.rtf)|*.rtf")), QString());
+        QCOMPARE(folder, sandbox.path("there"));
+        QCOMPARE(selected, QStringList{sandbox.path("there/LAB.rtf")});
+        QVERIFY(dialog.FileName.isEmpty() && dialog.InitDir.isEmpty());
     }
 
     void save_without_a_document_touches_nothing() {
