@@ -254,6 +254,61 @@ TEST_F(FilesTest, OldConversionFoldersAreRemovedAndNothingElse) {
     EXPECT_TRUE(fs::is_directory(*made));
 }
 
+TEST_F(FilesTest, AnOldConversionFolderWithAFileOfTheUsersStays) {
+#ifdef _WIN32
+    GTEST_SKIP() << "MinGW's std::filesystem cannot set a folder's time to make it old";
+#endif
+    const fs::path viewer = root_ / "viewer";
+    const std::vector<std::pair<std::string, std::vector<std::string>>> folders = {
+        {"20200101-000000-aaaaa1",
+         {"temp1.rtf", "temp1.txt", "temp1.html", "temp12.rtf", ".temp2.rtf-k3x9qa.part"}},
+        {"20200101-000000-aaaaa2", {"temp1.rtf", "notes.txt"}},
+        {"20200101-000000-aaaaa3", {"temp1.rtf", "temp01.rtf"}},
+        {"20200101-000000-aaaaa4", {"temp1.rtf", "temp2.rtf.bak"}},
+        {"20200101-000000-aaaaa5", {"temp1.rtf", "mine/temp1.rtf"}},
+        {"20200101-000000-aaaaa6", {}},
+    };
+    for (const auto& [name, files] : folders) {
+        fs::create_directories(viewer / name);
+        for (const std::string& file : files) {
+            fs::create_directories((viewer / name / file).parent_path());
+            write(viewer / name / file, "x");
+        }
+    }
+    // A link the user put there, named like a document.
+    std::error_code error;
+    fs::create_directories(viewer / "20200101-000000-aaaaa7");
+    fs::create_symlink(root_ / "elsewhere.rtf", viewer / "20200101-000000-aaaaa7" / "temp1.rtf",
+                       error);
+    write(root_ / "elsewhere.rtf", "the user's");
+    for (const auto& entry : fs::directory_iterator(viewer)) {
+        fs::last_write_time(entry.path(),
+                            fs::file_time_type::clock::now() - std::chrono::hours(24 * 8));
+    }
+    remove_old_conversion_folders(viewer,
+                                  fs::file_time_type::clock::now() - conversion_folder_lifetime);
+    EXPECT_FALSE(fs::exists(viewer / "20200101-000000-aaaaa1"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-aaaaa2" / "temp1.rtf"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-aaaaa2" / "notes.txt"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-aaaaa3" / "temp01.rtf"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-aaaaa4" / "temp2.rtf.bak"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-aaaaa5" / "mine" / "temp1.rtf"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-aaaaa5" / "temp1.rtf"));
+    EXPECT_FALSE(fs::exists(viewer / "20200101-000000-aaaaa6"));
+    if (!error) {
+        EXPECT_TRUE(fs::is_symlink(viewer / "20200101-000000-aaaaa7" / "temp1.rtf"));
+    }
+    EXPECT_EQ(slurp(root_ / "elsewhere.rtf"), "the user's");
+
+    EXPECT_TRUE(is_document_name("temp1.rtf"));
+    EXPECT_TRUE(is_document_name("temp20.html"));
+    EXPECT_FALSE(is_document_name("temp0.rtf"));
+    EXPECT_FALSE(is_document_name("temp.rtf"));
+    EXPECT_FALSE(is_document_name("Temp1.rtf"));
+    EXPECT_FALSE(is_document_name("temp1.RTF"));
+    EXPECT_FALSE(is_document_name("temp1.rtf.txt"));
+}
+
 TEST_F(FilesTest, AFileIsReplacedWholeOrNotAtAll) {
 #ifdef _WIN32
     GTEST_SKIP() << "no small file system to fill here";
