@@ -176,6 +176,35 @@ TEST_F(FilesTest, ConverterWritesDocumentsAndListsThem) {
     EXPECT_EQ(fs::last_write_time(input), before);
 }
 
+TEST_F(FilesTest, ConverterWarnsOfEarlierDocumentsInTheFolderItWasGivenAndLeavesThem) {
+    const fs::path out = root_ / "out";
+    fs::create_directories(out);
+    for (const char* name : {"temp1.rtf", "temp2.txt", "temp3.rtf", "temp12.rtf", "temp10.rtf",
+                             "temp9.html", "temp3.txt", "notes.txt", "temp0.rtf"}) {
+        write(out / name, "earlier");
+    }
+    write(root_ / "in.qlx", export_of("ONE") + export_of("TWO").substr(22));
+    std::string listed, err;
+    ASSERT_EQ(run({"--out", out, root_ / "in.qlx"}, listed, err), cli::exit_ok) << err;
+    EXPECT_EQ(err, "qlx-convert: warning: " + display_path(out) +
+                       " still holds documents that this conversion did not write, left as they "
+                       "were: temp2.txt, temp3.rtf, temp3.txt, temp9.html, temp10.rtf, "
+                       "temp12.rtf\n");
+    EXPECT_EQ(listed, display_path(out / "temp1.rtf") + "\tONE\n" +
+                          display_path(out / "temp2.rtf") + "\tTWO\n");
+    for (const char* name : {"temp2.txt", "temp3.rtf", "temp12.rtf", "notes.txt", "temp0.rtf"}) {
+        EXPECT_EQ(slurp(out / name), "earlier") << name;
+    }
+    // With --text and --html the pages beside the documents are this conversion's own.
+    ASSERT_EQ(run({"--out", out, "--text", "--html", root_ / "in.qlx"}, listed, err), cli::exit_ok);
+    EXPECT_EQ(err, "qlx-convert: warning: " + display_path(out) +
+                       " still holds documents that this conversion did not write, left as they "
+                       "were: temp3.rtf, temp3.txt, temp9.html, temp10.rtf, temp12.rtf\n");
+    // Nothing of an earlier conversion: nothing to say; without --out, nothing to look at.
+    ASSERT_EQ(run({"--out", root_ / "fresh", root_ / "in.qlx"}, listed, err), cli::exit_ok);
+    EXPECT_EQ(err, "");
+}
+
 TEST_F(FilesTest, ConverterRefusesWhatIsNotAnExport) {
     write(root_ / "plain.txt", "MEDITECH.CUST.RPTS");
     std::ostringstream out, err;
