@@ -231,6 +231,14 @@ int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& 
     if (options.output_folder) {
         warn_of_earlier_documents(*folder, report->captions.size(), options, err);
     }
+    if (report->captions.empty()) {
+        if (!options.output_folder) {
+            std::error_code ignored;
+            fs::remove(*folder, ignored);  // this conversion's own, and empty
+        }
+        err << "qlx-convert: " << name << ": holds no procedures, so no document was written\n";
+        return exit_failure;
+    }
     for (std::size_t i = 0; i < report->captions.size(); ++i) {
         const fs::path path = conv::document_path(*folder, static_cast<int>(i + 1));
         const std::string caption = richtext::windows1252_to_utf8(report->captions[i]);

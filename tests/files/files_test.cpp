@@ -205,6 +205,31 @@ TEST_F(FilesTest, ConverterWarnsOfEarlierDocumentsInTheFolderItWasGivenAndLeaves
     EXPECT_EQ(err, "");
 }
 
+TEST_F(FilesTest, ConverterSaysWhenAnExportHoldsNoProcedures) {
+#ifndef _WIN32
+    ::setenv("XDG_CACHE_HOME", (root_ / "cache").c_str(), 1);
+#endif
+    write(root_ / "bare.qlx", "MEDITECH.CUST.RPTS^NPR^H\r\n");
+    write(root_ / "damaged.qlx", testing::lines({"MEDITECH.CUST.RPTS^NPR", "RPT", "X"}));
+    std::string out, err;
+    EXPECT_EQ(run({"--out", root_ / "out", root_ / "bare.qlx"}, out, err), cli::exit_failure);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "qlx-convert: " + display_path(root_ / "bare.qlx") +
+                       ": holds no procedures, so no document was written\n");
+    EXPECT_TRUE(fs::is_empty(root_ / "out"));
+    EXPECT_EQ(run({"--json", root_ / "damaged.qlx"}, out, err), cli::exit_failure);
+    EXPECT_EQ(out, "");
+    const std::string name = display_path(root_ / "damaged.qlx");
+    EXPECT_EQ(err, name + ":3: a counted string runs past the end of its line\n" + name +
+                       ":2: this line belongs to no procedure; nothing written\n"
+                       "qlx-convert: " +
+                       name + ": holds no procedures, so no document was written\n");
+#ifndef _WIN32
+    // The folder made for the conversion is not left behind empty.
+    EXPECT_TRUE(fs::is_empty(root_ / "cache" / "qlx-viewer"));
+#endif
+}
+
 TEST_F(FilesTest, ConverterRefusesWhatIsNotAnExport) {
     write(root_ / "plain.txt", "MEDITECH.CUST.RPTS");
     std::ostringstream out, err;

@@ -510,6 +510,35 @@ private slots:
         QVERIFY2(text.contains(QStringLiteral("Damaged places: 2.")), qPrintable(text));
     }
 
+    void an_export_without_procedures_says_so() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        using qlx::testing::counted;
+        const QString bare =
+            sandbox.write("bare.qlx", gt::bytes(qlx::testing::lines({"MEDITECH.CUST.RPTS^NPR^H"})));
+        const QString damaged = sandbox.write(
+            "damaged.qlx",
+            gt::bytes(qlx::testing::lines({"MEDITECH.CUST.RPTS^NPR", "RPT", counted("Y")})));
+        viewer.window.openfile(bare);
+        viewer.window.openfile(damaged);
+        QVERIFY(gt::document_windows(viewer.window).isEmpty());
+        QCOMPARE(messages.texts.size(), 2);
+        QCOMPARE(messages.texts[0], QStringLiteral("The export \"%1\" holds no procedures, so "
+                                                   "there is no document to show.")
+                                        .arg(QDir::toNativeSeparators(bare)));
+        QCOMPARE(messages.texts[1],
+                 QStringLiteral("The export \"%1\" holds no procedures, so there is no document "
+                                "to show.\n\nFirst damaged line: 2 (this line belongs to no "
+                                "procedure; nothing written).\nDamaged places: 1.")
+                     .arg(QDir::toNativeSeparators(damaged)));
+        QCOMPARE(messages.kinds,
+                 QList<qlx::shell::MessageKind>(2, qlx::shell::MessageKind::problem));
+        // No folder of converted documents is left behind empty.
+        QCOMPARE(QDir(sandbox.output_folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
+    }
+
     void a_failed_conversion_cleans_up_and_says_why() {
         gt::Sandbox sandbox;
         gt::MessageRecorder messages;
