@@ -19,10 +19,12 @@ inline QString file_name_of(const QString& caption) {
             c = QLatin1Char('_');
         }
     }
-    while (!name.isEmpty() && (name.front() == QLatin1Char(' ') || name.front() == QLatin1Char('.'))) {
+    while (!name.isEmpty() &&
+           (name.front() == QLatin1Char(' ') || name.front() == QLatin1Char('.'))) {
         name.remove(0, 1);
     }
-    while (!name.isEmpty() && (name.back() == QLatin1Char(' ') || name.back() == QLatin1Char('.'))) {
+    while (!name.isEmpty() &&
+           (name.back() == QLatin1Char(' ') || name.back() == QLatin1Char('.'))) {
         name.chop(1);
     }
     return name;
