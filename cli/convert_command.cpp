@@ -1,8 +1,14 @@
 #include "cli/convert_command.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <string_view>
+#include <system_error>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "cli/export_input.h"
 #include "cli/json.h"
@@ -93,6 +99,58 @@ std::string path_bytes(const fs::path& path) {
 #endif
 }
 
+// The documents in a folder named with --out that this conversion did not write (of an
+// earlier conversion, of a larger export or with --text or --html), in the order of their
+// numbers.
+std::vector<std::string> earlier_documents(const fs::path& folder, std::size_t written,
+                                           const ConvertOptions& options) {
+    std::vector<std::pair<std::tuple<std::size_t, int>, std::string>> found;
+    std::error_code error;
+    fs::directory_iterator entries(folder, error);
+    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+        const std::string name = conv::display_path(entries->path().filename());
+        if (!conv::is_document_name(name)) {
+            continue;
+        }
+        const std::string_view number_text =
+            std::string_view(name).substr(4, name.find('.') - 4);  // after "temp"
+        std::size_t number = 0;
+        if (std::from_chars(number_text.data(), number_text.data() + number_text.size(), number)
+                .ec != std::errc()) {
+            number = SIZE_MAX;
+        }
+        const std::string_view extension = std::string_view(name).substr(name.find('.'));
+        const int kind = extension == ".rtf" ? 0 : extension == ".txt" ? 1 : 2;
+        const bool ours = number <= written && (kind == 0 || (kind == 1 && options.write_text) ||
+                                                (kind == 2 && options.write_html));
+        if (!ours) {
+            found.push_back({{number, kind}, name});
+        }
+    }
+    std::ranges::sort(found);
+    std::vector<std::string> names;
+    for (auto& [order, name] : found) {
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
+// One line on the documents of an earlier conversion in a folder named with --out, which
+// stay as they were: the user's folder is never cleared.
+void warn_of_earlier_documents(const fs::path& folder, std::size_t written,
+                               const ConvertOptions& options, std::ostream& err) {
+    const std::vector<std::string> names = earlier_documents(folder, written, options);
+    if (names.empty()) {
+        return;
+    }
+    err << "qlx-convert: warning: " << one_line(conv::display_path(folder), true)
+        << " still holds documents that this conversion did not write, left as they were:";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        err << (i == 0 ? " " : ", ") << one_line(names[i], true);
+    }
+    err << '\n';
+}
+
 void print_json_damage(const conv::DamageLog& damage, std::ostream& out) {
     out << "{\"damage\":[";
     bool first = true;
@@ -170,6 +228,17 @@ int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& 
     }
     const std::string name = export_name(options.export_path);
     print_damage(name, report->damage, err);
+    if (options.output_folder) {
+        warn_of_earlier_documents(*folder, report->captions.size(), options, err);
+    }
+    if (report->captions.empty()) {
+        if (!options.output_folder) {
+            std::error_code ignored;
+            fs::remove(*folder, ignored);  // this conversion's own, and empty
+        }
+        err << "qlx-convert: " << name << ": holds no procedures, so no document was written\n";
+        return exit_failure;
+    }
     for (std::size_t i = 0; i < report->captions.size(); ++i) {
         const fs::path path = conv::document_path(*folder, static_cast<int>(i + 1));
         const std::string caption = richtext::windows1252_to_utf8(report->captions[i]);

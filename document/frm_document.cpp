@@ -31,12 +31,24 @@ frmDocument::frmDocument(QWidget* parent) : QWidget(parent), RichTextBox1(new Ri
 
 void frmDocument::set_caption(const QString& caption) {
     caption_ = caption;
+    show_title();
+    emit described();
+}
+
+void frmDocument::set_read_only(bool read_only) {
+    read_only_ = read_only;
+    show_title();
+}
+
+void frmDocument::show_title() {
     // "[*]" marks where the title shows the edited marker; a caption's own "[*]" is doubled
     // to show as it is.
-    QString title = caption;
+    QString title = caption_;
     title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    if (read_only_) {
+        title += tr(" (read-only)");
+    }
     setWindowTitle(title + QStringLiteral("[*]"));
-    emit described();
 }
 
 void frmDocument::set_source(Source source) {
@@ -49,7 +61,7 @@ bool frmDocument::is_edited() const {
 }
 
 void frmDocument::mark_unedited() {
-    RichTextBox1->document()->setModified(false);
+    RichTextBox1->set_unedited();
 }
 
 void frmDocument::closeEvent(QCloseEvent* event) {

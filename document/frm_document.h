@@ -44,6 +44,11 @@ public:
     const Source& source() const { return source_; }
     void set_source(Source source);
 
+    // Whether the file the document stands for is read-only; the title then says so after
+    // the caption, "(read-only)".
+    bool read_only() const { return read_only_; }
+    void set_read_only(bool read_only);
+
     // Whether the text was edited since it was filled or last saved.
     bool is_edited() const;
     // After the text was filled or saved: not edited.
@@ -64,8 +69,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void show_title();
+
     QString caption_;
     Source source_;
+    bool read_only_ = false;
 };
 
 }  // namespace qlx::document

@@ -72,8 +72,35 @@ QString RichTextBox::Text() const {
 
 void RichTextBox::setText(const QString& text) {
     deferred_.reset();
+    from_rtf_ = false;
     setPlainText(text);
+    set_unedited();
+}
+
+void RichTextBox::set_unedited() {
+    // Filled with nothing, the document reports itself edited and then takes that back
+    // without a word, which would leave the window's edited marker standing: it is marked
+    // edited first, so that being not edited is always announced.
+    document()->setModified(true);
     document()->setModified(false);
+}
+
+bool RichTextBox::holds_formatting() const {
+    if (from_rtf_) {
+        return true;
+    }
+    const QFont plain = document()->defaultFont();
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (format.hasProperty(QTextFormat::ForegroundBrush) ||
+                format.hasProperty(QTextFormat::BackgroundBrush) ||
+                format.font().resolve(plain) != plain) {
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 std::string RichTextBox::TextRTF() const {
@@ -82,10 +109,11 @@ std::string RichTextBox::TextRTF() const {
 }
 
 void RichTextBox::defer_text_rtf(std::string rtf) {
+    from_rtf_ = true;
     if (!document()->isEmpty()) {
         setPlainText(QString());  // as setText empties it
     }
-    document()->setModified(false);
+    set_unedited();
     deferred_ = std::make_shared<DeferredText>(std::move(rtf));
     viewport()->update();
 }
@@ -258,6 +286,7 @@ bool RichTextBox::event(QEvent* event) {
 
 void RichTextBox::setTextRTF(std::string_view rtf) {
     deferred_.reset();
+    from_rtf_ = true;
     // The editor's cursor is set aside while the text goes in. Carried along by the insertion,
     // it would end up selecting the whole text, and putting it back at the start would have
     // the whole text laid out at once to repaint that selection, where the editor otherwise
@@ -270,7 +299,7 @@ void RichTextBox::setTextRTF(std::string_view rtf) {
     load_rtf(*document(), rtf);
     whole_load.endEditBlock();
     setTextCursor(QTextCursor(document()));
-    document()->setModified(false);
+    set_unedited();
     wrap_for_alignment();
 }
 

@@ -48,6 +48,12 @@ public:
     // QTextEdit::setText, which would take text that looks like HTML for HTML.) Like
     // setTextRTF and LoadFile, it leaves the document not edited.
     void setText(const QString& text);
+    // Not edited from now on: the document tells its window (modificationChanged) so.
+    void set_unedited();
+
+    // Whether saving the document as text would lose anything: it was filled from RTF, or
+    // some of its text is formatted (a font, a size, bold, italic, underline, a colour).
+    bool holds_formatting() const;
 
     // The whole content as RTF.
     std::string TextRTF() const;
@@ -140,6 +146,7 @@ private:
     QString live_search_string() const;
 
     mutable std::shared_ptr<DeferredText> deferred_;
+    bool from_rtf_ = false;  // filled from RTF (which may be waiting in deferred_)
     mutable std::shared_ptr<const std::string> live_text_;
     bool load_when_painted_ = true;
     int zoom_ = 100;

@@ -1,8 +1,11 @@
 #include "files/output_folders.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "files/names_and_reasons.h"
 #include "files/platform_file.h"
@@ -30,6 +33,44 @@ bool is_conversion_folder_name(const std::string& name) {
         }
     }
     return true;
+}
+
+bool is_lower_alphanumeric(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z');
+}
+
+// Whether a name is what a write of a document cut short leaves: ".temp1.rtf-k3x9qa.part".
+bool is_leftover_name(std::string_view name) {
+    constexpr std::string_view end = ".part";
+    constexpr std::size_t random_size = 6;
+    if (!name.starts_with('.') || !name.ends_with(end) ||
+        name.size() < 1 + random_size + 1 + end.size()) {
+        return false;
+    }
+    const std::string_view random =
+        name.substr(name.size() - end.size() - random_size, random_size);
+    const std::string_view document = name.substr(1, name.size() - end.size() - random_size - 2);
+    return name[name.size() - end.size() - random_size - 1] == '-' &&
+           std::ranges::all_of(random, is_lower_alphanumeric) && is_document_name(document);
+}
+
+// The program's files in a folder: the conversion's documents and what writes cut short
+// left of them, regular files all. Empty when anything else stands there too.
+std::vector<fs::path> only_documents(const fs::path& folder) {
+    std::vector<fs::path> documents;
+    std::error_code error;
+    fs::directory_iterator entries(folder, error);
+    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+        const fs::directory_entry& entry = *entries;
+        const std::string name = display_path(entry.path().filename());
+        std::error_code ignored;
+        if (entry.is_symlink(ignored) || !entry.is_regular_file(ignored) ||
+            !(is_document_name(name) || is_leftover_name(name))) {
+            return {};
+        }
+        documents.push_back(entry.path());
+    }
+    return error ? std::vector<fs::path>() : documents;
 }
 
 std::string utc_stamp(std::chrono::system_clock::time_point now) {
@@ -86,17 +127,40 @@ std::expected<void, FileError> prepare_output_folder(const fs::path& folder) {
     return {};
 }
 
+bool is_document_name(std::string_view name) {
+    constexpr std::string_view start = "temp";
+    if (!name.starts_with(start)) {
+        return false;
+    }
+    name.remove_prefix(start.size());
+    const std::size_t digits = name.find_first_not_of("0123456789");
+    if (digits == 0 || digits == std::string_view::npos || name.front() == '0') {
+        return false;
+    }
+    const std::string_view extension = name.substr(digits);
+    return extension == ".rtf" || extension == ".txt" || extension == ".html";
+}
+
 void remove_old_conversion_folders(const fs::path& viewer_folder, fs::file_time_type cutoff) {
     std::error_code error;
     fs::directory_iterator entries(viewer_folder, error);
     for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
         const fs::directory_entry& entry = *entries;
         std::error_code ignored;
-        if (is_conversion_folder_name(entry.path().filename().string()) &&
-            entry.is_directory(ignored) && !entry.is_symlink(ignored) &&
-            entry.last_write_time(ignored) < cutoff) {
-            fs::remove_all(entry.path(), ignored);
+        if (!is_conversion_folder_name(display_path(entry.path().filename())) ||
+            !entry.is_directory(ignored) || entry.is_symlink(ignored) ||
+            entry.last_write_time(ignored) >= cutoff) {
+            continue;
         }
+        const std::vector<fs::path> documents = only_documents(entry.path());
+        if (documents.empty() && !fs::is_empty(entry.path(), ignored)) {
+            continue;  // something of the user's is there: all of it stays
+        }
+        for (const fs::path& document : documents) {
+            fs::remove(document, ignored);
+        }
+        // Only once empty: a file put there meanwhile keeps the folder.
+        fs::remove(entry.path(), ignored);
     }
 }
 

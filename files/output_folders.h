@@ -3,6 +3,7 @@
 #include <chrono>
 #include <expected>
 #include <filesystem>
+#include <string_view>
 
 #include "model/diagnostics.h"
 
@@ -29,10 +30,16 @@ inline constexpr std::chrono::hours conversion_folder_lifetime{24 * 7};
 std::expected<std::filesystem::path, FileError> make_conversion_folder(
     const std::filesystem::path& viewer_folder);
 
-// Removes the conversion folders in the viewer's folder last changed before `cutoff`;
-// nothing else in it is touched.
+// Removes the conversion folders in the viewer's folder last changed before `cutoff` that
+// hold nothing but the program's documents (is_document_name, and what a write cut short
+// left of one); a folder where anything else stands keeps all it holds. Nothing else in the
+// viewer's folder is touched.
 void remove_old_conversion_folders(const std::filesystem::path& viewer_folder,
                                    std::filesystem::file_time_type cutoff);
+
+// Whether a file name is one that the program gives a conversion's documents: tempN.rtf and,
+// beside it, tempN.txt and tempN.html (N from 1, in decimal without leading zeros).
+bool is_document_name(std::string_view name);
 
 // The path of document n in a folder: folder/temp<n>.rtf.
 std::filesystem::path document_path(const std::filesystem::path& folder, int number);

@@ -53,6 +53,27 @@ bool sync_file(std::FILE* file) {
     return std::fflush(file) == 0 && ::_commit(::_fileno(file)) == 0;
 }
 
+bool is_read_only(const fs::path& path) {
+    struct _stat64 info {};
+    return ::_wstat64(path.c_str(), &info) == 0 && (info.st_mode & _S_IWRITE) == 0;
+}
+
+std::FILE* open_for_rewriting(const fs::path& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (fs::exists(status) && !fs::is_regular_file(status)) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    const int fd = ::_wopen(path.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY | _O_NOINHERIT);
+    return fd < 0 ? nullptr : file_of(fd, "wb");
+}
+
+bool take_owner(std::FILE*, const fs::path&) {
+    // A new file takes its rights from its folder, as the file it replaces did.
+    return true;
+}
+
 bool create_private_folder(const fs::path& path) {
     // The folder inherits the rights of its parent, which belongs to the user.
     return ::_wmkdir(path.c_str()) == 0;
@@ -88,6 +109,58 @@ std::FILE* create_new_file(const fs::path& path) {
 
 bool sync_file(std::FILE* file) {
     return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+}
+
+bool is_read_only(const fs::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        return false;
+    }
+    if (::geteuid() == 0) {
+        return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    }
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES;
+}
+
+std::FILE* open_for_rewriting(const fs::path& path) {
+    // Opened without waiting and without emptying, then looked at: only a regular file is
+    // emptied.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return nullptr;
+    }
+    struct stat info {};
+    int error = 0;
+    if (::fstat(fd, &info) != 0) {
+        error = errno;
+    } else if (!S_ISREG(info.st_mode)) {
+        error = EINVAL;
+    } else if (::fcntl(fd, F_SETFL, 0) != 0 || ::ftruncate(fd, 0) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
+    return file_of(fd, "wb");
+}
+
+bool take_owner(std::FILE* file, const fs::path& from) {
+    struct stat wanted {};
+    struct stat own {};
+    const int fd = ::fileno(file);
+    if (::stat(from.c_str(), &wanted) != 0 || ::fstat(fd, &own) != 0) {
+        return false;
+    }
+    if (wanted.st_uid == own.st_uid && wanted.st_gid == own.st_gid) {
+        return true;
+    }
+    if (::fchown(fd, wanted.st_uid, wanted.st_gid) == 0) {
+        return true;
+    }
+    // Only the administrator gives files away; the group, where the user belongs to it.
+    return ::fchown(fd, static_cast<uid_t>(-1), wanted.st_gid) == 0 && wanted.st_uid == own.st_uid;
 }
 
 bool create_private_folder(const fs::path& path) {

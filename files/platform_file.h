@@ -14,6 +14,19 @@ std::FILE* create_new_file(const std::filesystem::path& path);
 // Writes the file's data through to the disk (the file is flushed first).
 bool sync_file(std::FILE* file);
 
+// Whether the user may not write the file at `path` (a missing file is not read-only). The
+// administrator, whom permissions do not stop, takes a file that nobody may write for
+// read-only, as editors do.
+bool is_read_only(const std::filesystem::path& path);
+
+// Opens an existing regular file for writing, emptied; creates nothing, and opens nothing
+// that is not a regular file (EINVAL).
+std::FILE* open_for_rewriting(const std::filesystem::path& path);
+
+// Gives a new file the owner and group of the file at `from`, as far as the system lets the
+// user; true when both are now the same.
+bool take_owner(std::FILE* file, const std::filesystem::path& from);
+
 // Creates a folder that only its owner can enter; fails (EEXIST) when anything stands there.
 bool create_private_folder(const std::filesystem::path& path);
 

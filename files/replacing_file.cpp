@@ -46,13 +46,17 @@ std::expected<ReplacingFile, FileError> ReplacingFile::create(const fs::path& ta
         }
     }
     if (file == nullptr) {
-        return std::unexpected(FileError{display_path(resolved), errno_reason(errno)});
+        const int failed = errno;
+        return std::unexpected(FileError{display_path(resolved), errno_reason(failed),
+                                         std::error_code(failed, std::generic_category())});
     }
     // The writes come in large blocks and each one's failure must show at once: no buffer.
     std::setvbuf(file, nullptr, _IONBF, 0);
     ReplacingFile replacing(resolved, std::move(temporary), file, options);
     if (options.at_link == AtLink::follow && fs::is_regular_file(status)) {
-        // A file the user replaces keeps who may read it.
+        // A file the user replaces keeps its owner and group, where the system allows it,
+        // and who may read it (set last: a new owner clears some of the permissions).
+        platform::take_owner(replacing.file_.get(), resolved);
         fs::permissions(replacing.temporary_, fs::status(resolved, error).permissions(),
                         fs::perm_options::replace, error);
     }
@@ -95,7 +99,8 @@ void ReplacingFile::discard() {
 }
 
 FileError ReplacingFile::failure(int error) const {
-    return {display_path(target_), errno_reason(error)};
+    return {display_path(target_), errno_reason(error),
+            std::error_code(error, std::generic_category())};
 }
 
 std::expected<void, FileError> ReplacingFile::write(std::string_view bytes) {
@@ -128,7 +133,7 @@ std::expected<void, FileError> ReplacingFile::commit() {
     fs::rename(temporary_, target_, error);
     if (error) {
         discard();
-        return std::unexpected(FileError{display_path(target_), error.message()});
+        return std::unexpected(FileError{display_path(target_), error.message(), error});
     }
     temporary_.clear();
     return {};

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace qlx::conversion {
@@ -47,10 +48,12 @@ private:
     std::size_t count_ = 0;
 };
 
-// A file that could not be read or written: its path and the reason, for people to read.
+// A file that could not be read or written: its path and the reason, for people to read,
+// and the system's error where one was met.
 struct FileError {
     std::string path;
     std::string reason;
+    std::error_code code{};
 };
 
 }  // namespace qlx::conversion

@@ -67,7 +67,10 @@ QString CommonDialog::show(Kind kind, const QString& filter) {
             index = choice.filter_index;
         }
     } else {
-        QFileDialog dialog(owner_, {}, folder_);
+        QFileDialog dialog(owner_, {}, InitDir.isEmpty() ? folder_ : InitDir);
+        if (!FileName.isEmpty()) {
+            dialog.selectFile(FileName);
+        }
         dialog.setNameFilters(name_filters);
         dialog.selectNameFilter(name_filters.value(index - 1));
         if (kind == Kind::save) {
@@ -85,6 +88,8 @@ QString CommonDialog::show(Kind kind, const QString& filter) {
             index = static_cast<int>(name_filters.indexOf(dialog.selectedNameFilter())) + 1;
         }
     }
+    FileName.clear();
+    InitDir.clear();
     if (!chosen.isEmpty()) {
         folder_ = QFileInfo(chosen).absolutePath();
         FilterIndex = std::max(index, 1);

@@ -25,6 +25,11 @@ public:
     // without extension, the extension of the chosen filter is added.
     QString ShowSave(const QString& filter);
 
+    // The name and the folder the next dialog starts with, when not empty (otherwise no name,
+    // and the folder of the file last chosen); each is used by one dialog only.
+    QString FileName;
+    QString InitDir;
+
     // The filter chosen in the dialog last shown, from 1. A dialog starts with the filter
     // chosen the last time the same filters were shown (at first the first one).
     int FilterIndex = 1;
@@ -37,7 +42,8 @@ public:
         QString path;
         int filter_index;
     };
-    // Answers in place of the dialogs (tests). An empty chooser brings the dialogs back.
+    // Answers in place of the dialogs (tests), which may look at FileName and InitDir. An
+    // empty chooser brings the dialogs back.
     using Chooser = std::function<Choice(Kind kind, const QString& filter)>;
     void set_chooser(Chooser chooser);
 

@@ -11,7 +11,7 @@
 #include "conversion/driver.h"
 #include "files/export_reading.h"
 #include "files/names_and_reasons.h"
-#include "files/replacing_file.h"
+#include "files/saved_file.h"
 #include "model/export_encoding.h"
 #include "shell/compare_window.h"
 #include "shell/file_names.h"
@@ -132,13 +132,8 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
                          (!chosen.endsWith(QStringLiteral(".html"), Qt::CaseInsensitive) &&
                           dlgCommonDialog.FilterIndex == 1);
         const std::string bytes = rtf ? compared.shown_rtf() : compared.shown_html();
-        const auto saved =
-            conv::write_whole_file(native_path(chosen), bytes, {conv::AtLink::follow, true});
-        if (!saved) {
-            show_message(this,
-                         tr("The file \"%1\" could not be saved.\n\n%2")
-                             .arg(message_path(chosen), from_utf8(saved.error().reason)),
-                         MessageKind::problem);
+        if (const auto saved = conv::save_file(native_path(chosen), bytes); !saved) {
+            show_save_failure(this, chosen, saved.error());
         }
     };
     QMdiSubWindow* sub = mdiArea->addSubWindow(window);

@@ -1,15 +1,19 @@
 #include "shell/frm_main.h"
 
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
 
+#include <filesystem>
+#include <system_error>
+
 #include "conversion/driver.h"
 #include "files/export_reading.h"
 #include "files/names_and_reasons.h"
-#include "files/replacing_file.h"
+#include "files/saved_file.h"
 
 #include "document/frm_document.h"
 #include "document/plain_text.h"
@@ -86,6 +90,7 @@ void frmMain::open_unconverted(const QString& path) {
         }
     }
     form->set_source({absolute_path(path)});
+    form->set_read_only(conv::is_read_only(native_path(path)));
     show_document(form);
     recent_files_.add(path);
 }
@@ -155,33 +160,54 @@ void frmMain::save_active_document() {
 }
 
 // Writes a document to a file the user names, as RTF or as UTF-8 text (save_target says
-// which), then CR LF. The file is replaced only when all is written; otherwise it stays as it
-// was and the message says why.
+// which), then CR LF, as conv::save_file writes files: a read-only file is left alone, any
+// other is replaced only when all is written, except in a folder closed to the user, where it
+// is written in place. A failure is reported, and the document stays edited.
 bool frmMain::save_document(document::frmDocument* document_form) {
     const QPointer<document::frmDocument> form = document_form;
+    suggest_save_name(*form);
     const QString chosen = dlgCommonDialog.ShowSave(save_filter);
     if (chosen.isEmpty() || form == nullptr) {
         return false;
     }
-    const SaveTarget target = save_target(chosen, dlgCommonDialog.FilterIndex);
     const document::RichTextBox& box = *form->RichTextBox1;
+    const SaveTarget target =
+        save_target(chosen, dlgCommonDialog.FilterIndex, box.holds_formatting());
     std::string bytes = target.format == SaveFormat::rtf ? box.TextRTF() : box.Text().toStdString();
     bytes += "\r\n";
-    const auto saved =
-        conv::write_whole_file(native_path(target.path), bytes, {conv::AtLink::follow, true});
+    const auto saved = conv::save_file(native_path(target.path), bytes);
     if (!saved) {
-        show_message(this,
-                     tr("The file \"%1\" could not be saved.\n\n%2")
-                         .arg(message_path(target.path), from_utf8(saved.error().reason)),
-                     MessageKind::problem);
+        show_save_failure(this, target.path, saved.error());
         return false;
     }
     form->mark_unedited();
     // The window now stands for the file it was saved as.
     form->set_caption(display_path(target.path));
     form->set_source({absolute_path(target.path)});
+    form->set_read_only(conv::is_read_only(native_path(target.path)));
     recent_files_.add(target.path);
+    recent_files_.set_save_folder(folder_of(target.path));
     return true;
+}
+
+// The save dialog starts with the document's file name, or for a converted document its
+// caption as a name (which then is RTF); in the folder last saved in while it is there,
+// otherwise in the document's own folder.
+void frmMain::suggest_save_name(const document::frmDocument& form) {
+    const QString& source = form.source().path;
+    if (form.source().procedure > 0) {
+        const QString name = file_name_of(form.caption());
+        dlgCommonDialog.FileName = name.isEmpty() ? QString() : name + QStringLiteral(".rtf");
+    } else if (!source.isEmpty()) {
+        dlgCommonDialog.FileName = QFileInfo(source).fileName();
+    }
+    const QString saved_in = recent_files_.save_folder();
+    std::error_code error;
+    if (!saved_in.isEmpty() && std::filesystem::is_directory(native_path(saved_in), error)) {
+        dlgCommonDialog.InitDir = saved_in;
+    } else if (!source.isEmpty()) {
+        dlgCommonDialog.InitDir = folder_of(source);
+    }
 }
 
 bool frmMain::confirm_close(document::frmDocument& form) {

@@ -220,6 +220,8 @@ private:
     void save_active_document();
     // Asks for a name and saves the document there; true when it was saved.
     bool save_document(document::frmDocument* form);
+    // Sets the name and the folder the save dialog starts with for this document.
+    void suggest_save_name(const document::frmDocument& form);
     // Whether an edited document may close: asks to save it first (Save, Discard, Cancel).
     bool confirm_close(document::frmDocument& form);
     // Whether all documents may close: asks once about all edited ones.

@@ -1,7 +1,6 @@
 #include "shell/frm_main.h"
 
 #include <QAction>
-#include <QDir>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMdiArea>
@@ -13,6 +12,8 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "assets/pictures.h"
@@ -301,11 +302,12 @@ void frmMain::list_recent_files() {
     }
     const QStringList paths = recent_files_.paths();
     for (qsizetype i = 0; i < paths.size(); ++i) {
-        const QString shown = QDir::toNativeSeparators(paths[i]);
-        auto* entry = new QAction(
-            QStringLiteral("&%1 ").arg(i + 1) +
-                QFileInfo(paths[i]).fileName().replace(QLatin1Char('&'), QStringLiteral("&&")),
-            mnuFile);
+        const QString shown = message_path(paths[i]);
+        auto* entry = new QAction(QStringLiteral("&%1 ").arg(i + 1) +
+                                      QFileInfo(display_path(paths[i]))
+                                          .fileName()
+                                          .replace(QLatin1Char('&'), QStringLiteral("&&")),
+                                  mnuFile);
         entry->setObjectName(QStringLiteral("mnuFileRecent%1").arg(i + 1));
         entry->setStatusTip(shown);
         entry->setToolTip(shown);
@@ -324,7 +326,8 @@ void frmMain::open_recent(const QString& path) {
     if (converting_) {
         return;
     }
-    if (!QFileInfo::exists(path)) {
+    std::error_code error;
+    if (!std::filesystem::exists(native_path(path), error)) {
         recent_files_.remove(path);
         list_recent_files();
         show_message(this,

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+#include "files/saved_file.h"
 #include "shell/native_paths.h"
 
 #include <utility>
@@ -46,6 +47,30 @@ void show_open_failure(QWidget* parent, const QString& path, const QString& reas
                  QStringLiteral("The file \"%1\" could not be opened.\n\n%2")
                      .arg(message_path(path), reason),
                  MessageKind::problem);
+}
+
+void show_save_failure(QWidget* parent, const QString& path, const conversion::SaveError& error) {
+    const QString file = message_path(path);
+    const QString reason = from_utf8(error.file.reason);
+    QString text;
+    switch (error.problem) {
+        case conversion::SaveProblem::read_only:
+            text = QStringLiteral(
+                       "The file \"%1\" is read-only, so it was left as it was.\n\nSave "
+                       "the document under another name.")
+                       .arg(file);
+            break;
+        case conversion::SaveProblem::left_incomplete:
+            text = QStringLiteral(
+                       "The file \"%1\" could not be saved completely and may be "
+                       "incomplete now.\n\n%2\n\nSave the document under another name.")
+                       .arg(file, reason);
+            break;
+        case conversion::SaveProblem::not_written:
+            text = QStringLiteral("The file \"%1\" could not be saved.\n\n%2").arg(file, reason);
+            break;
+    }
+    show_message(parent, text, MessageKind::problem);
 }
 
 MessageHandler set_message_handler(MessageHandler handler) {

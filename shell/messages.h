@@ -7,6 +7,10 @@
 
 class QWidget;
 
+namespace qlx::conversion {
+struct SaveError;
+}
+
 namespace qlx::shell {
 
 // The application title, which plain message boxes carry as their title.
@@ -25,6 +29,10 @@ void show_message(QWidget* parent, const QString& text, MessageKind kind = Messa
 
 // "The file "PATH" could not be opened." and the reason, as a problem.
 void show_open_failure(QWidget* parent, const QString& path, const QString& reason);
+
+// Why a file the user saved is not as the user wanted, as a problem: the file is read-only,
+// or could not be saved (and the reason), or was cut short and may be incomplete.
+void show_save_failure(QWidget* parent, const QString& path, const conversion::SaveError& error);
 
 // Receives the messages in place of the boxes (tests); an empty handler brings the boxes
 // back. Returns the handler that was in place.

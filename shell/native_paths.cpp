@@ -89,6 +89,22 @@ QString message_path(const QString& path) {
     return QDir::toNativeSeparators(display_path(path));
 }
 
+QByteArray path_to_bytes(const QString& path) {
+#ifdef _WIN32
+    return path.toUtf8();
+#else
+    return QByteArray::fromStdString(native_path(path).native());
+#endif
+}
+
+QString path_from_bytes(const QByteArray& bytes) {
+#ifdef _WIN32
+    return QString::fromUtf8(bytes);
+#else
+    return path_from_native(std::filesystem::path(bytes.toStdString()));
+#endif
+}
+
 QString from_utf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -97,6 +113,10 @@ QString absolute_path(const QString& path) {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(native_path(path), error);
     return error ? path : path_from_native(absolute.lexically_normal());
+}
+
+QString folder_of(const QString& path) {
+    return path_from_native(native_path(absolute_path(path)).parent_path());
 }
 
 }  // namespace qlx::shell

@@ -63,16 +63,32 @@ QString percent_text(std::uint64_t done, std::uint64_t total) {
            QStringLiteral(" Percent");
 }
 
-QString damage_message(const QString& path, const conv::DamageLog& damage) {
+// Where an export is damaged: the first place and how many there are.
+QString damage_places(const conv::DamageLog& damage) {
     const conv::Damage& first = damage.kept().front();
-    return QCoreApplication::translate(
-               "qlx::shell::frmMain",
-               "The export \"%1\" is damaged.\n\nFirst damaged line: %2 (%3).\nDamaged places: "
-               "%4.\n\nIts documents show the damaged places as far as they could be read.")
-        .arg(message_path(path))
+    return QCoreApplication::translate("qlx::shell::frmMain",
+                                       "First damaged line: %1 (%2).\nDamaged places: %3.")
         .arg(first.line)
         .arg(QString::fromUtf8(first.reason.data(), first.reason.size()))
         .arg(damage.count());
+}
+
+QString damage_message(const QString& path, const conv::DamageLog& damage) {
+    return QCoreApplication::translate(
+               "qlx::shell::frmMain",
+               "The export \"%1\" is damaged.\n\n%2\n\nIts documents show the damaged places as "
+               "far as they could be read.")
+        .arg(message_path(path), damage_places(damage));
+}
+
+// An export that gave no document: the header alone, or whatever damage left.
+QString no_procedures_message(const QString& path, const conv::DamageLog& damage) {
+    const QString text = QCoreApplication::translate(
+                             "qlx::shell::frmMain",
+                             "The export \"%1\" holds no procedures, so there is no document to "
+                             "show.")
+                             .arg(message_path(path));
+    return damage.empty() ? text : text + QStringLiteral("\n\n") + damage_places(damage);
 }
 
 }  // namespace
@@ -161,6 +177,9 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
                      tr("The file \"%1\" could not be converted.\n\n%2")
                          .arg(message_path(path), result.error()),
                      MessageKind::problem);
+    } else if (result && !cancel_requested_ && result->report.captions.empty()) {
+        show_message(this, no_procedures_message(path, result->report.damage),
+                     MessageKind::problem);
     } else if (result && !cancel_requested_ && !result->report.damage.empty()) {
         show_message(this, damage_message(path, result->report.damage), MessageKind::problem);
     }
@@ -213,6 +232,10 @@ std::expected<frmMain::ConvertedExport, QString> frmMain::convert_with_progress(
         return std::unexpected(tr("The document \"%1\" could not be written: %2")
                                    .arg(from_utf8(report.error().output.path),
                                         from_utf8(report.error().output.reason)));
+    }
+    if (report->captions.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(*folder, ignored);  // made for this conversion, and empty
     }
     return ConvertedExport{std::move(*report), std::move(sink.documents)};
 }

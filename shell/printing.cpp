@@ -4,6 +4,8 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPushButton>
+#include <QString>
 
 #include <utility>
 
@@ -43,6 +45,18 @@ void lay_out(QPrinter& printer, const QPageLayout& page) {
     }
 }
 
+// Qt's own print dialog (where the system has none of its own) opens with its options,
+// the range among them, folded away behind a button: unfolded, the chosen range is seen.
+void show_dialog_options(QPrintDialog& dialog) {
+    const QString unfold = QPrintDialog::tr("&Options >>");
+    for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        if (button->text() == unfold) {
+            button->click();
+            return;
+        }
+    }
+}
+
 }  // namespace
 
 void prepare_print_dialog(QPrintDialog& dialog, bool text_selected) {
@@ -51,6 +65,9 @@ void prepare_print_dialog(QPrintDialog& dialog, bool text_selected) {
     dialog.setOption(QAbstractPrintDialog::PrintSelection, text_selected);
     dialog.setPrintRange(text_selected ? QAbstractPrintDialog::Selection
                                        : QAbstractPrintDialog::AllPages);
+    if (text_selected) {
+        show_dialog_options(dialog);
+    }
 }
 
 void print_document(document::frmDocument* document, QWidget* parent, const QPageLayout& page) {
@@ -99,7 +116,9 @@ void preview_document(document::frmDocument* document, QWidget* parent, const QP
     QPrinter printer(QPrinter::HighResolution);
     lay_out(printer, page);
     QPrintPreviewDialog dialog(&printer, parent);
-    dialog.setWindowTitle(QObject::tr("Print Preview - %1").arg(document->caption()));
+    dialog.setWindowTitle(
+        box.SelLength() > 0 ? QObject::tr("Print Preview - %1 (Selection)").arg(document->caption())
+                            : QObject::tr("Print Preview - %1").arg(document->caption()));
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,
                      [&box](QPrinter* pages) { box.SelPrint(*pages); });
     if (const PreviewRunner& runner = preview_runner()) {

@@ -16,7 +16,7 @@ class frmDocument;
 namespace qlx::shell {
 
 // Sets up the print command's dialog: the page range cannot be chosen; when text is selected
-// the selection range is offered and chosen.
+// the selection range is offered and chosen, and the dialog opens showing it.
 void prepare_print_dialog(QPrintDialog& dialog, bool text_selected);
 
 // The print command: shows the print dialog over `parent` and, unless the user cancels or
@@ -30,7 +30,8 @@ void print_document(document::frmDocument* document, QWidget* parent, const QPag
 void set_up_page(QPageLayout& page, QWidget* parent);
 
 // Print Preview: the pages Print would print (the selection, or the whole document), on
-// pages laid out as `page` says, in the preview dialog, which can print them too.
+// pages laid out as `page` says, in the preview dialog, which can print them too. Its title
+// names the document, and "(Selection)" after it when only the selection is shown.
 void preview_document(document::frmDocument* document, QWidget* parent, const QPageLayout& page);
 
 // Answers in place of the print dialog (tests): may set up the dialog's printer, and returns

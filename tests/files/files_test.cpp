@@ -14,7 +14,9 @@
 #include "files/export_reading.h"
 #include "files/names_and_reasons.h"
 #include "files/output_folders.h"
+#include "files/saved_file.h"
 #include "support/export_builder.h"
+#include "support/other_user.h"
 #include "support/small_file_system.h"
 
 #ifndef _WIN32
@@ -195,6 +197,60 @@ TEST_F(FilesTest, ConverterWritesDocumentsAndListsThem) {
     EXPECT_EQ(lines.back(), input.string() + ": 3 more damaged places not listed");
 }
 
+TEST_F(FilesTest, ConverterWarnsOfEarlierDocumentsInTheFolderItWasGivenAndLeavesThem) {
+    const fs::path out = root_ / "out";
+    fs::create_directories(out);
+    for (const char* name : {"temp1.rtf", "temp2.txt", "temp3.rtf", "temp12.rtf", "temp10.rtf",
+                             "temp9.html", "temp3.txt", "notes.txt", "temp0.rtf"}) {
+        write(out / name, "earlier");
+    }
+    write(root_ / "in.qlx", export_of("ONE") + export_of("TWO").substr(22));
+    std::string listed, err;
+    ASSERT_EQ(run({"--out", out, root_ / "in.qlx"}, listed, err), cli::exit_ok) << err;
+    EXPECT_EQ(err, "qlx-convert: warning: " + display_path(out) +
+                       " still holds documents that this conversion did not write, left as they "
+                       "were: temp2.txt, temp3.rtf, temp3.txt, temp9.html, temp10.rtf, "
+                       "temp12.rtf\n");
+    EXPECT_EQ(listed, display_path(out / "temp1.rtf") + "\tONE\n" +
+                          display_path(out / "temp2.rtf") + "\tTWO\n");
+    for (const char* name : {"temp2.txt", "temp3.rtf", "temp12.rtf", "notes.txt", "temp0.rtf"}) {
+        EXPECT_EQ(slurp(out / name), "earlier") << name;
+    }
+    // With --text and --html the pages beside the documents are this conversion's own.
+    ASSERT_EQ(run({"--out", out, "--text", "--html", root_ / "in.qlx"}, listed, err), cli::exit_ok);
+    EXPECT_EQ(err, "qlx-convert: warning: " + display_path(out) +
+                       " still holds documents that this conversion did not write, left as they "
+                       "were: temp3.rtf, temp3.txt, temp9.html, temp10.rtf, temp12.rtf\n");
+    // Nothing of an earlier conversion: nothing to say; without --out, nothing to look at.
+    ASSERT_EQ(run({"--out", root_ / "fresh", root_ / "in.qlx"}, listed, err), cli::exit_ok);
+    EXPECT_EQ(err, "");
+}
+
+TEST_F(FilesTest, ConverterSaysWhenAnExportHoldsNoProcedures) {
+#ifndef _WIN32
+    ::setenv("XDG_CACHE_HOME", (root_ / "cache").c_str(), 1);
+#endif
+    write(root_ / "bare.qlx", "MEDITECH.CUST.RPTS^NPR^H\r\n");
+    write(root_ / "damaged.qlx", testing::lines({"MEDITECH.CUST.RPTS^NPR", "RPT", "X"}));
+    std::string out, err;
+    EXPECT_EQ(run({"--out", root_ / "out", root_ / "bare.qlx"}, out, err), cli::exit_failure);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "qlx-convert: " + display_path(root_ / "bare.qlx") +
+                       ": holds no procedures, so no document was written\n");
+    EXPECT_TRUE(fs::is_empty(root_ / "out"));
+    EXPECT_EQ(run({"--json", root_ / "damaged.qlx"}, out, err), cli::exit_failure);
+    EXPECT_EQ(out, "");
+    const std::string name = display_path(root_ / "damaged.qlx");
+    EXPECT_EQ(err, name + ":3: a counted string runs past the end of its line\n" + name +
+                       ":2: this line belongs to no procedure; nothing written\n"
+                       "qlx-convert: " +
+                       name + ": holds no procedures, so no document was written\n");
+#ifndef _WIN32
+    // The folder made for the conversion is not left behind empty.
+    EXPECT_TRUE(fs::is_empty(root_ / "cache" / "qlx-viewer"));
+#endif
+}
+
 TEST_F(FilesTest, ConverterRefusesWhatIsNotAnExport) {
     write(root_ / "plain.txt", "MEDITECH.CUST.RPTS");
     std::ostringstream out, err;
@@ -273,6 +329,61 @@ TEST_F(FilesTest, OldConversionFoldersAreRemovedAndNothingElse) {
     EXPECT_TRUE(fs::is_directory(*made));
 }
 
+TEST_F(FilesTest, AnOldConversionFolderWithAFileOfTheUsersStays) {
+#ifdef _WIN32
+    GTEST_SKIP() << "MinGW's std::filesystem cannot set a folder's time to make it old";
+#endif
+    const fs::path viewer = root_ / "viewer";
+    const std::vector<std::pair<std::string, std::vector<std::string>>> folders = {
+        {"20200101-000000-aaaaa1",
+         {"temp1.rtf", "temp1.txt", "temp1.html", "temp12.rtf", ".temp2.rtf-k3x9qa.part"}},
+        {"20200101-000000-aaaaa2", {"temp1.rtf", "notes.txt"}},
+        {"20200101-000000-aaaaa3", {"temp1.rtf", "temp01.rtf"}},
+        {"20200101-000000-aaaaa4", {"temp1.rtf", "temp2.rtf.bak"}},
+        {"20200101-000000-aaaaa5", {"temp1.rtf", "mine/temp1.rtf"}},
+        {"20200101-000000-aaaaa6", {}},
+    };
+    for (const auto& [name, files] : folders) {
+        fs::create_directories(viewer / name);
+        for (const std::string& file : files) {
+            fs::create_directories((viewer / name / file).parent_path());
+            write(viewer / name / file, "x");
+        }
+    }
+    // A link the user put there, named like a document.
+    std::error_code error;
+    fs::create_directories(viewer / "20200101-000000-aaaaa7");
+    fs::create_symlink(root_ / "elsewhere.rtf", viewer / "20200101-000000-aaaaa7" / "temp1.rtf",
+                       error);
+    write(root_ / "elsewhere.rtf", "the user's");
+    for (const auto& entry : fs::directory_iterator(viewer)) {
+        fs::last_write_time(entry.path(),
+                            fs::file_time_type::clock::now() - std::chrono::hours(24 * 8));
+    }
+    remove_old_conversion_folders(viewer,
+                                  fs::file_time_type::clock::now() - conversion_folder_lifetime);
+    EXPECT_FALSE(fs::exists(viewer / "20200101-000000-aaaaa1"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-aaaaa2" / "temp1.rtf"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-aaaaa2" / "notes.txt"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-aaaaa3" / "temp01.rtf"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-aaaaa4" / "temp2.rtf.bak"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-aaaaa5" / "mine" / "temp1.rtf"));
+    EXPECT_TRUE(fs::exists(viewer / "20200101-000000-aaaaa5" / "temp1.rtf"));
+    EXPECT_FALSE(fs::exists(viewer / "20200101-000000-aaaaa6"));
+    if (!error) {
+        EXPECT_TRUE(fs::is_symlink(viewer / "20200101-000000-aaaaa7" / "temp1.rtf"));
+    }
+    EXPECT_EQ(slurp(root_ / "elsewhere.rtf"), "the user's");
+
+    EXPECT_TRUE(is_document_name("temp1.rtf"));
+    EXPECT_TRUE(is_document_name("temp20.html"));
+    EXPECT_FALSE(is_document_name("temp0.rtf"));
+    EXPECT_FALSE(is_document_name("temp.rtf"));
+    EXPECT_FALSE(is_document_name("Temp1.rtf"));
+    EXPECT_FALSE(is_document_name("temp1.RTF"));
+    EXPECT_FALSE(is_document_name("temp1.rtf.txt"));
+}
+
 TEST_F(FilesTest, AFileIsReplacedWholeOrNotAtAll) {
 #ifdef _WIN32
     GTEST_SKIP() << "no small file system to fill here";
@@ -303,6 +414,143 @@ TEST_F(FilesTest, AFileIsReplacedWholeOrNotAtAll) {
     }
 #endif
 }
+
+TEST_F(FilesTest, ASaveNeverReplacesAReadOnlyFile) {
+    write(root_ / "notes.txt", "old");
+    fs::permissions(root_ / "notes.txt",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_TRUE(is_read_only(root_ / "notes.txt"));
+    const auto refused = save_file(root_ / "notes.txt", "new");
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().problem, SaveProblem::read_only);
+    EXPECT_EQ(refused.error().file.path, display_path(root_ / "notes.txt"));
+    EXPECT_EQ(refused.error().file.reason, "the file is read-only");
+    EXPECT_EQ(slurp(root_ / "notes.txt"), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_), fs::directory_iterator()), 1);
+
+    // Through a link, the file it leads to is what counts.
+    std::error_code error;
+    fs::create_symlink(root_ / "notes.txt", root_ / "link.txt", error);
+    if (!error) {
+        EXPECT_EQ(save_file(root_ / "link.txt", "new").error().problem, SaveProblem::read_only);
+        EXPECT_EQ(slurp(root_ / "notes.txt"), "old");
+    }
+    // Writable again, it is replaced; a missing file is not read-only.
+    fs::permissions(root_ / "notes.txt", fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_FALSE(is_read_only(root_ / "notes.txt"));
+    ASSERT_TRUE(save_file(root_ / "notes.txt", "new"));
+    EXPECT_EQ(slurp(root_ / "notes.txt"), "new");
+    EXPECT_FALSE(is_read_only(root_ / "missing.txt"));
+}
+
+#ifndef _WIN32
+TEST_F(FilesTest, ASaveKeepsTheOwnerAndGroupAndRefusesAnotherOwnersFile) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only the administrator can give a file to someone else";
+    }
+    // Replaced by the administrator, the file stays its owner's.
+    using testing::AsOtherUser;
+    write(root_ / "theirs.txt", "old");
+    ASSERT_EQ(::chown((root_ / "theirs.txt").c_str(), AsOtherUser::user, AsOtherUser::group), 0);
+    fs::permissions(root_ / "theirs.txt",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    struct stat before {};
+    ::stat((root_ / "theirs.txt").c_str(), &before);
+    ASSERT_TRUE(save_file(root_ / "theirs.txt", "new"));
+    struct stat after {};
+    ::stat((root_ / "theirs.txt").c_str(), &after);
+    EXPECT_EQ(slurp(root_ / "theirs.txt"), "new");
+    EXPECT_NE(after.st_ino, before.st_ino);  // replaced, not written into
+    EXPECT_EQ(after.st_uid, AsOtherUser::user);
+    EXPECT_EQ(after.st_gid, AsOtherUser::group);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+
+    // Someone else's file that its owner alone may write is read-only for the user.
+    write(root_ / "mine.txt", "root's");
+    fs::permissions(root_ / "mine.txt", fs::perms::owner_read | fs::perms::owner_write |
+                                            fs::perms::group_read | fs::perms::others_read);
+    AsOtherUser other;
+    ASSERT_TRUE(other.active());
+    EXPECT_TRUE(is_read_only(root_ / "mine.txt"));
+    EXPECT_EQ(save_file(root_ / "mine.txt", "other's").error().problem, SaveProblem::read_only);
+    EXPECT_EQ(slurp(root_ / "mine.txt"), "root's");
+}
+
+TEST_F(FilesTest, AWritableFileInAFolderClosedToTheUserIsSavedInPlace) {
+    using testing::AsOtherUser;
+    const fs::path closed = root_ / "closed";
+    fs::create_directories(closed);
+    write(closed / "doc.txt", "old text");
+    write(closed / "big.txt", std::string(3400, 'o'));
+    if (::geteuid() == 0) {
+        for (const char* name : {"doc.txt", "big.txt"}) {
+            ASSERT_EQ(::chown((closed / name).c_str(), AsOtherUser::user, AsOtherUser::group), 0);
+        }
+    }
+    fs::permissions(closed, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read |
+                                fs::perms::others_exec);
+    struct stat before {};
+    ::stat((closed / "doc.txt").c_str(), &before);
+    {
+        AsOtherUser other;
+        EXPECT_FALSE(is_read_only(closed / "doc.txt"));
+        ASSERT_TRUE(save_file(closed / "doc.txt", "new"));
+        EXPECT_EQ(slurp(closed / "doc.txt"), "new");
+
+        // Cut short there, the file may be incomplete, and says so.
+        testing::SmallFileSystem small(closed, false);
+        small.leave_free(8 * 1024);
+        const auto cut = save_file(closed / "big.txt", std::string(12 * 1024, 'n'));
+        small.end_limit();
+        ASSERT_FALSE(cut);
+        EXPECT_EQ(cut.error().problem, SaveProblem::left_incomplete);
+        EXPECT_EQ(cut.error().file.path, display_path(closed / "big.txt"));
+        EXPECT_EQ(cut.error().file.reason, small.full_reason());
+
+        // A file that is not there cannot be made there.
+        const auto refused = save_file(closed / "new.txt", "new");
+        ASSERT_FALSE(refused);
+        EXPECT_EQ(refused.error().problem, SaveProblem::not_written);
+        EXPECT_EQ(refused.error().file.reason, "Permission denied");
+    }
+    struct stat after {};
+    ::stat((closed / "doc.txt").c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(fs::file_size(closed / "big.txt"), 8u * 1024);
+    EXPECT_FALSE(fs::exists(closed / "new.txt"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(closed), fs::directory_iterator()), 2);
+    fs::permissions(closed, fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(FilesTest, AFileInAStickyFolderThatOnlyItsOwnerMayReplaceIsSavedInPlace) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "only the administrator can have someone else's file here";
+    }
+    // A folder open to all, as /tmp is: only a file's owner may replace the file, but anyone
+    // may write this one.
+    const fs::path shared = root_ / "shared";
+    fs::create_directories(shared);
+    fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+    write(shared / "open.txt", "old");
+    fs::permissions(shared / "open.txt", fs::perms::owner_read | fs::perms::owner_write |
+                                             fs::perms::group_read | fs::perms::group_write |
+                                             fs::perms::others_read | fs::perms::others_write);
+    struct stat before {};
+    ::stat((shared / "open.txt").c_str(), &before);
+    {
+        testing::AsOtherUser other;
+        ASSERT_TRUE(other.active());
+        ASSERT_TRUE(save_file(shared / "open.txt", "new"));
+    }
+    struct stat after {};
+    ::stat((shared / "open.txt").c_str(), &after);
+    EXPECT_EQ(slurp(shared / "open.txt"), "new");
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, 0u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(shared), fs::directory_iterator()), 1);
+}
+#endif
 
 TEST_F(FilesTest, DefaultFolderFollowsTheCacheFolderRules) {
 #ifdef _WIN32

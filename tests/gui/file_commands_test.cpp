@@ -1,7 +1,9 @@
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,14 +21,17 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "dialogs/frm_status.h"
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "gui_test_support.h"
+#include "shell/file_names.h"
 #include "shell/native_paths.h"
 #include "support/export_builder.h"
+#include "support/other_user.h"
 #include "support/small_file_system.h"
 
 using qlx::shell::CommonDialog;
@@ -42,6 +47,7 @@ struct Viewer {
         window.dlgCommonDialog.set_chooser([this](CommonDialog::Kind kind, const QString& filter) {
             asked << filter;
             kinds << kind;
+            suggested << window.dlgCommonDialog.FileName + "|" + window.dlgCommonDialog.InitDir;
             return answers.isEmpty() ? CommonDialog::Choice() : answers.takeFirst();
         });
     }
@@ -52,6 +58,7 @@ struct Viewer {
     QList<CommonDialog::Choice> answers;
     QStringList asked;
     QList<CommonDialog::Kind> kinds;
+    QStringList suggested;  // "name|folder" each dialog started with
 };
 
 std::string small_export() {
@@ -156,6 +163,33 @@ private slots:
                  QStringLiteral("Pictures (*.png *.bmp)"));
     }
 
+    void empty_files_open_unedited() {
+        gt::Sandbox sandbox;
+        gt::SaveQuestionRecorder questions;
+        Viewer viewer;
+        viewer.window.show();
+        viewer.window.openfile(sandbox.write("empty.qlx", ""));
+        viewer.window.openfile(sandbox.write("empty.txt", ""));
+        viewer.window.openfile(sandbox.write("empty.rtf", ""));
+        const auto windows = gt::document_windows(viewer.window);
+        QCOMPARE(windows.size(), 3);
+        for (const QMdiSubWindow* window : windows) {
+            QVERIFY2(!window->isWindowModified(), qPrintable(window->windowTitle()));
+            QVERIFY(!gt::form_of(window)->is_edited());
+        }
+        // Exit asks nothing and closes.
+        QVERIFY(viewer.window.close());
+        QVERIFY(questions.texts.isEmpty());
+        // Typed into, an empty document is edited, and saved, not edited again.
+        Viewer second;
+        second.window.openfile(sandbox.path("empty.txt"));
+        second.box().insertPlainText(QStringLiteral("typed"));
+        QVERIFY(gt::document_windows(second.window).front()->isWindowModified());
+        second.answers << sandbox.path("empty.txt");
+        second.window.mnuFileSave_Click();
+        QVERIFY(!gt::document_windows(second.window).front()->isWindowModified());
+    }
+
     void save_writes_text_or_rtf_by_name_then_crlf() {
         gt::Sandbox sandbox;
         gt::MessageRecorder messages;
@@ -179,6 +213,84 @@ private slots:
         QVERIFY(reread.LoadFile(sandbox.path("out.RTF")));
         QCOMPARE(reread.Text(), QStringLiteral("one\r\ntwo é"));
         QVERIFY(messages.texts.isEmpty());
+    }
+
+    void save_suggests_the_documents_name_in_the_folder_last_saved_in() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        using qlx::testing::counted;
+        QDir(sandbox.path(QString())).mkpath(QStringLiteral("exports"));
+        QDir(sandbox.path(QString())).mkpath(QStringLiteral("notes"));
+        QDir(sandbox.path(QString())).mkpath(QStringLiteral("out"));
+        const QString exported = sandbox.write(
+            "exports/a.qlx",
+            gt::bytes(qlx::testing::lines({"MEDITECH.CUST.RPTS^NPR", "PROC", " LAB/REPORT:1?.",
+                                           counted("X"), "PROC", "...", counted("X")})));
+        const QString notes = sandbox.write("notes/notes.v2", "notes");
+        {
+            Viewer viewer;
+            viewer.window.openfile(exported);
+            viewer.window.openfile(notes);
+            viewer.window.new_document();
+            auto* area = viewer.window.findChild<QMdiArea*>();
+            const auto save = [&](int window, const QString& as) {
+                area->setActiveSubWindow(gt::document_windows(viewer.window)[window]);
+                viewer.answers << as;
+                viewer.window.mnuFileSaveAs_Click();
+            };
+            // Nothing saved yet: the document's own folder (a converted one's is its export's).
+            for (int window = 0; window < 4; ++window) {
+                save(window, QString());
+            }
+            save(0, sandbox.path("out/first.rtf"));
+            // From now on the folder last saved in.
+            save(3, QString());
+            save(2, QString());
+            QCOMPARE(
+                viewer.suggested,
+                (QStringList{"LAB_REPORT_1_.rtf|" + sandbox.path("exports"),
+                             "|" + sandbox.path("exports"), "notes.v2|" + sandbox.path("notes"),
+                             "|", "LAB_REPORT_1_.rtf|" + sandbox.path("exports"),
+                             "|" + sandbox.path("out"), "notes.v2|" + sandbox.path("out")}));
+            // The dialog's own suggestions are gone once it was shown.
+            viewer.answers << QString();
+            viewer.window.mnuFileOpen_Click();
+            QCOMPARE(viewer.suggested.last(), QStringLiteral("|"));
+        }
+        // The next start remembers the folder, while it is there.
+        Viewer viewer;
+        viewer.window.openfile(notes);
+        viewer.answers << QString();
+        viewer.window.mnuFileSave_Click();
+        QVERIFY(QDir(sandbox.path("out")).removeRecursively());
+        viewer.answers << QString();
+        viewer.window.mnuFileSave_Click();
+        QCOMPARE(viewer.suggested, (QStringList{"notes.v2|" + sandbox.path("out"),
+                                                "notes.v2|" + sandbox.path("notes")}));
+        QVERIFY(messages.texts.isEmpty());
+        QCOMPARE(qlx::shell::file_name_of(QStringLiteral(" a\tb<c>|\\d.\" .")),
+                 QStringLiteral("a_b_c___d._"));
+    }
+
+    void the_save_dialog_opens_with_the_suggested_name_in_the_suggested_folder() {
+        gt::Sandbox sandbox;
+        QDir(sandbox.path(QString())).mkpath(QStringLiteral("there"));
+        qlx::shell::CommonDialog dialog(nullptr);
+        dialog.FileName = QStringLiteral("LAB.rtf");
+        dialog.InitDir = sandbox.path("there");
+        QString folder;
+        QStringList selected;
+        QTimer::singleShot(0, [&] {
+            if (auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                folder = shown->directory().absolutePath();
+                selected = shown->selectedFiles();
+                shown->reject();
+            }
+        });
+        QCOMPARE(dialog.ShowSave(QStringLiteral("RTF Files (*.rtf)|*.rtf")), QString());
+        QCOMPARE(folder, sandbox.path("there"));
+        QCOMPARE(selected, QStringList{sandbox.path("there/LAB.rtf")});
+        QVERIFY(dialog.FileName.isEmpty() && dialog.InitDir.isEmpty());
     }
 
     void save_without_a_document_touches_nothing() {
@@ -323,6 +435,63 @@ private slots:
         QCOMPARE(recent().join('\n').count(QStringLiteral("f8.txt|")), 1);
     }
 
+    void recent_files_keep_names_that_are_not_utf8_byte_for_byte() {
+#ifdef _WIN32
+        QSKIP("names are wide strings here");
+#else
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        const std::string folder = sandbox.path(QString()).toStdString();
+        std::ofstream(folder + "/caf\xE9.qlx", std::ios::binary) << small_export();
+        std::ofstream(folder + "/na\xEFve.txt", std::ios::binary) << "naive";
+        const auto argument = [&](const char* name) {
+            return qlx::shell::path_from_native(std::filesystem::path(folder + "/" + name));
+        };
+        {
+            // A list kept by an earlier version, as strings, is still read.
+            QSettings settings(QStringLiteral("QLX Viewer"), QStringLiteral("QLX Viewer"));
+            settings.setValue(QStringLiteral("RecentFiles/Paths"),
+                              QStringList{sandbox.write("old.txt", "old")});
+        }
+        {
+            Viewer viewer;
+            viewer.window.openfile(argument("caf\xE9.qlx"));
+            viewer.window.openfile(argument("na\xEFve.txt"));
+        }
+        // The settings as the next start reads them from the disk (this process keeps what
+        // it wrote in memory).
+        const QByteArray stored = gt::read_all(sandbox.path("config/QLX Viewer/QLX Viewer.conf"));
+        QVERIFY2(!stored.contains("@Invalid") && !stored.contains("\xEF\xBF\xBD"),
+                 stored.constData());
+        QVERIFY(QDir(sandbox.path(QString())).mkpath(QStringLiteral("next/QLX Viewer")));
+        sandbox.write("next/QLX Viewer/QLX Viewer.conf", stored);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, sandbox.path("next"));
+
+        Viewer viewer;
+        QMenu* file = viewer.window.findChild<QMenu*>(QStringLiteral("mnuFile"));
+        emit file->aboutToShow();
+        QStringList entries;
+        for (int i = 1; i <= 3; ++i) {
+            const auto* entry =
+                viewer.window.findChild<QAction*>(QStringLiteral("mnuFileRecent%1").arg(i));
+            entries << entry->text() + "|" + entry->statusTip();
+        }
+        QCOMPARE(entries, (QStringList{"&1 na\uFFFDve.txt|" + sandbox.path("na\uFFFDve.txt"),
+                                       "&2 caf\uFFFD.qlx|" + sandbox.path("caf\uFFFD.qlx"),
+                                       "&3 old.txt|" + sandbox.path("old.txt")}));
+        for (int i = 1; i <= 3; ++i) {
+            viewer.window.findChild<QAction*>(QStringLiteral("mnuFileRecent%1").arg(i))->trigger();
+        }
+        QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join('\n')));
+        QCOMPARE(gt::captions(viewer.window), (QStringList{sandbox.path("na\uFFFDve.txt"), "ONE",
+                                                           "TWO", sandbox.path("old.txt")}));
+        QCOMPARE(text_of(gt::document_windows(viewer.window).front()), QStringLiteral("naive"));
+        for (const char* name : {"/caf\xE9.qlx", "/na\xEFve.txt"}) {
+            std::filesystem::remove(folder + name);  // beyond what QTemporaryDir can name
+        }
+#endif
+    }
+
     void exit_closes_the_main_window_and_saves_the_placement() {
         gt::Sandbox sandbox;
         Viewer viewer;
@@ -353,6 +522,35 @@ private slots:
         QVERIFY2(text.contains(QDir::toNativeSeparators(path)), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("line: 2 (")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("Damaged places: 2.")), qPrintable(text));
+    }
+
+    void an_export_without_procedures_says_so() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        using qlx::testing::counted;
+        const QString bare =
+            sandbox.write("bare.qlx", gt::bytes(qlx::testing::lines({"MEDITECH.CUST.RPTS^NPR^H"})));
+        const QString damaged = sandbox.write(
+            "damaged.qlx",
+            gt::bytes(qlx::testing::lines({"MEDITECH.CUST.RPTS^NPR", "RPT", counted("Y")})));
+        viewer.window.openfile(bare);
+        viewer.window.openfile(damaged);
+        QVERIFY(gt::document_windows(viewer.window).isEmpty());
+        QCOMPARE(messages.texts.size(), 2);
+        QCOMPARE(messages.texts[0], QStringLiteral("The export \"%1\" holds no procedures, so "
+                                                   "there is no document to show.")
+                                        .arg(QDir::toNativeSeparators(bare)));
+        QCOMPARE(messages.texts[1],
+                 QStringLiteral("The export \"%1\" holds no procedures, so there is no document "
+                                "to show.\n\nFirst damaged line: 2 (this line belongs to no "
+                                "procedure; nothing written).\nDamaged places: 1.")
+                     .arg(QDir::toNativeSeparators(damaged)));
+        QCOMPARE(messages.kinds,
+                 QList<qlx::shell::MessageKind>(2, qlx::shell::MessageKind::problem));
+        // No folder of converted documents is left behind empty.
+        QCOMPARE(QDir(sandbox.output_folder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
     }
 
     void a_failed_conversion_cleans_up_and_says_why() {
@@ -540,6 +738,40 @@ private slots:
         QVERIFY(messages.texts.isEmpty());
     }
 
+    void all_files_never_drops_a_documents_formatting() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        // A converted document, with "All Files": any name but a ".txt" one saves RTF; the
+        // text filter or a ".txt" name saves text.
+        viewer.window.openfile(sandbox.write("a.qlx", gt::bytes(small_export())));
+        viewer.answers << CommonDialog::Choice(sandbox.path("spec_all"), 3)
+                       << CommonDialog::Choice(sandbox.path("notes.v2"), 3)
+                       << CommonDialog::Choice(sandbox.path("notes.txt"), 3)
+                       << CommonDialog::Choice(sandbox.path("plain.v2"), 2);
+        for (int i = 0; i < 4; ++i) {
+            viewer.window.mnuFileSaveAs_Click();
+        }
+        QVERIFY(gt::read_all(sandbox.path("spec_all")).startsWith("{\\rtf1"));
+        QVERIFY(gt::read_all(sandbox.path("notes.v2")).startsWith("{\\rtf1"));
+        const QByteArray text = gt::read_all(sandbox.path("notes.txt"));
+        QVERIFY2(text.startsWith("MEDITECH.CUST.RPTS\r\n"), text.constData());
+        QCOMPARE(gt::read_all(sandbox.path("plain.v2")), text);
+
+        // A document opened as text stays text, until some of it is formatted.
+        viewer.window.openfile(sandbox.write("readme", "read me"));
+        viewer.answers << CommonDialog::Choice(sandbox.path("readme.v2"), 3)
+                       << CommonDialog::Choice(sandbox.path("bold.v2"), 3);
+        viewer.window.mnuFileSaveAs_Click();
+        QCOMPARE(gt::read_all(sandbox.path("readme.v2")), QByteArray("read me\r\n"));
+        viewer.box().selectAll();
+        viewer.box().setSelBold(true);
+        viewer.window.mnuFileSaveAs_Click();
+        QVERIFY(gt::read_all(sandbox.path("bold.v2")).startsWith("{\\rtf1"));
+        QVERIFY(gt::read_all(sandbox.path("bold.v2")).contains("\\b read me"));
+        QVERIFY(messages.texts.isEmpty());
+    }
+
     void a_save_onto_a_full_disk_keeps_the_old_file_and_says_why() {
 #ifdef _WIN32
         QSKIP("no small file system to fill here");
@@ -563,6 +795,149 @@ private slots:
         QVERIFY2(messages.texts[0].contains(QString::fromStdString(small.full_reason())),
                  qPrintable(messages.texts[0]));
         QVERIFY(viewer.window.active_document()->is_edited());
+#endif
+    }
+
+    void a_read_only_file_is_marked_and_never_replaced() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        const QString locked = sandbox.write("locked.txt", "old");
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        viewer.window.openfile(locked);
+        QMdiSubWindow* window = gt::document_windows(viewer.window).front();
+        QCOMPARE(window->windowTitle(), locked + QStringLiteral(" (read-only)[*]"));
+        QCOMPARE(gt::form_of(window)->caption(), locked);
+        viewer.box().insertPlainText(QStringLiteral("new "));
+        viewer.answers << locked;
+        viewer.window.mnuFileSave_Click();
+        QCOMPARE(messages.texts,
+                 QStringList{QStringLiteral("The file \"%1\" is read-only, so it was left as it "
+                                            "was.\n\nSave the document under another name.")
+                                 .arg(QDir::toNativeSeparators(locked))});
+        QCOMPARE(messages.kinds, QList{qlx::shell::MessageKind::problem});
+        QCOMPARE(gt::read_all(locked), QByteArray("old"));
+        QVERIFY(gt::form_of(window)->is_edited());
+        QVERIFY(window->isWindowModified());
+
+        // Saved under another name, the window stands for a file that can be written.
+        viewer.answers << sandbox.path("copy.txt");
+        viewer.window.mnuFileSave_Click();
+        QCOMPARE(gt::read_all(sandbox.path("copy.txt")), QByteArray("new old\r\n"));
+        QCOMPARE(window->windowTitle(),
+                 QDir::toNativeSeparators(sandbox.path("copy.txt")) + QStringLiteral("[*]"));
+        QCOMPARE(messages.texts.size(), 1);
+    }
+
+    void a_file_in_a_folder_closed_to_the_user_is_saved_in_place() {
+#ifdef _WIN32
+        QSKIP("folders are closed by their rights here");
+#else
+        using qlx::testing::AsOtherUser;
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        QVERIFY(QDir(sandbox.path(QString())).mkdir(QStringLiteral("closed")));
+        const QString doc = sandbox.write("closed/doc.txt", "old");
+        const QString big = sandbox.write("closed/big.txt", QByteArray(3400, 'o'));
+        if (::geteuid() == 0) {
+            // The user who saves (nobody, below) owns the files, not their folder.
+            for (const QString& file : {doc, big}) {
+                QCOMPARE(::chown(QFile::encodeName(file).constData(), AsOtherUser::user,
+                                 AsOtherUser::group),
+                         0);
+            }
+            QFile::setPermissions(sandbox.path(QString()),
+                                  QFile::permissions(sandbox.path(QString())) | QFile::ExeOther);
+        }
+        const auto open_folder = [&](bool open) {
+            QFile::setPermissions(sandbox.path("closed"),
+                                  QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                      QFile::ExeOther |
+                                      (open ? QFile::WriteOwner : QFile::Permissions()));
+        };
+        open_folder(false);
+        viewer.window.new_document();
+        viewer.box().insertPlainText(QStringLiteral("new"));
+        viewer.window.new_document();
+        viewer.box().setText(QString(12 * 1024, QLatin1Char('n')));
+        viewer.box().insertPlainText(QStringLiteral("edit"));
+        const QList<QMdiSubWindow*> windows = gt::document_windows(viewer.window);
+        {
+            AsOtherUser other;
+            viewer.answers << doc;
+            QMdiArea* area = viewer.window.findChild<QMdiArea*>();
+            area->setActiveSubWindow(windows[0]);
+            viewer.window.mnuFileSave_Click();
+            QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join('\n')));
+            QCOMPARE(gt::read_all(doc), QByteArray("new\r\n"));
+            QVERIFY(!gt::form_of(windows[0])->is_edited());
+
+            // Cut short, the file may be incomplete: the message says so, the document stays
+            // edited.
+            qlx::testing::SmallFileSystem small(sandbox.path("closed").toStdString(), false);
+            small.leave_free(8 * 1024);
+            area->setActiveSubWindow(windows[1]);
+            viewer.answers << big;
+            viewer.window.mnuFileSave_Click();
+            small.end_limit();
+            QCOMPARE(messages.texts,
+                     QStringList{QStringLiteral("The file \"%1\" could not be saved completely and "
+                                                "may be incomplete now.\n\n%2\n\nSave the "
+                                                "document under another name.")
+                                     .arg(QDir::toNativeSeparators(big),
+                                          QString::fromStdString(small.full_reason()))});
+            QVERIFY(gt::form_of(windows[1])->is_edited());
+        }
+        QCOMPARE(QFileInfo(big).size(), 8 * 1024);
+        QCOMPARE(QDir(sandbox.path("closed")).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        open_folder(true);
+#endif
+    }
+
+    void a_file_of_another_owner_stays_theirs_or_is_read_only() {
+#ifdef _WIN32
+        QSKIP("owners are rights here");
+#else
+        using qlx::testing::AsOtherUser;
+        if (::geteuid() != 0) {
+            QSKIP("only the administrator can give a file to someone else");
+        }
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        const QString theirs = sandbox.write("theirs.txt", "old");
+        QCOMPARE(
+            ::chown(QFile::encodeName(theirs).constData(), AsOtherUser::user, AsOtherUser::group),
+            0);
+        QFile::setPermissions(theirs, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+        viewer.window.openfile(theirs);
+        viewer.box().insertPlainText(QStringLiteral("new "));
+        viewer.answers << theirs;
+        viewer.window.mnuFileSave_Click();
+        QVERIFY(messages.texts.isEmpty());
+        QCOMPARE(gt::read_all(theirs), QByteArray("new old\r\n"));
+        QCOMPARE(QFileInfo(theirs).ownerId(), AsOtherUser::user);
+        QCOMPARE(QFileInfo(theirs).groupId(), AsOtherUser::group);
+        QCOMPARE(QFile::permissions(theirs) & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+
+        // For someone else, the administrator's file that only its owner may write is
+        // read-only.
+        const QString roots = sandbox.write("roots.txt", "root's");
+        QFile::setPermissions(sandbox.path(QString()),
+                              QFile::permissions(sandbox.path(QString())) | QFile::ExeOther);
+        AsOtherUser other;
+        viewer.window.openfile(roots);
+        QCOMPARE(gt::document_windows(viewer.window).last()->windowTitle(),
+                 roots + QStringLiteral(" (read-only)[*]"));
+        viewer.box().insertPlainText(QStringLiteral("other's "));
+        viewer.answers << roots;
+        viewer.window.mnuFileSave_Click();
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].contains(QStringLiteral("is read-only")),
+                 qPrintable(messages.texts[0]));
+        QCOMPARE(gt::read_all(roots), QByteArray("root's"));
 #endif
     }
 

@@ -1,3 +1,5 @@
+#include <QAbstractButton>
+#include <QCoreApplication>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -93,6 +95,52 @@ private slots:
         QVERIFY(printer.selection_offered);
         QVERIFY(!printer.page_range_offered);
         QCOMPARE(pdf_text(pdf), QStringLiteral("Second line BRAVO"));
+    }
+
+    void the_print_dialog_shows_the_selection_chosen_and_the_preview_says_so() {
+        frmDocument form;
+        fill(form);
+        form.set_caption(QStringLiteral("LAB"));
+        // The dialog as the user sees it: the range "Selection" chosen where it can be seen,
+        // "All" there to switch to; without a selection, "All" chosen and no "Selection".
+        struct Seen {
+            bool selection_chosen = false;
+            bool selection_shown = false;
+            bool all_shown = false;
+            bool all_chosen = false;
+        };
+        QList<Seen> seen;
+        const auto previous = qlx::shell::set_print_dialog_runner([&](QPrintDialog& dialog) {
+            dialog.show();
+            QCoreApplication::processEvents();
+            const auto* selection =
+                dialog.findChild<QAbstractButton*>(QStringLiteral("printSelection"));
+            const auto* all = dialog.findChild<QAbstractButton*>(QStringLiteral("printAll"));
+            seen << Seen{selection != nullptr && selection->isChecked(),
+                         selection != nullptr && selection->isVisible(),
+                         all != nullptr && all->isVisible() && all->isEnabled(),
+                         all != nullptr && all->isChecked()};
+            dialog.hide();
+            return false;
+        });
+        select_second_line(form);
+        qlx::shell::print_document(&form, nullptr);
+        form.RichTextBox1->setTextCursor(QTextCursor(form.RichTextBox1->document()));
+        qlx::shell::print_document(&form, nullptr);
+        qlx::shell::set_print_dialog_runner(previous);
+        QCOMPARE(seen.size(), 2);
+        QVERIFY(seen[0].selection_chosen && seen[0].selection_shown && seen[0].all_shown);
+        QVERIFY(!seen[0].all_chosen);
+        QVERIFY(!seen[1].selection_chosen && !seen[1].selection_shown && seen[1].all_chosen);
+
+        QStringList titles;
+        const auto previous_preview = qlx::shell::set_preview_runner(
+            [&](QPrintPreviewDialog& dialog) { titles << dialog.windowTitle(); });
+        qlx::shell::preview_document(&form, nullptr, {});
+        select_second_line(form);
+        qlx::shell::preview_document(&form, nullptr, {});
+        qlx::shell::set_preview_runner(previous_preview);
+        QCOMPARE(titles, (QStringList{"Print Preview - LAB", "Print Preview - LAB (Selection)"}));
     }
 
     void without_a_selection_the_whole_document_prints() {

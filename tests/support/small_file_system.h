@@ -13,13 +13,16 @@
 namespace qlx::testing {
 
 // A folder where writing runs out of room after `free_bytes` more bytes: a tmpfs of 64 KB,
-// filled up to that, where this process may mount one (as root); otherwise the process's
-// file-size limit, past which a write fails as on a full disk (EFBIG instead of ENOSPC).
+// filled up to that, where this process may mount one (as root) and `may_mount`; otherwise
+// the process's file-size limit, past which a write fails as on a full disk (EFBIG instead of
+// ENOSPC).
 class SmallFileSystem {
 public:
-    explicit SmallFileSystem(const std::filesystem::path& folder) : folder_(folder) {
+    explicit SmallFileSystem(const std::filesystem::path& folder, bool may_mount = true)
+        : folder_(folder) {
         std::filesystem::create_directories(folder_);
-        mounted_ = ::mount("qlx-test", folder_.c_str(), "tmpfs", 0, "size=64k,mode=0700") == 0;
+        mounted_ = may_mount &&
+                   ::mount("qlx-test", folder_.c_str(), "tmpfs", 0, "size=64k,mode=0700") == 0;
     }
     ~SmallFileSystem() {
         end_limit();
