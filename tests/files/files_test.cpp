@@ -181,9 +181,9 @@ TEST_F(FilesTest, ConverterWritesDocumentsAndListsThem) {
     for (std::size_t i = 0; i < DamageLog::max_kept + 3; ++i) {
         damaged += "MACRO\r\n\r\n";
     }
-    write(input, damaged);
+    write(input, damaged + "PROC\r\nP\r\n" + testing::counted("D") + "\r\n");
     std::ostringstream out2, err2;
-    ASSERT_EQ(cli::run_convert(options, out2, err2), cli::exit_ok);
+    ASSERT_EQ(cli::run_convert({input.string(), root_ / "out2"}, out2, err2), cli::exit_ok);
     std::istringstream listed(err2.str());
     std::vector<std::string> lines;
     for (std::string line; std::getline(listed, line);) {
