@@ -1,6 +1,7 @@
 #include <QColor>
 #include <QEvent>
 #include <QScrollBar>
+#include <QImage>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -142,6 +143,15 @@ private slots:
         QCOMPARE(box.Text(), QString::fromUtf8("a\u00A0b\r\nc"));
         select(box, 0, 3);
         QCOMPARE(box.SelText(), QString::fromUtf8("a\u00A0b"));
+        // A line break inside a paragraph is a line end of the text; a picture is not text.
+        box.setText(QStringLiteral("ab"));
+        QTextCursor cursor(box.document());
+        cursor.setPosition(1);
+        cursor.insertText(QString(QChar::LineSeparator));
+        QImage picture(4, 4, QImage::Format_RGB32);
+        picture.fill(Qt::green);
+        cursor.insertImage(picture);
+        QCOMPARE(box.Text(), QStringLiteral("a\r\nb"));
     }
 
     void loading_rtf_puts_the_caret_at_the_start() {

@@ -363,6 +363,13 @@ private slots:
         viewer.window.mnuFileClose_Click();
         viewer.window.mnuWindowCloseAll_Click();
         QCOMPARE(questions.texts.size(), 4);
+        // After Close All, a window edited since asks again when it closes.
+        viewer.window.new_document();
+        viewer.box().insertPlainText(QStringLiteral("later"));
+        questions.answers << SaveChoice::cancel;
+        viewer.window.mnuFileClose_Click();
+        QCOMPARE(questions.texts.size(), 5);
+        QCOMPARE(gt::document_windows(viewer.window).size(), 1);
     }
 
     void recent_files_and_the_status_bar_follow_what_was_opened() {
@@ -592,17 +599,20 @@ private slots:
         Viewer viewer;
         const QString path = sandbox.write("big.qlx", gt::bytes(big_export()));
         QAction* open = viewer.window.findChild<QAction*>(QStringLiteral("mnuFileOpen"));
+        viewer.window.new_document();
         bool was_disabled = false;
         QTimer::singleShot(0, &viewer.window, [&] {
             was_disabled = !open->isEnabled();
             viewer.answers << path;
             open->trigger();
             viewer.window.openfile(path);
+            // Close All waits too: no window goes while the conversion runs.
+            viewer.window.mnuWindowCloseAll_Click();
         });
         viewer.window.openfile(path);
         QVERIFY(was_disabled);
         QVERIFY(viewer.asked.isEmpty());
-        QCOMPARE(gt::captions(viewer.window), (QStringList{"ONE", "TWO"}));
+        QCOMPARE(gt::captions(viewer.window), (QStringList{"Document 1", "ONE", "TWO"}));
         QCOMPARE(messages.texts.size(), 1);
         QVERIFY(messages.texts[0].startsWith(QStringLiteral("Wait until")));
         QVERIFY(open->isEnabled());
