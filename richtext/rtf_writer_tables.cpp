@@ -62,10 +62,10 @@ RtfWriterTables::RtfWriterTables(const Document& document)
 }
 
 // The source's default font where the table has it, so that the table is the source's and
-// saving what was saved changes nothing. Text in no font is written in no font where no
-// \deffN is written and there is no font 0 (a reader's own default font then shows it, as
-// it showed it in the source); else it needs an entry without a name: the default font where
-// there is no other, else one \fN names.
+// saving what was saved changes nothing. Text in no font is written in no font, without
+// \deffN, where the source had no font table or named no default font, and there is no font 0
+// (a reader's own default font then shows it, as it showed it in the source); else it needs
+// an entry without a name: the default font where there is no other, else one \fN names.
 void RtfWriterTables::choose_default_font(const Document& document, bool nameless_text) {
     const auto has_font = [&](int number) {
         return std::ranges::find(fonts_, number, &SourceFont::number) != fonts_.end();
@@ -77,7 +77,8 @@ void RtfWriterTables::choose_default_font(const Document& document, bool nameles
             fonts_, [](const SourceFont& font) { return font.family.empty(); });
         if (nameless != fonts_.end()) {
             nameless_font_ = nameless->number;
-        } else if (document.source_default_font >= 0 || has_font(0)) {
+        } else if ((document.source_default_font >= 0 && !document.source_fonts.empty()) ||
+                   has_font(0)) {
             nameless_font_ = add_font({});
         }
     }

@@ -146,6 +146,10 @@ TEST(RtfWriter, KeepsParagraphsAndTheirMarks) {
     const std::string fonts = to_rtf(read_rtf("{\\rtf1{\\fonttbl{\\f1 Arial;}}x\\f1 y}").document);
     EXPECT_NE(fonts.find("\\uc1{\\fonttbl{\\f1\\fnil Arial;}}"), std::string::npos) << fonts;
     EXPECT_NE(fonts.find("\\plain\\fs24 x\\plain\\f1\\fs24 y"), std::string::npos) << fonts;
+    // So without a font table, even where \deff names a font.
+    const std::string no_table = to_rtf(read_rtf("{\\rtf1\\deff0 x}").document);
+    EXPECT_NE(no_table.find("\\ansicpg1252\\deftab720\\uc1{\\fonttbl}"), std::string::npos)
+        << no_table;
     // Where \deff names a font the table lacks, its text is in a nameless one, as readers
     // show it.
     const std::string missing =
