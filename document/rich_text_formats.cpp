@@ -95,7 +95,8 @@ int screen_to_twips(double pixels) {
 
 int shown_left_indent(const rt::ParagraphFormat& format) {
     // A list item that gives no indent of its own is shown indented by its level.
-    const bool item = format.list > 0 || format.numbering.kind != rt::OldNumbering::Kind::none;
+    const bool item =
+        format.list != rt::no_list || format.numbering.kind != rt::OldNumbering::Kind::none;
     return item && format.left_indent == 0 ? (format.list_level + 1) * list_indent_twips
                                            : format.left_indent;
 }
@@ -126,7 +127,7 @@ QTextBlockFormat to_qt_block_format(const rt::ParagraphFormat& format) {
     if (format.style != 0) {
         qt.setProperty(style_property, format.style);
     }
-    if (format.list > 0 || format.list_level != 0) {
+    if (format.list != rt::no_list || format.list_level != 0) {
         qt.setProperty(list_property,
                        QVariant::fromValue(QList<int>{format.list, format.list_level}));
     }
@@ -218,6 +219,9 @@ QTextCharFormat to_qt_format(const rt::CharFormat& format) {
     if (format.highlight) {
         qt.setBackground(to_qcolor(*format.highlight));
     }
+    if (format.default_color_named) {
+        qt.setProperty(default_color_property, true);
+    }
     if (format.position != rt::VerticalPosition::baseline) {
         qt.setVerticalAlignment(format.position == rt::VerticalPosition::superscript
                                     ? QTextCharFormat::AlignSuperScript
@@ -255,6 +259,7 @@ rt::CharFormat from_qt_format(const QTextCharFormat& qt, const QFont& default_fo
     format.strike_out =
         qt.hasProperty(QTextFormat::FontStrikeOut) ? qt.fontStrikeOut() : default_font.strikeOut();
     format.color = from_brush(qt.foreground());
+    format.default_color_named = !format.color && qt.boolProperty(default_color_property);
     format.highlight = from_brush(qt.background());
     format.position = qt.verticalAlignment() == QTextCharFormat::AlignSuperScript
                           ? rt::VerticalPosition::superscript

@@ -39,6 +39,7 @@ enum ModelProperty {
                                      // beyond them only make the table square
     merged_cell_property,            // a cell merged into the one before it (\clmrg)
     style_property,                  // a block's paragraph style (\sN)
+    default_color_property,          // the default colour named (rt::CharFormat)
 };
 
 constexpr int list_indent_twips = 360;  // per level, for items that give none

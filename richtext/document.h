@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -20,6 +21,9 @@ struct Rgb {
 
 inline constexpr int default_half_points = 24;
 inline constexpr int default_tab_twips = 720;  // half an inch
+// ParagraphFormat::list of a paragraph that is no list item (\ls0 names list 0 where there
+// is one).
+inline constexpr int no_list = -1;
 
 // A font family name in UTF-8. Copies share one text and its hash, worked out once, so a
 // long name costs its length once however many formats name it.
@@ -67,6 +71,10 @@ struct CharFormat {
     VerticalPosition position = VerticalPosition::baseline;  // \super, \sub
     int raise_half_points = 0;  // \upN raises by N half-points, \dnN lowers (negative)
     bool hidden = false;        // \v: not shown, but kept, and in the text
+    // Without a colour: the default colour was named (\cf of an entry without a colour).
+    // Shown alike; kept because word processors tell a named default from none against a
+    // style's colour.
+    bool default_color_named = false;
 
     double point_size() const { return half_points / 2.0; }
     friend bool operator==(const CharFormat&, const CharFormat&) = default;
@@ -110,7 +118,7 @@ struct ParagraphFormat {
     bool line_spacing_multiple = false;
     bool page_break_before = false;
     int style = 0;       // \sN: the paragraph's style in the carried style sheet; 0: Normal
-    int list = 0;        // \lsN: the list (override) the paragraph is an item of; 0: none
+    int list = no_list;  // \lsN: the list (override) the paragraph is an item of
     int list_level = 0;  // \ilvlN, 0 to 8
     OldNumbering numbering;
 
@@ -134,9 +142,15 @@ struct Run {
     std::uint32_t field = 0;
 
     bool carried() const { return !rtf.empty(); }
-    // Whether this run is a field's instruction.
+    // Whether this run is a field's instruction (line ends after its "{" are nothing).
     bool is_field_instruction() const {
-        return field != 0 && (rtf.starts_with("{\\*\\fldinst") || rtf.starts_with("{\\fldinst"));
+        if (field == 0 || !rtf.starts_with('{')) {
+            return false;
+        }
+        const std::string_view group(rtf);
+        const std::string_view body = group.substr(std::min(group.find_first_not_of("\r\n", 1),
+                                                            group.size()));
+        return body.starts_with("\\*\\fldinst") || body.starts_with("\\fldinst");
     }
 };
 

@@ -24,6 +24,8 @@ public:
     // The label of the next paragraph of override `list` at `level`, counting it; empty
     // when no such list is defined.
     std::string next_label(int list, int level);
+    // Whether the override table defines override `list`.
+    bool has_override(int list) const { return overrides_.contains(list); }
     // The label of the next paragraph numbered the old way, counting it.
     std::string next_label(const OldNumbering& numbering, const RtfTables& tables);
 

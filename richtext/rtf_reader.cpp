@@ -79,7 +79,7 @@ RtfReadResult Reader::run() {
     document_.source_fonts = tables_.source_fonts();
     document_.source_colors = tables_.colors();
     document_.source_code_page = tables_.ansi_code_page();
-    document_.source_default_font = default_font_;
+    document_.source_default_font = default_font_named_ ? default_font_ : -1;
     std::ranges::stable_sort(document_.head_groups, {}, head_group_rank);
     if (!closed_) {
         result_.problems.truncated = result_.problems.truncated || stack_.size() > 1;
@@ -547,8 +547,12 @@ void Reader::take_paragraph_format() {
 void Reader::number_list_items() {
     std::vector<Paragraph>& paragraphs = document_.paragraphs();
     for (Paragraph& paragraph : paragraphs) {
-        const ParagraphFormat& format = paragraph.format;
-        if (format.list > 0) {
+        ParagraphFormat& format = paragraph.format;
+        // \ls0 where there is no list 0 is no list, as word processors read it.
+        if (format.list == 0 && !lists_.has_override(0)) {
+            format.list = no_list;
+        }
+        if (format.list != no_list) {
             paragraph.label = lists_.next_label(format.list, format.list_level);
         } else if (format.numbering.kind != OldNumbering::Kind::none) {
             paragraph.label = lists_.next_label(format.numbering, tables_);

@@ -53,6 +53,7 @@ void Reader::apply_to_text(const Token& token) {
             return;
         case Action::default_font:
             default_font_ = parameter;
+            default_font_named_ = true;
             forget_formats();
             return;
         case Action::font_table:
@@ -241,7 +242,8 @@ bool Reader::apply_to_paragraph(const Token& token) {
             p.style = std::max(token.parameter, 0);
             break;
         case Action::list:
-            p.list = std::max(token.parameter, 0);
+            // \ls0 stays 0 until the end of the reading shows whether there is a list 0.
+            p.list = token.parameter >= 0 ? token.parameter : no_list;
             break;
         case Action::list_level:
             p.list_level = std::clamp(token.parameter, 0, 8);
@@ -307,6 +309,7 @@ std::size_t Reader::current_format() {
     format.font_family = tables_.font_family(resolved_font());
     format.half_points = s.half_points;
     format.color = tables_.color(s.color);
+    format.default_color_named = s.color >= 0 && !format.color;
     format.highlight = tables_.color(s.highlight);
     format.bold = s.bold;
     format.italic = s.italic;

@@ -136,7 +136,8 @@ private:
     // Raised whenever the tables or the default font change what properties resolve to: a
     // format resolved before is resolved again, without walking the open groups.
     std::size_t tables_generation_ = 0;
-    int default_font_ = 0;
+    int default_font_ = 0;             // without \deffN, font 0, as word processors take it
+    bool default_font_named_ = false;  // \deffN was given
 
     std::string pending_;  // text bytes not yet decoded, all in the current group's state
     std::string utf8_;

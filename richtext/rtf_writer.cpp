@@ -55,6 +55,29 @@ void append_old_numbering(std::string& out, const OldNumbering& numbering) {
     out += '}';
 }
 
+// Whether UTF-8 text holds characters of East Asian scripts (Hangul, CJK and its symbols,
+// kana, full-width forms, and the planes beyond the first).
+bool has_east_asian(std::string_view utf8) {
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if (lead >= 0xF0) {
+            return true;
+        }
+        if (lead >= 0xE0 && i + 2 < utf8.size()) {
+            const unsigned code = ((lead & 0x0Fu) << 12) |
+                                  ((static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu) << 6) |
+                                  (static_cast<unsigned char>(utf8[i + 2]) & 0x3Fu);
+            if ((code >= 0x1100 && code <= 0x11FF) || (code >= 0x2E80 && code <= 0xA4CF) ||
+                (code >= 0xAC00 && code <= 0xD7AF) || (code >= 0xF900 && code <= 0xFAFF) ||
+                (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFFEF)) {
+                return true;
+            }
+            i += 2;
+        }
+    }
+    return false;
+}
+
 // "\pard" and the properties of a paragraph that differ from the defaults.
 void append_paragraph_format(std::string& out, const ParagraphFormat& format) {
     out += "\\pard";
@@ -78,7 +101,7 @@ void append_paragraph_format(std::string& out, const ParagraphFormat& format) {
     // The old numbering before the list, as word processors write both: a reader that knows
     // lists lets \ls have the last word.
     append_old_numbering(out, format.numbering);
-    if (format.list > 0) {
+    if (format.list != no_list) {
         append_number(out, "\\ls", format.list);
     }
     if (format.list_level != 0) {
@@ -150,7 +173,9 @@ public:
 private:
     void write_head() {
         append_number(buffer_, "{\\rtf1\\ansi\\ansicpg", document_.source_code_page);
-        append_number(buffer_, "\\deff", tables_.default_font());
+        if (tables_.default_font() != writing::RtfWriterTables::no_font) {
+            append_number(buffer_, "\\deff", tables_.default_font());
+        }
         append_number(buffer_, "\\deftab", document_.default_tab_twips());
         buffer_ += "\\uc1";
         tables_.write(buffer_);
@@ -176,10 +201,13 @@ private:
         write_groups(true);
     }
 
-    void switch_to(std::size_t format) {
-        if (format != current_) {
-            tables_.write_format(buffer_, document_.format(format));
+    // East Asian text names its font as the East Asian one too (\dbch\afN): word processors
+    // show such characters in that font, not in the one \fN names.
+    void switch_to(std::size_t format, bool east_asian = false) {
+        if (format != current_ || (east_asian && !current_east_asian_)) {
+            tables_.write_format(buffer_, document_.format(format), east_asian);
             current_ = format;
+            current_east_asian_ = east_asian;
         }
     }
 
@@ -234,7 +262,7 @@ private:
                     continue;
                 }
             }
-            switch_to(run.format);
+            switch_to(run.format, !run.carried() && has_east_asian(run.text));
             if (run.carried()) {
                 buffer_ += run.rtf;
             } else {
@@ -251,6 +279,7 @@ private:
     BufferedSink out_;
     std::string& buffer_;
     std::size_t current_ = no_format;
+    bool current_east_asian_ = false;  // the current format names its East Asian font
 };
 
 }  // namespace

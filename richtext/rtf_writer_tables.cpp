@@ -62,24 +62,36 @@ RtfWriterTables::RtfWriterTables(const Document& document)
 }
 
 // The source's default font where the table has it, so that the table is the source's and
-// saving what was saved changes nothing. Text in no font needs an entry without a name: the
-// default font where there is no other, else one \fN names.
+// saving what was saved changes nothing. Text in no font is written in no font, without
+// \deffN, where the source had no font table or named no default font, and there is no font 0
+// (a reader's own default font then shows it, as it showed it in the source); else it needs
+// an entry without a name: the default font where there is no other, else one \fN names.
 void RtfWriterTables::choose_default_font(const Document& document, bool nameless_text) {
-    const bool source_default = std::ranges::find(fonts_, document.source_default_font,
-                                                  &SourceFont::number) != fonts_.end();
+    const auto has_font = [&](int number) {
+        return std::ranges::find(fonts_, number, &SourceFont::number) != fonts_.end();
+    };
+    const bool source_default =
+        document.source_default_font >= 0 && has_font(document.source_default_font);
     if (nameless_text) {
         const auto nameless = std::ranges::find_if(
             fonts_, [](const SourceFont& font) { return font.family.empty(); });
-        nameless_font_ = nameless != fonts_.end() ? nameless->number : add_font({});
+        if (nameless != fonts_.end()) {
+            nameless_font_ = nameless->number;
+        } else if ((document.source_default_font >= 0 && !document.source_fonts.empty()) ||
+                   has_font(0)) {
+            nameless_font_ = add_font({});
+        }
     }
     if (source_default) {
         default_font_ = document.source_default_font;
     } else if (nameless_font_ >= 0) {
         default_font_ = nameless_font_;
-    } else if (!fonts_.empty()) {
-        default_font_ = fonts_.front().number;
+    } else if (nameless_text || fonts_.empty()) {
+        default_font_ = no_font;
+    } else if (has_font(0)) {
+        default_font_ = 0;  // what a reader takes without \deffN
     } else {
-        default_font_ = add_font({});
+        default_font_ = fonts_.front().number;
     }
 }
 
@@ -91,6 +103,15 @@ int RtfWriterTables::add_font(const FontName& family) {
 }
 
 void RtfWriterTables::add_colors(const CharFormat& format) {
+    // The default colour named is an entry without a colour: entry 0 where it is one.
+    if (format.default_color_named && !format.color && default_color_ == 0 && colors_[0]) {
+        const auto empty =
+            std::ranges::find_if(colors_, [](const std::optional<Rgb>& color) { return !color; });
+        default_color_ = static_cast<std::size_t>(empty - colors_.begin());
+        if (empty == colors_.end()) {
+            colors_.emplace_back();
+        }
+    }
     for (const auto& color : {format.color, format.highlight}) {
         // Entry 0 of the colour table is the default colour.
         if (color && color_index_.try_emplace(pack(*color), colors_.size()).second) {
@@ -134,16 +155,23 @@ int RtfWriterTables::font_of(const CharFormat& format) const {
     return nameless_font_ >= 0 ? nameless_font_ : default_font_;
 }
 
-void RtfWriterTables::write_format(std::string& out, const CharFormat& format) const {
+void RtfWriterTables::write_format(std::string& out, const CharFormat& format,
+                                   bool east_asian) const {
     out += "\\plain";
-    if (const int font = font_of(format); font != default_font_) {
+    const int font = font_of(format);
+    if (font != default_font_) {
         append_number(out, "\\f", font);
+    }
+    if (east_asian && font != no_font) {
+        append_number(out, "\\dbch\\af", font);
     }
     // The size always: \plain's size is 12 points in some readers, the default style's in
     // others.
     append_number(out, "\\fs", format.half_points);
     if (format.color) {
         append_number(out, "\\cf", static_cast<long long>(color_index_.at(pack(*format.color))));
+    } else if (format.default_color_named) {
+        append_number(out, "\\cf", static_cast<long long>(default_color_));
     }
     if (format.highlight) {
         append_number(out, "\\highlight",

@@ -21,12 +21,15 @@ class RtfWriterTables {
 public:
     explicit RtfWriterTables(const Document& document);
 
-    // The font \plain stands for (\deffN): the source's default font where the table has it.
+    // The font \plain stands for (\deffN): the source's default font where the table has
+    // it; no_font: no \deffN is written (text in no font stays in none).
     int default_font() const { return default_font_; }
+    static constexpr int no_font = -1;
 
     void write(std::string& out) const;
-    // "\plain" and the words of the format, then a blank.
-    void write_format(std::string& out, const CharFormat& format) const;
+    // "\plain" and the words of the format, then a blank; for East Asian text its font as
+    // the East Asian one too.
+    void write_format(std::string& out, const CharFormat& format, bool east_asian = false) const;
     // Whether text in this format may be written as Windows-1252 bytes (\'hh): the document's
     // code page is Windows-1252 and the format's font reads bytes in it. Elsewhere characters
     // beyond ASCII are written as \uN, which every font reads alike.
@@ -56,6 +59,7 @@ private:
     bool positions_ = false;  // some format is raised or lowered (\super, \sub)
     std::vector<std::optional<Rgb>> colors_;
     std::map<std::uint32_t, std::size_t> color_index_;
+    std::size_t default_color_ = 0;  // an entry without a colour, for the default named
     int code_page_;
 };
 

@@ -67,7 +67,9 @@ class Characters(html.parser.HTMLParser):
         elif tag in ("sup", "sub"):
             top["position"] = tag
         elif tag == "a" and "href" in attrs:
-            top["link"] = attrs["href"]
+            # LibreOffice makes a relative link relative to the page it writes, which is in
+            # another folder for the original and the saved file: the same link either way.
+            top["link"] = re.sub(r"^\.\./(original|saved)/", "", attrs["href"])
         elif tag in HEADINGS:
             top["heading"] = tag
         elif tag == "font":

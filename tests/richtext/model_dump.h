@@ -57,7 +57,7 @@ inline std::string describe(const richtext::ParagraphFormat& format) {
     if (format.style != 0) {
         out += " s" + std::to_string(format.style);
     }
-    if (format.list > 0) {
+    if (format.list != richtext::no_list) {
         out += " ls" + std::to_string(format.list);
     }
     if (format.list_level != 0) {

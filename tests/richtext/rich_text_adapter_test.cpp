@@ -103,6 +103,12 @@ TEST(RichTextAdapter, SavesWhatItLoads) {
     EXPECT_EQ(testing::dump(rt::read_rtf(save_rtf(document)).document),
               "[Courier New 12] default \n[Courier New 12 b] bold\n"
               "[Courier New 12] \\nnext\\tx\nP Courier New 12\n");
+
+    // The default colour named stays named, and only there.
+    load_rtf(document, "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf0 named\\plain none}");
+    const rt::Document named = rt::read_rtf(save_rtf(document)).document;
+    EXPECT_TRUE(named.format(named.paragraphs()[0].runs.at(0).format).default_color_named);
+    EXPECT_FALSE(named.format(named.paragraphs()[0].runs.at(1).format).default_color_named);
 }
 
 TEST(RichTextAdapter, KeepsParagraphFormatsAndRaisedTextBothWays) {
@@ -229,6 +235,20 @@ TEST(RichTextAdapter, ShowsListItemsWithTheirLabelsIndentedByLevel) {
     EXPECT_EQ(rt::to_text(saved), "1. first\na) inner\n2. second\nplain");
     EXPECT_EQ(saved.paragraphs()[0].format.left_indent, 0);
     EXPECT_EQ(saved.paragraphs()[2].format.left_indent, 1440);
+
+    // List 0 is a list like the others, shown and saved as one.
+    QTextDocument zero;
+    load_rtf(with_default_font(zero),
+             "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
+             "\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls0}}"
+             "\\pard\\ls0 first\\par\\pard plain}");
+    EXPECT_EQ(zero.begin().text(), QStringLiteral("1. first"));
+    EXPECT_DOUBLE_EQ(zero.begin().blockFormat().leftMargin(), 24.0);
+    EXPECT_DOUBLE_EQ(zero.begin().next().blockFormat().leftMargin(), 0.0);
+    const rt::Document zero_saved = rt::read_rtf(save_rtf(zero)).document;
+    EXPECT_EQ(rt::to_text(zero_saved), "1. first\nplain");
+    EXPECT_EQ(zero_saved.paragraphs()[0].format.list, 0);
+    EXPECT_EQ(zero_saved.paragraphs()[1].format.list, rt::no_list);
 }
 
 TEST(RichTextAdapter, ShowsTablesAsTablesAndSavesTheirEditsInTheirRows) {

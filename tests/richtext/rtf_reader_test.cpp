@@ -247,6 +247,22 @@ TEST(RtfReader, NumbersListItemsFromTheListTables) {
                                "\\pard\\ls1 dot\\par\\pard\\ls2 one\\par two\\par\\pard\\ls3 bullet\\par}")
                           .document),
               "\xE2\x80\xA2 dot\n1. one\n2. two\n\xE2\x80\xA2 bullet\n");
+    // \ls0 is list 0 where the override table has one, and no list where it has none.
+    const std::string list_zero =
+        "{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}"
+        "\\listid4}}{\\*\\listoverridetable{\\listoverride\\listid4\\ls0}}"
+        "\\pard\\ls0 one\\par two\\par\\pard plain}";
+    const Document zero = read_rtf(list_zero).document;
+    EXPECT_EQ(to_text(zero), "1. one\n2. two\nplain");
+    EXPECT_EQ(zero.paragraphs()[0].format.list, 0);
+    EXPECT_EQ(zero.paragraphs()[2].format.list, no_list);
+    EXPECT_NE(to_rtf(zero).find("\\ls0"), std::string::npos) << to_rtf(zero);
+    EXPECT_TRUE(read_rtf(to_rtf(zero)).document == zero) << to_rtf(zero);
+    const Document none = read_rtf("{\\rtf1\\pard\\ls0 one\\par\\ls-2 two}").document;
+    EXPECT_EQ(to_text(none), "one\ntwo");
+    EXPECT_EQ(none.paragraphs()[0].format.list, no_list);
+    EXPECT_EQ(none.paragraphs()[1].format.list, no_list);
+    EXPECT_EQ(to_rtf(none).find("\\ls"), std::string::npos) << to_rtf(none);
 }
 
 TEST(RtfReader, ReadsTablesCellByCellAndRowByRow) {
@@ -337,6 +353,14 @@ TEST(RtfReader, ReadsCharacterFormats) {
     EXPECT_EQ(testing::describe(format_of(document, "arial")), "Arial 8.5");
     EXPECT_EQ(testing::describe(format_of(document, "red")), "Times New Roman 12 #ff0000");
     EXPECT_EQ(testing::describe(format_of(document, "auto")), "Times New Roman 12");
+    // \cf0 names the default colour; text without \cf has none named.
+    EXPECT_TRUE(format_of(document, "auto").default_color_named);
+    EXPECT_FALSE(format_of(document, "plain").default_color_named);
+    EXPECT_FALSE(format_of(document, "red").default_color_named);
+    const Document black_first =
+        read_rtf("{\\rtf1{\\colortbl\\red0\\green0\\blue0;}\\cf0 black}").document;
+    EXPECT_EQ(testing::describe(format_of(black_first, "black")), "- 12 #000000");
+    EXPECT_FALSE(format_of(black_first, "black").default_color_named);
     EXPECT_EQ(testing::describe(format_of(document, "marked")), "Times New Roman 12 on#ffff00");
     EXPECT_EQ(testing::describe(format_of(document, "shaded")), "Times New Roman 12 on#0000ff");
     EXPECT_EQ(testing::describe(format_of(document, "notbold")), "Times New Roman 12 i");

@@ -36,7 +36,7 @@ TEST(RtfWriter, WritesTablesOfTheFormatsUsedAndAFormatChangeAsPlain) {
               "{\\f1\\fnil ;}}"
               "\r\n{\\colortbl;\\red255\\green0\\blue0;}\r\n"
               "\\pard\\plain\\f0\\fs20\\cf1\\b Title\\plain\\f0\\fs16 \\par\r\n"
-              "caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\u-223?\\u-10179?\\u-8704?\\plain\\fs24 }\r\n");
+              "\\plain\\f0\\dbch\\af0\\fs16 caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\u-223?\\u-10179?\\u-8704?\\plain\\fs24 }\r\n");
 }
 
 TEST(RtfWriter, WritesEveryCharacterSoThatItReadsBack) {
@@ -139,9 +139,24 @@ TEST(RtfWriter, KeepsParagraphsAndTheirMarks) {
     Document tabs;
     tabs.set_default_tab_twips(1440);
     expect_round_trip(tabs);
+    // Text in no font stays in none: no nameless font is made up for it, no \deff names one.
     EXPECT_EQ(to_rtf(Document()),
-              "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deftab720\\uc1{\\fonttbl{\\f0\\fnil ;}}\r\n"
+              "{\\rtf1\\ansi\\ansicpg1252\\deftab720\\uc1{\\fonttbl}\r\n"
               "{\\colortbl;}\r\n\\pard\\plain\\fs24 }\r\n");
+    const std::string fonts = to_rtf(read_rtf("{\\rtf1{\\fonttbl{\\f1 Arial;}}x\\f1 y}").document);
+    EXPECT_NE(fonts.find("\\uc1{\\fonttbl{\\f1\\fnil Arial;}}"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("\\plain\\fs24 x\\plain\\f1\\fs24 y"), std::string::npos) << fonts;
+    // So without a font table, even where \deff names a font.
+    const std::string no_table = to_rtf(read_rtf("{\\rtf1\\deff0 x}").document);
+    EXPECT_NE(no_table.find("\\ansicpg1252\\deftab720\\uc1{\\fonttbl}"), std::string::npos)
+        << no_table;
+    // Where \deff names a font the table lacks, its text is in a nameless one, as readers
+    // show it.
+    const std::string missing =
+        to_rtf(read_rtf("{\\rtf1\\deff3{\\fonttbl{\\f1 Arial;}}x}").document);
+    EXPECT_NE(missing.find("\\deff0\\deftab720\\uc1{\\fonttbl{\\f0\\fnil ;}{\\f1\\fnil Arial;}}"),
+              std::string::npos)
+        << missing;
 }
 
 TEST(RtfWriter, RoundTripsAConvertedDocument) {
@@ -233,7 +248,7 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
               std::string::npos)
         << fonts;
     EXPECT_NE(fonts.find("{\\f2\\fnil\\fcharset204 SimSun;}"), std::string::npos) << fonts;
-    EXPECT_NE(fonts.find("\\plain\\f1\\fs24 \\u20320?"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("\\plain\\f1\\dbch\\af1\\fs24 \\u20320?"), std::string::npos) << fonts;
     // Paragraph styles, and sizes equal to twelve points.
     const std::string styled = to_rtf(
         read_rtf("{\\rtf1{\\stylesheet{\\s2 heading 2;}}\\pard\\s2\\fs24 Title\\par\\pard b}")
@@ -249,6 +264,25 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
               std::string::npos)
         << page;
     EXPECT_NE(page.find("one\\sect\r\n\\sectd\\sbknone\r\n\\pard"), std::string::npos) << page;
+    // The default colour named (\cf0) stays named: against a style's colour word processors
+    // show the one as the style's and the other as their default.
+    const std::string named = to_rtf(
+        read_rtf("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf0 a\\plain b}").document);
+    EXPECT_NE(named.find("\\plain\\fs24\\cf0 a\\plain\\fs24 b"), std::string::npos) << named;
+    // A field whose instruction begins on a new line stays a field, its link kept.
+    const std::string instruction = "{\\field{\r\n\\*\\fldinst HYPERLINK \"x.org\"}{\\fldrslt ";
+    const Document linked = read_rtf("{\\rtf1" + instruction + "site}}}").document;
+    EXPECT_TRUE(linked.paragraphs()[0].runs.at(0).is_field_instruction());
+    const std::string link = to_rtf(linked);
+    EXPECT_NE(link.find("{\\field"), std::string::npos) << link;
+    // East Asian text names its font for East Asian characters too; other text does not.
+    const std::string east_asian =
+        to_rtf(read_rtf("{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset134 SimSun;}}"
+                        "ab\\f1 cd\\u27979?}")
+                   .document);
+    EXPECT_NE(east_asian.find("\\pard\\plain\\fs24 ab\\plain\\f1\\dbch\\af1\\fs24 cd\\u27979?}"),
+              std::string::npos)
+        << east_asian;
 }
 
 TEST(RtfWriter, KeepsALinkWholeAcrossParagraphs) {
