@@ -94,6 +94,8 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
             }
             comparison->old_export = cmp::export_texts(std::move(*old_bytes));
             comparison->new_export = cmp::export_texts(std::move(*new_bytes));
+            comparison->header =
+                cmp::compare_headers(comparison->old_export, comparison->new_export);
             comparison->procedures =
                 cmp::compare_exports(comparison->old_export, comparison->new_export);
         });

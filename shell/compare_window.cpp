@@ -128,6 +128,7 @@ void write_line(QTextCursor& cursor, const cmp::DiffLine* line, const std::vecto
 
 CompareWindow::CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* parent)
     : QWidget(parent),
+      header(new QLabel),
       filter(new QLineEdit),
       show_unchanged(new QCheckBox(tr("Show &unchanged"))),
       side_by_side(new QCheckBox(tr("&Side by side"))),
@@ -137,6 +138,15 @@ CompareWindow::CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* pa
       summary(new QLabel),
       comparison_(std::move(comparison)) {
     setWindowTitle(tr("Compare %1 with %2").arg(comparison_->old_name, comparison_->new_name));
+    header->setObjectName(QStringLiteral("compare_header"));
+    header->setWordWrap(true);
+    header->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QStringList header_lines;
+    for (const cmp::HeaderChange& change : comparison_->header) {
+        header_lines << QString::fromStdString(cmp::describe(change));
+    }
+    header->setText(header_lines.join('\n'));
+    header->setVisible(!header_lines.isEmpty());
     filter->setObjectName(QStringLiteral("compare_filter"));
     filter->setPlaceholderText(tr("Filter"));
     filter->setClearButtonEnabled(true);
@@ -170,6 +180,7 @@ CompareWindow::CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* pa
     auto* left = new QWidget;
     auto* left_layout = new QVBoxLayout(left);
     left_layout->setContentsMargins(0, 0, 0, 0);
+    left_layout->addWidget(header);
     left_layout->addWidget(filter);
     left_layout->addWidget(show_unchanged);
     left_layout->addWidget(list);

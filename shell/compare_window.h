@@ -18,11 +18,12 @@ class QTreeWidget;
 namespace qlx::shell {
 
 // Two exports compared (see comparison::compare_exports), in a window of the workspace: the
-// procedures with their state (added, removed, changed with the lines added and removed;
-// unchanged ones only when asked for), a filter box, and the selected procedure's two texts
-// inline or side by side, lines aligned: removed lines on light red, added on light green,
-// the words that changed inside a changed line emphasised. F7 and Shift+F7 go to the next and
-// previous change. The comparison prints and saves as RTF or HTML with the same colours.
+// fields of the export header that differ, once, above the procedures with their state (added,
+// removed, changed with the lines added and removed; unchanged ones only when asked for), a filter
+// box, and the selected procedure's two texts inline or side by side, lines aligned: removed lines
+// on light red, added on light green, the words that changed inside a changed line emphasised. F7
+// and Shift+F7 go to the next and previous change. The comparison prints and saves as RTF or HTML
+// with the same colours.
 class CompareWindow : public QWidget {
     Q_OBJECT
 
@@ -33,12 +34,14 @@ public:
         QString new_name;
         comparison::ExportTexts old_export;
         comparison::ExportTexts new_export;
+        std::vector<comparison::HeaderChange> header;
         std::vector<comparison::ProcedureComparison> procedures;
     };
 
     explicit CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* parent = nullptr);
     ~CompareWindow() override;
 
+    QLabel* const header;  // the header's changes; hidden when there are none
     QLineEdit* const filter;
     QCheckBox* const show_unchanged;
     QCheckBox* const side_by_side;

@@ -37,6 +37,10 @@ class QMenu;
 class QToolBar;
 class QUrl;
 
+namespace qlx::conversion {
+struct ConversionReport;
+}
+
 namespace qlx::document {
 class frmDocument;
 }
@@ -232,9 +236,9 @@ private:
     // was cancelled.
     std::expected<ConvertedExport, QString> convert_with_progress(const QString& path,
                                                                   dialogs::frmStatus& status);
-    // Opens one window per document, each showing what this conversion wrote, with the
-    // progress in the status window; stops when the opening is cancelled.
-    void open_converted_documents(const QString& path, const std::vector<std::string>& captions,
+    // Opens one window per document, each showing what this conversion wrote (and knowing its
+    // outline), with the progress in the status window; stops when the opening is cancelled.
+    void open_converted_documents(const QString& path, conversion::ConversionReport& report,
                                   std::vector<std::string>& documents, dialogs::frmStatus& status);
 
     QMdiArea* mdiArea;

@@ -25,8 +25,9 @@ std::string procedure(std::string_view name, std::string_view description) {
     return lines({"PROC", name, counted("LAB.C"), "D" + counted("1"), description});
 }
 
-std::string export_of(std::initializer_list<std::string> procedures) {
-    std::string text = lines({"MEDITECH.CUST.RPTS^St. Elsewhere^LAB"});
+std::string export_of(std::initializer_list<std::string> procedures,
+                      std::string_view header = "MEDITECH.CUST.RPTS^St. Elsewhere^LAB") {
+    std::string text = lines({header});
     for (const std::string& one : procedures) {
         text += one;
     }
@@ -74,7 +75,7 @@ private slots:
         // Changed, added and removed; the unchanged one only when asked for.
         QCOMPARE(listed(*compared->list),
                  (QStringList{"CENSUS changed +1 \u22121", "TAT changed +1 \u22121",
-                              "ADDED added +14", "GONE removed \u221214"}));
+                              "ADDED added +11", "GONE removed \u221211"}));
         QCOMPARE(compared->summary->text(),
                  QStringLiteral("2 changed, 1 added, 1 removed, 1 unchanged"));
         compared->show_unchanged->setChecked(true);
@@ -140,6 +141,40 @@ private slots:
         const std::string html = compared->shown_html();
         QVERIFY(html.find("+sorted by ") != std::string::npos);
         QVERIFY(html.find("ward") != std::string::npos);
+    }
+
+    void the_header_is_compared_once_above_the_procedures() {
+        gt::Sandbox sandbox;
+        const std::string header = "MEDITECH.CUST.RPTS^St. Elsewhere^LAB^LIVE^JS^";
+        const QString old_path =
+            sandbox.write("old.qlx", gt::bytes(export_of({procedure("A", "x"), procedure("B", "y")},
+                                                         header + "2026-11-02")));
+        const QString new_path =
+            sandbox.write("new.qlx", gt::bytes(export_of({procedure("A", "x"), procedure("B", "y")},
+                                                         header + "2026-12-01")));
+        frmMain window;
+        window.MDIForm_Load({});
+        window.compare_exports(old_path, new_path);
+        auto* compared = window.findChild<CompareWindow*>();
+        QVERIFY(compared != nullptr);
+        QVERIFY(compared->header->isVisible());
+        QCOMPARE(compared->header->text(),
+                 QStringLiteral("Export header: date 2026-11-02 \u2192 2026-12-01"));
+        QCOMPARE(compared->list->topLevelItemCount(), 0);
+        QCOMPARE(compared->summary->text(),
+                 QStringLiteral("0 changed, 0 added, 0 removed, 2 unchanged"));
+        // An unchanged procedure shows without the header.
+        compared->show_unchanged->setChecked(true);
+        compared->list->setCurrentItem(compared->list->topLevelItem(0));
+        QVERIFY(!compared->view->toPlainText().contains(QStringLiteral("2026")));
+        QVERIFY(compared->view->toPlainText().contains(QStringLiteral("Procedure")));
+
+        // The same header: nothing said of it.
+        window.compare_exports(old_path, old_path);
+        QCOMPARE(window.findChildren<CompareWindow*>().size(), 2);
+        for (CompareWindow* each : window.findChildren<CompareWindow*>()) {
+            QCOMPARE(each->header->isVisible(), each == compared);
+        }
     }
 
     void an_export_that_cannot_be_compared_is_named() {
