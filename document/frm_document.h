@@ -43,7 +43,7 @@ public:
         QString path;
         int procedure = 0;  // 1 for the export's first procedure; 0 when not converted
         int procedures = 0;
-        QDateTime opened;  // when the file was opened: the same for all of one opening
+        QDateTime opened{};  // when the file was opened: the same for all of one opening
     };
     const Source& source() const { return source_; }
     void set_source(Source source);

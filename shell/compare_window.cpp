@@ -24,6 +24,7 @@
 
 #include "document/rich_text_adapter.h"
 #include "richtext/html_writer.h"
+#include "shell/help_window.h"
 
 namespace qlx::shell {
 
@@ -138,6 +139,7 @@ CompareWindow::CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* pa
       summary(new QLabel),
       comparison_(std::move(comparison)) {
     setWindowTitle(tr("Compare %1 with %2").arg(comparison_->old_name, comparison_->new_name));
+    set_help_page(this, help_page::comparing);
     header->setObjectName(QStringLiteral("compare_header"));
     header->setWordWrap(true);
     header->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "document/frm_document.h"
+#include "shell/help_window.h"
 
 namespace qlx::shell {
 
@@ -189,6 +190,7 @@ FindResults::FindResults(QWidget* parent)
       stop_button(new QPushButton(tr("&Stop"))),
       results(new FindResultsModel(this)) {
     setObjectName(QStringLiteral("find_results"));
+    set_help_page(this, help_page::finding);
     auto* inside = new QWidget;
     auto* layout = new QVBoxLayout(inside);
     layout->setContentsMargins(2, 2, 2, 2);

@@ -27,6 +27,7 @@
 #include "document/rich_text_box.h"
 #include "document/twips.h"
 #include "files/output_folders.h"
+#include "shell/help_window.h"
 #include "shell/messages.h"
 #include "shell/placement.h"
 #include "shell/procedures_panel.h"
@@ -78,6 +79,7 @@ frmMain::frmMain()
     mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea);
+    set_help_page(mdiArea, help_page::documents);
     setAcceptDrops(true);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::update_menus);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::describe_active_document);

@@ -53,6 +53,7 @@ namespace qlx::shell {
 
 class FindBar;
 class FindResults;
+class HelpWindow;
 class ProceduresPanel;
 
 // The main window: a workspace of document windows under the menu bar and the toolbar, with a
@@ -145,6 +146,7 @@ public slots:
     void mnuViewZoomIn_Click();
     void mnuViewZoomOut_Click();
     void mnuViewActualSize_Click();
+    // The help window, at the page of the place the keyboard is in (F1), or searching.
     void mnuHelpContents_Click();
     void mnuHelpSearch_Click();
     void mnuHelpAbout_Click();
@@ -190,6 +192,8 @@ private:
     void show_found(QMdiSubWindow* window, std::size_t line, std::size_t column,
                     std::size_t length);
     void create_status_bar();
+    // Shows the help window at this page (its first when there is no such page).
+    HelpWindow* show_help(const QString& page);
     // Enables and disables the commands after anything they depend on changed.
     void update_menus();
     // The settings store's placement (the frame's rectangle in pixels) and view.
@@ -277,6 +281,7 @@ private:
     QAction* mnuWindowProcedures = nullptr;
     ProceduresPanel* procedures_panel_ = nullptr;
     FindBar* find_bar_ = nullptr;
+    HelpWindow* help_window_ = nullptr;  // made when first asked for
     FindResults* find_results_ = nullptr;
     // Tells the thread that works out the search texts of waiting documents to stop.
     std::shared_ptr<std::atomic<bool>> stop_preparing_ = std::make_shared<std::atomic<bool>>(false);

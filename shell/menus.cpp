@@ -1,6 +1,7 @@
 #include "shell/frm_main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QKeySequence>
@@ -22,6 +23,7 @@
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "document/twips.h"
+#include "shell/help_window.h"
 #include "shell/messages.h"
 #include "shell/native_paths.h"
 #include "shell/printing.h"
@@ -174,8 +176,8 @@ void frmMain::create_actions() {
     connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::list_document_windows);
 
     QMenu* mnuHelp = menuBar()->addMenu(tr("&Help"));
-    add_command(mnuHelp, entry, "mnuHelpContents", tr("&Contents"),
-                &frmMain::mnuHelpContents_Click);
+    add_command(mnuHelp, entry, "mnuHelpContents", tr("&Contents"), &frmMain::mnuHelpContents_Click,
+                QKeySequence(Qt::Key_F1));
     add_command(mnuHelp, entry, "mnuHelpSearch", tr("&Search For Help On..."),
                 &frmMain::mnuHelpSearch_Click);
     separator(mnuHelp, "mnuHelpBar1");
@@ -511,16 +513,24 @@ void frmMain::mnuWindowArrangeIcons_Click() {
     }
 }
 
-// The program has no help file.
+HelpWindow* frmMain::show_help(const QString& page) {
+    if (help_window_ == nullptr) {
+        help_window_ = new HelpWindow(this);
+    }
+    help_window_->show_page(page);
+    help_window_->show();
+    help_window_->raise();
+    help_window_->activateWindow();
+    return help_window_;
+}
+
 void frmMain::mnuHelpContents_Click() {
-    show_message(this,
-                 tr("Unable to display Help Contents. There is no Help associated with this "
-                    "project."),
-                 MessageKind::information);
+    const QString page = help_page_of(QApplication::focusWidget());
+    show_help(page.isEmpty() ? QString::fromLatin1(help_page::contents) : page);
 }
 
 void frmMain::mnuHelpSearch_Click() {
-    mnuHelpContents_Click();
+    show_help(QString())->start_search();
 }
 
 void frmMain::mnuHelpAbout_Click() {

@@ -16,6 +16,7 @@
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "richtext/windows1252.h"
+#include "shell/help_window.h"
 
 namespace qlx::shell {
 
@@ -42,6 +43,7 @@ ProceduresPanel::ProceduresPanel(QMdiArea* area, QWidget* parent)
       tree(new QTreeWidget),
       area_(area) {
     setObjectName(QStringLiteral("procedures_panel"));
+    set_help_page(this, help_page::outline);
     auto* inside = new QWidget;
     auto* layout = new QVBoxLayout(inside);
     layout->setContentsMargins(2, 2, 2, 2);

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDate>
+#include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,10 +21,12 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTextCursor>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVersionNumber>
 
 #include <functional>
@@ -34,6 +37,8 @@
 #include "document/rich_text_box.h"
 #include "document/twips.h"
 #include "gui_test_support.h"
+#include "shell/compare_window.h"
+#include "shell/help_window.h"
 #include "shell/printing.h"
 
 using qlx::shell::frmMain;
@@ -102,7 +107,7 @@ const QList<std::pair<Entry, QList<Entry>>> menu_table{
       {"mnuWindowNext", "Ne&xt Window", QKeySequence("Ctrl+F6")},
       {"mnuWindowPrevious", "Pre&vious Window", QKeySequence("Ctrl+Shift+F6")}}},
     {{"mnuHelp", "&Help"},
-     {{"mnuHelpContents", "&Contents"},
+     {{"mnuHelpContents", "&Contents", QKeySequence("F1")},
       {"mnuHelpSearch", "&Search For Help On..."},
       {"mnuHelpBar1", separator},
       {"mnuHelpAbout", "&About qlx_viewer3..."}}},
@@ -321,25 +326,110 @@ private slots:
         QCOMPARE(printed, (QStringList{"beta 1", "beta 1"}));
     }
 
-    void help_answers_with_its_message() {
+    void help_shows_the_pages_of_the_manuals_and_searches_them() {
         gt::Sandbox sandbox;
         Viewer viewer(QStringLiteral("text"));
-        QStringList shown;
-        const auto previous = qlx::shell::set_message_handler(
-            [&](QWidget* parent, const QString& text, qlx::shell::MessageKind kind) {
-                const bool information = kind == qlx::shell::MessageKind::information;
-                shown << QStringLiteral("%1|%2|%3")
-                             .arg(parent->windowTitle(), information ? "information" : "plain",
-                                  text);
-            });
-        menu_entry(viewer.window, QStringLiteral("mnuHelpContents"))->trigger();
+        viewer.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&viewer.window));
+        active_box(viewer.window).setFocus();
+        // F1 in a document: the page of what documents show.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        auto* help = viewer.window.findChild<qlx::shell::HelpWindow*>();
+        QVERIFY(help != nullptr);
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->shown_page(), QStringLiteral("qlx-viewer#COLOURS_AND_SECTIONS"));
+        QVERIFY(help->page->toPlainText().contains(QStringLiteral("Custom Select Picture")));
+        // The contents: a page for each section of each manual, the places the program's
+        // commands are told of among them.
+        const QStringList pages = help->page_ids();
+        for (const char* id :
+             {"qlx-viewer#DESCRIPTION", "qlx-viewer#THE_OUTLINE", "qlx-viewer#FINDING",
+              "qlx-viewer#COMPARING_EXPORTS", "qlx-viewer#SAVING", "qlx-viewer#PRINTING",
+              "qlx-viewer#KEYS", "qlx-viewer#COMMAND_LINE", "qlx-convert#DESCRIPTION",
+              "qlx-convert#OPTIONS", "qlx-convert#EXIT_STATUS"}) {
+            QVERIFY2(pages.contains(QLatin1String(id)), id);
+        }
+        QVERIFY(help->page_text(QStringLiteral("qlx-viewer#DESCRIPTION"))
+                    .contains(QStringLiteral("qlx-viewer [FILE...]")));
+        // A click on a page in the contents shows it.
+        QTreeWidgetItem* keys = nullptr;
+        for (QTreeWidgetItemIterator it(help->contents); *it; ++it) {
+            keys = (*it)->text(0) == QStringLiteral("Keys") ? *it : keys;
+        }
+        QVERIFY(keys != nullptr);
+        help->contents->scrollToItem(keys);
+        QTest::mouseClick(help->contents->viewport(), Qt::LeftButton, {},
+                          help->contents->visualItemRect(keys).center());
+        QCOMPARE(help->shown_page(), QStringLiteral("qlx-viewer#KEYS"));
+
+        // Help > Search: typed words keep the pages that hold them all.
         menu_entry(viewer.window, QStringLiteral("mnuHelpSearch"))->trigger();
-        qlx::shell::set_message_handler(previous);
-        const QString help = QStringLiteral(
-            "Tarnwell QLX Viewer|information|Unable to display Help Contents. There is no Help "
-            "associated with this project.");
-        QCOMPARE(shown, (QStringList{help, help}));
-        QCOMPARE(gt::captions(viewer.window), QStringList{"Document 1"});
+        QCOMPARE(help->focusWidget(), help->search);
+        QTest::keyClicks(help->search, QStringLiteral("unified diff"));
+        QStringList found;
+        for (QTreeWidgetItemIterator it(help->contents, QTreeWidgetItemIterator::NotHidden); *it;
+             ++it) {
+            if ((*it)->parent() != nullptr) {
+                found << (*it)->text(0);
+            }
+        }
+        QCOMPARE(found, (QStringList{"Command line", "Description"}));
+        QCOMPARE(help->shown_page(), QStringLiteral("qlx-viewer#COMMAND_LINE"));
+        QVERIFY(!help->page->extraSelections().isEmpty());
+        QTest::keyClick(help->search, Qt::Key_Return);
+        QCOMPARE(help->page->textCursor().selectedText().toLower(), QStringLiteral("unified"));
+        QTest::keyClicks(help->search, QStringLiteral(" zebra"));
+        QCOMPARE(help->outcome->text(), QStringLiteral("No page holds \"unified diff zebra\""));
+        help->close();
+    }
+
+    void f1_in_the_comparison_window_opens_its_page() {
+        gt::Sandbox sandbox;
+        const QString path =
+            sandbox.write("one.qlx", "MEDITECH.CUST.RPTS^H\r\nPROC\r\nA\r\n\x01L\r\n");
+        frmMain window;
+        window.MDIForm_Load({});
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.compare_exports(path, path);
+        auto* compared = window.findChild<qlx::shell::CompareWindow*>();
+        QVERIFY(compared != nullptr);
+        compared->filter->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        auto* help = window.findChild<qlx::shell::HelpWindow*>();
+        QVERIFY(help != nullptr);
+        QCOMPARE(help->shown_page(), QStringLiteral("qlx-viewer#COMPARING_EXPORTS"));
+        QVERIFY(help->page->toPlainText().contains(QStringLiteral("Export header: date")));
+    }
+
+    void every_option_of_the_manuals_is_in_the_help() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        window.MDIForm_Load({});
+        menu_entry(window, QStringLiteral("mnuHelpContents"))->trigger();
+        auto* help = window.findChild<qlx::shell::HelpWindow*>();
+        QVERIFY(help != nullptr);
+        QCOMPARE(help->shown_page(), QStringLiteral("qlx-viewer#DESCRIPTION"));
+        // Each option a manual lists (".B \-\-json", ".BI \-U \" N\"") is on its OPTIONS page.
+        for (const char* manual : {"qlx-viewer", "qlx-convert"}) {
+            QFile file(QStringLiteral(QLX_MANUALS_DIR "/%1.1").arg(QLatin1String(manual)));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+            const qsizetype from = lines.indexOf(QStringLiteral(".SH OPTIONS"));
+            QVERIFY(from >= 0);
+            const QString page =
+                help->page_text(QLatin1String(manual) + QStringLiteral("#OPTIONS"));
+            int options = 0;
+            for (qsizetype i = from + 1; i < lines.size() && !lines[i].startsWith(".SH"); ++i) {
+                if (lines[i] == QLatin1String(".TP")) {
+                    QString option = lines[i + 1].section(' ', 1, 1);
+                    option.remove(QLatin1Char('\\')).remove(QLatin1Char('"'));
+                    QVERIFY2(page.contains(option), qPrintable(option));
+                    ++options;
+                }
+            }
+            QVERIFY(options >= 2);
+        }
     }
 
     void commands_without_a_document_do_nothing() {
