@@ -67,7 +67,7 @@ QString CommonDialog::show(Kind kind, const QString& filter) {
             index = choice.filter_index;
         }
     } else {
-        QFileDialog dialog(owner_, {}, folder_);
+        QFileDialog dialog(owner_, DialogTitle, folder_);
         dialog.setNameFilters(name_filters);
         dialog.selectNameFilter(name_filters.value(index - 1));
         if (kind == Kind::save) {

@@ -25,6 +25,9 @@ public:
     // without extension, the extension of the chosen filter is added.
     QString ShowSave(const QString& filter);
 
+    // The title of the dialogs shown next; empty for the platform's own ("Open", "Save As").
+    QString DialogTitle;
+
     // The filter chosen in the dialog last shown, from 1. A dialog starts with the filter
     // chosen the last time the same filters were shown (at first the first one).
     int FilterIndex = 1;

@@ -55,11 +55,12 @@ void frmMain::mnuFileCompare_Click() {
     if (converting_) {
         return;
     }
+    dlgCommonDialog.DialogTitle = tr("Old export");
     const QString old_path = dlgCommonDialog.ShowOpen(compare_filter);
-    if (old_path.isEmpty()) {
-        return;
-    }
-    const QString new_path = dlgCommonDialog.ShowOpen(compare_filter);
+    dlgCommonDialog.DialogTitle = tr("New export");
+    const QString new_path =
+        old_path.isEmpty() ? QString() : dlgCommonDialog.ShowOpen(compare_filter);
+    dlgCommonDialog.DialogTitle.clear();
     if (!new_path.isEmpty()) {
         compare_exports(old_path, new_path);
     }
@@ -125,7 +126,7 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
         }
     }
     auto* window = new CompareWindow(std::move(comparison));
-    window->save_as = [this](CompareWindow& compared) {
+    window->save_as = [this](CompareWindow& compared, CompareWindow::Scope what) {
         const QString chosen = dlgCommonDialog.ShowSave(comparison_save_filter);
         if (chosen.isEmpty()) {
             return;
@@ -133,7 +134,7 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
         const bool rtf = is_rtf_name(chosen) ||
                          (!chosen.endsWith(QStringLiteral(".html"), Qt::CaseInsensitive) &&
                           dlgCommonDialog.FilterIndex == 1);
-        const std::string bytes = rtf ? compared.shown_rtf() : compared.shown_html();
+        const std::string bytes = rtf ? compared.rtf(what) : compared.html(what);
         const auto saved =
             conv::write_whole_file(native_path(chosen), bytes, {conv::AtLink::follow, true});
         if (!saved) {
