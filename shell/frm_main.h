@@ -196,11 +196,13 @@ private:
     HelpWindow* show_help(const QString& page);
     // Enables and disables the commands after anything they depend on changed.
     void update_menus();
-    // The settings store's placement (the frame's rectangle in pixels) and view.
+    // The settings store's placement (the frame's rectangle in pixels, not maximised), whether
+    // the window was maximised, and the view.
     struct Settings {
         QRect frame;
         bool tabbed_view = false;
         bool procedures_panel = false;
+        bool maximised = false;
     };
     Settings read_settings() const;
     // Keeps the view, and the placement too unless `placement` is false.

@@ -83,7 +83,12 @@ void frmMain::create_actions() {
                 &frmMain::mnuFileOpen_Click, ctrl(Qt::Key_O));
     add_command(mnuFile, mnuFileText, "mnuFileText", tr("Open &Text File"),
                 &frmMain::mnuFileText_Click);
-    add_command(mnuFile, mnuFileClose, "mnuFileClose", tr("&Close"), &frmMain::mnuFileClose_Click);
+    // Ctrl+F4 closes the active window, as in every multiple-document program. The key is the
+    // document window's own (its window menu's Close), so the menu only shows it: as a second
+    // shortcut of the same key, the entry's would leave the key to neither.
+    add_command(mnuFile, mnuFileClose, "mnuFileClose", tr("&Close"), &frmMain::mnuFileClose_Click,
+                ctrl(Qt::Key_F4))
+        ->setShortcutContext(Qt::WidgetShortcut);
     add_command(mnuFile, entry, "mnuFileCompare", tr("Co&mpare Exports..."),
                 &frmMain::mnuFileCompare_Click);
     separator(mnuFile, "mnuFileBar1");
@@ -134,16 +139,16 @@ void frmMain::create_actions() {
     add_command(mnuView, entry, "mnuViewActualSize", tr("&Actual Size"),
                 &frmMain::mnuViewActualSize_Click, ctrl(Qt::Key_0));
 
-    QMenu* mnuFormat = menuBar()->addMenu(tr("Format"));
+    QMenu* mnuFormat = menuBar()->addMenu(tr("F&ormat"));
     QAction* mnuFormatFont = nullptr;
-    add_command(mnuFormat, mnuFormatFont, "mnuFormatFont", tr("Font"),
+    add_command(mnuFormat, mnuFormatFont, "mnuFormatFont", tr("&Font"),
                 &frmMain::mnuFormatFont_Click);
     separator(mnuFormat, "mnuFormatBar1");
-    add_command(mnuFormat, mnuFormatBold, "mnuFormatBold", tr("Bold"),
+    add_command(mnuFormat, mnuFormatBold, "mnuFormatBold", tr("&Bold"),
                 &frmMain::mnuFormatBold_Click, ctrl(Qt::Key_B));
-    add_command(mnuFormat, mnuFormatItalics, "mnuFormatItalics", tr("Italics"),
+    add_command(mnuFormat, mnuFormatItalics, "mnuFormatItalics", tr("&Italics"),
                 &frmMain::mnuFormatItalics_Click, ctrl(Qt::Key_I));
-    add_command(mnuFormat, mnuFormatUnderline, "mnuFormatUnderline", tr("Underline"),
+    add_command(mnuFormat, mnuFormatUnderline, "mnuFormatUnderline", tr("&Underline"),
                 &frmMain::mnuFormatUnderline_Click, ctrl(Qt::Key_U));
 
     mnuWindow = menuBar()->addMenu(tr("&Window"));

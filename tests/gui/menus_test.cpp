@@ -61,7 +61,7 @@ const QList<std::pair<Entry, QList<Entry>>> menu_table{
      {{"mnuFileNew", "&New", QKeySequence("Ctrl+N")},
       {"mnuFileOpen", "&Open QLX FIle", QKeySequence("Ctrl+O")},
       {"mnuFileText", "Open &Text File"},
-      {"mnuFileClose", "&Close"},
+      {"mnuFileClose", "&Close", QKeySequence("Ctrl+F4")},
       {"mnuFileCompare", "Co&mpare Exports..."},
       {"mnuFileBar1", separator},
       {"mnuFileSave", "&Save", QKeySequence("Ctrl+S")},
@@ -87,12 +87,12 @@ const QList<std::pair<Entry, QList<Entry>>> menu_table{
      {{"mnuViewZoomIn", "Zoom &In", QKeySequence("Ctrl++")},
       {"mnuViewZoomOut", "Zoom &Out", QKeySequence("Ctrl+-")},
       {"mnuViewActualSize", "&Actual Size", QKeySequence("Ctrl+0")}}},
-    {{"mnuFormat", "Format"},
-     {{"mnuFormatFont", "Font"},
+    {{"mnuFormat", "F&ormat"},
+     {{"mnuFormatFont", "&Font"},
       {"mnuFormatBar1", separator},
-      {"mnuFormatBold", "Bold", QKeySequence("Ctrl+B")},
-      {"mnuFormatItalics", "Italics", QKeySequence("Ctrl+I")},
-      {"mnuFormatUnderline", "Underline", QKeySequence("Ctrl+U")}}},
+      {"mnuFormatBold", "&Bold", QKeySequence("Ctrl+B")},
+      {"mnuFormatItalics", "&Italics", QKeySequence("Ctrl+I")},
+      {"mnuFormatUnderline", "&Underline", QKeySequence("Ctrl+U")}}},
     {{"mnuWindow", "&Window"},
      {{"mnuWindowNewWindow", "&New Window"},
       {"mnuWindowBar1", separator},
@@ -692,12 +692,32 @@ private slots:
         }
         const QDateTime now = QDateTime::currentDateTime();
         QCOMPARE(panels.size(), 3);
-        QCOMPARE(panels[0], QStringLiteral("Status"));
-        QLocale::setDefault(locale);
+        QCOMPARE(panels[0], QString());  // no document: nothing to say, no placeholder
         QCOMPARE(panels[1], now.date().toString(QStringLiteral("dd/MM/yyyy")));
         QVERIFY2(panels[2] == now.time().toString(QStringLiteral("HH:mm")) ||
                      panels[2] == now.addSecs(-60).time().toString(QStringLiteral("HH:mm")),
                  qPrintable(panels[2]));
+
+        // At the window's first size, with an export's procedure active, every panel shows its
+        // text whole, none over another.
+        window.openfile(QStringLiteral(QLX_EXAMPLES_DIR "/sample.qlx"));
+        QLocale::setDefault(locale);
+        QList<const QLabel*> shown;
+        for (const QLabel* panel : window.statusBar()->findChildren<QLabel*>()) {
+            if (panel->isVisible()) {
+                shown << panel;
+            }
+        }
+        QCOMPARE(shown.size(), 4);
+        for (const QLabel* panel : shown) {
+            QVERIFY2(panel->contentsRect().width() >=
+                         panel->fontMetrics().horizontalAdvance(panel->text()),
+                     qPrintable(panel->text()));
+            for (const QLabel* other : shown) {
+                QVERIFY(panel == other || !panel->geometry().intersects(other->geometry()));
+            }
+        }
+        QCOMPARE(shown.front()->text(), QStringLiteral("sample.qlx \u2014 procedure 4 of 4"));
     }
 
     void keys_people_expect_reach_their_commands() {
@@ -734,6 +754,9 @@ private slots:
         press(Qt::CTRL | Qt::SHIFT | Qt::Key_F6);
         press(Qt::CTRL | Qt::SHIFT | Qt::Key_F6);
         QCOMPARE(viewer.window.active_document()->caption(), QStringLiteral("Document 2"));
+        // Ctrl+F4 closes the active window.
+        press(Qt::CTRL | Qt::Key_F4);
+        QCOMPARE(gt::captions(viewer.window), (QStringList{"Document 1", "Document 3"}));
     }
 
     void keyboard_copy_in_a_document_carries_plain_text_only() {
