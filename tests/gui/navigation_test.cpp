@@ -1,6 +1,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -195,6 +196,27 @@ private slots:
         const QTextCursor cursor = active_box(window).textCursor();
         QCOMPARE(active_box(window).document()->findBlock(cursor.position()).blockNumber() + 1,
                  line.toInt());
+
+        // Closing a document greys its results, which can no longer be chosen.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        active_box(window).setFocus();
+        QTest::keyClick(&active_box(window), Qt::Key_F4, Qt::ControlModifier);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(!gt::captions(window).contains(QStringLiteral("THREE")));
+        QCOMPARE(model.rowCount(), 4);
+        QCOMPARE(model.flags(model.index(1, 0)), Qt::NoItemFlags);
+        QCOMPARE(model.flags(model.index(2, 2)), Qt::NoItemFlags);
+        QVERIFY(model.flags(model.index(0, 0)).testFlag(Qt::ItemIsEnabled));
+        QCOMPARE(results->summary->text(),
+                 QStringLiteral("\"needle\": 4 matches in 3 documents; 1 document closed since "
+                                "(greyed)"));
+        const QString active_before = window.active_document()->caption();
+        list->setFocus();
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                           list->visualRect(model.index(1, 0)).center());
+        QCOMPARE(window.active_document()->caption(), active_before);
     }
 
     void zoom_changes_the_view_and_nothing_else() {
