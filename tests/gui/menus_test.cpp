@@ -12,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -400,6 +401,48 @@ private slots:
         QVERIFY(help != nullptr);
         QCOMPARE(help->shown_page(), QStringLiteral("qlx-viewer#COMPARING_EXPORTS"));
         QVERIFY(help->page->toPlainText().contains(QStringLiteral("Export header: date")));
+    }
+
+    void message_box_buttons_answer_to_their_access_keys() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        window.MDIForm_Load({});
+        QStringList buttons;
+        // Presses Alt and a letter in the message box once it is up.
+        const auto answer_with = [&](Qt::Key letter) {
+            QTimer::singleShot(0, &window, [&buttons, letter] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (box == nullptr) {
+                    buttons << QStringLiteral("no message box");
+                    return;
+                }
+                QStringList texts;
+                for (const QAbstractButton* button : box->buttons()) {
+                    texts << button->text();
+                }
+                texts.sort();
+                buttons << texts.join(' ');
+                box->activateWindow();
+                if (QTest::qWaitForWindowActive(box)) {
+                    QTest::keyClick(QApplication::focusWidget(), letter, Qt::AltModifier);
+                }
+                // (A button's letter clicks it as the mouse would, pressed a moment first.)
+                if (!QTest::qWaitFor([box] { return !box->isVisible(); })) {
+                    buttons << QStringLiteral("not answered");
+                    box->reject();
+                }
+            });
+        };
+        answer_with(Qt::Key_D);
+        QCOMPARE(qlx::shell::ask_to_save(&window, QStringLiteral("Save changes to A?")),
+                 qlx::shell::SaveChoice::discard);
+        answer_with(Qt::Key_S);
+        QCOMPARE(qlx::shell::ask_to_save(&window, QStringLiteral("Save changes to A?")),
+                 qlx::shell::SaveChoice::save);
+        answer_with(Qt::Key_O);
+        qlx::shell::show_message(&window, QStringLiteral("Said."));
+        QCOMPARE(buttons,
+                 (QStringList{"&Cancel &Don't Save &Save", "&Cancel &Don't Save &Save", "&OK"}));
     }
 
     void every_option_of_the_manuals_is_in_the_help() {
