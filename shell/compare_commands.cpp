@@ -148,6 +148,8 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(mdiArea->viewport()->size() * 9 / 10);
     sub->show();
+    // Wholly in view, whatever place the workspace had next for a window.
+    sub->move(mdiArea->viewport()->width() / 20, mdiArea->viewport()->height() / 20);
     if (!damaged.isEmpty()) {
         show_message(this, tr("Damaged places were read leniently:\n\n%1").arg(damaged.join('\n')),
                      MessageKind::problem);

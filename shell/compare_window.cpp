@@ -191,7 +191,7 @@ CompareWindow::CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* pa
     new_heading->setToolTip(comparison_->new_name);
     new_heading->setText(QFileInfo(comparison_->new_name).fileName());
     scope->setObjectName(QStringLiteral("compare_scope"));
-    scope->addItems({tr("Procedure shown"), tr("Whole comparison")});
+    scope->addItems({tr("The procedure shown"), tr("The whole comparison")});
     scope->setToolTip(tr("What Print and Save As take"));
     // The two sides scroll together.
     connect(view->verticalScrollBar(), &QScrollBar::valueChanged, new_view->verticalScrollBar(),
@@ -204,35 +204,38 @@ CompareWindow::CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* pa
             &QScrollBar::setValue);
 
     QWidget* left = column_of({header, filter, show_unchanged, list, summary});
-    auto* right = new QWidget;
-    auto* right_layout = new QVBoxLayout(right);
-    right_layout->setContentsMargins(0, 0, 0, 0);
+    // Above the texts, the view and the moves between changes; below them, what Print and
+    // Save As take and the two buttons.
     auto* tools = new QHBoxLayout;
     tools->addWidget(side_by_side);
     tools->addStretch();
-    auto* scope_label = new QLabel(tr("Pr&int or save:"));
-    scope_label->setBuddy(scope);
-    tools->addWidget(scope_label);
-    tools->addWidget(scope);
-    for (auto [text, tip, slot] :
-         {std::tuple{tr("&Previous Change"), tr("Shift+F7"),
+    auto* output = new QHBoxLayout;
+    output->addStretch();
+    output->addWidget(scope);
+    for (auto [row, text, tip, slot] :
+         {std::tuple{tools, tr("&Previous Change"), tr("Shift+F7"),
                      +[](CompareWindow* w) { w->next_change(true); }},
-          {tr("&Next Change"), tr("F7"), +[](CompareWindow* w) { w->next_change(false); }},
-          {tr("P&rint..."), QString(), +[](CompareWindow* w) { w->print(w->chosen_scope()); }},
-          {tr("Save &As..."), QString(), +[](CompareWindow* w) { w->save(); }}}) {
+          {tools, tr("&Next Change"), tr("F7"), +[](CompareWindow* w) { w->next_change(false); }},
+          {output, tr("P&rint..."), QString(),
+           +[](CompareWindow* w) { w->print(w->chosen_scope()); }},
+          {output, tr("Save &As..."), QString(), +[](CompareWindow* w) { w->save(); }}}) {
         auto* button = new QToolButton;
         button->setText(text);
         button->setToolTip(tip);
         connect(button, &QToolButton::clicked, this, [this, slot] { slot(this); });
-        tools->addWidget(button);
+        row->addWidget(button);
     }
-    right_layout->addLayout(tools);
     auto* texts = new QSplitter;
     texts->addWidget(column_of({old_heading, view}));
     new_side_ = column_of({new_heading, new_view});
     new_side_->hide();
     texts->addWidget(new_side_);
+    auto* right = new QWidget;
+    auto* right_layout = new QVBoxLayout(right);
+    right_layout->setContentsMargins(0, 0, 0, 0);
+    right_layout->addLayout(tools);
     right_layout->addWidget(texts);
+    right_layout->addLayout(output);
     auto* halves = new QSplitter;
     halves->addWidget(left);
     halves->addWidget(right);
