@@ -15,8 +15,9 @@ cd "$(dirname "$0")"
 
 # poppler-utils: the printing tests read the PDFs they print with pdftotext and pdffonts.
 # libicu-dev: the code pages of RTF files. libdtl-dev: the diff of two exports' documents.
+# mandoc: the viewer's help pages, made from the manuals.
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libicu-dev libdtl-dev fonts-liberation poppler-utils)
+          libbenchmark-dev libicu-dev libdtl-dev fonts-liberation poppler-utils mandoc)
 
 # The Windows cross build: MinGW-w64 with POSIX threads, and Wine to run what it builds.
 windows_packages=(g++-mingw-w64-x86-64-posix wine64 googletest)

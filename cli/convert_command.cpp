@@ -151,6 +151,18 @@ void warn_of_earlier_documents(const fs::path& folder, std::size_t written,
     err << '\n';
 }
 
+// A document's headings: [{"heading":...,"level":1,"paragraph":12},...].
+void print_json_outline(const std::vector<conv::OutlineHeading>& outline, std::ostream& out) {
+    out << '[';
+    for (std::size_t i = 0; i < outline.size(); ++i) {
+        out << (i > 0 ? "," : "")
+            << "{\"heading\":" << json_string(richtext::windows1252_to_utf8(outline[i].text))
+            << ",\"level\":" << outline[i].level << ",\"paragraph\":" << outline[i].paragraph
+            << '}';
+    }
+    out << ']';
+}
+
 void print_json_damage(const conv::DamageLog& damage, std::ostream& out) {
     out << "{\"damage\":[";
     bool first = true;
@@ -251,7 +263,11 @@ int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& 
         }
         if (options.json) {
             out << "{\"path\":" << json_path(path) << ",\"caption\":" << json_string(caption)
-                << ",\"procedure\":" << i + 1 << "}\n";
+                << ",\"procedure\":" << i + 1 << ",\"outline\":";
+            print_json_outline(i < report->maps.size() ? report->maps[i].outline
+                                                       : std::vector<conv::OutlineHeading>(),
+                               out);
+            out << "}\n";
         } else {
             out << one_line(path_bytes(path), false) << '\t' << one_line(caption, true) << '\n';
         }

@@ -32,7 +32,9 @@ bool is_rtf_name(std::string_view path);
 // document to `out` and damage and failures to `err`. A line is the document's path, a TAB
 // and its caption in UTF-8, with every control character written as a space, so that each
 // document is exactly one line; with `json`, one JSON object per document ("path",
-// "caption" exact, "procedure" its number) and then one with the damage.
+// "caption" exact, "procedure" its number, "outline" its headings in order, each with its
+// "heading", "level" (1 an item or a section of the procedure, 2 a section of an item) and
+// "paragraph" (its line of the document's text, from 0)) and then one with the damage.
 int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& err);
 
 // Writes the text (UTF-8, lines ended by LF), the HTML page, or the RTF that saving it in the

@@ -73,9 +73,24 @@ int run_diff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
     cmp::ExportTexts new_export = cmp::export_texts(std::move(*new_bytes));
     print_damage(old_name, old_export.damage, err);
     print_damage(new_name, new_export.damage, err);
+    const std::vector<cmp::HeaderChange> header = cmp::compare_headers(old_export, new_export);
     const std::vector<cmp::ProcedureComparison> procedures =
         cmp::compare_exports(old_export, new_export);
 
+    // The header once, apart: the procedures are compared without it.
+    if (options.json && !header.empty()) {
+        out << "{\"header\":[";
+        for (std::size_t i = 0; i < header.size(); ++i) {
+            out << (i > 0 ? "," : "") << "{\"field\":" << json_string(header[i].field)
+                << ",\"old\":" << json_string(header[i].old_value)
+                << ",\"new\":" << json_string(header[i].new_value) << '}';
+        }
+        out << "]}\n";
+    } else {
+        for (const cmp::HeaderChange& change : header) {
+            out << cmp::describe(change) << '\n';
+        }
+    }
     std::size_t unchanged = 0;
     std::size_t different = 0;
     std::string summary;
@@ -104,7 +119,7 @@ int run_diff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
     }
     if (options.json) {
         out << "{\"different\":" << different << ",\"unchanged\":" << unchanged << "}\n";
-    } else if (different > 0) {
+    } else if (different > 0 || !header.empty()) {
         out << summary << unchanged << " unchanged\n";
     }
     out.flush();
@@ -115,7 +130,7 @@ int run_diff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
     if (old_export.damage.count() > 0 || new_export.damage.count() > 0) {
         return exit_trouble;
     }
-    return different > 0 ? exit_different : exit_same;
+    return different > 0 || !header.empty() ? exit_different : exit_same;
 }
 
 }  // namespace qlx::cli

@@ -13,10 +13,13 @@ struct DiffOptions {
     bool json = false;
 };
 
-// Compares two exports procedure by procedure (see comparison::compare_exports): a unified
-// diff per changed procedure ("--- OLD:NAME", "+++ NEW:NAME"), then a line per added, removed
-// and changed procedure and the count of unchanged ones; with `json`, one JSON object per
-// added, removed or changed procedure and one with the counts. Damage in either export is
+// Compares two exports: their headers once (comparison::compare_headers), a line per field
+// that differs ("Export header: date OLD → NEW"), then the procedures without the header
+// (comparison::compare_exports): a unified diff per changed procedure ("--- OLD:NAME",
+// "+++ NEW:NAME"), then a line per added, removed and changed procedure and the count of
+// unchanged ones. With `json`, one JSON object with the header's changes ("header": a list of
+// "field", "old" and "new") when it differs, one per added, removed or changed procedure and
+// one with the counts. Damage in either export is
 // listed on `err` as "EXPORT:LINE: reason" and the comparison goes on.
 // Returns 0 when nothing differs, 1 when something does, 2 on trouble: an export that cannot
 // be read or is not an export (nothing is compared), or damage (everything is).

@@ -7,11 +7,52 @@
 
 #include "conversion/driver.h"
 #include "files/document_sinks.h"
+#include "model/export_model.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/text_writer.h"
 #include "richtext/windows1252.h"
 
 namespace qlx::comparison {
+
+namespace {
+
+// The header's fields, by the names of their labels.
+std::vector<ExportTexts::HeaderField> header_of(std::string_view export_text) {
+    conversion::LineReader reader(export_text);
+    const conversion::HeaderFields fields(reader.take_next_line());
+    std::vector<ExportTexts::HeaderField> header;
+    for (std::size_t i = 1; i <= fields.count(); ++i) {
+        std::string_view label = conversion::header_label(i);
+        std::string name;
+        if (label.empty()) {
+            name = "field " + std::to_string(i);
+        }
+        for (char c : label.substr(0, label.find(' '))) {
+            name += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        }
+        header.push_back(
+            {std::move(name), richtext::windows1252_to_utf8(fields.entry(i).substr(label.size()))});
+    }
+    return header;
+}
+
+// The text without its first `lines` lines.
+void drop_lines(std::string& text, std::size_t lines) {
+    std::size_t at = 0;
+    for (; lines > 0 && at < text.size(); --lines) {
+        const std::size_t end = text.find('\n', at);
+        at = end == std::string::npos ? text.size() : end + 1;
+    }
+    text.erase(0, at);
+}
+
+// A document below the export header.
+std::string_view body_of(const ExportTexts::Procedure& procedure) {
+    return std::string_view(procedure.rtf)
+        .substr(std::min(procedure.header_bytes, procedure.rtf.size()));
+}
+
+}  // namespace
 
 ExportTexts export_texts(std::string export_bytes) {
     conversion::MemorySink sink;
@@ -20,15 +61,50 @@ ExportTexts export_texts(std::string export_bytes) {
     if (!report) {
         return texts;  // a sink in memory does not fail, and nothing cancels
     }
+    // (The bytes are the export's Windows-1252 now, should it have been re-encoded.)
+    texts.header = header_of(export_bytes);
     texts.damage = std::move(report->damage);
     texts.procedures.resize(sink.documents.size());
     for (std::size_t i = 0; i < sink.documents.size(); ++i) {
-        texts.procedures[i].rtf = std::move(sink.documents[i]);
+        ExportTexts::Procedure& procedure = texts.procedures[i];
+        procedure.rtf = std::move(sink.documents[i]);
         if (i < report->captions.size()) {
-            texts.procedures[i].name = richtext::windows1252_to_utf8(report->captions[i]);
+            procedure.name = richtext::windows1252_to_utf8(report->captions[i]);
+        }
+        if (i < report->maps.size()) {
+            procedure.header_bytes = report->maps[i].header_bytes;
+            procedure.header_lines = report->maps[i].header_paragraphs;
         }
     }
     return texts;
+}
+
+std::vector<HeaderChange> compare_headers(const ExportTexts& old_export,
+                                          const ExportTexts& new_export) {
+    std::vector<HeaderChange> changes;
+    const std::size_t fields = std::max(old_export.header.size(), new_export.header.size());
+    for (std::size_t i = 0; i < fields; ++i) {
+        const ExportTexts::HeaderField* old_field =
+            i < old_export.header.size() ? &old_export.header[i] : nullptr;
+        const ExportTexts::HeaderField* new_field =
+            i < new_export.header.size() ? &new_export.header[i] : nullptr;
+        HeaderChange change;
+        change.field = (new_field != nullptr ? new_field : old_field)->name;
+        change.old_value = old_field != nullptr ? old_field->value : std::string();
+        change.new_value = new_field != nullptr ? new_field->value : std::string();
+        if (change.old_value != change.new_value) {
+            changes.push_back(std::move(change));
+        }
+    }
+    return changes;
+}
+
+std::string describe(const HeaderChange& change) {
+    const auto shown = [](const std::string& value) {
+        return value.empty() ? std::string("\"\"") : value;
+    };
+    return "Export header: " + change.field + " " + shown(change.old_value) + " \xE2\x86\x92 " +
+           shown(change.new_value);
 }
 
 void read_texts(ExportTexts& texts, const std::vector<std::size_t>& which) {
@@ -45,6 +121,7 @@ void read_texts(ExportTexts& texts, const std::vector<std::size_t>& which) {
         for (std::size_t i = first; i < unread.size(); i += threads) {
             ExportTexts::Procedure& procedure = texts.procedures[unread[i]];
             procedure.text = richtext::to_text(richtext::read_rtf(procedure.rtf).document, "\n");
+            drop_lines(procedure.text, procedure.header_lines);
             procedure.text_read = true;
         }
     };
@@ -72,10 +149,10 @@ std::vector<ProcedureComparison> compare_exports(ExportTexts& old_export, Export
         if (found != old_by_name.end() && found->second.second < found->second.first.size()) {
             result.old_index = found->second.first[found->second.second++];
             paired[result.old_index] = true;
-            result.state =
-                old_export.procedures[result.old_index].rtf == new_export.procedures[n].rtf
-                    ? ProcedureState::unchanged
-                    : ProcedureState::changed;
+            result.state = body_of(old_export.procedures[result.old_index]) ==
+                                   body_of(new_export.procedures[n])
+                               ? ProcedureState::unchanged
+                               : ProcedureState::changed;
         }
         results.push_back(std::move(result));
     }

@@ -26,6 +26,7 @@ void begin_procedure_document(ConversionState& state) {
     end_procedure_document(state);
     ++state.doc_count;
     state.out.begin_document(state.doc_count);
+    state.doc_maps.emplace_back();
 }
 
 // Handles one body line: a key line itself, any other line through the renderers.
@@ -82,7 +83,8 @@ std::expected<ConversionReport, ConversionError> convert_export(std::string_view
     if (progress) {
         progress(Phase::parsing, text.size(), text.size());
     }
-    return ConversionReport{std::move(state.doc_captions), std::move(state.damage)};
+    return ConversionReport{std::move(state.doc_captions), std::move(state.doc_maps),
+                            std::move(state.damage)};
 }
 
 std::expected<ConversionReport, ConversionError> convert_export_bytes(std::string& bytes,

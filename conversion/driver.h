@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/diagnostics.h"
+#include "model/document_map.h"
 #include "model/document_writer.h"
 #include "model/progress.h"
 
@@ -15,6 +16,8 @@ struct ConversionReport {
     // One caption per document, in document order: the procedure's name line as it is
     // (bytes of the export, Windows-1252).
     std::vector<std::string> captions;
+    // One map per document, in document order: where its export header ends and its outline.
+    std::vector<DocumentMap> maps;
     // Places where the export was damaged and read leniently, in the order met.
     DamageLog damage;
 };

@@ -29,6 +29,7 @@ constexpr std::array<std::string_view, 23> report_labels = {
     "Report Trailer      ", "Detail              ", "Page Header         ",
     "Access Path         ", "Sort Modify         ", "Left Margin         ",
 };
+constexpr std::size_t report_field_name = 2;
 constexpr std::size_t report_field_dpm = 3;
 constexpr std::size_t report_field_old_procedure = 4;
 constexpr std::size_t report_field_segment_dpm = 12;
@@ -58,7 +59,9 @@ void write_procedure_attributes(ConversionState& state, std::string_view attribu
     }
 }
 
-void write_report_attributes(ConversionState& state, std::string_view attributes) {
+// Writes the report's attributes; returns its name (field 2).
+std::string_view write_report_attributes(ConversionState& state, std::string_view attributes) {
+    std::string_view name;
     for (std::size_t k = 1; !attributes.empty(); ++k) {
         // The report's DPM stands in for a segment DPM of length 0 only: one whose length
         // runs past the line is damage, written with what there is.
@@ -66,6 +69,8 @@ void write_report_attributes(ConversionState& state, std::string_view attributes
         const std::string_view value = take_counted_string(attributes, state.reader);
         if (k == report_field_dpm) {
             state.report.report_dpm = value;
+        } else if (k == report_field_name) {
+            name = value;
         }
         if (k == report_field_segment_dpm) {
             state.out.line(rtfPar, report_labels[k],
@@ -74,6 +79,7 @@ void write_report_attributes(ConversionState& state, std::string_view attributes
             state.out.line(rtfPar, report_labels[k], value);
         }
     }
+    return name;
 }
 
 }  // namespace
@@ -85,6 +91,10 @@ void start_procedure(ConversionState& state, std::string_view key) {
     state.out.line(rtfBodyStart, header.entry(1), rtfPlain);
     for (std::size_t i = 2; i <= header.count(); ++i) {
         state.out.line(rtfHeaderLine, header.entry(i), rtfPlain);
+    }
+    if (!state.doc_maps.empty()) {
+        state.doc_maps.back().header_bytes = state.out.document_bytes();
+        state.doc_maps.back().header_paragraphs = state.out.paragraph() + 1;
     }
     renderers::on_procedure_start(state.flags);
     state.out.line(rtfPar);
@@ -101,9 +111,16 @@ void start_procedure(ConversionState& state, std::string_view key) {
 void start_report(ConversionState& state, std::string_view key) {
     renderers::on_item_start(state.flags);
     write_section_opener(state.out, heading_report);
+    const std::size_t heading_paragraph = state.out.paragraph();
     state.out.line(rtfPar);
     state.current_item_key = key;
-    write_report_attributes(state, state.take_next_line());
+    const std::string_view name = write_report_attributes(state, state.take_next_line());
+    // The outline names the report, as its attributes below the heading do.
+    std::string heading(heading_words(heading_report));
+    if (!name.empty()) {
+        heading += " " + std::string(name);
+    }
+    state.note_heading(std::move(heading), 1, heading_paragraph);
 }
 
 void start_macro(ConversionState& state, std::string_view key) {
@@ -111,13 +128,17 @@ void start_macro(ConversionState& state, std::string_view key) {
     state.out.line(rtfPar);
     state.out.line(rtfRedBold, rtfDashRule);
     state.current_item_key = key;
-    state.out.line(heading_macro, state.take_next_line(), rtfPlain);
+    const std::string_view name = state.take_next_line();
+    state.out.line(heading_macro, name, rtfPlain);
+    // (The document runs the name into the heading; the outline puts a blank between.)
+    state.note_heading(std::string(heading_words(heading_macro)) + " " + std::string(name), 1);
     state.out.line(rtfPar);
 }
 
 void start_screen(ConversionState& state, std::string_view key) {
     renderers::on_item_start(state.flags);
     write_section_opener(state.out, heading_screen);
+    state.note_heading(std::string(heading_words(heading_screen)), 1);
     state.current_item_key = key;
     state.out.line(rtfPar);
     state.take_next_line();

@@ -3,6 +3,9 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QResizeEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <utility>
@@ -54,6 +57,20 @@ void frmDocument::show_title() {
 void frmDocument::set_source(Source source) {
     source_ = std::move(source);
     emit described();
+}
+
+void frmDocument::show_paragraph(int paragraph) {
+    RichTextBox1->load_deferred();
+    const QTextBlock block = RichTextBox1->document()->findBlockByNumber(paragraph);
+    if (!block.isValid()) {
+        return;
+    }
+    // To the end first, so that the paragraph is brought to the top rather than the bottom.
+    RichTextBox1->moveCursor(QTextCursor::End);
+    RichTextBox1->ensureCursorVisible();
+    RichTextBox1->setTextCursor(QTextCursor(block));
+    RichTextBox1->ensureCursorVisible();
+    RichTextBox1->horizontalScrollBar()->setValue(0);
 }
 
 bool frmDocument::is_edited() const {

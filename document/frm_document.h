@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 class QCloseEvent;
 class QResizeEvent;
@@ -40,6 +43,7 @@ public:
         QString path;
         int procedure = 0;  // 1 for the export's first procedure; 0 when not converted
         int procedures = 0;
+        QDateTime opened{};  // when the file was opened: the same for all of one opening
     };
     const Source& source() const { return source_; }
     void set_source(Source source);
@@ -48,6 +52,20 @@ public:
     // the caption, "(read-only)".
     bool read_only() const { return read_only_; }
     void set_read_only(bool read_only);
+    // A heading of a converted document, as the conversion wrote it: its words (bytes of the
+    // export, Windows-1252), its level (1 a report, macro or screen, or a section of the
+    // procedure; 2 a section of one of those) and its paragraph (block number, from 0).
+    struct Heading {
+        std::string text;
+        int level = 1;
+        int paragraph = 0;
+    };
+    // The document's headings in document order; empty for a document not converted.
+    const std::vector<Heading>& outline() const { return outline_; }
+    void set_outline(std::vector<Heading> outline) { outline_ = std::move(outline); }
+    // Moves the cursor to the start of this paragraph and scrolls it to the top of the view
+    // (building the text first if it waits).
+    void show_paragraph(int paragraph);
 
     // Whether the text was edited since it was filled or last saved.
     bool is_edited() const;
@@ -74,6 +92,7 @@ private:
     QString caption_;
     Source source_;
     bool read_only_ = false;
+    std::vector<Heading> outline_;
 };
 
 }  // namespace qlx::document

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/diagnostics.h"
+#include "model/document_map.h"
 #include "model/document_writer.h"
 #include "model/export_model.h"
 #include "model/report_state.h"
@@ -31,7 +32,24 @@ struct ConversionState {
     renderers::ReportState report;
     // Window caption of each procedure's document, in export order: its name line as it is.
     std::vector<std::string> doc_captions;
+    // Where the export header ends and where the headings are, in each document.
+    std::vector<DocumentMap> doc_maps;
     int doc_count = 0;
+
+    // Notes a heading of the current document (one begun by the driver), at this paragraph
+    // or at the writer's; `level` as in OutlineHeading.
+    void note_heading(std::string text, int level) {
+        note_heading(std::move(text), level, out.paragraph());
+    }
+    void note_heading(std::string text, int level, std::size_t paragraph) {
+        if (!doc_maps.empty() && out.document_open()) {
+            doc_maps.back().outline.push_back({std::move(text), level, paragraph});
+        }
+    }
+    // A section's level: 1 in the procedure itself, 2 inside a report, macro or screen.
+    int section_level() const {
+        return current_item_key == "PROC" || current_item_key == "@@PROC" ? 1 : 2;
+    }
 };
 
 }  // namespace qlx::conversion

@@ -11,6 +11,8 @@ void DocumentWriter::begin_document(int number) {
         status_ = sink_.begin_document(number);
     }
     document_open_ = true;
+    paragraph_marks_ = 0;
+    flushed_bytes_ = 0;
 }
 
 void DocumentWriter::end_document() {
@@ -28,6 +30,7 @@ void DocumentWriter::flush() {
     if (status_ && !buffer_.empty()) {
         status_ = sink_.write(buffer_);
     }
+    flushed_bytes_ += buffer_.size();
     buffer_.clear();
 }
 

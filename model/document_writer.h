@@ -47,13 +47,21 @@ public:
         }
     }
 
+    // Where the writer is in the current document: the paragraph that text written now falls
+    // in (counted from 0, one per paragraph mark written) and the bytes written so far.
+    std::size_t paragraph() const { return paragraph_marks_; }
+    std::size_t document_bytes() const { return flushed_bytes_ + buffer_.size(); }
+
     std::size_t dropped_lines() const { return dropped_lines_; }
     const std::expected<void, FileError>& status() const { return status_; }
 
 private:
     static constexpr std::size_t flush_threshold = 256 * 1024;
 
-    void append(RtfLiteral literal) { buffer_ += literal.text; }
+    void append(RtfLiteral literal) {
+        buffer_ += literal.text;
+        paragraph_marks_ += literal.paragraph_marks;
+    }
     void append(std::string_view text) { append_escaped(buffer_, text); }
     void append(const std::string& text) { append_escaped(buffer_, text); }
     void append(const char* text) = delete;  // say RtfLiteral ("..."_rtf) or export text
@@ -62,6 +70,8 @@ private:
     DocumentSink& sink_;
     std::string buffer_;
     bool document_open_ = false;
+    std::size_t paragraph_marks_ = 0;
+    std::size_t flushed_bytes_ = 0;
     std::size_t dropped_lines_ = 0;
     std::expected<void, FileError> status_;
 };

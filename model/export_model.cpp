@@ -90,10 +90,13 @@ constexpr std::string_view header_labels[] = {
 
 }  // namespace
 
+std::string_view header_label(std::size_t i) {
+    return i >= 1 && i <= std::size(header_labels) ? header_labels[i - 1] : std::string_view();
+}
+
 HeaderFields::HeaderFields(std::string_view header_line) {
     auto append_field = [this](std::string_view field) {
-        const std::size_t index = entries_.size();
-        std::string entry(index < std::size(header_labels) ? header_labels[index] : "");
+        std::string entry(header_label(entries_.size() + 1));
         entry += field;
         entries_.push_back(std::move(entry));
     };

@@ -59,6 +59,10 @@ private:
 // both are recorded as damage through `reader`, numbered with the line it took last.
 std::string_view take_counted_string(std::string_view& text, LineReader& reader);
 
+// The label that stands before header field i (1-based) in its entry: "Date      " for field
+// 6; empty for the bare fields.
+std::string_view header_label(std::size_t i);
+
 // The header table: entry i (1-based) is the label of field i followed by the field's text.
 // Entries 1 and 9 onwards are the bare field. `count()` is the number of fields.
 class HeaderFields {

@@ -54,6 +54,28 @@ std::string escape_rtf(std::string_view text) {
     return out;
 }
 
+std::string_view heading_words(RtfLiteral heading) {
+    std::string_view rtf = heading.text;
+    // Past the control words ("\word", a number, one blank that ends it) to the first text.
+    while (!rtf.empty() && rtf.front() == '\\') {
+        std::size_t end = 1;
+        while (end < rtf.size() && ((rtf[end] >= 'a' && rtf[end] <= 'z') ||
+                                    (rtf[end] >= '0' && rtf[end] <= '9') || rtf[end] == '-')) {
+            ++end;
+        }
+        if (end < rtf.size() && rtf[end] == ' ') {
+            ++end;
+        }
+        rtf.remove_prefix(end);
+    }
+    rtf = rtf.substr(0, rtf.find('\\'));
+    const std::size_t first = rtf.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return rtf.substr(first, rtf.find_last_not_of(' ') - first + 1);
+}
+
 }  // namespace qlx::conversion
 
 namespace qlx::conversion {
@@ -63,5 +85,7 @@ static_assert(rtfEqualsRuleTop.text.size() == rtfRedBold.text.size() + 83);
 static_assert(rtfEqualsRuleBottom.text.size() == rtfPar.text.size() + 83 + rtfPlain.text.size());
 static_assert(rtfStarRule.size() == 94);
 static_assert(rtfBlanks30.size() == 30);
+static_assert(rtfBodyStart.paragraph_marks == 0 && rtfPar.paragraph_marks == 1);
+static_assert(count_paragraph_marks("\\par\\par}\\pard\\\\par \\pararule") == 2);
 
 }  // namespace qlx::conversion

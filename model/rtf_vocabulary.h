@@ -6,15 +6,33 @@
 
 namespace qlx::conversion {
 
+// The number of paragraph marks ("\par" as a control word, not "\pard") in RTF text.
+constexpr std::size_t count_paragraph_marks(std::string_view rtf) {
+    std::size_t marks = 0;
+    for (std::size_t at = rtf.find("\\par"); at != std::string_view::npos;
+         at = rtf.find("\\par", at + 4)) {
+        const std::size_t after = at + 4;
+        const bool letter = after < rtf.size() && ((rtf[after] >= 'a' && rtf[after] <= 'z') ||
+                                                   (rtf[after] >= 'A' && rtf[after] <= 'Z'));
+        const bool escaped = at > 0 && rtf[at - 1] == '\\';
+        marks += letter || escaped ? 0 : 1;
+    }
+    return marks;
+}
+
 // Fixed RTF text written as it stands. Anything written that is not an RtfLiteral is export
 // text and goes through escape_rtf, so that an export's "\", "{" or "}" can never end or
-// break a document.
+// break a document. Its paragraph marks are counted once, when it is made (at compile time
+// for the vocabulary), so that a writer knows which paragraph it is in.
 struct RtfLiteral {
     std::string_view text;
+    std::size_t paragraph_marks = count_paragraph_marks(text);
 };
 
 inline namespace rtf_literals {
-consteval RtfLiteral operator""_rtf(const char* text, std::size_t size) { return {{text, size}}; }
+consteval RtfLiteral operator""_rtf(const char* text, std::size_t size) {
+    return {std::string_view{text, size}};
+}
 }  // namespace rtf_literals
 
 inline constexpr RtfLiteral rtfPrologue{
@@ -74,6 +92,10 @@ inline constexpr RtfLiteral heading_sort_fields{
 inline constexpr RtfLiteral heading_picture{"\\par \\plain\\f2\\fs20\\cf2\\b Picture \\plain\\f2\\fs16"};
 inline constexpr RtfLiteral heading_footnotes{
     "\\par \\plain\\f2\\fs20\\cf2\\b Footnotes\\plain\\f2\\fs16"};
+
+// The words a heading literal shows, without its control words and the blanks around them:
+// "Selection Fields" of heading_selection_fields.
+std::string_view heading_words(RtfLiteral heading);
 
 // Appends `text` to `out` with every "\", "{" and "}" preceded by a backslash.
 void append_escaped(std::string& out, std::string_view text);

@@ -2,6 +2,7 @@
 
 #include "model/conversion_state.h"
 #include "renderers/report_sections.h"
+#include "renderers/section_dispatch.h"
 #include "renderers/text_columns.h"
 
 namespace qlx::renderers {
@@ -66,7 +67,7 @@ FieldNode classify(std::string_view remainder) {
 void render_fields_node(ConversionState& state, std::string_view line) {
     on_fields_node(state.flags);
     if (!state.flags.fields_shown) {
-        write_section_opener(state.out, heading_fields);
+        open_section(state, heading_fields);
         state.flags.fields_shown = true;
     }
     std::string_view remainder = drop_front(line, 1);

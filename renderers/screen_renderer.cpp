@@ -2,6 +2,7 @@
 
 #include "model/conversion_state.h"
 #include "renderers/report_sections.h"
+#include "renderers/section_dispatch.h"
 #include "renderers/text_columns.h"
 
 namespace qlx::renderers {
@@ -61,7 +62,7 @@ void render_field_node(ConversionState& state, std::string_view r3) {
         std::string_view value = state.take_next_line();
         const std::string_view attribute = take_counted_string(value, state.reader);
         if (reads_as_one(field_number)) {
-            write_section_opener(state.out, heading_custom_select_attributes);
+            open_section(state, heading_custom_select_attributes);
             state.out.line(rtfPar);
         }
         std::string number;
@@ -77,7 +78,7 @@ void render_field_node(ConversionState& state, std::string_view r3) {
 
 void render_picture_line(ConversionState& state, std::string_view line_number) {
     if (reads_as_one(line_number)) {
-        write_section_opener(state.out, heading_custom_select_picture);
+        open_section(state, heading_custom_select_picture);
         state.out.line(rtfPar);
     }
     state.out.line(rtfPar, line_number, state.take_next_line());

@@ -38,9 +38,14 @@ void write_unmatched_line(ConversionState& state, std::string_view text) {
     state.out.line(rtfPar, state.current_item_key, text);
 }
 
+void open_section(ConversionState& state, RtfLiteral heading) {
+    write_section_opener(state.out, heading);
+    state.note_heading(std::string(heading_words(heading)), state.section_level());
+}
+
 void open_section_once(ConversionState& state, bool& shown, RtfLiteral heading) {
     if (!shown) {
-        write_section_opener(state.out, heading);
+        open_section(state, heading);
         state.out.line(rtfPar);
         shown = true;
     }

@@ -23,6 +23,9 @@ void render_procedure_line(ConversionState& state, std::string_view line);
 // Called when a procedure's document is about to end (before its closing lines).
 void finish_procedure_document(ConversionState& state);
 
+// Writes the section opener with `heading` and notes the heading in the document's outline.
+void open_section(ConversionState& state, conversion::RtfLiteral heading);
+
 // Unless `shown` is set: writes the section opener with `heading` and an empty line, then
 // sets `shown`. The heading of a section that has one flag and nothing else.
 void open_section_once(ConversionState& state, bool& shown, conversion::RtfLiteral heading);

@@ -2,6 +2,7 @@
 
 #include "model/conversion_state.h"
 #include "renderers/report_sections.h"
+#include "renderers/section_dispatch.h"
 #include "renderers/text_columns.h"
 
 namespace qlx::renderers {
@@ -66,7 +67,7 @@ void render_selection_field(ConversionState& state, std::string_view line) {
 }
 
 void flush_selection_fields(ConversionState& state) {
-    write_section_opener(state.out, heading_selection_fields);
+    open_section(state, heading_selection_fields);
     state.out.line(rtfPar);
     state.out.line(selection_column_header);
     for (std::size_t i = 1; i < state.report.selection_rows.size(); ++i) {
@@ -81,6 +82,8 @@ void flush_selection_fields(ConversionState& state) {
     if (!relationship.empty()) {
         state.out.line(rtfPar);
         state.out.line(heading_selection_relationship_inline, relationship, rtfPlain);
+        state.note_heading(std::string(heading_words(heading_selection_relationship_inline)),
+                           state.section_level());
         relationship.clear();
     }
 }

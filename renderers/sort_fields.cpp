@@ -2,6 +2,7 @@
 
 #include "model/conversion_state.h"
 #include "renderers/report_sections.h"
+#include "renderers/section_dispatch.h"
 #include "renderers/text_columns.h"
 
 namespace qlx::renderers {
@@ -25,13 +26,13 @@ void write_pending_relationship(ConversionState& state) {
     if (relationship.empty()) {
         return;
     }
-    write_section_opener(state.out, heading_selection_relationship);
+    open_section(state, heading_selection_relationship);
     state.out.line(rtfPar, relationship);
     relationship.clear();
 }
 
 void write_sort_heading(ConversionState& state) {
-    write_section_opener(state.out, heading_sort_fields);
+    open_section(state, heading_sort_fields);
     state.out.line(rtfPar);
     state.out.line(sort_column_header);
     state.out.line(rtfPar);

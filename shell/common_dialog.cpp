@@ -67,7 +67,7 @@ QString CommonDialog::show(Kind kind, const QString& filter) {
             index = choice.filter_index;
         }
     } else {
-        QFileDialog dialog(owner_, {}, InitDir.isEmpty() ? folder_ : InitDir);
+        QFileDialog dialog(owner_, DialogTitle, InitDir.isEmpty() ? folder_ : InitDir);
         if (!FileName.isEmpty()) {
             dialog.selectFile(FileName);
         }

@@ -29,6 +29,8 @@ public:
     // and the folder of the file last chosen); each is used by one dialog only.
     QString FileName;
     QString InitDir;
+    // The title of the dialogs shown next; empty for the platform's own ("Open", "Save As").
+    QString DialogTitle;
 
     // The filter chosen in the dialog last shown, from 1. A dialog starts with the filter
     // chosen the last time the same filters were shown (at first the first one).

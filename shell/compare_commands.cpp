@@ -55,11 +55,12 @@ void frmMain::mnuFileCompare_Click() {
     if (converting_) {
         return;
     }
+    dlgCommonDialog.DialogTitle = tr("Old export");
     const QString old_path = dlgCommonDialog.ShowOpen(compare_filter);
-    if (old_path.isEmpty()) {
-        return;
-    }
-    const QString new_path = dlgCommonDialog.ShowOpen(compare_filter);
+    dlgCommonDialog.DialogTitle = tr("New export");
+    const QString new_path =
+        old_path.isEmpty() ? QString() : dlgCommonDialog.ShowOpen(compare_filter);
+    dlgCommonDialog.DialogTitle.clear();
     if (!new_path.isEmpty()) {
         compare_exports(old_path, new_path);
     }
@@ -94,6 +95,8 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
             }
             comparison->old_export = cmp::export_texts(std::move(*old_bytes));
             comparison->new_export = cmp::export_texts(std::move(*new_bytes));
+            comparison->header =
+                cmp::compare_headers(comparison->old_export, comparison->new_export);
             comparison->procedures =
                 cmp::compare_exports(comparison->old_export, comparison->new_export);
         });
@@ -123,7 +126,7 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
         }
     }
     auto* window = new CompareWindow(std::move(comparison));
-    window->save_as = [this](CompareWindow& compared) {
+    window->save_as = [this](CompareWindow& compared, CompareWindow::Scope what) {
         const QString chosen = dlgCommonDialog.ShowSave(comparison_save_filter);
         if (chosen.isEmpty()) {
             return;
@@ -131,7 +134,7 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
         const bool rtf = is_rtf_name(chosen) ||
                          (!chosen.endsWith(QStringLiteral(".html"), Qt::CaseInsensitive) &&
                           dlgCommonDialog.FilterIndex == 1);
-        const std::string bytes = rtf ? compared.shown_rtf() : compared.shown_html();
+        const std::string bytes = rtf ? compared.rtf(what) : compared.html(what);
         if (const auto saved = conv::save_file(native_path(chosen), bytes); !saved) {
             show_save_failure(this, chosen, saved.error());
         }
@@ -140,6 +143,8 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(mdiArea->viewport()->size() * 9 / 10);
     sub->show();
+    // Wholly in view, whatever place the workspace had next for a window.
+    sub->move(mdiArea->viewport()->width() / 20, mdiArea->viewport()->height() / 20);
     if (!damaged.isEmpty()) {
         show_message(this, tr("Damaged places were read leniently:\n\n%1").arg(damaged.join('\n')),
                      MessageKind::problem);

@@ -1,6 +1,8 @@
 #include "shell/compare_window.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +26,7 @@
 
 #include "document/rich_text_adapter.h"
 #include "richtext/html_writer.h"
+#include "shell/help_window.h"
 
 namespace qlx::shell {
 
@@ -124,19 +127,44 @@ void write_line(QTextCursor& cursor, const cmp::DiffLine* line, const std::vecto
     cursor.insertText(piece(at, text.size() - at), formats.text);
 }
 
+// A widget that holds these, one above another, edge to edge.
+QWidget* column_of(std::initializer_list<QWidget*> widgets) {
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* widget : widgets) {
+        layout->addWidget(widget);
+    }
+    return column;
+}
+
 }  // namespace
 
 CompareWindow::CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* parent)
     : QWidget(parent),
+      header(new QLabel),
       filter(new QLineEdit),
       show_unchanged(new QCheckBox(tr("Show &unchanged"))),
       side_by_side(new QCheckBox(tr("&Side by side"))),
       list(new QTreeWidget),
       view(new QTextEdit),
       new_view(new QTextEdit),
+      old_heading(new QLabel),
+      new_heading(new QLabel),
       summary(new QLabel),
+      scope(new QComboBox),
       comparison_(std::move(comparison)) {
     setWindowTitle(tr("Compare %1 with %2").arg(comparison_->old_name, comparison_->new_name));
+    set_help_page(this, help_page::comparing);
+    header->setObjectName(QStringLiteral("compare_header"));
+    header->setWordWrap(true);
+    header->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QStringList header_lines;
+    for (const cmp::HeaderChange& change : comparison_->header) {
+        header_lines << QString::fromStdString(cmp::describe(change));
+    }
+    header->setText(header_lines.join('\n'));
+    header->setVisible(!header_lines.isEmpty());
     filter->setObjectName(QStringLiteral("compare_filter"));
     filter->setPlaceholderText(tr("Filter"));
     filter->setClearButtonEnabled(true);
@@ -145,7 +173,8 @@ CompareWindow::CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* pa
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->header()->setStretchLastSection(false);
-    list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // Long names: the column widens by dragging, and the whole name is the entry's tooltip.
+    list->header()->setSectionResizeMode(0, QHeaderView::Interactive);
     for (int column = 1; column < 4; ++column) {
         list->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     }
@@ -156,7 +185,14 @@ CompareWindow::CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* pa
     }
     view->setObjectName(QStringLiteral("compare_view"));
     new_view->setObjectName(QStringLiteral("compare_new_view"));
-    new_view->hide();
+    old_heading->setObjectName(QStringLiteral("compare_old_heading"));
+    new_heading->setObjectName(QStringLiteral("compare_new_heading"));
+    old_heading->setToolTip(comparison_->old_name);
+    new_heading->setToolTip(comparison_->new_name);
+    new_heading->setText(QFileInfo(comparison_->new_name).fileName());
+    scope->setObjectName(QStringLiteral("compare_scope"));
+    scope->addItems({tr("The procedure shown"), tr("The whole comparison")});
+    scope->setToolTip(tr("What Print and Save As take"));
     // The two sides scroll together.
     connect(view->verticalScrollBar(), &QScrollBar::valueChanged, new_view->verticalScrollBar(),
             &QScrollBar::setValue);
@@ -167,36 +203,39 @@ CompareWindow::CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* pa
     connect(new_view->horizontalScrollBar(), &QScrollBar::valueChanged, view->horizontalScrollBar(),
             &QScrollBar::setValue);
 
-    auto* left = new QWidget;
-    auto* left_layout = new QVBoxLayout(left);
-    left_layout->setContentsMargins(0, 0, 0, 0);
-    left_layout->addWidget(filter);
-    left_layout->addWidget(show_unchanged);
-    left_layout->addWidget(list);
-    left_layout->addWidget(summary);
-    auto* right = new QWidget;
-    auto* right_layout = new QVBoxLayout(right);
-    right_layout->setContentsMargins(0, 0, 0, 0);
+    QWidget* left = column_of({header, filter, show_unchanged, list, summary});
+    // Above the texts, the view and the moves between changes; below them, what Print and
+    // Save As take and the two buttons.
     auto* tools = new QHBoxLayout;
     tools->addWidget(side_by_side);
     tools->addStretch();
-    for (auto [text, tip, slot] :
-         {std::tuple{tr("&Previous Change"), tr("Shift+F7"),
+    auto* output = new QHBoxLayout;
+    output->addStretch();
+    output->addWidget(scope);
+    for (auto [row, text, tip, slot] :
+         {std::tuple{tools, tr("&Previous Change"), tr("Shift+F7"),
                      +[](CompareWindow* w) { w->next_change(true); }},
-          {tr("&Next Change"), tr("F7"), +[](CompareWindow* w) { w->next_change(false); }},
-          {tr("P&rint..."), QString(), +[](CompareWindow* w) { w->print_shown(); }},
-          {tr("Save &As..."), QString(), +[](CompareWindow* w) { w->save_shown(); }}}) {
+          {tools, tr("&Next Change"), tr("F7"), +[](CompareWindow* w) { w->next_change(false); }},
+          {output, tr("P&rint..."), QString(),
+           +[](CompareWindow* w) { w->print(w->chosen_scope()); }},
+          {output, tr("Save &As..."), QString(), +[](CompareWindow* w) { w->save(); }}}) {
         auto* button = new QToolButton;
         button->setText(text);
         button->setToolTip(tip);
         connect(button, &QToolButton::clicked, this, [this, slot] { slot(this); });
-        tools->addWidget(button);
+        row->addWidget(button);
     }
-    right_layout->addLayout(tools);
     auto* texts = new QSplitter;
-    texts->addWidget(view);
-    texts->addWidget(new_view);
+    texts->addWidget(column_of({old_heading, view}));
+    new_side_ = column_of({new_heading, new_view});
+    new_side_->hide();
+    texts->addWidget(new_side_);
+    auto* right = new QWidget;
+    auto* right_layout = new QVBoxLayout(right);
+    right_layout->setContentsMargins(0, 0, 0, 0);
+    right_layout->addLayout(tools);
     right_layout->addWidget(texts);
+    right_layout->addLayout(output);
     auto* halves = new QSplitter;
     halves->addWidget(left);
     halves->addWidget(right);
@@ -222,6 +261,7 @@ CompareWindow::CompareWindow(std::unique_ptr<Comparison> comparison, QWidget* pa
         }
     });
     fill_list();
+    list->resizeColumnToContents(0);
     if (list->topLevelItemCount() > 0) {
         list->setCurrentItem(list->topLevelItem(0));
     }
@@ -249,6 +289,7 @@ void CompareWindow::fill_list() {
             procedure.removed_lines > 0 ? QStringLiteral("\u2212%1").arg(procedure.removed_lines)
                                         : QString()});
         item->setData(0, index_role, QVariant::fromValue(static_cast<qulonglong>(i)));
+        item->setToolTip(0, name);
         if (procedure.state == cmp::ProcedureState::added) {
             item->setForeground(1, QColor(0x1E, 0x7B, 0x1E));
         } else if (procedure.state == cmp::ProcedureState::removed) {
@@ -316,9 +357,10 @@ std::vector<cmp::DiffLine> lines_of(CompareWindow::Comparison& comparison, std::
     return cmp::diff_lines(lines, lines);
 }
 
-// The procedure inline, every line marked, in `document`; returns the blocks where changes
-// begin.
-std::vector<int> write_inline(QTextDocument& document, const std::vector<cmp::DiffLine>& lines) {
+// A procedure inline, every line marked, at the cursor (its first line in the cursor's block
+// when `first`); returns the lines where changes begin.
+std::vector<int> append_inline(QTextCursor& cursor, const std::vector<cmp::DiffLine>& lines,
+                               bool first) {
     std::map<const cmp::DiffLine*, const std::vector<cmp::Span>*> words;
     const std::vector<cmp::SideBySideRow> rows = cmp::side_by_side(lines);
     for (const cmp::SideBySideRow& row : rows) {
@@ -327,10 +369,6 @@ std::vector<int> write_inline(QTextDocument& document, const std::vector<cmp::Di
             words[row.new_line] = &row.words.added;
         }
     }
-    document.clear();
-    QTextCursor cursor(&document);
-    // One edit: the view lays the text out once, not after every line.
-    cursor.beginEditBlock();
     std::vector<int> changes;
     const std::vector<cmp::Span> none;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -340,10 +378,45 @@ std::vector<int> write_inline(QTextDocument& document, const std::vector<cmp::Di
             changes.push_back(static_cast<int>(i));
         }
         const auto found = words.find(&line);
-        write_line(cursor, &line, found != words.end() ? *found->second : none, true, i == 0);
+        write_line(cursor, &line, found != words.end() ? *found->second : none, true,
+                   first && i == 0);
     }
+    return changes;
+}
+
+// The procedure inline in `document`; returns the blocks where changes begin.
+std::vector<int> write_inline(QTextDocument& document, const std::vector<cmp::DiffLine>& lines) {
+    document.clear();
+    QTextCursor cursor(&document);
+    // One edit: the view lays the text out once, not after every line.
+    cursor.beginEditBlock();
+    std::vector<int> changes = append_inline(cursor, lines, true);
     cursor.endEditBlock();
     return changes;
+}
+
+// A line of the whole comparison's own: its title, header changes and summary, each
+// procedure's heading (bold).
+void write_plain_line(QTextCursor& cursor, const QString& text, bool bold, bool first) {
+    QTextCharFormat format;
+    format.setFont(text_font());
+    format.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    if (!first) {
+        cursor.insertBlock(QTextBlockFormat());
+    }
+    cursor.insertText(text, format);
+}
+
+// A procedure's line in the summary, as qlx-convert --diff writes it.
+QString summary_line(const cmp::ProcedureComparison& procedure) {
+    QString line =
+        state_text(procedure.state) + QLatin1Char(' ') + QString::fromStdString(procedure.name);
+    if (procedure.state == cmp::ProcedureState::changed) {
+        line += CompareWindow::tr(" (+%1 -%2 lines)")
+                    .arg(procedure.added_lines)
+                    .arg(procedure.removed_lines);
+    }
+    return line;
 }
 
 }  // namespace
@@ -354,15 +427,19 @@ void CompareWindow::render() {
     }
     const std::vector<cmp::DiffLine> lines = lines_of(*comparison_, shown_);
     change_blocks_.clear();
+    const QString old_file = QFileInfo(comparison_->old_name).fileName();
     if (!side_by_side->isChecked()) {
-        new_view->hide();
+        new_side_->hide();
+        old_heading->setText(
+            QStringLiteral("\u2212 %1    + %2").arg(old_file, new_heading->text()));
         // Written apart from the view, which then lays it out a piece at a time. (The view
         // deletes the document it had, its own child, when it takes this one.)
         auto* written = new QTextDocument(view);
         change_blocks_ = write_inline(*written, lines);
         view->setDocument(written);
     } else {
-        new_view->show();
+        new_side_->show();
+        old_heading->setText(old_file);
         view->document()->clear();
         new_view->document()->clear();
         QTextCursor old_cursor(view->document());
@@ -420,40 +497,71 @@ bool CompareWindow::next_change(bool backward) {
     return false;
 }
 
-std::string CompareWindow::shown_rtf() const {
-    QTextDocument document;
-    if (shown_ < comparison_->procedures.size()) {
+CompareWindow::Scope CompareWindow::chosen_scope() const {
+    return scope->currentIndex() == 1 ? Scope::whole : Scope::shown;
+}
+
+QString CompareWindow::write(QTextDocument& document, Scope what) const {
+    if (what == Scope::shown) {
+        if (shown_ >= comparison_->procedures.size()) {
+            document.clear();
+            return {};
+        }
         write_inline(document, lines_of(*comparison_, shown_));
+        return QString::fromStdString(comparison_->procedures[shown_].name);
     }
+    // The title, the header's changes and the counts, then each procedure that differs under
+    // its line of the summary.
+    document.clear();
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    write_plain_line(cursor, windowTitle(), true, true);
+    if (!header->text().isEmpty()) {
+        for (const QString& line : header->text().split(QLatin1Char('\n'))) {
+            write_plain_line(cursor, line, false, false);
+        }
+    }
+    write_plain_line(cursor, summary->text(), false, false);
+    for (std::size_t i = 0; i < comparison_->procedures.size(); ++i) {
+        const cmp::ProcedureComparison& procedure = comparison_->procedures[i];
+        if (procedure.state == cmp::ProcedureState::unchanged) {
+            continue;
+        }
+        write_plain_line(cursor, QString(), false, false);
+        write_plain_line(cursor, summary_line(procedure), true, false);
+        cursor.insertBlock();
+        append_inline(cursor, lines_of(*comparison_, i), true);
+    }
+    cursor.endEditBlock();
+    return windowTitle();
+}
+
+std::string CompareWindow::rtf(Scope what) const {
+    QTextDocument document;
+    write(document, what);
     return document::save_rtf(document);
 }
 
-std::string CompareWindow::shown_html() const {
+std::string CompareWindow::html(Scope what) const {
     QTextDocument document;
-    std::string title;
-    if (shown_ < comparison_->procedures.size()) {
-        write_inline(document, lines_of(*comparison_, shown_));
-        title = comparison_->procedures[shown_].name;
-    }
-    return richtext::to_html(document::document_model(document), title);
+    const QString title = write(document, what);
+    return richtext::to_html(document::document_model(document), title.toStdString());
 }
 
-void CompareWindow::print_shown() {
+void CompareWindow::print(Scope what) {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
     QTextDocument document;
-    if (shown_ < comparison_->procedures.size()) {
-        write_inline(document, lines_of(*comparison_, shown_));
-    }
+    write(document, what);
     document.print(&printer);
 }
 
-void CompareWindow::save_shown() {
+void CompareWindow::save() {
     if (save_as) {
-        save_as(*this);
+        save_as(*this, chosen_scope());
     }
 }
 

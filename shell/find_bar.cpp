@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "shell/help_window.h"
+
 namespace qlx::shell {
 
 FindBar::FindBar(QWidget* parent)
@@ -15,6 +17,7 @@ FindBar::FindBar(QWidget* parent)
       whole_words(new QCheckBox(tr("&Whole words"))),
       outcome(new QLabel) {
     setObjectName(QStringLiteral("find_bar"));
+    set_help_page(this, help_page::finding);
     setMovable(false);
     setFloatable(false);
     toggleViewAction()->setVisible(false);

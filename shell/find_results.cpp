@@ -12,10 +12,12 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <functional>
 #include <utility>
 
 #include "document/frm_document.h"
+#include "shell/help_window.h"
 
 #if defined(__SANITIZE_THREAD__)
 // ThreadSanitizer's own annotations (its library defines them).
@@ -167,6 +169,19 @@ QVariant FindResultsModel::headerData(int section, Qt::Orientation orientation, 
     }
 }
 
+Qt::ItemFlags FindResultsModel::flags(const QModelIndex& index) const {
+    if (!index.isValid() || index.row() >= rowCount() ||
+        row(index.row()).document.window == nullptr) {
+        return Qt::NoItemFlags;
+    }
+    return QAbstractTableModel::flags(index);
+}
+
+int FindResultsModel::closed_documents() const {
+    return static_cast<int>(std::ranges::count_if(
+        documents_, [](const Document& document) { return document.window == nullptr; }));
+}
+
 FindResultsModel::Row FindResultsModel::row(int index) const {
     const RowPlace place = rows_[static_cast<std::size_t>(index)];
     const Document& document = documents_[place.document];
@@ -197,6 +212,16 @@ void FindResultsModel::append(std::vector<Document> documents) {
             continue;
         }
         const auto number = static_cast<std::uint32_t>(documents_.size());
+        // Once the window has gone (and the pointer to it with it), its rows are redrawn.
+        if (document.window != nullptr) {
+            connect(
+                document.window, &QObject::destroyed, this,
+                [this] {
+                    emit dataChanged(index(0, 0), index(rowCount() - 1, column_count - 1));
+                    emit document_closed();
+                },
+                Qt::QueuedConnection);
+        }
         for (std::size_t i = 0; i < document.matches.size(); ++i) {
             rows_.push_back({number, static_cast<std::uint32_t>(i)});
         }
@@ -212,6 +237,7 @@ FindResults::FindResults(QWidget* parent)
       stop_button(new QPushButton(tr("&Stop"))),
       results(new FindResultsModel(this)) {
     setObjectName(QStringLiteral("find_results"));
+    set_help_page(this, help_page::finding);
     auto* inside = new QWidget;
     auto* layout = new QVBoxLayout(inside);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -240,6 +266,7 @@ FindResults::FindResults(QWidget* parent)
     list->header()->resizeSection(FindResultsModel::line_column,
                                   list->fontMetrics().averageCharWidth() * 8);
     connect(stop_button, &QPushButton::clicked, this, &FindResults::stop);
+    connect(results, &FindResultsModel::document_closed, this, &FindResults::show_summary);
     connect(list, &QTreeView::activated, this, [this](const QModelIndex& index) {
         const FindResultsModel::Row row = results->row(index.row());
         if (row.document.window != nullptr) {
@@ -321,6 +348,11 @@ void FindResults::show_summary() {
         summary->setText(tr("\"%1\": no matches").arg(shown_pattern_));
     } else {
         summary->setText(tr("\"%1\": %2").arg(shown_pattern_, counts));
+    }
+    if (const int closed = results->closed_documents(); closed > 0) {
+        summary->setText(summary->text() +
+                         (closed == 1 ? tr("; 1 document closed since (greyed)")
+                                      : tr("; %1 documents closed since (greyed)").arg(closed)));
     }
 }
 

@@ -50,6 +50,8 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // The results of a document that was closed are greyed and can no longer be chosen.
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
     void clear();
@@ -57,6 +59,12 @@ public:
     void append(std::vector<Document> documents);
     Row row(int index) const;
     int documents_with_matches() const { return static_cast<int>(documents_.size()); }
+    // Of those, the documents closed since.
+    int closed_documents() const;
+
+signals:
+    // A document with results was closed.
+    void document_closed();
 
 private:
     std::vector<Document> documents_;

@@ -27,6 +27,7 @@
 #include "document/rich_text_box.h"
 #include "document/twips.h"
 #include "files/output_folders.h"
+#include "shell/help_window.h"
 #include "shell/messages.h"
 #include "shell/placement.h"
 #include "shell/procedures_panel.h"
@@ -34,9 +35,6 @@
 namespace qlx::shell {
 
 namespace {
-
-constexpr double status_panel_twips = 1440;
-constexpr double status_text_panel_twips = 3510;
 
 // The settings store of the program: application "QLX Viewer". (Qt keys a store by
 // organisation and application; the program's title serves as both.)
@@ -47,6 +45,8 @@ QString settings_name() {
 // Beside the placement: whether the documents are shown as tabs.
 constexpr const char* tabbed_view_key = "Settings/TabbedView";
 constexpr const char* procedures_panel_key = "Settings/ProceduresPanel";
+// Whether the window was maximised; the placement is then the one it is restored to.
+constexpr const char* maximised_key = "Settings/MainMaximized";
 
 bool has_local_files(const QMimeData* mime) {
     for (const QUrl& url : mime->urls()) {
@@ -78,6 +78,7 @@ frmMain::frmMain()
     mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea);
+    set_help_page(mdiArea, help_page::documents);
     setAcceptDrops(true);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::update_menus);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::describe_active_document);
@@ -104,6 +105,9 @@ void frmMain::MDIForm_Load(const QStringList& arguments) {
     place_frame(settings.frame);
     show();
     place_frame(settings.frame);
+    if (settings.maximised) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
     set_tabbed_view(settings.tabbed_view);
     procedures_panel_->setVisible(settings.procedures_panel);
     output_folder_ = conversion::default_output_folder();
@@ -155,6 +159,7 @@ frmMain::Settings frmMain::read_settings() const {
     const Placement placement = read_placement(settings);
     const bool tabbed_view = settings.value(tabbed_view_key, false).toBool();
     const bool procedures_panel = settings.value(procedures_panel_key, false).toBool();
+    const bool maximised = settings.value(maximised_key, false).toBool();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const double x_dpi = screen->logicalDotsPerInchX();
     const double y_dpi = screen->logicalDotsPerInchY();
@@ -164,7 +169,7 @@ frmMain::Settings frmMain::read_settings() const {
                       twips_to_pixels(placement.width, x_dpi),
                       twips_to_pixels(placement.height, y_dpi)),
                 screen_areas()),
-            tabbed_view, procedures_panel};
+            tabbed_view, procedures_panel, maximised};
 }
 
 void frmMain::place_frame(const QRect& frame) {
@@ -198,7 +203,14 @@ void frmMain::write_settings(bool placement) {
     const QScreen* screen = QGuiApplication::primaryScreen();  // as when read
     const double x_dpi = screen->logicalDotsPerInchX();
     const double y_dpi = screen->logicalDotsPerInchY();
-    const QRect frame = frameGeometry();
+    // A maximised window keeps the place it had before, to go back to.
+    settings.setValue(maximised_key, isMaximized());
+    const QRect frame = isMaximized() ? normalGeometry().marginsAdded(QMargins(
+                                            geometry().left() - frameGeometry().left(),
+                                            geometry().top() - frameGeometry().top(),
+                                            frameGeometry().right() - geometry().right(),
+                                            frameGeometry().bottom() - geometry().bottom()))
+                                      : frameGeometry();
     using document::pixels_to_twips;
     write_placement(
         settings, {pixels_to_twips(frame.left(), x_dpi), pixels_to_twips(frame.top(), y_dpi),
@@ -206,14 +218,14 @@ void frmMain::write_settings(bool placement) {
 }
 
 void frmMain::create_status_bar() {
-    using document::twips_to_pixels;
-    status_text = new QLabel(tr("Status"));
+    // The panels on the right are as wide as their text; the document's panel takes the rest,
+    // and only it gives way (its end cut off) in a window too narrow for all of them.
+    status_text = new QLabel;
     status_text->setObjectName(QStringLiteral("status_text"));
-    status_text->setMinimumWidth(twips_to_pixels(status_text_panel_twips, logicalDpiX()));
+    status_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     status_date = new QLabel;
     status_time = new QLabel;
     for (QLabel* panel : {status_date, status_time}) {
-        panel->setMinimumWidth(twips_to_pixels(status_panel_twips, logicalDpiX()));
         panel->setAlignment(Qt::AlignCenter);
     }
     statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
@@ -238,8 +250,9 @@ void frmMain::create_status_bar() {
 void frmMain::describe_active_document() {
     const document::frmDocument* form = active_document();
     status_zoom->setText(form == nullptr ? QString() : tr("%1%").arg(form->RichTextBox1->zoom()));
+    status_zoom->setVisible(form != nullptr);
     if (form == nullptr) {
-        status_text->setText(tr("Status"));
+        status_text->clear();
         status_text->setToolTip(QString());
         return;
     }

@@ -37,6 +37,10 @@ class QMenu;
 class QToolBar;
 class QUrl;
 
+namespace qlx::conversion {
+struct ConversionReport;
+}
+
 namespace qlx::document {
 class frmDocument;
 }
@@ -49,6 +53,7 @@ namespace qlx::shell {
 
 class FindBar;
 class FindResults;
+class HelpWindow;
 class ProceduresPanel;
 
 // The main window: a workspace of document windows under the menu bar and the toolbar, with a
@@ -141,6 +146,7 @@ public slots:
     void mnuViewZoomIn_Click();
     void mnuViewZoomOut_Click();
     void mnuViewActualSize_Click();
+    // The help window, at the page of the place the keyboard is in (F1), or searching.
     void mnuHelpContents_Click();
     void mnuHelpSearch_Click();
     void mnuHelpAbout_Click();
@@ -186,13 +192,17 @@ private:
     void show_found(QMdiSubWindow* window, std::size_t line, std::size_t column,
                     std::size_t length);
     void create_status_bar();
+    // Shows the help window at this page (its first when there is no such page).
+    HelpWindow* show_help(const QString& page);
     // Enables and disables the commands after anything they depend on changed.
     void update_menus();
-    // The settings store's placement (the frame's rectangle in pixels) and view.
+    // The settings store's placement (the frame's rectangle in pixels, not maximised), whether
+    // the window was maximised, and the view.
     struct Settings {
         QRect frame;
         bool tabbed_view = false;
         bool procedures_panel = false;
+        bool maximised = false;
     };
     Settings read_settings() const;
     // Keeps the view, and the placement too unless `placement` is false.
@@ -234,9 +244,9 @@ private:
     // was cancelled.
     std::expected<ConvertedExport, QString> convert_with_progress(const QString& path,
                                                                   dialogs::frmStatus& status);
-    // Opens one window per document, each showing what this conversion wrote, with the
-    // progress in the status window; stops when the opening is cancelled.
-    void open_converted_documents(const QString& path, const std::vector<std::string>& captions,
+    // Opens one window per document, each showing what this conversion wrote (and knowing its
+    // outline), with the progress in the status window; stops when the opening is cancelled.
+    void open_converted_documents(const QString& path, conversion::ConversionReport& report,
                                   std::vector<std::string>& documents, dialogs::frmStatus& status);
 
     QMdiArea* mdiArea;
@@ -275,6 +285,7 @@ private:
     QAction* mnuWindowProcedures = nullptr;
     ProceduresPanel* procedures_panel_ = nullptr;
     FindBar* find_bar_ = nullptr;
+    HelpWindow* help_window_ = nullptr;  // made when first asked for
     FindResults* find_results_ = nullptr;
     // Tells the thread that works out the search texts of waiting documents to stop.
     std::shared_ptr<std::atomic<bool>> stop_preparing_ = std::make_shared<std::atomic<bool>>(false);

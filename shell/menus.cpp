@@ -1,6 +1,8 @@
 #include "shell/frm_main.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMdiArea>
@@ -23,6 +25,7 @@
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "document/twips.h"
+#include "shell/help_window.h"
 #include "shell/messages.h"
 #include "shell/native_paths.h"
 #include "shell/printing.h"
@@ -82,7 +85,12 @@ void frmMain::create_actions() {
                 &frmMain::mnuFileOpen_Click, ctrl(Qt::Key_O));
     add_command(mnuFile, mnuFileText, "mnuFileText", tr("Open &Text File"),
                 &frmMain::mnuFileText_Click);
-    add_command(mnuFile, mnuFileClose, "mnuFileClose", tr("&Close"), &frmMain::mnuFileClose_Click);
+    // Ctrl+F4 closes the active window, as in every multiple-document program. The key is the
+    // document window's own (its window menu's Close), so the menu only shows it: as a second
+    // shortcut of the same key, the entry's would leave the key to neither.
+    add_command(mnuFile, mnuFileClose, "mnuFileClose", tr("&Close"), &frmMain::mnuFileClose_Click,
+                ctrl(Qt::Key_F4))
+        ->setShortcutContext(Qt::WidgetShortcut);
     add_command(mnuFile, entry, "mnuFileCompare", tr("Co&mpare Exports..."),
                 &frmMain::mnuFileCompare_Click);
     separator(mnuFile, "mnuFileBar1");
@@ -133,16 +141,16 @@ void frmMain::create_actions() {
     add_command(mnuView, entry, "mnuViewActualSize", tr("&Actual Size"),
                 &frmMain::mnuViewActualSize_Click, ctrl(Qt::Key_0));
 
-    QMenu* mnuFormat = menuBar()->addMenu(tr("Format"));
+    QMenu* mnuFormat = menuBar()->addMenu(tr("F&ormat"));
     QAction* mnuFormatFont = nullptr;
-    add_command(mnuFormat, mnuFormatFont, "mnuFormatFont", tr("Font"),
+    add_command(mnuFormat, mnuFormatFont, "mnuFormatFont", tr("&Font"),
                 &frmMain::mnuFormatFont_Click);
     separator(mnuFormat, "mnuFormatBar1");
-    add_command(mnuFormat, mnuFormatBold, "mnuFormatBold", tr("Bold"),
+    add_command(mnuFormat, mnuFormatBold, "mnuFormatBold", tr("&Bold"),
                 &frmMain::mnuFormatBold_Click, ctrl(Qt::Key_B));
-    add_command(mnuFormat, mnuFormatItalics, "mnuFormatItalics", tr("Italics"),
+    add_command(mnuFormat, mnuFormatItalics, "mnuFormatItalics", tr("&Italics"),
                 &frmMain::mnuFormatItalics_Click, ctrl(Qt::Key_I));
-    add_command(mnuFormat, mnuFormatUnderline, "mnuFormatUnderline", tr("Underline"),
+    add_command(mnuFormat, mnuFormatUnderline, "mnuFormatUnderline", tr("&Underline"),
                 &frmMain::mnuFormatUnderline_Click, ctrl(Qt::Key_U));
 
     mnuWindow = menuBar()->addMenu(tr("&Window"));
@@ -175,8 +183,8 @@ void frmMain::create_actions() {
     connect(mnuWindow, &QMenu::aboutToShow, this, &frmMain::list_document_windows);
 
     QMenu* mnuHelp = menuBar()->addMenu(tr("&Help"));
-    add_command(mnuHelp, entry, "mnuHelpContents", tr("&Contents"),
-                &frmMain::mnuHelpContents_Click);
+    add_command(mnuHelp, entry, "mnuHelpContents", tr("&Contents"), &frmMain::mnuHelpContents_Click,
+                QKeySequence(Qt::Key_F1));
     add_command(mnuHelp, entry, "mnuHelpSearch", tr("&Search For Help On..."),
                 &frmMain::mnuHelpSearch_Click);
     separator(mnuHelp, "mnuHelpBar1");
@@ -514,16 +522,24 @@ void frmMain::mnuWindowArrangeIcons_Click() {
     }
 }
 
-// The program has no help file.
+HelpWindow* frmMain::show_help(const QString& page) {
+    if (help_window_ == nullptr) {
+        help_window_ = new HelpWindow(this);
+    }
+    help_window_->show_page(page);
+    help_window_->show();
+    help_window_->raise();
+    help_window_->activateWindow();
+    return help_window_;
+}
+
 void frmMain::mnuHelpContents_Click() {
-    show_message(this,
-                 tr("Unable to display Help Contents. There is no Help associated with this "
-                    "project."),
-                 MessageKind::information);
+    const QString page = help_page_of(QApplication::focusWidget());
+    show_help(page.isEmpty() ? QString::fromLatin1(help_page::contents) : page);
 }
 
 void frmMain::mnuHelpSearch_Click() {
-    mnuHelpContents_Click();
+    show_help(QString())->start_search();
 }
 
 void frmMain::mnuHelpAbout_Click() {

@@ -1,5 +1,6 @@
 #include "shell/messages.h"
 
+#include <QAbstractButton>
 #include <QWidget>
 
 #include "files/saved_file.h"
@@ -21,6 +22,28 @@ SaveQuestionHandler& save_question_handler() {
     return handler;
 }
 
+// Every button answers to Alt and its letter, as the menus do.
+void give_access_keys(QMessageBox& box) {
+    for (QAbstractButton* button : box.buttons()) {
+        switch (box.standardButton(button)) {
+            case QMessageBox::Ok:
+                button->setText(QMessageBox::tr("&OK"));
+                break;
+            case QMessageBox::Save:
+                button->setText(QMessageBox::tr("&Save"));
+                break;
+            case QMessageBox::Discard:
+                button->setText(QMessageBox::tr("&Don't Save"));
+                break;
+            case QMessageBox::Cancel:
+                button->setText(QMessageBox::tr("&Cancel"));
+                break;
+            default:
+                break;
+        }
+    }
+}
+
 }  // namespace
 
 void show_message(QWidget* parent, const QString& text, MessageKind kind) {
@@ -39,6 +62,7 @@ void show_message(QWidget* parent, const QString& text, MessageKind kind) {
         }
     }
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    give_access_keys(box);
     box.exec();
 }
 
@@ -84,6 +108,7 @@ SaveChoice ask_to_save(QWidget* parent, const QString& text, const QString& deta
     QMessageBox box(QMessageBox::Warning, QString::fromLatin1(application_title), text,
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
     box.setInformativeText(details);
+    give_access_keys(box);
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {

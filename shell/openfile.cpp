@@ -1,6 +1,7 @@
 #include "shell/frm_main.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMdiArea>
@@ -91,6 +92,17 @@ QString no_procedures_message(const QString& path, const conv::DamageLog& damage
     return damage.empty() ? text : text + QStringLiteral("\n\n") + damage_places(damage);
 }
 
+// The headings as the document window keeps them.
+std::vector<document::frmDocument::Heading> outline_of(std::vector<conv::OutlineHeading> outline) {
+    std::vector<document::frmDocument::Heading> headings;
+    headings.reserve(outline.size());
+    for (conv::OutlineHeading& heading : outline) {
+        headings.push_back(
+            {std::move(heading.text), heading.level, static_cast<int>(heading.paragraph)});
+    }
+    return headings;
+}
+
 }  // namespace
 
 struct frmMain::ConvertedExport {
@@ -161,7 +173,7 @@ void frmMain::convert_export_file(const QString& path, std::uint64_t size) {
         result = convert_with_progress(path, *status);
         if (result && !cancel_requested_) {
             status->Label3->setText(tr("Opening"));
-            open_converted_documents(path, result->report.captions, result->documents, *status);
+            open_converted_documents(path, result->report, result->documents, *status);
             recent_files_.add(path);
         }
         disconnect(stop);
@@ -240,10 +252,10 @@ std::expected<frmMain::ConvertedExport, QString> frmMain::convert_with_progress(
     return ConvertedExport{std::move(*report), std::move(sink.documents)};
 }
 
-void frmMain::open_converted_documents(const QString& path,
-                                       const std::vector<std::string>& captions,
+void frmMain::open_converted_documents(const QString& path, conv::ConversionReport& report,
                                        std::vector<std::string>& documents,
                                        dialogs::frmStatus& status) {
+    const std::vector<std::string>& captions = report.captions;
     const std::size_t count = captions.size();
     // Two steps per window: made, then shown.
     const auto progress = [&](std::size_t steps) {
@@ -253,6 +265,7 @@ void frmMain::open_converted_documents(const QString& path,
         return from_utf8(richtext::windows1252_to_utf8(captions[i]));
     };
     const QString source = absolute_path(path);
+    const QDateTime opened_at = QDateTime::currentDateTime();
     // Every window is made first, hidden, in export order. The text waits until it is looked
     // at: none is laid out while the windows open.
     //
@@ -271,7 +284,10 @@ void frmMain::open_converted_documents(const QString& path,
         document::frmDocument* form =
             create_document(i + 1 == count ? caption(i) : QString(), Qt::WindowStaysOnTopHint);
         opened.push_back({qobject_cast<QMdiSubWindow*>(form->parentWidget()), i});
-        form->set_source({source, static_cast<int>(i + 1), static_cast<int>(count)});
+        form->set_source({source, static_cast<int>(i + 1), static_cast<int>(count), opened_at});
+        if (i < report.maps.size()) {
+            form->set_outline(outline_of(std::move(report.maps[i].outline)));
+        }
         form->RichTextBox1->defer_text_rtf(std::move(documents[i]));
         form->RichTextBox1->set_load_when_painted(false);
         progress(i + 1);

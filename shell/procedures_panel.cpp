@@ -2,23 +2,38 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSet>
+#include <QTextCursor>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <map>
+#include <utility>
 
 #include "document/frm_document.h"
+#include "document/rich_text_box.h"
+#include "richtext/windows1252.h"
+#include "shell/help_window.h"
 
 namespace qlx::shell {
 
 namespace {
 
 constexpr int window_role = Qt::UserRole;  // the item's window, as quintptr
+// An outline entry's paragraph in its document; no value on the other entries.
+constexpr int paragraph_role = Qt::UserRole + 1;
 constexpr int refresh_delay_ms = 50;
+
+bool is_outline_entry(const QTreeWidgetItem* item) {
+    return item->data(0, paragraph_role).isValid();
+}
+
+document::frmDocument* form_of(QMdiSubWindow* window) {
+    return window != nullptr ? qobject_cast<document::frmDocument*>(window->widget()) : nullptr;
+}
 
 }  // namespace
 
@@ -28,6 +43,7 @@ ProceduresPanel::ProceduresPanel(QMdiArea* area, QWidget* parent)
       tree(new QTreeWidget),
       area_(area) {
     setObjectName(QStringLiteral("procedures_panel"));
+    set_help_page(this, help_page::outline);
     auto* inside = new QWidget;
     auto* layout = new QVBoxLayout(inside);
     layout->setContentsMargins(2, 2, 2, 2);
@@ -45,8 +61,27 @@ ProceduresPanel::ProceduresPanel(QMdiArea* area, QWidget* parent)
     connect(&refresh_timer_, &QTimer::timeout, this, &ProceduresPanel::refresh);
     connect(filter, &QLineEdit::textChanged, this, &ProceduresPanel::apply_filter);
     connect(tree, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
-        if (QMdiSubWindow* window = window_of(item)) {
+        if (is_outline_entry(item)) {
+            go_to(item);
+        } else if (QMdiSubWindow* window = window_of(item)) {
             area_->setActiveSubWindow(window);
+        }
+    });
+    // One click on a heading is enough to go there.
+    connect(tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (is_outline_entry(item)) {
+            go_to(item);
+        }
+    });
+    connect(tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+        fill_outline(item);
+        if (!expanding_ && window_of(item) == expanded_for_active_) {
+            expanded_for_active_ = nullptr;  // the user's now
+        }
+    });
+    connect(tree, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
+        if (!expanding_ && window_of(item) == expanded_for_active_) {
+            expanded_for_active_ = nullptr;
         }
     });
     connect(area_, &QMdiArea::subWindowActivated, this, &ProceduresPanel::mark_active);
@@ -96,13 +131,29 @@ QMdiSubWindow* ProceduresPanel::window_of(const QTreeWidgetItem* item) const {
     return nullptr;
 }
 
+QTreeWidgetItem* ProceduresPanel::item_of(const QMdiSubWindow* window) const {
+    return items_.value(window, nullptr);
+}
+
 void ProceduresPanel::refresh() {
     refresh_timer_.stop();
     stale_ = false;
     tree->setUpdatesEnabled(false);
+    // The procedures the user has open in the list stay open.
+    QSet<quintptr> expanded;
+    for (auto it = items_.cbegin(); it != items_.cend(); ++it) {
+        if (it.value()->isExpanded() && it.key() != expanded_for_active_) {
+            expanded.insert(reinterpret_cast<quintptr>(it.key()));
+        }
+    }
+    expanded_for_active_ = nullptr;
+    items_.clear();
     tree->clear();
-    std::map<QString, QTreeWidgetItem*> exports;  // by the export's path
+    // One group per opening of an export: by its path and when it was opened.
+    std::map<std::pair<QString, QDateTime>, QTreeWidgetItem*> exports;
+    std::map<QString, int> openings;  // of each path
     QList<QTreeWidgetItem*> top;
+    QList<QTreeWidgetItem*> to_expand;
     for (QMdiSubWindow* window : area_->subWindowList()) {
         const auto* form = qobject_cast<const document::frmDocument*>(window->widget());
         if (form == nullptr) {
@@ -116,24 +167,90 @@ void ProceduresPanel::refresh() {
                                  : form->caption();
         auto* item = new QTreeWidgetItem(QStringList{name});
         item->setData(0, window_role, QVariant::fromValue(reinterpret_cast<quintptr>(window)));
+        items_.insert(window, item);
         if (source.procedure == 0) {
             item->setToolTip(0, QDir::toNativeSeparators(source.path));
             top << item;
             continue;
         }
-        QTreeWidgetItem*& group = exports[source.path];
+        if (!form->outline().empty()) {
+            item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+            if (expanded.contains(reinterpret_cast<quintptr>(window))) {
+                to_expand << item;
+            }
+        }
+        QTreeWidgetItem*& group = exports[{source.path, source.opened}];
         if (group == nullptr) {
             group = new QTreeWidgetItem(QStringList{QFileInfo(source.path).fileName()});
             group->setToolTip(0, QDir::toNativeSeparators(source.path));
+            ++openings[source.path];
             top << group;
         }
         group->addChild(item);
     }
+    // A file open more than once: each opening says when it was opened.
+    for (const auto& [key, group] : exports) {
+        if (openings[key.first] > 1) {
+            const QString when = key.second.toString(QStringLiteral("HH:mm:ss"));
+            group->setText(0, tr("%1 (opened %2)").arg(group->text(0), when));
+            group->setToolTip(0, tr("%1, opened at %2").arg(group->toolTip(0), when));
+        }
+    }
     tree->addTopLevelItems(top);
-    tree->expandAll();
+    for (QTreeWidgetItem* item : top) {
+        item->setExpanded(true);
+    }
+    for (QTreeWidgetItem* item : to_expand) {
+        expand(item);
+    }
     apply_filter();
     mark_active();
     tree->setUpdatesEnabled(true);
+}
+
+void ProceduresPanel::fill_outline(QTreeWidgetItem* item) {
+    if (item->childCount() > 0 || is_outline_entry(item)) {
+        return;
+    }
+    const document::frmDocument* form = form_of(window_of(item));
+    if (form == nullptr) {
+        return;
+    }
+    const QVariant window = item->data(0, window_role);
+    QTreeWidgetItem* item_entry = nullptr;  // the report, macro or screen now open
+    for (const document::frmDocument::Heading& heading : form->outline()) {
+        auto* entry = new QTreeWidgetItem(
+            QStringList{QString::fromStdString(richtext::windows1252_to_utf8(heading.text))});
+        entry->setData(0, window_role, window);
+        entry->setData(0, paragraph_role, heading.paragraph);
+        if (heading.level >= 2 && item_entry != nullptr) {
+            item_entry->addChild(entry);
+        } else {
+            item->addChild(entry);
+            item_entry = heading.level == 1 ? entry : item_entry;
+        }
+    }
+}
+
+void ProceduresPanel::expand(QTreeWidgetItem* item) {
+    fill_outline(item);
+    expanding_ = true;
+    item->setExpanded(true);
+    for (int i = 0; i < item->childCount(); ++i) {
+        item->child(i)->setExpanded(true);
+    }
+    expanding_ = false;
+}
+
+void ProceduresPanel::go_to(QTreeWidgetItem* item) {
+    QMdiSubWindow* window = window_of(item);
+    document::frmDocument* form = form_of(window);
+    if (form == nullptr) {
+        return;
+    }
+    area_->setActiveSubWindow(window);
+    form->show_paragraph(item->data(0, paragraph_role).toInt());
+    tree->setCurrentItem(item);
 }
 
 void ProceduresPanel::apply_filter() {
@@ -163,14 +280,59 @@ void ProceduresPanel::mark_active() {
     if (stale_) {
         return;
     }
-    const auto active = reinterpret_cast<quintptr>(area_->currentSubWindow());
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-        if ((*it)->data(0, window_role).value<quintptr>() == active && active != 0) {
-            tree->setCurrentItem(*it);
-            tree->scrollToItem(*it);
-            return;
+    QObject::disconnect(cursor_moves_);
+    QMdiSubWindow* active = area_->currentSubWindow();
+    // The procedure expanded for the window active before closes again.
+    if (expanded_for_active_ != nullptr && expanded_for_active_ != active) {
+        if (QTreeWidgetItem* item = item_of(expanded_for_active_)) {
+            expanding_ = true;
+            item->setExpanded(false);
+            expanding_ = false;
+        }
+        expanded_for_active_ = nullptr;
+    }
+    QTreeWidgetItem* item = item_of(active);
+    if (item == nullptr) {
+        return;
+    }
+    if (const document::frmDocument* form = form_of(active)) {
+        if (!form->outline().empty() && !item->isExpanded()) {
+            expand(item);
+            expanded_for_active_ = active;
+        }
+        cursor_moves_ = connect(form->RichTextBox1, &QTextEdit::cursorPositionChanged, this,
+                                &ProceduresPanel::follow_cursor);
+    }
+    tree->setCurrentItem(item);
+    follow_cursor();
+}
+
+void ProceduresPanel::follow_cursor() {
+    QMdiSubWindow* active = area_->currentSubWindow();
+    QTreeWidgetItem* item = item_of(active);
+    const document::frmDocument* form = form_of(active);
+    if (item == nullptr || form == nullptr) {
+        return;
+    }
+    // While its text waits, the cursor is at the start.
+    const int here =
+        form->RichTextBox1->text_deferred() ? 0 : form->RichTextBox1->textCursor().blockNumber();
+    const auto above = [here](const QTreeWidgetItem* entry) {
+        return entry->data(0, paragraph_role).toInt() <= here;
+    };
+    // The last heading at or above the cursor's paragraph, among the entries shown (a
+    // section's entry comes before the next item's).
+    QTreeWidgetItem* under = item;
+    for (int i = 0; item->isExpanded() && i < item->childCount() && above(item->child(i)); ++i) {
+        QTreeWidgetItem* entry = item->child(i);
+        under = entry;
+        for (int c = 0; entry->isExpanded() && c < entry->childCount() && above(entry->child(c));
+             ++c) {
+            under = entry->child(c);
         }
     }
+    tree->setCurrentItem(under);
+    tree->scrollToItem(under);
 }
 
 }  // namespace qlx::shell

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDockWidget>
+#include <QHash>
+#include <QMetaObject>
+#include <QPointer>
 #include <QTimer>
 
 class QLineEdit;
@@ -15,6 +18,14 @@ namespace qlx::shell {
 // then its procedures in export order; an opened file by its name; new documents by their
 // captions), with a filter box that narrows the list as you type. Activating an entry
 // activates its window. The list follows the windows as they open, close and are renamed.
+// Each opening of an export is an entry of its own; when one file is open more than once, its
+// entries say when each was opened.
+//
+// A converted procedure expands to its outline: its reports, macros and screens and their
+// sections, in document order. The entries are made when the procedure is first expanded, or
+// when its window becomes the active one (whose procedure the panel expands). Clicking or
+// activating an entry shows its heading at the top of the document; as the cursor moves in
+// the active document, the entry of the heading it is under is selected.
 class ProceduresPanel : public QDockWidget {
     Q_OBJECT
 
@@ -31,6 +42,9 @@ public:
     // Lists the windows now.
     void refresh();
 
+    // The entry of a window (its procedure's or file's); nullptr when it is not listed.
+    QTreeWidgetItem* item_of(const QMdiSubWindow* window) const;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -38,11 +52,24 @@ private:
     void apply_filter();
     void mark_active();
     QMdiSubWindow* window_of(const QTreeWidgetItem* item) const;
+    // Makes the outline entries of a procedure's entry, unless it has them.
+    void fill_outline(QTreeWidgetItem* item);
+    void expand(QTreeWidgetItem* item);
+    // Shows the heading of an outline entry in its document.
+    void go_to(QTreeWidgetItem* item);
+    // Selects the entry of the heading the active document's cursor is under.
+    void follow_cursor();
 
     QMdiArea* const area_;
     QTimer refresh_timer_;
     bool paused_ = false;
     bool stale_ = true;
+    QHash<const QMdiSubWindow*, QTreeWidgetItem*> items_;
+    QMetaObject::Connection cursor_moves_;
+    // The window whose procedure the panel expanded because it became active; collapsed again
+    // when another does, unless the user expanded or collapsed it meanwhile.
+    QPointer<QMdiSubWindow> expanded_for_active_;
+    bool expanding_ = false;  // the panel itself expands or collapses an entry
 };
 
 }  // namespace qlx::shell

@@ -23,8 +23,9 @@ std::string procedure(std::string_view name, std::string_view description) {
     return lines({"PROC", name, counted("LAB.C"), "D" + counted("1"), description});
 }
 
-std::string export_of(const std::vector<std::string>& procedures) {
-    std::string text = lines({"MEDITECH.CUST.RPTS^St. Elsewhere^LAB"});
+std::string export_of(const std::vector<std::string>& procedures,
+                      std::string_view header = "MEDITECH.CUST.RPTS^St. Elsewhere^LAB") {
+    std::string text = lines({header});
     for (const std::string& one : procedures) {
         text += one;
     }
@@ -35,7 +36,7 @@ std::string export_of(const std::vector<std::string>& procedures) {
 ExportTexts documents(const std::vector<std::pair<std::string, std::string>>& named) {
     ExportTexts texts;
     for (const auto& [name, rtf] : named) {
-        texts.procedures.push_back({name, rtf, "", false});
+        texts.procedures.push_back({.name = name, .rtf = rtf});
     }
     return texts;
 }
@@ -134,11 +135,12 @@ TEST_F(DiffCommand, ChangedAddedRemovedRenamedAndMovedProcedures) {
     // An added procedure's diff is the whole of it, as diff -u shows a new file.
     EXPECT_NE(out.find("+++ " + new_name + ":ADDED\n@@ -0,0 +1,"), std::string::npos) << out;
 
-    // Three lines of context by default, as asked with -U.
+    // Three lines of context by default, as asked with -U. (Lines are counted below the
+    // export header, here three lines.)
     EXPECT_EQ(diff(old_text, new_text, {"-U", "0"}), 1);
-    EXPECT_NE(out.find("@@ -13 +13 @@\n-before\n+after\n---"), std::string::npos) << out;
+    EXPECT_NE(out.find("@@ -10 +10 @@\n-before\n+after\n---"), std::string::npos) << out;
     EXPECT_EQ(diff(old_text, new_text, {"-U1"}), 1);
-    EXPECT_NE(out.find("@@ -12,3 +12,3 @@\n \n-before\n+after\n \n---"), std::string::npos) << out;
+    EXPECT_NE(out.find("@@ -9,3 +9,3 @@\n \n-before\n+after\n \n---"), std::string::npos) << out;
 }
 
 TEST_F(DiffCommand, ProceduresOfOneNameArePairedInTheirOrder) {
@@ -169,6 +171,56 @@ TEST_F(DiffCommand, JsonLinesSayTheSame) {
     EXPECT_TRUE(objects[2].starts_with(R"({"name":"B","state":"removed","added":0,"removed":)"))
         << objects[2];
     EXPECT_EQ(objects[3], R"({"different":3,"unchanged":0})");
+}
+
+TEST_F(DiffCommand, TheHeaderIsComparedOnceAndTheProceduresWithoutIt) {
+    const std::string header = "MEDITECH.CUST.RPTS^St. Elsewhere^LAB^LIVE^JS^";
+    const std::vector<std::string> procedures = {procedure("A", "x"), procedure("B", "y")};
+    EXPECT_EQ(diff(export_of(procedures, header + "2026-11-02^LAB.C^nightly"),
+                   export_of(procedures, header + "2026-12-01^LAB.C^nightly")),
+              1);
+    EXPECT_EQ(out, "Export header: date 2026-11-02 \xE2\x86\x92 2026-12-01\n2 unchanged\n");
+    EXPECT_EQ(err, "");
+
+    // Each field that differs on a line of its own; a field only one header has is empty in
+    // the other; procedures that changed as well are listed after.
+    EXPECT_EQ(diff(export_of({procedure("A", "x"), procedure("B", "y")}, header + "1^S"),
+                   export_of({procedure("A", "x"), procedure("B", "Y")}, header + "2^S^c^9")),
+              1);
+    EXPECT_TRUE(
+        out.starts_with("Export header: date 1 \xE2\x86\x92 2\n"
+                        "Export header: comment \"\" \xE2\x86\x92 c\n"
+                        "Export header: field 9 \"\" \xE2\x86\x92 9\n--- "))
+        << out;
+    EXPECT_EQ(summary(), "changed B (+1 -1 lines)\n1 unchanged\n");
+    EXPECT_EQ(out.find("Hospital"), std::string::npos) << out;
+
+    EXPECT_EQ(diff(export_of(procedures, header + "2026-11-02"),
+                   export_of(procedures, header + "2026-12-01"), {"--json"}),
+              1);
+    EXPECT_EQ(out,
+              "{\"header\":[{\"field\":\"date\",\"old\":\"2026-11-02\",\"new\":\"2026-12-01\"}]}\n"
+              "{\"different\":0,\"unchanged\":2}\n");
+}
+
+TEST(CompareExports, TheExportHeaderIsLeftOutOfEveryProcedure) {
+    const std::string old_export = export_of({procedure("A", "x")}, "MEDITECH.CUST.RPTS^H^M^D");
+    ExportTexts old_texts = export_texts(old_export);
+    ExportTexts new_texts = export_texts(export_of({procedure("A", "X")}, "MEDITECH.CUST.RPTS^H"));
+    ASSERT_EQ(old_texts.header.size(), 4u);
+    EXPECT_EQ(old_texts.header[0].name, "field 1");
+    EXPECT_EQ(old_texts.header[0].value, "MEDITECH.CUST.RPTS");
+    EXPECT_EQ(old_texts.header[3].name, "directory");
+    EXPECT_EQ(old_texts.header[3].value, "D");
+    const std::vector<HeaderChange> header = compare_headers(old_texts, new_texts);
+    ASSERT_EQ(header.size(), 2u);
+    EXPECT_EQ(describe(header[0]), "Export header: mis M \xE2\x86\x92 \"\"");
+    const std::vector<ProcedureComparison> compared = compare_exports(old_texts, new_texts);
+    ASSERT_EQ(compared.size(), 1u);
+    EXPECT_EQ(compared[0].state, ProcedureState::changed);
+    EXPECT_TRUE(new_texts.procedures[0].text.starts_with("\n====")) << new_texts.procedures[0].text;
+    EXPECT_EQ(compared[0].added_lines, 1u);
+    EXPECT_EQ(compared[0].removed_lines, 1u);
 }
 
 TEST_F(DiffCommand, DamageIsReportedAndTheComparisonGoesOn) {

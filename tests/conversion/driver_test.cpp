@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "model/export_encoding.h"
 #include "model/rtf_vocabulary.h"
+#include "richtext/rtf_reader.h"
+#include "richtext/text_writer.h"
 #include "support/conversion_run.h"
 #include "support/export_builder.h"
 
@@ -217,6 +222,124 @@ TEST(ConvertExportBytes, AnExportResavedAsUtf8IsReencodedAndItsLossesAreDamage) 
     std::string plain = windows1252;
     ASSERT_TRUE(convert_export_bytes(plain, plain_sink));
     EXPECT_EQ(plain, windows1252);
+}
+
+// The lines of a document's text, as qlx-convert --text writes them.
+Lines text_lines(const std::string& rtf) {
+    std::istringstream in(richtext::to_text(richtext::read_rtf(rtf).document, "\n"));
+    Lines result;
+    for (std::string line; std::getline(in, line);) {
+        result.push_back(line);
+    }
+    return result;
+}
+
+// Each heading of the outline stands on the line of the text its paragraph names, and the
+// export header takes the document's first lines and bytes.
+void expect_headings_where_they_are_shown(const testing::Converted& converted) {
+    ASSERT_EQ(converted.report.maps.size(), converted.sink.documents.size());
+    for (std::size_t n = 0; n < converted.sink.documents.size(); ++n) {
+        const std::string& rtf = converted.sink.documents[n];
+        const DocumentMap& map = converted.report.maps[n];
+        const Lines text = text_lines(rtf);
+        for (const OutlineHeading& heading : map.outline) {
+            ASSERT_LT(heading.paragraph, text.size()) << heading.text;
+            // (The document runs a macro's name into its heading; the outline does not.)
+            std::string shown = heading.text;
+            if (shown.starts_with("Macro ")) {
+                shown.erase(5, 1);
+            }
+            if (!(heading.level == 1 && shown.starts_with("Report "))) {
+                EXPECT_TRUE(text[heading.paragraph].starts_with(shown))
+                    << "document " << n + 1 << ": " << heading.text << " at " << heading.paragraph
+                    << ", line " << text[heading.paragraph];
+            } else {
+                EXPECT_EQ(text[heading.paragraph], "Report");
+            }
+        }
+        ASSERT_LT(map.header_paragraphs, text.size());
+        EXPECT_EQ(text[map.header_paragraphs], "");  // the empty line under the header
+        EXPECT_EQ(text[map.header_paragraphs - 1].starts_with("Procedure"), false);
+        ASSERT_LE(map.header_bytes, rtf.size());
+        EXPECT_TRUE(rtf.substr(0, map.header_bytes).ends_with("\\plain\\f2\\fs16\r\n"));
+        EXPECT_TRUE(rtf.substr(map.header_bytes).starts_with("\\par \r\n"));
+    }
+}
+
+TEST(DocumentOutline, EveryItemAndSectionInDocumentOrderWithItsLevel) {
+    const std::string field = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";
+    const auto converted =
+        convert(lines({header, "PROC", "ALL", attributes, "D" + counted("1"), "what it does",
+                       // A report with every section of its own.
+                       "RPT", counted("Y") + counted("ALL.REPORT"), "DC" + counted("1"),
+                       "documented", "ZZ", "L" + counted("1"), counted("t"), "F" + counted("1"), "",
+                       "P" + counted("1"), "p", "SR", "relationship", "T" + counted("1"), "",
+                       "N" + counted("1"), "n", "F" + counted(field) + counted("SE") + counted("1"),
+                       counted("EQ") + counted("N"), "MACRO", "all.macro", "a node", "its line",
+                       "SCRN", "s", "P" + counted("1") + counted("F") + counted("1"), counted("ID"),
+                       "P" + counted("1") + counted("P") + counted("1"), "picture",
+                       // A report without a name, and a second procedure with nothing in it.
+                       "RPT", counted("Y"), "@@PROC", "NOTHING", attributes}));
+    ASSERT_EQ(converted.report.maps.size(), 2u);
+    std::vector<std::pair<std::string, int>> outline;
+    for (const OutlineHeading& heading : converted.report.maps[0].outline) {
+        outline.emplace_back(heading.text, heading.level);
+    }
+    EXPECT_EQ(outline, (std::vector<std::pair<std::string, int>>{
+                           {"Description", 1},
+                           {"Report ALL.REPORT", 1},
+                           {"Documentation", 2},
+                           {"Other", 2},
+                           {"Selection Fields", 2},  // (the table as it stands, before lines)
+                           {"Report Lines", 2},
+                           {"Fields", 2},
+                           {"Picture", 2},
+                           {"Selection Relationship", 2},
+                           {"Sort Fields", 2},
+                           {"Footnotes", 2},
+                           {"Macro all.macro", 1},
+                           {"Screen", 1},
+                           {"Custom Select Field Attributes", 2},
+                           {"Custom Select Picture", 2},
+                           {"Report", 1},
+                           {"Selection Fields", 2},  // pending at the procedure's end
+                       }));
+    EXPECT_TRUE(
+        std::ranges::is_sorted(converted.report.maps[0].outline, {}, &OutlineHeading::paragraph));
+    EXPECT_TRUE(converted.report.maps[1].outline.empty());
+    // Three header fields: three lines.
+    EXPECT_EQ(converted.report.maps[1].header_paragraphs, 3u);
+    expect_headings_where_they_are_shown(converted);
+}
+
+TEST(DocumentOutline, OfTheSampleExport) {
+    std::ifstream in(QLX_EXAMPLES_DIR "/sample.qlx", std::ios::binary);
+    const std::string sample{std::istreambuf_iterator<char>(in), {}};
+    const auto converted = convert(sample);
+    ASSERT_EQ(converted.report.maps.size(), 4u);
+    std::vector<std::string> outlines;
+    for (const DocumentMap& map : converted.report.maps) {
+        std::string outline;
+        for (const OutlineHeading& heading : map.outline) {
+            outline += std::string(heading.level, '>') + heading.text + "@" +
+                       std::to_string(heading.paragraph) + " ";
+        }
+        outlines.push_back(outline);
+        EXPECT_EQ(map.header_paragraphs, 9u);
+    }
+    EXPECT_EQ(outlines,
+              (std::vector<std::string>{
+                  ">Description@21 >Report LAB.C.DAILY.CENSUS@28 >Macro census.total@45 "
+                  ">Screen@49 ",
+                  "",
+                  ">Description@19 >Report LAB.C.TAT@24 >>Selection Fields@33 "
+                  ">>Selection Relationship@37 ",
+                  ">Report LAB.C.SPECIMEN.LIST@18 >>Documentation@43 >>Fields@49 "
+                  ">>Selection Relationship@61 >>Sort Fields@65 >>Selection Fields@73 "
+                  ">>Picture@81 >>Report Lines@87 >>Footnotes@97 >>Other@103 "
+                  ">Macro spec.count@109 >Screen@116 >>Custom Select Field Attributes@122 "
+                  ">>Custom Select Picture@132 "}));
+    expect_headings_where_they_are_shown(converted);
 }
 
 }  // namespace

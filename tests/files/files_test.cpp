@@ -710,10 +710,11 @@ TEST_F(FilesTest, EachDocumentIsOneLineOfTheListOrOneJsonObject) {
     EXPECT_EQ(out,
               "{\"path\":\"" + json(first) +
                   "\",\"caption\":\"A\\u0009B\\u000aC\xC2\x81\\\"\\u0001\","
-                  "\"procedure\":1}\n"
+                  "\"procedure\":1,\"outline\":[]}\n"
                   "{\"path\":\"" +
                   json(second) +
-                  "\",\"caption\":\"Z\",\"procedure\":2}\n"
+                  "\",\"caption\":\"Z\",\"procedure\":2,"
+                  "\"outline\":[{\"heading\":\"Report\",\"level\":1,\"paragraph\":9}]}\n"
                   "{\"damage\":[{\"line\":9,\"reason\":\"a counted string runs past the end of "
                   "its line\"}],\"damage_count\":1}\n");
 }

@@ -57,7 +57,28 @@ private slots:
         QCOMPARE(gt::document_windows(window).size(), 0);
         const auto panels = window.statusBar()->findChildren<QLabel*>();
         QVERIFY(!panels.isEmpty());
-        QCOMPARE(panels.front()->text(), QStringLiteral("Status"));
+        QCOMPARE(panels.front()->text(), QString());
+    }
+
+    void a_maximised_window_comes_back_maximised_keeping_its_normal_place() {
+        gt::Sandbox sandbox;
+        const Placement normal{1500, 1200, 7050, 4950};  // whole pixels at 96 dots an inch
+        {
+            qlx::shell::frmMain window;
+            window.MDIForm_Load({});
+            const QRect target = twips_rect(normal);
+            window.move(target.topLeft());
+            window.resize(target.size() - (window.frameGeometry().size() - window.size()));
+            window.showMaximized();
+            QVERIFY(window.isMaximized());
+            window.close();
+        }
+        QCOMPARE(stored_placement(), normal);
+        qlx::shell::frmMain window;
+        window.MDIForm_Load({});
+        QVERIFY(window.isMaximized());
+        window.showNormal();
+        QCOMPARE(window.frameGeometry(), twips_rect(normal));
     }
 
     void placement_is_saved_in_twips_and_restored() {

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDate>
+#include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -20,10 +22,12 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTextCursor>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVersionNumber>
 
 #include <functional>
@@ -34,6 +38,8 @@
 #include "document/rich_text_box.h"
 #include "document/twips.h"
 #include "gui_test_support.h"
+#include "shell/compare_window.h"
+#include "shell/help_window.h"
 #include "shell/printing.h"
 
 using qlx::shell::frmMain;
@@ -56,7 +62,7 @@ const QList<std::pair<Entry, QList<Entry>>> menu_table{
      {{"mnuFileNew", "&New", QKeySequence("Ctrl+N")},
       {"mnuFileOpen", "&Open QLX FIle", QKeySequence("Ctrl+O")},
       {"mnuFileText", "Open &Text File"},
-      {"mnuFileClose", "&Close"},
+      {"mnuFileClose", "&Close", QKeySequence("Ctrl+F4")},
       {"mnuFileCompare", "Co&mpare Exports..."},
       {"mnuFileBar1", separator},
       {"mnuFileSave", "&Save", QKeySequence("Ctrl+S")},
@@ -82,12 +88,12 @@ const QList<std::pair<Entry, QList<Entry>>> menu_table{
      {{"mnuViewZoomIn", "Zoom &In", QKeySequence("Ctrl++")},
       {"mnuViewZoomOut", "Zoom &Out", QKeySequence("Ctrl+-")},
       {"mnuViewActualSize", "&Actual Size", QKeySequence("Ctrl+0")}}},
-    {{"mnuFormat", "Format"},
-     {{"mnuFormatFont", "Font"},
+    {{"mnuFormat", "F&ormat"},
+     {{"mnuFormatFont", "&Font"},
       {"mnuFormatBar1", separator},
-      {"mnuFormatBold", "Bold", QKeySequence("Ctrl+B")},
-      {"mnuFormatItalics", "Italics", QKeySequence("Ctrl+I")},
-      {"mnuFormatUnderline", "Underline", QKeySequence("Ctrl+U")}}},
+      {"mnuFormatBold", "&Bold", QKeySequence("Ctrl+B")},
+      {"mnuFormatItalics", "&Italics", QKeySequence("Ctrl+I")},
+      {"mnuFormatUnderline", "&Underline", QKeySequence("Ctrl+U")}}},
     {{"mnuWindow", "&Window"},
      {{"mnuWindowNewWindow", "&New Window"},
       {"mnuWindowBar1", separator},
@@ -102,7 +108,7 @@ const QList<std::pair<Entry, QList<Entry>>> menu_table{
       {"mnuWindowNext", "Ne&xt Window", QKeySequence("Ctrl+F6")},
       {"mnuWindowPrevious", "Pre&vious Window", QKeySequence("Ctrl+Shift+F6")}}},
     {{"mnuHelp", "&Help"},
-     {{"mnuHelpContents", "&Contents"},
+     {{"mnuHelpContents", "&Contents", QKeySequence("F1")},
       {"mnuHelpSearch", "&Search For Help On..."},
       {"mnuHelpBar1", separator},
       {"mnuHelpAbout", "&About qlx_viewer3..."}}},
@@ -321,25 +327,152 @@ private slots:
         QCOMPARE(printed, (QStringList{"beta 1", "beta 1"}));
     }
 
-    void help_answers_with_its_message() {
+    void help_shows_the_pages_of_the_manuals_and_searches_them() {
         gt::Sandbox sandbox;
         Viewer viewer(QStringLiteral("text"));
-        QStringList shown;
-        const auto previous = qlx::shell::set_message_handler(
-            [&](QWidget* parent, const QString& text, qlx::shell::MessageKind kind) {
-                const bool information = kind == qlx::shell::MessageKind::information;
-                shown << QStringLiteral("%1|%2|%3")
-                             .arg(parent->windowTitle(), information ? "information" : "plain",
-                                  text);
-            });
-        menu_entry(viewer.window, QStringLiteral("mnuHelpContents"))->trigger();
+        viewer.window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&viewer.window));
+        active_box(viewer.window).setFocus();
+        // F1 in a document: the page of what documents show.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        auto* help = viewer.window.findChild<qlx::shell::HelpWindow*>();
+        QVERIFY(help != nullptr);
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->shown_page(), QStringLiteral("qlx-viewer#COLOURS_AND_SECTIONS"));
+        QVERIFY(help->page->toPlainText().contains(QStringLiteral("Custom Select Picture")));
+        // The contents: a page for each section of each manual, the places the program's
+        // commands are told of among them.
+        const QStringList pages = help->page_ids();
+        for (const char* id :
+             {"qlx-viewer#DESCRIPTION", "qlx-viewer#THE_OUTLINE", "qlx-viewer#FINDING",
+              "qlx-viewer#COMPARING_EXPORTS", "qlx-viewer#SAVING", "qlx-viewer#PRINTING",
+              "qlx-viewer#KEYS", "qlx-viewer#COMMAND_LINE", "qlx-convert#DESCRIPTION",
+              "qlx-convert#OPTIONS", "qlx-convert#EXIT_STATUS"}) {
+            QVERIFY2(pages.contains(QLatin1String(id)), id);
+        }
+        QVERIFY(help->page_text(QStringLiteral("qlx-viewer#DESCRIPTION"))
+                    .contains(QStringLiteral("qlx-viewer [FILE...]")));
+        // A click on a page in the contents shows it.
+        QTreeWidgetItem* keys = nullptr;
+        for (QTreeWidgetItemIterator it(help->contents); *it; ++it) {
+            keys = (*it)->text(0) == QStringLiteral("Keys") ? *it : keys;
+        }
+        QVERIFY(keys != nullptr);
+        help->contents->scrollToItem(keys);
+        QTest::mouseClick(help->contents->viewport(), Qt::LeftButton, {},
+                          help->contents->visualItemRect(keys).center());
+        QCOMPARE(help->shown_page(), QStringLiteral("qlx-viewer#KEYS"));
+
+        // Help > Search: typed words keep the pages that hold them all.
         menu_entry(viewer.window, QStringLiteral("mnuHelpSearch"))->trigger();
-        qlx::shell::set_message_handler(previous);
-        const QString help = QStringLiteral(
-            "Tarnwell QLX Viewer|information|Unable to display Help Contents. There is no Help "
-            "associated with this project.");
-        QCOMPARE(shown, (QStringList{help, help}));
-        QCOMPARE(gt::captions(viewer.window), QStringList{"Document 1"});
+        QCOMPARE(help->focusWidget(), help->search);
+        QTest::keyClicks(help->search, QStringLiteral("unified diff"));
+        QStringList found;
+        for (QTreeWidgetItemIterator it(help->contents, QTreeWidgetItemIterator::NotHidden); *it;
+             ++it) {
+            if ((*it)->parent() != nullptr) {
+                found << (*it)->text(0);
+            }
+        }
+        QCOMPARE(found, (QStringList{"Command line", "Description"}));
+        QCOMPARE(help->shown_page(), QStringLiteral("qlx-viewer#COMMAND_LINE"));
+        QVERIFY(!help->page->extraSelections().isEmpty());
+        QTest::keyClick(help->search, Qt::Key_Return);
+        QCOMPARE(help->page->textCursor().selectedText().toLower(), QStringLiteral("unified"));
+        QTest::keyClicks(help->search, QStringLiteral(" zebra"));
+        QCOMPARE(help->outcome->text(), QStringLiteral("No page holds \"unified diff zebra\""));
+        help->close();
+    }
+
+    void f1_in_the_comparison_window_opens_its_page() {
+        gt::Sandbox sandbox;
+        const QString path =
+            sandbox.write("one.qlx", "MEDITECH.CUST.RPTS^H\r\nPROC\r\nA\r\n\x01L\r\n");
+        frmMain window;
+        window.MDIForm_Load({});
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.compare_exports(path, path);
+        auto* compared = window.findChild<qlx::shell::CompareWindow*>();
+        QVERIFY(compared != nullptr);
+        compared->filter->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        auto* help = window.findChild<qlx::shell::HelpWindow*>();
+        QVERIFY(help != nullptr);
+        QCOMPARE(help->shown_page(), QStringLiteral("qlx-viewer#COMPARING_EXPORTS"));
+        QVERIFY(help->page->toPlainText().contains(QStringLiteral("Export header: date")));
+    }
+
+    void message_box_buttons_answer_to_their_access_keys() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        window.MDIForm_Load({});
+        QStringList buttons;
+        // Presses Alt and a letter in the message box once it is up.
+        const auto answer_with = [&](Qt::Key letter) {
+            QTimer::singleShot(0, &window, [&buttons, letter] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                if (box == nullptr) {
+                    buttons << QStringLiteral("no message box");
+                    return;
+                }
+                QStringList texts;
+                for (const QAbstractButton* button : box->buttons()) {
+                    texts << button->text();
+                }
+                texts.sort();
+                buttons << texts.join(' ');
+                box->activateWindow();
+                if (QTest::qWaitForWindowActive(box)) {
+                    QTest::keyClick(QApplication::focusWidget(), letter, Qt::AltModifier);
+                }
+                // (A button's letter clicks it as the mouse would, pressed a moment first.)
+                if (!QTest::qWaitFor([box] { return !box->isVisible(); })) {
+                    buttons << QStringLiteral("not answered");
+                    box->reject();
+                }
+            });
+        };
+        answer_with(Qt::Key_D);
+        QCOMPARE(qlx::shell::ask_to_save(&window, QStringLiteral("Save changes to A?")),
+                 qlx::shell::SaveChoice::discard);
+        answer_with(Qt::Key_S);
+        QCOMPARE(qlx::shell::ask_to_save(&window, QStringLiteral("Save changes to A?")),
+                 qlx::shell::SaveChoice::save);
+        answer_with(Qt::Key_O);
+        qlx::shell::show_message(&window, QStringLiteral("Said."));
+        QCOMPARE(buttons,
+                 (QStringList{"&Cancel &Don't Save &Save", "&Cancel &Don't Save &Save", "&OK"}));
+    }
+
+    void every_option_of_the_manuals_is_in_the_help() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        window.MDIForm_Load({});
+        menu_entry(window, QStringLiteral("mnuHelpContents"))->trigger();
+        auto* help = window.findChild<qlx::shell::HelpWindow*>();
+        QVERIFY(help != nullptr);
+        QCOMPARE(help->shown_page(), QStringLiteral("qlx-viewer#DESCRIPTION"));
+        // Each option a manual lists (".B \-\-json", ".BI \-U \" N\"") is on its OPTIONS page.
+        for (const char* manual : {"qlx-viewer", "qlx-convert"}) {
+            QFile file(QStringLiteral(QLX_MANUALS_DIR "/%1.1").arg(QLatin1String(manual)));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+            const qsizetype from = lines.indexOf(QStringLiteral(".SH OPTIONS"));
+            QVERIFY(from >= 0);
+            const QString page =
+                help->page_text(QLatin1String(manual) + QStringLiteral("#OPTIONS"));
+            int options = 0;
+            for (qsizetype i = from + 1; i < lines.size() && !lines[i].startsWith(".SH"); ++i) {
+                if (lines[i] == QLatin1String(".TP")) {
+                    QString option = lines[i + 1].section(' ', 1, 1);
+                    option.remove(QLatin1Char('\\')).remove(QLatin1Char('"'));
+                    QVERIFY2(page.contains(option), qPrintable(option));
+                    ++options;
+                }
+            }
+            QVERIFY(options >= 2);
+        }
     }
 
     void commands_without_a_document_do_nothing() {
@@ -602,12 +735,32 @@ private slots:
         }
         const QDateTime now = QDateTime::currentDateTime();
         QCOMPARE(panels.size(), 3);
-        QCOMPARE(panels[0], QStringLiteral("Status"));
-        QLocale::setDefault(locale);
+        QCOMPARE(panels[0], QString());  // no document: nothing to say, no placeholder
         QCOMPARE(panels[1], now.date().toString(QStringLiteral("dd/MM/yyyy")));
         QVERIFY2(panels[2] == now.time().toString(QStringLiteral("HH:mm")) ||
                      panels[2] == now.addSecs(-60).time().toString(QStringLiteral("HH:mm")),
                  qPrintable(panels[2]));
+
+        // At the window's first size, with an export's procedure active, every panel shows its
+        // text whole, none over another.
+        window.openfile(QStringLiteral(QLX_EXAMPLES_DIR "/sample.qlx"));
+        QLocale::setDefault(locale);
+        QList<const QLabel*> shown;
+        for (const QLabel* panel : window.statusBar()->findChildren<QLabel*>()) {
+            if (panel->isVisible()) {
+                shown << panel;
+            }
+        }
+        QCOMPARE(shown.size(), 4);
+        for (const QLabel* panel : shown) {
+            QVERIFY2(panel->contentsRect().width() >=
+                         panel->fontMetrics().horizontalAdvance(panel->text()),
+                     qPrintable(panel->text()));
+            for (const QLabel* other : shown) {
+                QVERIFY(panel == other || !panel->geometry().intersects(other->geometry()));
+            }
+        }
+        QCOMPARE(shown.front()->text(), QStringLiteral("sample.qlx \u2014 procedure 4 of 4"));
     }
 
     void keys_people_expect_reach_their_commands() {
@@ -644,6 +797,9 @@ private slots:
         press(Qt::CTRL | Qt::SHIFT | Qt::Key_F6);
         press(Qt::CTRL | Qt::SHIFT | Qt::Key_F6);
         QCOMPARE(viewer.window.active_document()->caption(), QStringLiteral("Document 2"));
+        // Ctrl+F4 closes the active window.
+        press(Qt::CTRL | Qt::Key_F4);
+        QCOMPARE(gt::captions(viewer.window), (QStringList{"Document 1", "Document 3"}));
     }
 
     void keyboard_copy_in_a_document_carries_plain_text_only() {

@@ -1,6 +1,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,6 +52,23 @@ QString outcome(const frmMain& window) {
     return window.findChild<QLabel*>(QStringLiteral("find_outcome"))->text();
 }
 
+// The entries under an item, one a line, indented by their depth below it.
+QStringList entries_under(const QTreeWidgetItem* item, const QString& indent = QString()) {
+    QStringList lines;
+    for (int i = 0; i < item->childCount(); ++i) {
+        lines << indent + item->child(i)->text(0);
+        lines << entries_under(item->child(i), indent + QStringLiteral("  "));
+    }
+    return lines;
+}
+
+// Clicks an entry of the tree as the user would.
+void click(QTreeWidget& tree, QTreeWidgetItem* item) {
+    tree.scrollToItem(item);
+    const QRect place = tree.visualItemRect(item);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, place.center());
+}
+
 // Where the selection is: "line:column=text".
 QString selection(const frmMain& window) {
     const QTextCursor cursor = active_box(window).textCursor();
@@ -67,6 +85,8 @@ class NavigationTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void the_outline_shows_each_procedures_headings_and_follows_the_cursor();
+    void one_export_opened_twice_is_listed_twice();
     void the_find_bar_finds_forwards_backwards_and_round() {
         gt::Sandbox sandbox;
         frmMain window;
@@ -188,6 +208,31 @@ private slots:
         QCOMPARE(model.rowCount(), 1);
         QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("TWO"));
         QCOMPARE(results->summary->text(), QStringLiteral("\"nothing\": 1 match in 1 document"));
+        find_field(window)->setText(QStringLiteral("needle"));
+        window.findChild<QAction*>(QStringLiteral("find_all"))->trigger();
+        QVERIFY(finished.count() == 4 || finished.wait(5000));
+        QCOMPARE(model.rowCount(), 4);
+
+        // Closing a document greys its results, which can no longer be chosen.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        active_box(window).setFocus();
+        QTest::keyClick(&active_box(window), Qt::Key_F4, Qt::ControlModifier);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(!gt::captions(window).contains(QStringLiteral("THREE")));
+        QCOMPARE(model.rowCount(), 4);
+        QCOMPARE(model.flags(model.index(1, 0)), Qt::NoItemFlags);
+        QCOMPARE(model.flags(model.index(2, 2)), Qt::NoItemFlags);
+        QVERIFY(model.flags(model.index(0, 0)).testFlag(Qt::ItemIsEnabled));
+        QCOMPARE(results->summary->text(),
+                 QStringLiteral("\"needle\": 4 matches in 3 documents; 1 document closed since "
+                                "(greyed)"));
+        const QString active_before = window.active_document()->caption();
+        list->setFocus();
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
+                           list->visualRect(model.index(1, 0)).center());
+        QCOMPARE(window.active_document()->caption(), active_before);
     }
 
     void zoom_changes_the_view_and_nothing_else() {
@@ -300,6 +345,109 @@ private slots:
         QVERIFY(window.findChild<qlx::shell::ProceduresPanel*>()->isVisible());
     }
 };
+
+void NavigationTest::the_outline_shows_each_procedures_headings_and_follows_the_cursor() {
+    gt::Sandbox sandbox;
+    frmMain window;
+    window.resize(1000, 700);
+    window.MDIForm_Load({});
+    window.show();
+    window.findChild<QAction*>(QStringLiteral("mnuWindowProcedures"))->trigger();
+    auto* panel = window.findChild<qlx::shell::ProceduresPanel*>();
+    window.openfile(QStringLiteral(QLX_EXAMPLES_DIR "/sample.qlx"));
+    panel->refresh();
+    QTreeWidget& tree = *panel->tree;
+    QTreeWidgetItem* sample = tree.topLevelItem(0);
+    QCOMPARE(sample->text(0), QStringLiteral("sample.qlx"));
+    QCOMPARE(sample->childCount(), 4);
+    // The active procedure (the last) shows its outline; the others have theirs made only
+    // when they are expanded, and one without headings has none.
+    QTreeWidgetItem* specimens = sample->child(3);
+    QCOMPARE(specimens->text(0), QStringLiteral("LAB.C.SPECIMEN.LIST"));
+    QVERIFY(specimens->isExpanded());
+    QCOMPARE(
+        entries_under(specimens),
+        (QStringList{"Report LAB.C.SPECIMEN.LIST", "  Documentation", "  Fields",
+                     "  Selection Relationship", "  Sort Fields", "  Selection Fields", "  Picture",
+                     "  Report Lines", "  Footnotes", "  Other", "Macro spec.count", "Screen",
+                     "  Custom Select Field Attributes", "  Custom Select Picture"}));
+    QCOMPARE(sample->child(0)->childCount(), 0);
+    QCOMPARE(sample->child(0)->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    QCOMPARE(sample->child(1)->childIndicatorPolicy(),
+             QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    // Right arrow on the first procedure expands it: its entries are made then.
+    tree.setFocus();
+    tree.setCurrentItem(sample->child(0));
+    QTest::keyClick(&tree, Qt::Key_Right);
+    QVERIFY(sample->child(0)->isExpanded());
+    QCOMPARE(
+        entries_under(sample->child(0)),
+        (QStringList{"Description", "Report LAB.C.DAILY.CENSUS", "Macro census.total", "Screen"}));
+
+    // A click on a heading shows it at the top of its document.
+    qlx::document::RichTextBox& box = active_box(window);
+    QTreeWidgetItem* fields = specimens->child(0)->child(1);
+    click(tree, fields);
+    QCOMPARE(window.active_document()->caption(), QStringLiteral("LAB.C.SPECIMEN.LIST"));
+    QCOMPARE(box.textCursor().block().text(), QStringLiteral("Fields "));
+    QCOMPARE(box.cursorRect().top() < box.viewport()->height() / 4, true);
+    QCOMPARE(tree.currentItem(), fields);
+    // In the other procedure's outline, a click goes to that window.
+    click(tree, sample->child(0)->child(2));
+    QCOMPARE(window.active_document()->caption(), QStringLiteral("LAB.C.DAILY.CENSUS"));
+    QCOMPARE(active_box(window).textCursor().block().text(), QStringLiteral("Macrocensus.total"));
+
+    // As the cursor moves, the entry of the heading it is under is selected.
+    QMdiArea* area = window.findChild<QMdiArea*>();
+    area->setActiveSubWindow(gt::document_windows(window).last());
+    box.setFocus();
+    box.moveCursor(QTextCursor::Start);
+    QCOMPARE(tree.currentItem(), specimens);
+    QTest::keyClick(&box, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(tree.currentItem()->text(0), QStringLiteral("Custom Select Picture"));
+    for (int i = 0; i < 12; ++i) {
+        QTest::keyClick(&box, Qt::Key_Up);
+    }
+    QCOMPARE(tree.currentItem()->text(0), QStringLiteral("Custom Select Field Attributes"));
+    QTest::keyClick(&box, Qt::Key_PageUp);
+    QTest::keyClick(&box, Qt::Key_PageUp);
+    QVERIFY(tree.currentItem() != nullptr);
+    const int block = box.textCursor().blockNumber();
+    QCOMPARE(window.active_document()->outline().front().paragraph <= block,
+             tree.currentItem() != specimens);
+
+    // Another window active: its procedure opens, the one opened for the last closes.
+    area->setActiveSubWindow(gt::document_windows(window).at(2));
+    QVERIFY(!specimens->isExpanded());
+    QVERIFY(sample->child(2)->isExpanded());
+    QVERIFY(sample->child(0)->isExpanded());  // opened by the user, it stays
+}
+
+void NavigationTest::one_export_opened_twice_is_listed_twice() {
+    gt::Sandbox sandbox;
+    frmMain window;
+    window.MDIForm_Load({});
+    window.findChild<QAction*>(QStringLiteral("mnuWindowProcedures"))->trigger();
+    auto* panel = window.findChild<qlx::shell::ProceduresPanel*>();
+    const QString path = needles_export(sandbox);
+    window.openfile(path);
+    window.openfile(path);
+    panel->refresh();
+    QCOMPARE(panel->tree->topLevelItemCount(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const QTreeWidgetItem* opening = panel->tree->topLevelItem(i);
+        QVERIFY2(opening->text(0).startsWith(QStringLiteral("needles.qlx (opened ")),
+                 qPrintable(opening->text(0)));
+        QCOMPARE(opening->childCount(), 3);
+    }
+    // Closing one opening's windows leaves the other's entry as it was named.
+    for (QMdiSubWindow* sub : gt::document_windows(window).mid(0, 3)) {
+        sub->close();
+    }
+    panel->refresh();
+    QCOMPARE(panel->tree->topLevelItemCount(), 1);
+    QCOMPARE(panel->tree->topLevelItem(0)->text(0), QStringLiteral("needles.qlx"));
+}
 
 QTEST_MAIN(NavigationTest)
 #include "navigation_test.moc"

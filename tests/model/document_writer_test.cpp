@@ -20,6 +20,36 @@ TEST(DocumentWriter, WritesLiteralsRawAndEscapesExportText) {
     EXPECT_EQ(sink.ended, 1);
 }
 
+TEST(DocumentWriter, KnowsItsParagraphAndBytesInEachDocument) {
+    testing::MemorySink sink;
+    DocumentWriter out(sink);
+    out.begin_document(1);
+    out.line(rtfBodyStart, std::string_view("\\par is text"), rtfPlain);
+    EXPECT_EQ(out.paragraph(), 0u);
+    out.line(rtfPar);
+    out.line(rtfEqualsRuleTop);
+    EXPECT_EQ(out.paragraph(), 2u);
+    out.line(rtfRedBold, rtfDashRule);
+    out.line(rtfGreen, std::string_view("x"), rtfGreenEnd, rtfPar);
+    EXPECT_EQ(out.paragraph(), 5u);
+    // Past a block handed to the sink.
+    const std::string value(100 * 1024, 'v');
+    for (int i = 0; i < 5; ++i) {
+        out.line(rtfPar, value);
+    }
+    EXPECT_EQ(out.paragraph(), 10u);
+    EXPECT_EQ(sink.documents.size(), 1u);
+    const std::size_t bytes = out.document_bytes();
+    out.end_document();
+    EXPECT_EQ(bytes, sink.documents[0].size());
+    out.begin_document(2);
+    EXPECT_EQ(out.paragraph(), 0u);
+    EXPECT_EQ(out.document_bytes(), 0u);
+    out.line(rtfPar);
+    EXPECT_EQ(out.paragraph(), 1u);
+    EXPECT_EQ(out.document_bytes(), 7u);
+}
+
 TEST(DocumentWriter, DropsAndCountsLinesOutsideADocument) {
     testing::MemorySink sink;
     DocumentWriter out(sink);

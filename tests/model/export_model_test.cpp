@@ -143,6 +143,12 @@ TEST(HeaderFields, LabelsEachFieldAndCountsThem) {
     EXPECT_EQ(many.entry(9), "9");
     EXPECT_EQ(many.entry(10), "10");
     EXPECT_EQ(many.entry(12), "12");
+    for (std::size_t i = 1; i <= many.count(); ++i) {
+        EXPECT_TRUE(many.entry(i).starts_with(header_label(i)));
+    }
+    EXPECT_EQ(header_label(6), "Date      ");
+    EXPECT_EQ(header_label(1), "");
+    EXPECT_EQ(header_label(9), "");
 
     const HeaderFields no_caret("MEDITECH");
     ASSERT_EQ(no_caret.count(), 1u);

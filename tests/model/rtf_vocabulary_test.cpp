@@ -34,5 +34,16 @@ TEST(EscapeRtf, AgreesWithACharacterByCharacterEscapeAtEveryPosition) {
     }
 }
 
+TEST(HeadingWords, WhatEachHeadingShows) {
+    EXPECT_EQ(heading_words(heading_selection_fields), "Selection Fields");
+    EXPECT_EQ(heading_words(heading_documentation), "Documentation");
+    EXPECT_EQ(heading_words(heading_other), "Other");
+    EXPECT_EQ(heading_words(heading_macro), "Macro");
+    EXPECT_EQ(heading_words(heading_report), "Report");
+    EXPECT_EQ(heading_words(heading_custom_select_attributes), "Custom Select Field Attributes");
+    EXPECT_EQ(heading_words(heading_selection_relationship_inline), "Selection Relationship");
+    EXPECT_EQ(heading_words("\\par \\b"_rtf), "");
+}
+
 }  // namespace
 }  // namespace qlx::conversion
