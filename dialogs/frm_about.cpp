@@ -6,8 +6,10 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPixmap>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -72,6 +74,25 @@ QPushButton* make_button(QWidget* parent, const QString& caption, const TwipsBox
 
 }  // namespace
 
+namespace {
+
+// The desktop's program for mailto: links, as xdg-mime names it; Qt opens such a link even
+// when there is none, and nothing happens.
+bool desktop_names_a_mail_program() {
+#if defined(Q_OS_LINUX)
+    QProcess query;
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"),
+                 QStringLiteral("x-scheme-handler/mailto")});
+    return query.waitForFinished(3000) && query.exitCode() == 0 &&
+           !query.readAllStandardOutput().trimmed().isEmpty();
+#else
+    return true;
+#endif
+}
+
+}  // namespace
+
 QString version_text(const QVersionNumber& version) {
     return QStringLiteral("Version %1.%2%3")
         .arg(version.majorVersion())
@@ -119,6 +140,7 @@ frmAbout::frmAbout(QWidget* owner)
     connect(cmdAbout, &QPushButton::clicked, this, &frmAbout::cmdAbout_Click);
     connect(Command1, &QPushButton::clicked, this, &frmAbout::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmAbout::Command2_Click);
+    has_mail_program = desktop_names_a_mail_program;
     Form_Load();
 }
 
@@ -151,7 +173,18 @@ void frmAbout::Command1_Click() {
 }
 
 void frmAbout::Command2_Click() {
-    QDesktopServices::openUrl(QUrl(QString::fromLatin1(maker_mail_link)));
+    const QUrl mail(QString::fromLatin1(maker_mail_link));
+    if (has_mail_program() && QDesktopServices::openUrl(mail)) {
+        return;
+    }
+    // Told in a box of the dialog's own, which leaves the dialog open behind it.
+    auto* box = new QMessageBox(QMessageBox::Information, windowTitle(),
+                                tr("No mail program is set up to write to %1. Write to that "
+                                   "address from the mail program you use.")
+                                    .arg(mail.path()),
+                                QMessageBox::Ok, this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 }  // namespace qlx::dialogs

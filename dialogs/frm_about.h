@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -37,6 +39,10 @@ public:
     QLabel* const Image1;
     QPushButton* const Command1;
     QPushButton* const Command2;
+
+    // Whether a mail program is there to write to the maker (on Linux, the one the desktop
+    // names for mailto: links; elsewhere the system answers when the link is opened).
+    std::function<bool()> has_mail_program;
 
     // Centres the dialog on the screen and shows the application's version in Label4.
     void Form_Load();

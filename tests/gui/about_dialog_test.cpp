@@ -1,5 +1,6 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QMessageBox>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -138,15 +139,29 @@ private slots:
         QDesktopServices::setUrlHandler(QStringLiteral("http"), &links, "open");
         QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &links, "open");
         frmAbout about;
+        about.has_mail_program = [] { return true; };
         about.open();
         about.Command1->click();
         about.Command2->click();
         QVERIFY(about.isVisible());
-        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
         QCOMPARE(links.opened,
                  (QList<QUrl>{QUrl(QStringLiteral("http://www.tarnwell.example/magic_qlxv.htm")),
                               QUrl(QStringLiteral("mailto:magic@tarnwell.example"))}));
+        QVERIFY(about.findChild<QMessageBox*>() == nullptr);
+
+        // Without a mail program the button says so, and the dialog stays.
+        about.has_mail_program = [] { return false; };
+        about.Command2->click();
+        QCOMPARE(links.opened.size(), 2);
+        auto* note = about.findChild<QMessageBox*>();
+        QVERIFY(note != nullptr);
+        QCOMPARE(note->text(), QStringLiteral("No mail program is set up to write to "
+                                              "magic@tarnwell.example. Write to that address "
+                                              "from the mail program you use."));
+        note->accept();
+        QVERIFY(about.isVisible());
+        QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
     }
 };
 
