@@ -1,9 +1,9 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QMessageBox>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
