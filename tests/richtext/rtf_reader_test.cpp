@@ -6,6 +6,7 @@
 
 #include "model_dump.h"
 #include "richtext/field_instruction.h"
+#include "richtext/rtf_lists.h"
 #include "richtext/rtf_pictures.h"
 #include "richtext/rtf_writer.h"
 #include "richtext/text_writer.h"
@@ -212,6 +213,23 @@ TEST(RtfReader, NumbersListItemsFromTheListTables) {
     EXPECT_TRUE(read_rtf(to_rtf(document)).document == document) << to_rtf(document);
     EXPECT_NE(to_rtf(document).find("{\\listtext 1.\\tab}"), std::string::npos);
 
+    // Labels at their awkward values: ordinals in their teens and past a hundred, letters
+    // past their second and third round, Roman numerals that subtract.
+    const std::pair<int, const char*> ordinals[] = {
+        {1, "1st"},     {2, "2nd"},     {3, "3rd"},     {4, "4th"},     {11, "11th"},
+        {12, "12th"},   {13, "13th"},   {21, "21st"},   {22, "22nd"},   {23, "23rd"},
+        {101, "101st"}, {111, "111th"}, {112, "112th"}, {113, "113th"}, {1002, "1002nd"}};
+    for (const auto& [number, label] : ordinals) {
+        EXPECT_EQ(format_list_number(number, 5), label) << number;
+    }
+    EXPECT_EQ(format_list_number(52, 4), "zz");
+    EXPECT_EQ(format_list_number(53, 4), "aaa");
+    EXPECT_EQ(format_list_number(78, 3), "ZZZ");
+    EXPECT_EQ(format_list_number(49, 1), "XLIX");
+    EXPECT_EQ(format_list_number(1994, 1), "MCMXCIV");
+    EXPECT_EQ(format_list_number(3999, 2), "mmmcmxcix");
+    EXPECT_EQ(format_list_number(444, 2), "cdxliv");
+
     // Letters go on past z as aa, bb, ...; Roman numerals count by subtraction too.
     EXPECT_EQ(to_text(read_rtf("{\\rtf1{\\*\\listtable{\\list{\\listlevel\\levelnfc4\\levelstartat25"
                                "{\\leveltext\\'02\\'00.;}}\\listid1}}{\\*\\listoverridetable"
@@ -297,6 +315,11 @@ TEST(RtfReader, ReadsTablesCellByCellAndRowByRow) {
                    "\\intbl top\\cell X\\cell\\row\\trowd\\clvmrg\\cellx1000\\cellx2000\\pard"
                    "\\intbl\\cell Y\\cell\\row}"),
               "merged\tC\ntop\tX\n\tY\n");
+    // A merge of three cells, then ordinary cells: each after the merge is a cell of its own.
+    EXPECT_EQ(text("{\\rtf1\\trowd\\clmgf\\cellx1000\\clmrg\\cellx2000\\clmrg\\cellx3000"
+                   "\\cellx4000\\cellx5000\\pard\\intbl wide\\cell\\cell\\cell B\\cell C\\cell\\row"
+                   "\\pard after}"),
+              "wide\tB\tC\nafter");
     // A nested table's rows are read in their cell, its fallback for older readers is not;
     // a nested row keeps its definition group.
     const Document nested =
