@@ -37,6 +37,7 @@ CommandLine parse_command_line(const std::vector<fs::path>& arguments) {
     bool options_ended = false;
     bool rewrite_rtf = false;
     bool diff = false;
+    std::optional<fs::path> site;
     std::optional<std::string> context;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const fs::path& argument = arguments[i];
@@ -60,6 +61,13 @@ CommandLine parse_command_line(const std::vector<fs::path>& arguments) {
         } else if (starts_with(argument, "--out=")) {
             options.output_folder =
                 fs::path(argument.native().substr(fs::path("--out=").native().size()));
+        } else if (is(argument, "--site")) {
+            if (i + 1 == arguments.size()) {
+                return usage_error("Missing value after '--site'.");
+            }
+            site = arguments[++i];
+        } else if (starts_with(argument, "--site=")) {
+            site = fs::path(argument.native().substr(fs::path("--site=").native().size()));
         } else if (is(argument, "--text")) {
             options.write_text = true;
         } else if (is(argument, "--html")) {
@@ -88,8 +96,11 @@ CommandLine parse_command_line(const std::vector<fs::path>& arguments) {
         if (positional.size() != 2) {
             return usage_error("--diff compares two exports: give OLD and NEW");
         }
-        if (options.output_folder || options.write_text || options.write_html || rewrite_rtf) {
-            return usage_error("--diff takes only --json and -U");
+        if (options.output_folder || options.write_text || rewrite_rtf || site) {
+            return usage_error("--diff takes only --json, --html and -U");
+        }
+        if (options.json && options.write_html) {
+            return usage_error("give one of --json and --html with --diff");
         }
         if (context) {
             const auto digits = context->find_first_not_of("0123456789");
@@ -101,7 +112,21 @@ CommandLine parse_command_line(const std::vector<fs::path>& arguments) {
         command.diff.old_export = positional[0];
         command.diff.new_export = positional[1];
         command.diff.json = options.json;
+        command.diff.html = options.write_html;
         command.action = CommandLine::Action::diff;
+        return command;
+    }
+    if (site) {
+        if (positional.size() != 1) {
+            return usage_error("--site publishes one export: give EXPORT");
+        }
+        if (options.output_folder || options.write_text || options.write_html || options.json ||
+            rewrite_rtf) {
+            return usage_error("--site takes no other option");
+        }
+        command.site.folder = *site;
+        command.site.export_path = positional.front();
+        command.action = CommandLine::Action::site;
         return command;
     }
     if (positional.size() != 1) {
@@ -130,7 +155,8 @@ CommandLine parse_command_line(const std::vector<fs::path>& arguments) {
 
 std::string help_text() {
     return R"(Usage: qlx-convert [options] EXPORT
-       qlx-convert --diff [--json] [-U N] OLD NEW
+       qlx-convert --diff [--json | --html] [-U N] OLD NEW
+       qlx-convert --site DIR EXPORT
 Converts a report-definition export into one RTF document per procedure:
 DIR/temp1.rtf, temp2.rtf, ... Prints each document's path and caption.
 Given a file whose name ends in .rtf, --text, --html or --rtf writes its
@@ -138,6 +164,8 @@ text, HTML page or RTF as the viewer saves it to standard output.
 With --diff, compares two exports procedure by procedure: a unified diff
 of each changed procedure's text, then what was added, removed and
 changed. Exit status 0: no differences, 1: differences, 2: trouble.
+With --site, publishes the export as a web site in DIR that a browser
+opens from the disk: DIR/index.html lists the procedures, one page each.
 
 Options:
   -h, --help     Displays help on commandline options.
@@ -152,7 +180,10 @@ Options:
                  (path, caption, procedure), then one with the damage found.
   --rtf          Given an RTF file: write to standard output the RTF that the
                  viewer writes when the file is opened and saved unedited.
-  --diff         Compare two exports, OLD and NEW (with --json: JSON Lines).
+  --diff         Compare two exports, OLD and NEW (with --json: JSON Lines;
+                 with --html: one web page that stands alone).
+  --site <DIR>   Publish the export as a web site in DIR: a new or empty
+                 folder, or a site published there before (replaced whole).
   -U <N>         With --diff: N lines of context around changes (default 3).
 
 Arguments:
@@ -180,6 +211,8 @@ int run_command_line(const CommandLine& command, const std::string& version, std
             return run_convert(command.options, out, err);
         case CommandLine::Action::diff:
             return run_diff(command.diff, out, err);
+        case CommandLine::Action::site:
+            return run_site(command.site, out, err);
         case CommandLine::Action::usage_error:
             break;
     }

@@ -6,17 +6,19 @@
 
 #include "cli/convert_command.h"
 #include "cli/diff_command.h"
+#include "cli/site_command.h"
 
 namespace qlx::cli {
 
 // What the converter's arguments ask for.
 struct CommandLine {
-    enum class Action { convert, rtf_output, diff, help, version, usage_error };
+    enum class Action { convert, rtf_output, diff, site, help, version, usage_error };
 
     Action action = Action::usage_error;
     ConvertOptions options;  // for convert; export_path is the RTF file for rtf_output
     RichTextOutput rich_text_output = RichTextOutput::text;  // for rtf_output
     DiffOptions diff;                                        // for diff
+    SiteOptions site;                                        // for site
     std::string error;  // for usage_error, without the program's name
 };
 

@@ -11,6 +11,7 @@ struct DiffOptions {
     std::filesystem::path new_export;
     std::size_t context = 3;  // lines around each change
     bool json = false;
+    bool html = false;  // the comparison as one web page (publishing::comparison_report)
 };
 
 // Compares two exports: their headers once (comparison::compare_headers), a line per field
@@ -19,7 +20,7 @@ struct DiffOptions {
 // "+++ NEW:NAME"), then a line per added, removed and changed procedure and the count of
 // unchanged ones. With `json`, one JSON object with the header's changes ("header": a list of
 // "field", "old" and "new") when it differs, one per added, removed or changed procedure and
-// one with the counts. Damage in either export is
+// one with the counts. With `html`, the same as one HTML page. Damage in either export is
 // listed on `err` as "EXPORT:LINE: reason" and the comparison goes on.
 // Returns 0 when nothing differs, 1 when something does, 2 on trouble: an export that cannot
 // be read or is not an export (nothing is compared), or damage (everything is).

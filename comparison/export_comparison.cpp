@@ -14,10 +14,7 @@
 
 namespace qlx::comparison {
 
-namespace {
-
-// The header's fields, by the names of their labels.
-std::vector<ExportTexts::HeaderField> header_of(std::string_view export_text) {
+std::vector<ExportTexts::HeaderField> header_fields(std::string_view export_text) {
     conversion::LineReader reader(export_text);
     const conversion::HeaderFields fields(reader.take_next_line());
     std::vector<ExportTexts::HeaderField> header;
@@ -35,6 +32,8 @@ std::vector<ExportTexts::HeaderField> header_of(std::string_view export_text) {
     }
     return header;
 }
+
+namespace {
 
 // The text without its first `lines` lines.
 void drop_lines(std::string& text, std::size_t lines) {
@@ -62,7 +61,7 @@ ExportTexts export_texts(std::string export_bytes) {
         return texts;  // a sink in memory does not fail, and nothing cancels
     }
     // (The bytes are the export's Windows-1252 now, should it have been re-encoded.)
-    texts.header = header_of(export_bytes);
+    texts.header = header_fields(export_bytes);
     texts.damage = std::move(report->damage);
     texts.procedures.resize(sink.documents.size());
     for (std::size_t i = 0; i < sink.documents.size(); ++i) {
@@ -210,6 +209,18 @@ std::vector<ProcedureComparison> compare_exports(ExportTexts& old_export, Export
         }
     }
     return results;
+}
+
+std::vector<DiffLine> diff_lines_of(const ProcedureComparison& procedure,
+                                    const ExportTexts& old_export, const ExportTexts& new_export) {
+    switch (procedure.state) {
+        case ProcedureState::added:
+            return diff_lines({}, split_lines(new_export.procedures[procedure.new_index].text));
+        case ProcedureState::removed:
+            return diff_lines(split_lines(old_export.procedures[procedure.old_index].text), {});
+        default:
+            return procedure.lines;
+    }
 }
 
 }  // namespace qlx::comparison

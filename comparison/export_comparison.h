@@ -32,6 +32,10 @@ struct ExportTexts {
     conversion::DamageLog damage;
 };
 
+// The fields of an export's header (its first line, Windows-1252), by the names of their
+// labels, values in UTF-8.
+std::vector<ExportTexts::HeaderField> header_fields(std::string_view export_text);
+
 // Converts an export's bytes (as qlx-convert reads them: Windows-1252, or UTF-8 with a mark)
 // into memory.
 ExportTexts export_texts(std::string export_bytes);
@@ -79,5 +83,11 @@ struct ProcedureComparison {
 // added and removed procedures too. In the new export's order, then the removed ones in the old
 // export's order. The exports must outlive the result.
 std::vector<ProcedureComparison> compare_exports(ExportTexts& old_export, ExportTexts& new_export);
+
+// A procedure's lines as its diff shows them: a changed one's aligned lines, an added or
+// removed one's text whole (as `diff -u` shows a file compared with an empty one). The views
+// point into the exports' texts.
+std::vector<DiffLine> diff_lines_of(const ProcedureComparison& procedure,
+                                    const ExportTexts& old_export, const ExportTexts& new_export);
 
 }  // namespace qlx::comparison

@@ -41,6 +41,15 @@ std::FILE* file_of(int fd, const char* mode) {
 
 }  // namespace
 
+bool remove_tree(const fs::path& path) {
+    std::error_code error;
+    fs::remove_all(path, error);
+    if (error) {
+        errno = error.value();
+    }
+    return !error;
+}
+
 #ifdef _WIN32
 
 std::FILE* create_new_file(const fs::path& path) {
@@ -77,6 +86,15 @@ bool take_owner(std::FILE*, const fs::path&) {
 bool create_private_folder(const fs::path& path) {
     // The folder inherits the rights of its parent, which belongs to the user.
     return ::_wmkdir(path.c_str()) == 0;
+}
+
+bool create_folder(const fs::path& path) {
+    return ::_wmkdir(path.c_str()) == 0;
+}
+
+bool rename_new(const fs::path& from, const fs::path& to) {
+    // _wrename never replaces what stands at `to`.
+    return ::_wrename(from.c_str(), to.c_str()) == 0;
 }
 
 std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type& type) {
@@ -165,6 +183,21 @@ bool take_owner(std::FILE* file, const fs::path& from) {
 
 bool create_private_folder(const fs::path& path) {
     return ::mkdir(path.c_str(), 0700) == 0;
+}
+
+bool create_folder(const fs::path& path) {
+    return ::mkdir(path.c_str(), 0777) == 0;
+}
+
+bool rename_new(const fs::path& from, const fs::path& to) {
+    // rename() would replace an empty folder or a file at `to`: only a free name is taken
+    // (a name taken between the look and the rename is the one race left).
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
 std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type& type) {

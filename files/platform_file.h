@@ -30,6 +30,17 @@ bool take_owner(std::FILE* file, const std::filesystem::path& from);
 // Creates a folder that only its owner can enter; fails (EEXIST) when anything stands there.
 bool create_private_folder(const std::filesystem::path& path);
 
+// Creates a folder with the rights the user gives new folders (for what the user shares, such
+// as a published site); fails (EEXIST) when anything stands there.
+bool create_folder(const std::filesystem::path& path);
+
+// Gives a file or folder another name in the same folder; fails when anything stands at `to`
+// (on every system: where rename would replace a file, this refuses).
+bool rename_new(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Removes a folder and everything in it; a link in it is removed, never followed.
+bool remove_tree(const std::filesystem::path& path);
+
 // Opens a file for reading in binary mode. A file that is not a regular file is opened only
 // when `pipes_too` and it is a pipe; otherwise nothing is opened, errno is EINVAL and `type`
 // says what the path is. Opening never waits, except for a named pipe with no writer yet,

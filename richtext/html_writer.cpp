@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -10,9 +11,7 @@
 
 namespace qlx::richtext {
 
-namespace {
-
-void append_escaped(std::string& out, std::string_view text) {
+void append_html_escaped(std::string& out, std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
         const std::size_t start = pos;
         const char32_t code = next_code_point(text, pos);
@@ -41,6 +40,12 @@ void append_escaped(std::string& out, std::string_view text) {
                 break;
         }
     }
+}
+
+namespace {
+
+void append_escaped(std::string& out, std::string_view text) {
+    append_html_escaped(out, text);
 }
 
 // A font family as a CSS string: anything but letters, digits, blanks and non-ASCII as a
@@ -125,12 +130,12 @@ void append_points(std::string& out, std::string_view property, int twips) {
     out += value;
 }
 
-// A style attribute for what a paragraph's format changes from the plain paragraph.
-void append_paragraph_style(std::string& out, const ParagraphFormat& format) {
+// What a paragraph's format changes from the plain paragraph, as CSS declarations each
+// beginning with a blank; empty when nothing differs.
+std::string paragraph_style(const ParagraphFormat& format) {
     std::string style;
-    static constexpr std::string_view alignments[] = {"", " text-align: center;",
-                                                      " text-align: right;",
-                                                      " text-align: justify;"};
+    static constexpr std::string_view alignments[] = {
+        "", " text-align: center;", " text-align: right;", " text-align: justify;"};
     style += alignments[static_cast<std::size_t>(format.alignment)];
     for (const auto& [property, twips] : {std::pair{" margin-left: ", format.left_indent},
                                           {" margin-right: ", format.right_indent},
@@ -152,22 +157,56 @@ void append_paragraph_style(std::string& out, const ParagraphFormat& format) {
     if (format.page_break_before) {
         style += " break-before: page;";
     }
-    if (style.empty()) {
-        return;  // nothing a page shows differs
-    }
-    out += " style=\"";
-    out += std::string_view(style).substr(1);
-    out += '"';
+    return style;
 }
 
 void append_class(std::string& out, std::size_t index) {
     out += " class=\"c" + std::to_string(index) + '"';
 }
 
-void append_paragraph(std::string& out, const Paragraph& paragraph) {
+// The paragraph styles of a page whose styles stand in a style sheet: each different one a
+// class, p0, p1, ... in the order first met.
+class ParagraphClasses {
+public:
+    // The class of a style; adds its rule to the sheet when it is new.
+    std::size_t class_of(const std::string& style, std::string& sheet) {
+        const auto [place, added] = classes_.try_emplace(style, classes_.size());
+        if (added) {
+            sheet += "p.p" + std::to_string(place->second) + " {" + style + " }\n";
+        }
+        return place->second;
+    }
+
+private:
+    std::map<std::string, std::size_t> classes_;
+};
+
+// Where a paragraph's own style goes: into a style attribute, or, with `classes`, into a class
+// of the style sheet; and, with `number` (from 1), an id "L<number>" for links to the line.
+struct ParagraphPlace {
+    ParagraphClasses* classes = nullptr;
+    std::string* sheet = nullptr;
+    std::size_t number = 0;
+};
+
+void append_paragraph(std::string& out, const Paragraph& paragraph,
+                      const ParagraphPlace& place = {}) {
     out += "<p";
-    append_class(out, paragraph.mark_format);
-    append_paragraph_style(out, paragraph.format);
+    if (place.number > 0) {
+        out += " id=\"L" + std::to_string(place.number) + '"';
+    }
+    const std::string style = paragraph_style(paragraph.format);
+    if (style.empty()) {
+        append_class(out, paragraph.mark_format);
+    } else if (place.classes != nullptr) {
+        out += " class=\"c" + std::to_string(paragraph.mark_format) + " p" +
+               std::to_string(place.classes->class_of(style, *place.sheet)) + '"';
+    } else {
+        append_class(out, paragraph.mark_format);
+        out += " style=\"";
+        out += std::string_view(style).substr(1);
+        out += '"';
+    }
     out += '>';
     if (!paragraph.label.empty()) {
         append_escaped(out, paragraph.label);
@@ -223,27 +262,50 @@ private:
     std::vector<Next> next_;  // for each open table, outermost first
 };
 
+// The rules of the page's paragraphs, formats and tables.
+void append_style_rules(std::string& out, const Document& document) {
+    out += "p { margin: 0; white-space: pre-wrap; tab-size: ";
+    append_inches(out, document.default_tab_twips());
+    out += "; }\n";
+    const std::vector<bool> used = document.formats_in_use();
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        if (used[i]) {
+            append_format_class(out, i, document.format(i));
+        }
+    }
+    if (std::ranges::any_of(document.paragraphs(),
+                            [](const Paragraph& p) { return p.table.depth > 0; })) {
+        out +=
+            "table { border-collapse: collapse; }\n"
+            "td { border: 1px solid #808080; padding: 0 4pt; vertical-align: top; }\n";
+    }
+}
+
 }  // namespace
+
+HtmlParts to_html_parts(const Document& document) {
+    HtmlParts parts;
+    append_style_rules(parts.style_sheet, document);
+    ParagraphClasses classes;
+    TableTags tables;
+    std::size_t number = 0;
+    for (const Paragraph& paragraph : document.paragraphs()) {
+        tables.open_for(parts.body, paragraph.table);
+        append_paragraph(parts.body, paragraph, {&classes, &parts.style_sheet, ++number});
+        tables.close_after(parts.body, paragraph.table);
+    }
+    tables.open_for(parts.body, {});
+    return parts;
+}
 
 void write_html(const Document& document, const Sink& sink, std::string_view title) {
     BufferedSink out(sink);
     std::string& buffer = out.buffer();
     buffer += "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
     append_escaped(buffer, title);
-    buffer += "</title>\n<style>\np { margin: 0; white-space: pre-wrap; tab-size: ";
-    append_inches(buffer, document.default_tab_twips());
-    buffer += "; }\n";
-    const std::vector<bool> used = document.formats_in_use();
-    for (std::size_t i = 0; i < used.size(); ++i) {
-        if (used[i]) {
-            append_format_class(buffer, i, document.format(i));
-        }
-    }
+    buffer += "</title>\n<style>\n";
+    append_style_rules(buffer, document);
     const std::vector<Paragraph>& paragraphs = document.paragraphs();
-    if (std::ranges::any_of(paragraphs, [](const Paragraph& p) { return p.table.depth > 0; })) {
-        buffer += "table { border-collapse: collapse; }\n"
-                  "td { border: 1px solid #808080; padding: 0 4pt; vertical-align: top; }\n";
-    }
     buffer += "</style>\n</head>\n<body>\n";
     TableTags tables;
     for (const Paragraph& paragraph : paragraphs) {
