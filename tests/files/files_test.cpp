@@ -765,10 +765,16 @@ TEST_F(FilesTest, ConverterCommandLine) {
 
     // Each combination an option refuses, with its reason; nothing is read or written.
     const std::vector<std::pair<std::vector<fs::path>, std::string>> refused = {
-        {{"--diff", "a", "b", "--text"}, "--diff takes only --json and -U"},
-        {{"--diff", "a", "b", "--html"}, "--diff takes only --json and -U"},
-        {{"--diff", "a", "b", "--rtf"}, "--diff takes only --json and -U"},
-        {{"--diff", "a", "b", "--out=o"}, "--diff takes only --json and -U"},
+        {{"--diff", "a", "b", "--text"}, "--diff takes only --json, --html and -U"},
+        {{"--diff", "a", "b", "--rtf"}, "--diff takes only --json, --html and -U"},
+        {{"--diff", "a", "b", "--out=o"}, "--diff takes only --json, --html and -U"},
+        {{"--diff", "a", "b", "--site=o"}, "--diff takes only --json, --html and -U"},
+        {{"--diff", "--json", "--html", "a", "b"}, "give one of --json and --html with --diff"},
+        {{"--site"}, "Missing value after '--site'."},
+        {{"--site", "o"}, "--site publishes one export: give EXPORT"},
+        {{"--site=o", "a", "b"}, "--site publishes one export: give EXPORT"},
+        {{"--site", "o", "--html", "a"}, "--site takes no other option"},
+        {{"--site", "o", "--out", "p", "a"}, "--site takes no other option"},
         {{"--diff", "a"}, "--diff compares two exports: give OLD and NEW"},
         {{"--diff", "a", "b", "c"}, "--diff compares two exports: give OLD and NEW"},
         {{"-U", "3", "a", "b"}, "-U goes with --diff"},
@@ -789,6 +795,41 @@ TEST_F(FilesTest, ConverterCommandLine) {
     }
     EXPECT_EQ(cli::parse_command_line({"--diff", "-U123456", "a", "b"}).diff.context, 123456u);
     EXPECT_EQ(cli::parse_command_line({"--diff", "-U", "0", "a", "b"}).diff.context, 0u);
+    const cli::CommandLine site = cli::parse_command_line({"--site=s", "--", "-x"});
+    EXPECT_EQ(site.action, cli::CommandLine::Action::site);
+    EXPECT_EQ(site.site.folder, fs::path("s"));
+    EXPECT_EQ(site.site.export_path, fs::path("-x"));
+    EXPECT_TRUE(cli::parse_command_line({"--diff", "--html", "a", "b"}).diff.html);
+}
+
+TEST_F(FilesTest, ConverterPublishesASiteAndAComparisonPage) {
+    const fs::path old_export = root_ / "old.qlx";
+    const fs::path new_export = root_ / "new.qlx";
+    write(old_export, export_of("A<1>"));
+    write(new_export, export_of("B&2"));
+    std::string out, err;
+    ASSERT_EQ(run({"--site", root_ / "site", old_export}, out, err), cli::exit_ok) << err;
+    EXPECT_EQ(out, (root_ / "site" / "index.html").string() + "\n");
+    EXPECT_EQ(err, "");
+    const std::string index = slurp(root_ / "site" / "index.html");
+    EXPECT_NE(index.find("<title>old.qlx</title>"), std::string::npos);
+    EXPECT_NE(index.find("<a href=\"0001-A-1.html\">A&lt;1&gt;</a>"), std::string::npos);
+    // Published again over its own site; refused over a folder of something else.
+    EXPECT_EQ(run({"--site", root_ / "site", new_export}, out, err), cli::exit_ok) << err;
+    EXPECT_TRUE(fs::exists(root_ / "site" / "0001-B-2.html"));
+    EXPECT_FALSE(fs::exists(root_ / "site" / "0001-A-1.html"));
+    EXPECT_EQ(run({"--site", root_, new_export}, out, err), cli::exit_failure);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "qlx-convert: " + root_.string() +
+                       ": is a folder with other things in it, not a site published here: give "
+                       "a new or empty folder\n");
+
+    EXPECT_EQ(run({"--diff", "--html", old_export, new_export}, out, err), 1) << err;
+    EXPECT_TRUE(out.starts_with("<!DOCTYPE html>\n")) << out;
+    EXPECT_NE(out.find("<h2>Added: B&amp;2</h2>"), std::string::npos) << out;
+    EXPECT_NE(out.find("<h2>Removed: A&lt;1&gt;</h2>"), std::string::npos);
+    EXPECT_EQ(run({"--diff", "--html", old_export, old_export}, out, err), 0) << err;
+    EXPECT_NE(out.find("<p>0 procedures differ, 1 unchanged.</p>"), std::string::npos);
 }
 
 }  // namespace
