@@ -16,8 +16,11 @@ cd "$(dirname "$0")"
 # poppler-utils: the printing tests read the PDFs they print with pdftotext and pdffonts.
 # libicu-dev: the code pages of RTF files. libdtl-dev: the diff of two exports' documents.
 # mandoc: the viewer's help pages, made from the manuals.
+# chromium, chromium-driver, python3-selenium, tidy: a published site and the comparison page
+# opened in a real browser and checked by a validator.
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libicu-dev libdtl-dev fonts-liberation poppler-utils mandoc)
+          libbenchmark-dev libicu-dev libdtl-dev fonts-liberation poppler-utils mandoc
+          chromium chromium-driver python3-selenium tidy)
 
 # The Windows cross build: MinGW-w64 with POSIX threads, and Wine to run what it builds.
 windows_packages=(g++-mingw-w64-x86-64-posix wine64 googletest)

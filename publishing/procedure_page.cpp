@@ -44,8 +44,6 @@ std::string pager(const std::vector<PageEntry>& entries, std::size_t index) {
         const PageEntry& previous = entries[index - 1];
         links += "<a rel=\"prev\" href=\"" + previous.stem +
                  ".html\">Previous: " + html_text(previous.name) + "</a>\n";
-    } else {
-        links += "<span></span>\n";
     }
     if (index + 1 < entries.size()) {
         const PageEntry& next = entries[index + 1];

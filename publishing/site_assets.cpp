@@ -27,6 +27,7 @@ nav.outline li { margin: 0.25rem 0; }
 nav.outline li.level-2 { padding-left: 1rem; }
 nav.pager { grid-area: pager; display: flex; justify-content: space-between; gap: 1rem;
             padding: 0.5rem 1rem; border-top: 1px solid #8a93a0; }
+nav.pager a[rel="next"] { margin-left: auto; }
 .document { overflow-x: auto; }
 .document p:target, .document p.hit { background: #fff3b0; }
 mark { background: #ffd84d; color: #000000; }
