@@ -38,6 +38,22 @@ QString CommonDialog::ShowSave(const QString& filter) {
     return show(Kind::save, filter);
 }
 
+QString CommonDialog::ShowFolder() {
+    QString chosen;
+    if (chooser_) {
+        chosen = chooser_(Kind::folder, QString()).path;
+    } else {
+        chosen = QFileDialog::getExistingDirectory(owner_, DialogTitle,
+                                                   InitDir.isEmpty() ? folder_ : InitDir);
+    }
+    FileName.clear();
+    InitDir.clear();
+    if (!chosen.isEmpty()) {
+        folder_ = QFileInfo(chosen).absolutePath();
+    }
+    return chosen;
+}
+
 void CommonDialog::set_chooser(Chooser chooser) {
     chooser_ = std::move(chooser);
 }

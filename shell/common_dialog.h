@@ -15,7 +15,7 @@ namespace qlx::shell {
 // The folder of the last chosen file is kept for the next use.
 class CommonDialog {
 public:
-    enum class Kind { open, save };
+    enum class Kind { open, save, folder };
 
     explicit CommonDialog(QWidget* owner);
 
@@ -24,6 +24,9 @@ public:
     // As ShowOpen; asks before an existing file is replaced. While the user types a name
     // without extension, the extension of the chosen filter is added.
     QString ShowSave(const QString& filter);
+    // A folder, existing or made in the dialog; empty when the user cancels. The dialog starts
+    // in InitDir, or in the folder of the file last chosen.
+    QString ShowFolder();
 
     // The name and the folder the next dialog starts with, when not empty (otherwise no name,
     // and the folder of the file last chosen); each is used by one dialog only.

@@ -14,6 +14,7 @@
 #include "files/saved_file.h"
 #include "model/export_encoding.h"
 #include "shell/compare_window.h"
+#include "shell/export_bytes.h"
 #include "shell/file_names.h"
 #include "shell/frm_main.h"
 #include "shell/messages.h"
@@ -30,24 +31,6 @@ namespace {
 const QString compare_filter = QStringLiteral("QLX Files (*.qlx)|*.qlx|All Files (*.*)|*.*");
 const QString comparison_save_filter =
     QStringLiteral("RTF Files (*.rtf)|*.rtf|HTML Files (*.html)|*.html");
-
-// An export's bytes, or why it cannot be compared.
-std::expected<std::string, QString> read_export_bytes(const QString& path) {
-    conv::ReadRules rules;
-    rules.start_size = conv::export_start_size;
-    rules.check_start = [](std::string_view start) -> std::string {
-        if (conv::export_encoding(start) != conv::ExportEncoding::none) {
-            return {};
-        }
-        return "it is not an export (it does not begin with \"" +
-               std::string(conv::export_signature) + "\")";
-    };
-    auto bytes = conv::read_file(native_path(path), {}, rules);
-    if (!bytes) {
-        return std::unexpected(from_utf8(bytes.error().reason));
-    }
-    return std::move(*bytes);
-}
 
 }  // namespace
 

@@ -25,6 +25,7 @@
 #include <utility>
 
 #include "document/rich_text_adapter.h"
+#include "publishing/comparison_report.h"
 #include "richtext/html_writer.h"
 #include "shell/help_window.h"
 
@@ -543,6 +544,14 @@ std::string CompareWindow::rtf(Scope what) const {
 }
 
 std::string CompareWindow::html(Scope what) const {
+    if (what == Scope::whole) {
+        // The same page as `qlx-convert --diff --html`: a summary linking to each procedure.
+        const std::string old_name = comparison_->old_name.toStdString();
+        const std::string new_name = comparison_->new_name.toStdString();
+        return publishing::comparison_report({old_name, new_name, comparison_->old_export,
+                                              comparison_->new_export, comparison_->header,
+                                              comparison_->procedures});
+    }
     QTextDocument document;
     const QString title = write(document, what);
     return richtext::to_html(document::document_model(document), title.toStdString());

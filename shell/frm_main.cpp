@@ -269,7 +269,7 @@ void frmMain::describe_active_document() {
 
 void frmMain::update_menus() {
     for (QAction* file_command :
-         {mnuFileOpen, mnuFileText, mnuFileSave, mnuFileSaveAs, mnuWindowCloseAll}) {
+         {mnuFileOpen, mnuFileText, mnuFilePublish, mnuFileSave, mnuFileSaveAs, mnuWindowCloseAll}) {
         file_command->setEnabled(!converting_);
     }
     for (QAction* recent : recent_list_) {

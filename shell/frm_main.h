@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <expected>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -95,6 +96,9 @@ public:
         return output_folder_;
     }
 
+    // Shows a published site; the desktop's browser unless set (tests). False when it could
+    // not be shown.
+    std::function<bool(const QUrl& url)> open_in_browser;
     // The one file dialog of the program.
     CommonDialog dlgCommonDialog;
     // New empty documents created in this run; numbers are never reused.
@@ -114,6 +118,9 @@ public slots:
     void mnuFilePrintPreview_Click();
     // Compares two exports chosen in turn, in a window of the workspace.
     void mnuFileCompare_Click();
+    // Publishes the export of the active window (or one chosen) as a web site in a folder
+    // chosen, then opens the site in the browser.
+    void mnuFilePublish_Click();
     void mnuEditCut_Click();
     void mnuEditCopy_Click();
     void mnuEditPaste_Click();
@@ -153,6 +160,9 @@ public slots:
     // Compares two exports procedure by procedure and shows the comparison in a window;
     // files that cannot be compared are reported.
     void compare_exports(const QString& old_path, const QString& new_path);
+    // Publishes an export as a web site in this folder, with the progress in the status
+    // window (Escape stops it and leaves no site); failures are reported.
+    void publish_export(const QString& export_path, const QString& folder);
     // Opens the file of a recent-files entry; one that has gone leaves the list.
     void open_recent(const QString& path);
     // Runs the command of a toolbar button, chosen by the button's key ("New", "Open", ...).
@@ -255,6 +265,7 @@ private:
     QAction* mnuFileNew = nullptr;
     QAction* mnuFileOpen = nullptr;
     QAction* mnuFileText = nullptr;
+    QAction* mnuFilePublish = nullptr;
     QAction* mnuFileClose = nullptr;
     QAction* mnuFileSave = nullptr;
     QAction* mnuFileSaveAs = nullptr;

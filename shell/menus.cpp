@@ -93,6 +93,8 @@ void frmMain::create_actions() {
         ->setShortcutContext(Qt::WidgetShortcut);
     add_command(mnuFile, entry, "mnuFileCompare", tr("Co&mpare Exports..."),
                 &frmMain::mnuFileCompare_Click);
+    add_command(mnuFile, mnuFilePublish, "mnuFilePublish", tr("Pu&blish as Web Site..."),
+                &frmMain::mnuFilePublish_Click);
     separator(mnuFile, "mnuFileBar1");
     add_command(mnuFile, mnuFileSave, "mnuFileSave", tr("&Save"), &frmMain::mnuFileSave_Click,
                 ctrl(Qt::Key_S));

@@ -1,11 +1,15 @@
 #include "shell/messages.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QWidget>
 
 #include "files/saved_file.h"
+#include "model/diagnostics.h"
 #include "shell/native_paths.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace qlx::shell {
@@ -112,14 +116,34 @@ SaveChoice ask_to_save(QWidget* parent, const QString& text, const QString& deta
     box.setDefaultButton(QMessageBox::Save);
     box.setEscapeButton(QMessageBox::Cancel);
     switch (box.exec()) {
-    case QMessageBox::Save: return SaveChoice::save;
-    case QMessageBox::Discard: return SaveChoice::discard;
-    default: return SaveChoice::cancel;
+        case QMessageBox::Save:
+            return SaveChoice::save;
+        case QMessageBox::Discard:
+            return SaveChoice::discard;
+        default:
+            return SaveChoice::cancel;
     }
 }
 
 SaveQuestionHandler set_save_question_handler(SaveQuestionHandler handler) {
     return std::exchange(save_question_handler(), std::move(handler));
+}
+
+QString percent_text(std::uint64_t done, std::uint64_t total) {
+    const double percent =
+        total == 0 ? 100.0
+                   : std::floor(static_cast<double>(done) * 100.0 / static_cast<double>(total));
+    return QString::number(std::clamp(static_cast<int>(percent), 0, 100)) +
+           QStringLiteral(" Percent");
+}
+
+QString damage_places(const conversion::DamageLog& damage) {
+    const conversion::Damage& first = damage.kept().front();
+    return QCoreApplication::translate("qlx::shell::frmMain",
+                                       "First damaged line: %1 (%2).\nDamaged places: %3.")
+        .arg(first.line)
+        .arg(QString::fromUtf8(first.reason.data(), first.reason.size()))
+        .arg(damage.count());
 }
 
 }  // namespace qlx::shell

@@ -3,13 +3,15 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 class QWidget;
 
 namespace qlx::conversion {
+class DamageLog;
 struct SaveError;
-}
+}  // namespace qlx::conversion
 
 namespace qlx::shell {
 
@@ -26,6 +28,12 @@ enum class MessageKind {
 // the application title (unless the kind says otherwise), shown modally over `parent`,
 // returning when the user closes it.
 void show_message(QWidget* parent, const QString& text, MessageKind kind = MessageKind::plain);
+
+// The whole percentage of work done, 0 to 100, and " Percent", as the status window shows it.
+QString percent_text(std::uint64_t done, std::uint64_t total);
+
+// Where an export is damaged (not empty): the first place and how many there are.
+QString damage_places(const conversion::DamageLog& damage);
 
 // "The file "PATH" could not be opened." and the reason, as a problem.
 void show_open_failure(QWidget* parent, const QString& path, const QString& reason);

@@ -55,25 +55,6 @@ private:
     QElapsedTimer since_;
 };
 
-// The whole percentage of work done, 0 to 100, and " Percent".
-QString percent_text(std::uint64_t done, std::uint64_t total) {
-    const double percent =
-        total == 0 ? 100.0
-                   : std::floor(static_cast<double>(done) * 100.0 / static_cast<double>(total));
-    return QString::number(std::clamp(static_cast<int>(percent), 0, 100)) +
-           QStringLiteral(" Percent");
-}
-
-// Where an export is damaged: the first place and how many there are.
-QString damage_places(const conv::DamageLog& damage) {
-    const conv::Damage& first = damage.kept().front();
-    return QCoreApplication::translate("qlx::shell::frmMain",
-                                       "First damaged line: %1 (%2).\nDamaged places: %3.")
-        .arg(first.line)
-        .arg(QString::fromUtf8(first.reason.data(), first.reason.size()))
-        .arg(damage.count());
-}
-
 QString damage_message(const QString& path, const conv::DamageLog& damage) {
     return QCoreApplication::translate(
                "qlx::shell::frmMain",

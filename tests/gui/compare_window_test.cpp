@@ -244,8 +244,16 @@ private slots:
             QVERIFY2(found >= 0, expected);
             at = found;
         }
+        // As HTML, the whole comparison is the report page: the summary links to each
+        // procedure that differs, here the removed one.
         const std::string page = compared->html(CompareWindow::Scope::whole);
-        QVERIFY(page.find("removed GONE") != std::string::npos);
+        const std::size_t link = page.find(">GONE</a>");
+        QVERIFY(link != std::string::npos);
+        const std::size_t target = page.rfind("href=\"#", link);
+        const std::string anchor =
+            page.substr(target + 7, page.find('"', target + 7) - (target + 7));
+        QVERIFY(page.find("id=\"" + anchor + "\"") != std::string::npos);
+        QVERIFY(page.find("<style>") != std::string::npos);
         QVERIFY(compared->html(CompareWindow::Scope::shown).find("removed GONE") ==
                 std::string::npos);
     }

@@ -579,6 +579,71 @@ private slots:
                  qPrintable(messages.texts[0]));
     }
 
+    void publish_writes_the_site_of_the_active_export_and_shows_it() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        QList<QUrl> shown;
+        viewer.window.open_in_browser = [&](const QUrl& url) {
+            shown << url;
+            return true;
+        };
+        QAction* publish = viewer.window.findChild<QAction*>(QStringLiteral("mnuFilePublish"));
+        const QString path = sandbox.write("a.qlx", gt::bytes(small_export()));
+        const QString site = sandbox.path("site");
+
+        // Without a converted window the export is asked for first, then the folder.
+        viewer.answers = {CommonDialog::Choice(path), CommonDialog::Choice(site)};
+        publish->trigger();
+        QCOMPARE(viewer.kinds, (QList<CommonDialog::Kind>{CommonDialog::Kind::open,
+                                                          CommonDialog::Kind::folder}));
+        QVERIFY(QFileInfo(site + "/index.html").isFile());
+        QCOMPARE(shown, (QList<QUrl>{QUrl::fromLocalFile(site + "/index.html")}));
+        QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join('\n')));
+
+        // With an export's window active, that export; publishing again replaces the site.
+        viewer.window.openfile(path);
+        viewer.kinds.clear();
+        viewer.answers = {CommonDialog::Choice(site)};
+        publish->trigger();
+        QCOMPARE(viewer.kinds, (QList<CommonDialog::Kind>{CommonDialog::Kind::folder}));
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(messages.texts.isEmpty());
+
+        // A folder of other things is refused, named, and left as it was.
+        const QString other = sandbox.path("other");
+        QVERIFY(QDir().mkpath(other));
+        sandbox.write("other/mine.txt", "keep me");
+        viewer.window.publish_export(path, other);
+        QCOMPARE(messages.texts.size(), 1);
+        QVERIFY2(messages.texts[0].contains(QDir::toNativeSeparators(other)),
+                 qPrintable(messages.texts[0]));
+        QCOMPARE(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{"mine.txt"});
+        QCOMPARE(shown.size(), 2);
+
+        // Escape stops it: no site, nothing beside it, no message, the commands back.
+        const QString big = sandbox.write("big.qlx", gt::bytes(big_export()));
+        const QStringList before = QDir(sandbox.path(".")).entryList(QDir::AllEntries |
+                                                                     QDir::NoDotAndDotDot);
+        std::function<void()> stop = [&] {
+            if (auto* status = viewer.window.findChild<qlx::dialogs::frmStatus*>();
+                status != nullptr && status->isVisible()) {
+                QTest::keyClick(status, Qt::Key_Escape);
+                return;
+            }
+            QTimer::singleShot(0, &viewer.window, stop);
+        };
+        QTimer::singleShot(0, &viewer.window, stop);
+        viewer.window.publish_export(big, sandbox.path("big site"));
+        QCOMPARE(QDir(sandbox.path(".")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 before);
+        QCOMPARE(messages.texts.size(), 1);
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(!viewer.window.converting());
+        QVERIFY(publish->isEnabled());
+    }
+
     void closing_the_program_during_a_conversion_opens_nothing() {
         gt::Sandbox sandbox;
         gt::MessageRecorder messages;

@@ -64,6 +64,7 @@ const QList<std::pair<Entry, QList<Entry>>> menu_table{
       {"mnuFileText", "Open &Text File"},
       {"mnuFileClose", "&Close", QKeySequence("Ctrl+F4")},
       {"mnuFileCompare", "Co&mpare Exports..."},
+      {"mnuFilePublish", "Pu&blish as Web Site..."},
       {"mnuFileBar1", separator},
       {"mnuFileSave", "&Save", QKeySequence("Ctrl+S")},
       {"mnuFileSaveAs", "Save &As..."},
