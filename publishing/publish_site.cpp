@@ -162,9 +162,10 @@ std::expected<PublishedSite, PublishError> publish_site(std::string export_bytes
     }
     SearchIndex index;
     for (std::size_t i = 0; i < pages; ++i) {
-        const ProcedurePage& page = (*written)[i];
+        ProcedurePage& page = (*written)[i];
         entries[i].text_bytes = page.text.size();
         index.add(entries[i].stem + ".html", entries[i].name, page.first_line, page.text);
+        std::string().swap(page.text);
     }
     written->clear();
     const std::string index_page_html =
