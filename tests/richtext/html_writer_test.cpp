@@ -42,22 +42,21 @@ TEST(HtmlWriter, WritesAStandalonePageWithAClassPerFormat) {
 }
 
 TEST(HtmlWriter, ShowsParagraphFormatsAndRaisedText) {
-    const Document document =
-        DocumentBuilder()
-            .text("E=mc")
-            .text("2", CharFormat{.position = VerticalPosition::superscript})
-            .text("up", CharFormat{.raise_half_points = -3})
-            .paragraph({}, {.alignment = Alignment::center,
-                            .left_indent = 720,
-                            .first_line_indent = -360,
-                            .space_after = 240,
-                            .line_spacing = 360,
-                            .line_spacing_multiple = true,
-                            .page_break_before = true})
-            .text("exact")
-            .paragraph({}, {.line_spacing = -300})
-            .paragraph({}, {.line_spacing_multiple = true})
-            .build();
+    const Document document = DocumentBuilder()
+                                  .text("E=mc")
+                                  .text("2", CharFormat{.position = VerticalPosition::superscript})
+                                  .text("up", CharFormat{.raise_half_points = -3})
+                                  .paragraph({}, {.alignment = Alignment::center,
+                                                  .left_indent = 720,
+                                                  .first_line_indent = -360,
+                                                  .space_after = 240,
+                                                  .line_spacing = 360,
+                                                  .line_spacing_multiple = true,
+                                                  .page_break_before = true})
+                                  .text("exact")
+                                  .paragraph({}, {.line_spacing = -300})
+                                  .paragraph({}, {.line_spacing_multiple = true})
+                                  .build();
     const std::string html = to_html(document);
     EXPECT_NE(html.find(".c1 { font-size: 12pt; vertical-align: super; font-size: smaller; }"),
               std::string::npos)
@@ -69,10 +68,40 @@ TEST(HtmlWriter, ShowsParagraphFormatsAndRaisedText) {
               std::string::npos)
         << html;
     // A multiple of single spacing with no value is single spacing: no style.
-    EXPECT_TRUE(html.ends_with("<p class=\"c0\" style=\"line-height: 15pt;\">exact</p>\n"
-                               "<p class=\"c0\"><br></p>\n<p class=\"c0\"><br></p>\n</body>\n"
-                               "</html>\n"))
+    EXPECT_TRUE(
+        html.ends_with("<p class=\"c0\" style=\"line-height: 15pt;\">exact</p>\n"
+                       "<p class=\"c0\"><br></p>\n<p class=\"c0\"><br></p>\n</body>\n"
+                       "</html>\n"))
         << html;
+}
+
+TEST(HtmlWriter, InPartsEachParagraphStyleIsAClassAndEachLineHasAnId) {
+    const Document document = DocumentBuilder()
+                                  .text("centred")
+                                  .paragraph({}, {.alignment = Alignment::center})
+                                  .text("plain")
+                                  .paragraph()
+                                  .text("centred again")
+                                  .paragraph({}, {.alignment = Alignment::center})
+                                  .text("right")
+                                  .paragraph({}, {.alignment = Alignment::right})
+                                  .build();
+    const HtmlParts parts = to_html_parts(document);
+    EXPECT_TRUE(parts.style_sheet.starts_with("p { margin: 0; white-space: pre-wrap;"));
+    EXPECT_TRUE(
+        parts.style_sheet.ends_with(".c0 { font-size: 12pt; }\n"
+                                    "p.p0 { text-align: center; }\n"
+                                    "p.p1 { text-align: right; }\n"))
+        << parts.style_sheet;
+    EXPECT_EQ(parts.body,
+              "<p id=\"L1\" class=\"c0 p0\">centred</p>\n"
+              "<p id=\"L2\" class=\"c0\">plain</p>\n"
+              "<p id=\"L3\" class=\"c0 p0\">centred again</p>\n"
+              "<p id=\"L4\" class=\"c0 p1\">right</p>\n"
+              "<p id=\"L5\" class=\"c0\"><br></p>\n");
+    // The same paragraphs as the whole page, but for their ids and styles.
+    EXPECT_NE(to_html(document).find("<p class=\"c0\" style=\"text-align: right;\">right</p>"),
+              std::string::npos);
 }
 
 TEST(HtmlWriter, WritesTablesAsTablesNestedInTheirCells) {
