@@ -138,6 +138,11 @@ TEST_F(PublishingTest, PagesLinkInExportOrderAndTheOutlineLeadsToItsLines) {
     ASSERT_NE(target, std::string::npos) << line;
     EXPECT_EQ(first.substr(target, first.find('\n', target) - target),
               "<p id=\"L" + line + "\" class=\"c2\"><span class=\"c4\">Description</span></p>");
+    // The documents' colours, the red darkened to a contrast of 4.5:1 on white.
+    const std::string styles = slurp(root_ / "site" / "0001-LAB-C-DAILY-CENSUS.css");
+    EXPECT_NE(styles.find("color: #0000ff;"), std::string::npos) << styles;
+    EXPECT_NE(styles.find("color: #ed0000;"), std::string::npos);
+    EXPECT_EQ(styles.find("#ff0000"), std::string::npos);
     // The index counts each procedure's reports, macros and screens.
     const std::string index = slurp(root_ / "site" / "index.html");
     EXPECT_NE(index.find("LAB.C.DAILY.CENSUS</a></td><td class=\"number\">1</td><td "
