@@ -256,12 +256,14 @@ def main():
             try:
                 driver.get("file://" + os.path.join(site, "index.html"))
                 started = time.monotonic()
-                search(driver, word)  # the first search loads the index
-                first = time.monotonic() - started
+                driver.find_element(By.ID, "search").click()  # the index starts loading
+                wait_for(driver, lambda d: d.execute_script("return !!window.qlxSearchIndex"),
+                         "the search index loaded")
+                loading = time.monotonic() - started
                 milliseconds = search(driver, word)
                 count = driver.find_element(By.CSS_SELECTOR, "#search-results p").text
-                print("search for %r: %.0f ms in the page (%.2f s with loading the index); %s"
-                      % (word, milliseconds, first, count))
+                print("search for %r: %.0f ms in the page; loading the index on focus: %.2f s; %s"
+                      % (word, milliseconds, loading, count))
             finally:
                 driver.quit()
         return 0
