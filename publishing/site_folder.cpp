@@ -30,7 +30,11 @@ conv::FileError refusal(const fs::path& path, std::string reason) {
 fs::path beside(const fs::path& target, std::string_view what) {
     fs::path name(".");
     name += target.filename().native();
-    name += "-" + std::string(what) + "-" + conv::random_name_part();
+    std::string tail(1, '-');
+    tail += what;
+    tail += '-';
+    tail += conv::random_name_part();
+    name += tail;
     return target.parent_path() / name;
 }
 
