@@ -42,21 +42,22 @@ TEST(HtmlWriter, WritesAStandalonePageWithAClassPerFormat) {
 }
 
 TEST(HtmlWriter, ShowsParagraphFormatsAndRaisedText) {
-    const Document document = DocumentBuilder()
-                                  .text("E=mc")
-                                  .text("2", CharFormat{.position = VerticalPosition::superscript})
-                                  .text("up", CharFormat{.raise_half_points = -3})
-                                  .paragraph({}, {.alignment = Alignment::center,
-                                                  .left_indent = 720,
-                                                  .first_line_indent = -360,
-                                                  .space_after = 240,
-                                                  .line_spacing = 360,
-                                                  .line_spacing_multiple = true,
-                                                  .page_break_before = true})
-                                  .text("exact")
-                                  .paragraph({}, {.line_spacing = -300})
-                                  .paragraph({}, {.line_spacing_multiple = true})
-                                  .build();
+    const Document document =
+        DocumentBuilder()
+            .text("E=mc")
+            .text("2", CharFormat{.position = VerticalPosition::superscript})
+            .text("up", CharFormat{.raise_half_points = -3})
+            .paragraph({}, {.alignment = Alignment::center,
+                            .left_indent = 720,
+                            .first_line_indent = -360,
+                            .space_after = 240,
+                            .line_spacing = 360,
+                            .line_spacing_multiple = true,
+                            .page_break_before = true})
+            .text("exact")
+            .paragraph({}, {.line_spacing = -300})
+            .paragraph({}, {.line_spacing_multiple = true})
+            .build();
     const std::string html = to_html(document);
     EXPECT_NE(html.find(".c1 { font-size: 12pt; vertical-align: super; font-size: smaller; }"),
               std::string::npos)
@@ -68,10 +69,9 @@ TEST(HtmlWriter, ShowsParagraphFormatsAndRaisedText) {
               std::string::npos)
         << html;
     // A multiple of single spacing with no value is single spacing: no style.
-    EXPECT_TRUE(
-        html.ends_with("<p class=\"c0\" style=\"line-height: 15pt;\">exact</p>\n"
-                       "<p class=\"c0\"><br></p>\n<p class=\"c0\"><br></p>\n</body>\n"
-                       "</html>\n"))
+    EXPECT_TRUE(html.ends_with("<p class=\"c0\" style=\"line-height: 15pt;\">exact</p>\n"
+                               "<p class=\"c0\"><br></p>\n<p class=\"c0\"><br></p>\n</body>\n"
+                               "</html>\n"))
         << html;
 }
 
