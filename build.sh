@@ -78,10 +78,11 @@ sanitize)
 tsan)
     install_packages
     # Only the programs whose tests run threads: the writer thread of a conversion (model and
-    # files), the comparison's helper threads, and in the viewer Find All's search and the
-    # comparison's work. Each runs as a whole, without CTest.
+    # files), the comparison's helper threads, a published site's page threads, and in the
+    # viewer Find All's search and the comparison's work. Each runs as a whole, without CTest.
     cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQLX_SANITIZE_THREAD=ON
-    threaded=(model_tests files_tests comparison_tests navigation_test compare_window_test)
+    threaded=(model_tests files_tests comparison_tests publishing_tests navigation_test
+              compare_window_test)
     cmake --build build-tsan --parallel "$(nproc)" --target "${threaded[@]}"
     export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan.supp"
     for program in "${threaded[@]}"; do

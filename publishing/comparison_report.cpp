@@ -166,8 +166,8 @@ std::string procedure_section(const ComparedExports& compared, std::size_t index
     std::string part =
         "<section id=\"procedure-" + std::to_string(index + 1) + "\">\n<h2>" +
         state_words(procedure.state) + ": " + html_text(procedure.name) + "</h2>\n<p>" +
-        std::to_string(procedure.added_lines) + " lines added, " +
-        std::to_string(procedure.removed_lines) +
+        std::to_string(procedure.added_lines) + (procedure.added_lines == 1 ? " line" : " lines") +
+        " added, " + std::to_string(procedure.removed_lines) +
         " removed.</p>\n<table class=\"diff\">\n<thead><tr><th scope=\"col\">Old</th>"
         "<th scope=\"col\">New</th><th scope=\"col\">\xC2\xB1</th>"
         "<th scope=\"col\">Text</th></tr></thead>\n<tbody>\n";

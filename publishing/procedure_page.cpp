@@ -1,6 +1,8 @@
 #include "publishing/procedure_page.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 #include "model/rtf_vocabulary.h"
 #include "publishing/site_pages.h"
@@ -38,6 +40,43 @@ std::string outline_list(const std::vector<conv::OutlineHeading>& outline) {
     return list + "</ul>\n</nav>\n";
 }
 
+// The relative luminance of a colour (WCAG 2).
+double luminance(double red, double green, double blue) {
+    const auto linear = [](double c) {
+        c /= 255;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(red) + 0.7152 * linear(green) + 0.0722 * linear(blue);
+}
+
+// The style sheet with every text colour too light to read on the white page (a contrast
+// under 4.5:1, such as the documents' pure red) darkened just enough, its hue kept.
+std::string readable_colours(std::string sheet) {
+    constexpr std::string_view property = " color: #";
+    for (std::size_t at = sheet.find(property); at != std::string::npos;
+         at = sheet.find(property, at + 1)) {
+        const std::size_t hex = at + property.size();
+        unsigned red = 0, green = 0, blue = 0;
+        if (hex + 6 > sheet.size() ||
+            std::sscanf(sheet.c_str() + hex, "%2x%2x%2x", &red, &green, &blue) != 3) {
+            continue;
+        }
+        double scale = 1;
+        while (1.05 / (luminance(red * scale, green * scale, blue * scale) + 0.05) < 4.5) {
+            scale -= 0.01;
+        }
+        if (scale < 1) {
+            char value[8];
+            std::snprintf(value, sizeof value, "%02x%02x%02x",
+                          static_cast<unsigned>(std::lround(red * scale)),
+                          static_cast<unsigned>(std::lround(green * scale)),
+                          static_cast<unsigned>(std::lround(blue * scale)));
+            sheet.replace(hex, 6, value);
+        }
+    }
+    return sheet;
+}
+
 std::string pager(const std::vector<PageEntry>& entries, std::size_t index) {
     std::string links = "<nav class=\"pager\" aria-label=\"Previous and next procedure\">\n";
     if (index > 0) {
@@ -72,7 +111,7 @@ ProcedurePage procedure_page(std::string_view rtf, const conv::DocumentMap& map,
     const richtext::Document document = richtext::read_rtf(rtf).document;
     richtext::HtmlParts parts = richtext::to_html_parts(document);
     ProcedurePage page;
-    page.style_sheet = std::move(parts.style_sheet);
+    page.style_sheet = readable_colours(std::move(parts.style_sheet));
     page.html = page_start(entry.name, entry.stem + ".css", html_text(entry.name));
     page.html += "<div class=\"document\">\n";
     page.html += parts.body;

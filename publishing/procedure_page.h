@@ -34,7 +34,8 @@ struct ProcedurePage {
 
 // Procedure `index`'s page from its converted document (RTF) and map: the document as
 // `qlx-convert --html` shows it (each line with its id), its outline as a list of links beside
-// it, and links to the previous and next procedures of `entries`.
+// it, and links to the previous and next procedures of `entries`. Its colours are the document's,
+// but that a text colour too light to read on white (its pure red) is darkened.
 ProcedurePage procedure_page(std::string_view rtf, const conversion::DocumentMap& map,
                              const std::vector<PageEntry>& entries, std::size_t index);
 

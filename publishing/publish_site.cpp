@@ -36,10 +36,10 @@ public:
           documents_(documents),
           maps_(maps),
           entries_(entries),
-          pages_(documents.size()) {}
+          search_entries_(documents.size()) {}
 
-    // Writes every page; returns what the search index needs of each, in order.
-    std::expected<std::vector<ProcedurePage>, PublishError> run(
+    // Writes every page; returns each one's entry of the search index, in order.
+    std::expected<std::vector<std::string>, PublishError> run(
         const std::function<bool(std::size_t done)>& report) {
         const std::size_t threads = std::clamp<std::size_t>(
             std::thread::hardware_concurrency(), 1, std::max<std::size_t>(documents_.size(), 1));
@@ -64,7 +64,7 @@ public:
         if (failure_) {
             return std::unexpected(PublishError{*failure_, false});
         }
-        return std::move(pages_);
+        return std::move(search_entries_);
     }
 
 private:
@@ -91,9 +91,9 @@ private:
             stop_ = true;
             return false;
         }
-        page.html = std::string();
-        page.style_sheet = std::string();
-        pages_[index] = std::move(page);
+        entries_[index].text_bytes = page.text.size();
+        search_entries_[index] =
+            search_entry(stem + ".html", entries_[index].name, page.first_line, page.text);
         ++done_;
         return true;
     }
@@ -101,8 +101,9 @@ private:
     const SiteFolder& site_;
     std::vector<std::string>& documents_;
     const std::vector<conv::DocumentMap>& maps_;
+    // Each thread sets the size of the pages it writes, and reads only names of the others.
     std::vector<PageEntry>& entries_;
-    std::vector<ProcedurePage> pages_;
+    std::vector<std::string> search_entries_;
     std::atomic<std::size_t> next_ = 0;
     std::atomic<std::size_t> done_ = 0;
     std::atomic<bool> stop_ = false;
@@ -142,6 +143,9 @@ std::expected<PublishedSite, PublishError> publish_site(std::string export_bytes
     if (!report) {
         return std::unexpected(PublishError{report.error().output, report.error().cancelled});
     }
+    // (The bytes are the export's Windows-1252 now, should it have been re-encoded.)
+    const auto header = comparison::header_fields(export_bytes);
+    std::string().swap(export_bytes);
     std::vector<PageEntry> entries(documents.documents.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         entries[i].name = i < report->captions.size()
@@ -160,16 +164,9 @@ std::expected<PublishedSite, PublishError> publish_site(std::string export_bytes
     if (!written) {
         return std::unexpected(written.error());
     }
-    SearchIndex index;
-    for (std::size_t i = 0; i < pages; ++i) {
-        const ProcedurePage& page = (*written)[i];
-        entries[i].text_bytes = page.text.size();
-        index.add(entries[i].stem + ".html", entries[i].name, page.first_line, page.text);
-    }
+    const std::string index_script = search_index_script(*written);
     written->clear();
-    const std::string index_page_html =
-        site_index(export_name, comparison::header_fields(export_bytes), entries, report->damage);
-    const std::string index_script = index.finish();
+    const std::string index_page_html = site_index(export_name, header, entries, report->damage);
     for (const auto& [name, bytes] : {std::pair{search_index_file, std::string_view(index_script)},
                                       {style_sheet_file, site_style_sheet},
                                       {script_file, site_script},

@@ -110,13 +110,25 @@ const std::string_view site_script =
     });
   }
 
-  // --- Search: the index is loaded the first time it is needed.
+  // --- Search: the index is loaded the first time it is needed, from when the search box
+  // takes the focus, so that it is mostly read by the time the query is typed.
+  var index_callers = null;  // while the index loads: who waits for it
   function load_index(then, failed) {
     if (window.qlxSearchIndex) { then(window.qlxSearchIndex); return; }
+    if (index_callers) { index_callers.push([then, failed]); return; }
+    index_callers = [[then, failed]];
     var script = document.createElement("script");
+    var done = function () {
+      var callers = index_callers;
+      index_callers = null;
+      if (!window.qlxSearchIndex) script.remove();
+      callers.forEach(function (caller) {
+        if (window.qlxSearchIndex) caller[0](window.qlxSearchIndex); else caller[1]();
+      });
+    };
     script.src = "search-index.js";
-    script.onload = function () { then(window.qlxSearchIndex || []); };
-    script.onerror = failed;
+    script.onload = done;
+    script.onerror = done;
     document.head.appendChild(script);
   }
   function escape_pattern(text) {
@@ -183,6 +195,9 @@ const std::string_view site_script =
     var input = document.getElementById("search");
     var place = document.getElementById("search-results");
     if (!form) return;
+    input.addEventListener("focus", function () {
+      load_index(function () {}, function () {});
+    });
     form.addEventListener("submit", function (event) {
       event.preventDefault();
       var query = input.value.trim();

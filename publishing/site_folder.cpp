@@ -25,11 +25,17 @@ conv::FileError refusal(const fs::path& path, std::string reason) {
     return {conv::display_path(path), std::move(reason)};
 }
 
-// A free name beside the target for a folder of this publishing: ".NAME-WHAT-random".
+// A free name beside the target for a folder of this publishing: ".NAME-WHAT-random" (the name
+// kept in the system's form: on Windows a UTF-8 string would be read in the ANSI code page).
 fs::path beside(const fs::path& target, std::string_view what) {
-    fs::path name = target.filename();
-    return fs::path(target).replace_filename("." + conv::display_path(name) + "-" +
-                                             std::string(what) + "-" + conv::random_name_part());
+    fs::path name(".");
+    name += target.filename().native();
+    std::string tail(1, '-');
+    tail += what;
+    tail += '-';
+    tail += conv::random_name_part();
+    name += tail;
+    return target.parent_path() / name;
 }
 
 bool is_marked(const fs::path& folder) {
@@ -70,9 +76,13 @@ std::expected<void, conv::FileError> check_site_folder(const fs::path& folder) {
 }
 
 std::expected<SiteFolder, conv::FileError> SiteFolder::create(const fs::path& target) {
-    // "DIR/" names DIR: the folder is made beside it, not inside.
-    fs::path clean = target.has_filename() ? target : target.parent_path();
-    if (clean.empty()) {
+    // "DIR/", "DIR/." and "." name a folder: the new one is made beside it, not inside.
+    std::error_code error;
+    fs::path clean = fs::absolute(target, error).lexically_normal();
+    if (!clean.has_filename()) {
+        clean = clean.parent_path();
+    }
+    if (error || !clean.has_filename() || clean.filename() == "..") {
         return std::unexpected(refusal(target, "is not a folder's name"));
     }
     if (auto checked = check_site_folder(clean); !checked) {

@@ -9,10 +9,11 @@ namespace qlx::publishing {
 namespace {
 
 std::string size_in_words(std::size_t bytes) {
-    char text[32];
     if (bytes < 1024) {
-        std::snprintf(text, sizeof text, "%zu bytes", bytes);
-    } else if (bytes < 1024 * 1024) {
+        return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    }
+    char text[32];
+    if (bytes < 1024 * 1024) {
         std::snprintf(text, sizeof text, "%.1f KB", static_cast<double>(bytes) / 1024);
     } else {
         std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / (1024 * 1024));

@@ -1,15 +1,13 @@
 #include "publishing/site_pages.h"
 
-#include <cstdio>
-
 #include "richtext/html_writer.h"
 
 namespace qlx::publishing {
 
 std::string page_stem(std::size_t number, std::string_view name) {
-    char digits[32];
-    std::snprintf(digits, sizeof digits, "%04zu", number);
-    std::string stem = std::string(digits) + '-';
+    std::string stem = std::to_string(number);
+    stem.insert(0, stem.size() < 4 ? 4 - stem.size() : 0, '0');
+    stem += '-';
     constexpr std::size_t most = 48;
     std::size_t kept = 0;
     bool gap = true;  // the stem ends in '-'

@@ -134,8 +134,9 @@ void append_points(std::string& out, std::string_view property, int twips) {
 // beginning with a blank; empty when nothing differs.
 std::string paragraph_style(const ParagraphFormat& format) {
     std::string style;
-    static constexpr std::string_view alignments[] = {
-        "", " text-align: center;", " text-align: right;", " text-align: justify;"};
+    static constexpr std::string_view alignments[] = {"", " text-align: center;",
+                                                      " text-align: right;",
+                                                      " text-align: justify;"};
     style += alignments[static_cast<std::size_t>(format.alignment)];
     for (const auto& [property, twips] : {std::pair{" margin-left: ", format.left_indent},
                                           {" margin-right: ", format.right_indent},
@@ -168,16 +169,19 @@ void append_class(std::string& out, std::size_t index) {
 // class, p0, p1, ... in the order first met.
 class ParagraphClasses {
 public:
+    explicit ParagraphClasses(std::string& sheet) : sheet_(sheet) {}
+
     // The class of a style; adds its rule to the sheet when it is new.
-    std::size_t class_of(const std::string& style, std::string& sheet) {
+    std::size_t class_of(const std::string& style) {
         const auto [place, added] = classes_.try_emplace(style, classes_.size());
         if (added) {
-            sheet += "p.p" + std::to_string(place->second) + " {" + style + " }\n";
+            sheet_ += "p.p" + std::to_string(place->second) + " {" + style + " }\n";
         }
         return place->second;
     }
 
 private:
+    std::string& sheet_;
     std::map<std::string, std::size_t> classes_;
 };
 
@@ -185,7 +189,6 @@ private:
 // of the style sheet; and, with `number` (from 1), an id "L<number>" for links to the line.
 struct ParagraphPlace {
     ParagraphClasses* classes = nullptr;
-    std::string* sheet = nullptr;
     std::size_t number = 0;
 };
 
@@ -200,7 +203,7 @@ void append_paragraph(std::string& out, const Paragraph& paragraph,
         append_class(out, paragraph.mark_format);
     } else if (place.classes != nullptr) {
         out += " class=\"c" + std::to_string(paragraph.mark_format) + " p" +
-               std::to_string(place.classes->class_of(style, *place.sheet)) + '"';
+               std::to_string(place.classes->class_of(style)) + '"';
     } else {
         append_class(out, paragraph.mark_format);
         out += " style=\"";
@@ -286,12 +289,12 @@ void append_style_rules(std::string& out, const Document& document) {
 HtmlParts to_html_parts(const Document& document) {
     HtmlParts parts;
     append_style_rules(parts.style_sheet, document);
-    ParagraphClasses classes;
+    ParagraphClasses classes(parts.style_sheet);
     TableTags tables;
     std::size_t number = 0;
     for (const Paragraph& paragraph : document.paragraphs()) {
         tables.open_for(parts.body, paragraph.table);
-        append_paragraph(parts.body, paragraph, {&classes, &parts.style_sheet, ++number});
+        append_paragraph(parts.body, paragraph, {&classes, ++number});
         tables.close_after(parts.body, paragraph.table);
     }
     tables.open_for(parts.body, {});

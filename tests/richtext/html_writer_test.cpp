@@ -75,6 +75,35 @@ TEST(HtmlWriter, ShowsParagraphFormatsAndRaisedText) {
         << html;
 }
 
+TEST(HtmlWriter, InPartsEachParagraphStyleIsAClassAndEachLineHasAnId) {
+    const Document document = DocumentBuilder()
+                                  .text("centred")
+                                  .paragraph({}, {.alignment = Alignment::center})
+                                  .text("plain")
+                                  .paragraph()
+                                  .text("centred again")
+                                  .paragraph({}, {.alignment = Alignment::center})
+                                  .text("right")
+                                  .paragraph({}, {.alignment = Alignment::right})
+                                  .build();
+    const HtmlParts parts = to_html_parts(document);
+    EXPECT_TRUE(parts.style_sheet.starts_with("p { margin: 0; white-space: pre-wrap;"));
+    EXPECT_TRUE(
+        parts.style_sheet.ends_with(".c0 { font-size: 12pt; }\n"
+                                    "p.p0 { text-align: center; }\n"
+                                    "p.p1 { text-align: right; }\n"))
+        << parts.style_sheet;
+    EXPECT_EQ(parts.body,
+              "<p id=\"L1\" class=\"c0 p0\">centred</p>\n"
+              "<p id=\"L2\" class=\"c0\">plain</p>\n"
+              "<p id=\"L3\" class=\"c0 p0\">centred again</p>\n"
+              "<p id=\"L4\" class=\"c0 p1\">right</p>\n"
+              "<p id=\"L5\" class=\"c0\"><br></p>\n");
+    // The same paragraphs as the whole page, but for their ids and styles.
+    EXPECT_NE(to_html(document).find("<p class=\"c0\" style=\"text-align: right;\">right</p>"),
+              std::string::npos);
+}
+
 TEST(HtmlWriter, WritesTablesAsTablesNestedInTheirCells) {
     const std::string html = to_html(
         read_rtf("{\\rtf1\\trowd\\cellx1000\\cellx2000\\pard\\intbl outer\\cell\\pard\\intbl"
