@@ -1,6 +1,10 @@
 #include "document/plain_text.h"
 
 #include <QStringDecoder>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
 
 #include <string_view>
 
@@ -25,6 +29,31 @@ QString with_crlf_line_ends(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return text;
+}
+
+bool fill_with_plain_text(QTextDocument& document, const QString& text,
+                          const std::function<bool(qsizetype done)>& step_done) {
+    constexpr qsizetype step = 256 * 1024;
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    QTextCursor cursor(&document);
+    cursor.movePosition(QTextCursor::End);
+    bool whole = true;
+    for (qsizetype done = 0; done < text.size();) {
+        qsizetype end = std::min(text.size(), done + step);
+        while (end < text.size() && (text[end - 1] == QLatin1Char('\r') ||
+                                     text[end - 1].isHighSurrogate())) {
+            ++end;
+        }
+        cursor.insertText(text.sliced(done, end - done));
+        done = end;
+        if (step_done && !step_done(done)) {
+            whole = done == text.size();
+            break;
+        }
+    }
+    document.setUndoRedoEnabled(undo);
+    return whole;
 }
 
 }  // namespace qlx::document

@@ -16,6 +16,7 @@ class QDropEvent;
 class QMimeData;
 class QPrinter;
 class QRegion;
+class QTextDocument;
 class QUrl;
 class QWheelEvent;
 
@@ -48,6 +49,10 @@ public:
     // QTextEdit::setText, which would take text that looks like HTML for HTML.) Like
     // setTextRTF and LoadFile, it leaves the document not edited.
     void setText(const QString& text);
+    // Replaces the content with a document filled elsewhere as plain text (see
+    // fill_with_plain_text), which the box takes; like setText it leaves the document not
+    // edited. It takes the box's font.
+    void adopt_plain_document(std::unique_ptr<QTextDocument> document);
     // Not edited from now on: the document tells its window (modificationChanged) so.
     void set_unedited();
 
@@ -126,6 +131,9 @@ signals:
     // Files were dropped on the text: they are for the program to open, not text to insert.
     void files_dropped(const QList<QUrl>& files);
     void zoom_changed(int percent);
+    // The box holds another document (adopt_plain_document): what followed the old one's
+    // signals follows the new one's.
+    void document_replaced();
 
 protected:
     void dropEvent(QDropEvent* event) override;
