@@ -1,6 +1,8 @@
 #include "document/plain_text.h"
 
 #include <QStringDecoder>
+#include <QAbstractTextDocumentLayout>
+#include <QFont>
 #include <QTextCursor>
 #include <QTextDocument>
 
@@ -31,29 +33,32 @@ QString with_crlf_line_ends(QString text) {
     return text;
 }
 
-bool fill_with_plain_text(QTextDocument& document, const QString& text,
-                          const std::function<bool(qsizetype done)>& step_done) {
+std::unique_ptr<QTextDocument> plain_text_document(
+    const QString& text, const QFont& font, const std::function<bool(qsizetype done)>& step_done) {
     constexpr qsizetype step = 256 * 1024;
-    const bool undo = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false);
-    QTextCursor cursor(&document);
-    cursor.movePosition(QTextCursor::End);
-    bool whole = true;
+    auto document = std::make_unique<QTextDocument>();
+    document->setDefaultFont(font);
+    document->setUndoRedoEnabled(false);
+    QTextCursor cursor(document.get());
     for (qsizetype done = 0; done < text.size();) {
         qsizetype end = std::min(text.size(), done + step);
+        // Never between CR and LF (one line break, not two) nor inside a surrogate pair.
         while (end < text.size() && (text[end - 1] == QLatin1Char('\r') ||
                                      text[end - 1].isHighSurrogate())) {
             ++end;
         }
         cursor.insertText(text.sliced(done, end - done));
         done = end;
-        if (step_done && !step_done(done)) {
-            whole = done == text.size();
-            break;
+        if (step_done && !step_done(done) && done < text.size()) {
+            return nullptr;
         }
     }
-    document.setUndoRedoEnabled(undo);
-    return whole;
+    document->setUndoRedoEnabled(true);
+    // Without a page size the layout lays out nothing (and starts no timer, which this thread
+    // may not have): the window gives it one.
+    document->setPageSize(QSizeF(0, 0));
+    document->documentLayout();
+    return document;
 }
 
 }  // namespace qlx::document

@@ -4,7 +4,9 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
+class QFont;
 class QTextDocument;
 
 namespace qlx::document {
@@ -18,13 +20,15 @@ QString decode_plain_text(QByteArrayView bytes);
 // characters that hold what the document carries but does not show.
 QString with_crlf_line_ends(QString text);
 
-// Appends plain text to `document` a step of some 256 K characters at a time, as
-// QTextDocument::setPlainText would put it (CR LF, CR and LF each break a line; a step never
-// ends between CR and LF), without undo steps. Nothing lays the document out meanwhile unless
-// a window shows it, so a document of no window may be filled on another thread. After each
-// step `step_done` is told how many characters are in; when it answers false the filling stops
-// there. Whether the text went in whole.
-bool fill_with_plain_text(QTextDocument& document, const QString& text,
-                          const std::function<bool(qsizetype done)>& step_done = {});
+// A new document of plain text, as QTextDocument::setPlainText would fill it (CR LF, CR and
+// LF each break a line), in `font`, without undo steps, made in the calling thread, which need
+// not be the GUI thread: the text goes in a step of some 256 K characters at a time, and
+// nothing is laid out until a window sets the document's page size (the document has its
+// layout, so that a window taking it does not have to make one). After each step `step_done`
+// is told how many characters are in; when it answers false the filling stops there and the
+// answer is nullptr.
+std::unique_ptr<QTextDocument> plain_text_document(
+    const QString& text, const QFont& font,
+    const std::function<bool(qsizetype done)>& step_done = {});
 
 }  // namespace qlx::document

@@ -87,12 +87,18 @@ void RichTextBox::adopt_plain_document(std::unique_ptr<QTextDocument> filled) {
     from_rtf_ = false;
     live_text_.reset();
     const QPointer<QTextDocument> old = document();
-    filled->setDefaultFont(old->defaultFont());
+    if (filled->defaultFont() != old->defaultFont()) {
+        filled->setDefaultFont(old->defaultFont());
+    }
     filled->setParent(this);
     setDocument(filled.release());
     delete old;  // unless the editor did
     emit document_replaced();
     set_unedited();
+}
+
+QFont RichTextBox::plain_text_font() {
+    return RichTextBox().document()->defaultFont();
 }
 
 void RichTextBox::set_unedited() {

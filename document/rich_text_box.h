@@ -49,10 +49,12 @@ public:
     // QTextEdit::setText, which would take text that looks like HTML for HTML.) Like
     // setTextRTF and LoadFile, it leaves the document not edited.
     void setText(const QString& text);
-    // Replaces the content with a document filled elsewhere as plain text (see
-    // fill_with_plain_text), which the box takes; like setText it leaves the document not
-    // edited. It takes the box's font.
+    // Replaces the content with a document of plain text made elsewhere (plain_text_document,
+    // best in plain_text_font, which spares laying it out once more), which the box takes;
+    // like setText it leaves the document not edited.
     void adopt_plain_document(std::unique_ptr<QTextDocument> document);
+    // The font of plain text in a box.
+    static QFont plain_text_font();
     // Not edited from now on: the document tells its window (modificationChanged) so.
     void set_unedited();
 

@@ -284,6 +284,7 @@ void frmMain::open_plain_file(const QString& path) {
     std::atomic<int> permille = 0;
     std::atomic<bool> stop = false;
     QThread* const gui = QThread::currentThread();
+    const QFont font = document::RichTextBox::plain_text_font();
     auto work = std::async(std::launch::async, [&]() -> std::expected<std::unique_ptr<QTextDocument>, QString> {
         const conv::Progress reading = [&](conv::Phase, std::uint64_t done, std::uint64_t total) {
             permille = total == 0 ? 100 : static_cast<int>(done * 100 / total);
@@ -297,11 +298,11 @@ void frmMain::open_plain_file(const QString& path) {
             QByteArrayView(bytes->data(), static_cast<qsizetype>(bytes->size())));
         *bytes = std::string();
         permille = 200;
-        auto filled = std::make_unique<QTextDocument>();
-        if (!document::fill_with_plain_text(*filled, text, [&](qsizetype done) {
-                permille = 200 + static_cast<int>(done * 800 / text.size());
-                return !stop;
-            })) {
+        auto filled = document::plain_text_document(text, font, [&](qsizetype done) {
+            permille = 200 + static_cast<int>(done * 800 / text.size());
+            return !stop;
+        });
+        if (filled == nullptr) {
             return std::unexpected(QString());
         }
         filled->moveToThread(gui);  // to the window that shows it
