@@ -1,14 +1,13 @@
 #include "document/plain_text.h"
 
-#include <QStringDecoder>
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
+#include <QStringDecoder>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
-
-#include <string_view>
+#include <array>
 
 #include "richtext/windows1252.h"
 
@@ -20,8 +19,21 @@ QString decode_plain_text(QByteArrayView bytes) {
     if (!utf8.hasError()) {
         return text;
     }
-    return QString::fromStdString(
-        richtext::windows1252_to_utf8(std::string_view(bytes.data(), bytes.size())));
+    // One character per byte, each in the Basic Multilingual Plane.
+    static const std::array<char16_t, 256> characters = [] {
+        std::array<char16_t, 256> table{};
+        for (std::size_t byte = 0; byte < table.size(); ++byte) {
+            table[byte] = static_cast<char16_t>(
+                richtext::windows1252_to_unicode(static_cast<unsigned char>(byte)));
+        }
+        return table;
+    }();
+    text = QString(bytes.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (const char byte : bytes) {
+        *out++ = characters[static_cast<unsigned char>(byte)];
+    }
+    return text;
 }
 
 QString with_crlf_line_ends(QString text) {
