@@ -109,6 +109,39 @@ std::vector<document::frmDocument::Heading> outline_of(std::vector<conv::Outline
     return headings;
 }
 
+// How much of a plain file's start is looked at for NUL bytes, which text does not hold.
+constexpr std::size_t text_sample_size = 64 * 1024;
+
+// Reads a plain file and makes its document for a window of the `gui` thread, saying how far
+// it is in `permille` (tenths of a percent: reading is the first tenth, decoding the second,
+// filling the document the rest) and stopping once `stop` is set. The error is the reason for
+// people to read, empty when stopped.
+std::expected<std::unique_ptr<QTextDocument>, QString> load_plain_file(
+    const std::filesystem::path& file, const QFont& font, QThread* gui,
+    std::atomic<int>& permille, const std::atomic<bool>& stop) {
+    const conv::Progress reading = [&](conv::Phase, std::uint64_t done, std::uint64_t total) {
+        permille = total == 0 ? 100 : static_cast<int>(done * 100 / total);
+        return !stop;
+    };
+    auto bytes = conv::read_file(file, reading);
+    if (!bytes) {
+        return std::unexpected(stop ? QString() : from_utf8(bytes.error().reason));
+    }
+    const QString text = document::decode_plain_text(
+        QByteArrayView(bytes->data(), static_cast<qsizetype>(bytes->size())));
+    *bytes = std::string();
+    permille = 200;
+    auto filled = document::plain_text_document(text, font, [&](qsizetype done) {
+        permille = 200 + static_cast<int>(done * 800 / text.size());
+        return !stop;
+    });
+    if (filled == nullptr) {
+        return std::unexpected(QString());
+    }
+    filled->moveToThread(gui);  // to the window that shows it
+    return filled;
+}
+
 }  // namespace
 
 struct frmMain::ConvertedExport {
@@ -258,9 +291,6 @@ std::expected<frmMain::ConvertedExport, QString> frmMain::convert_with_progress(
     return ConvertedExport{std::move(*report), std::move(sink.documents)};
 }
 
-// How much of a plain file's start is looked at for NUL bytes, which text does not hold.
-constexpr std::size_t text_sample_size = 64 * 1024;
-
 void frmMain::open_plain_file(const QString& path) {
     if (converting_) {
         show_message(this, tr("Wait until the file being opened is shown, then open \"%1\".")
@@ -279,34 +309,12 @@ void frmMain::open_plain_file(const QString& path) {
     converting_ = true;
     cancel_requested_ = false;
     update_menus();
-    // Tenths of a percent done: reading is the first tenth, decoding the second, filling the
-    // document the rest.
     std::atomic<int> permille = 0;
     std::atomic<bool> stop = false;
     QThread* const gui = QThread::currentThread();
     const QFont font = document::RichTextBox::plain_text_font();
-    auto work = std::async(std::launch::async, [&]() -> std::expected<std::unique_ptr<QTextDocument>, QString> {
-        const conv::Progress reading = [&](conv::Phase, std::uint64_t done, std::uint64_t total) {
-            permille = total == 0 ? 100 : static_cast<int>(done * 100 / total);
-            return !stop;
-        };
-        auto bytes = conv::read_file(file, reading);
-        if (!bytes) {
-            return std::unexpected(stop ? QString() : from_utf8(bytes.error().reason));
-        }
-        const QString text = document::decode_plain_text(
-            QByteArrayView(bytes->data(), static_cast<qsizetype>(bytes->size())));
-        *bytes = std::string();
-        permille = 200;
-        auto filled = document::plain_text_document(text, font, [&](qsizetype done) {
-            permille = 200 + static_cast<int>(done * 800 / text.size());
-            return !stop;
-        });
-        if (filled == nullptr) {
-            return std::unexpected(QString());
-        }
-        filled->moveToThread(gui);  // to the window that shows it
-        return filled;
+    auto work = std::async(std::launch::async, [&] {
+        return load_plain_file(file, font, gui, permille, stop);
     });
     std::expected<std::unique_ptr<QTextDocument>, QString> result;
     {
