@@ -79,9 +79,9 @@ private:
 };
 
 std::string text_lines(std::size_t bytes) {
-    static const char* const words[] = {"PATIENT", "the",  "LAB.C.REPORT", "of", "12/31/2026",
-                                        "Name",    "DPM",  "Segment",      "a",  "1234567",
-                                        "SORT",    "IF{", "@Not.found}",  "&", "Ward"};
+    static const char* const words[] = {"PATIENT", "the", "LAB.C.REPORT", "of", "12/31/2026",
+                                        "Name",    "DPM", "Segment",      "a",  "1234567",
+                                        "SORT",    "IF{", "@Not.found}",  "&",  "Ward"};
     std::mt19937 random(7);
     std::string text;
     text.reserve(bytes + 200);
@@ -206,9 +206,10 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "no window shows the file\n");
         return 1;
     }
-    std::printf("setPlainText in a shown window:   %.0f ms; longest gap in the second after: "
-                "%.1f ms (%d over 50 ms)\n",
-                floor_ms, milliseconds(floor_after), floor_after_over_50);
+    std::printf(
+        "setPlainText in a shown window:   %.0f ms; longest gap in the second after: "
+        "%.1f ms (%d over 50 ms)\n",
+        floor_ms, milliseconds(floor_after), floor_after_over_50);
     std::printf("Open to the window shown:         %.0f ms, %.2f x setPlainText\n", shown_ms,
                 shown_ms / floor_ms);
     std::printf("longest gap while opening:        %.1f ms (%d over 50 ms)\n",

@@ -55,8 +55,8 @@ std::unique_ptr<QTextDocument> plain_text_document(
     for (qsizetype done = 0; done < text.size();) {
         qsizetype end = std::min(text.size(), done + step);
         // Never between CR and LF (one line break, not two) nor inside a surrogate pair.
-        while (end < text.size() && (text[end - 1] == QLatin1Char('\r') ||
-                                     text[end - 1].isHighSurrogate())) {
+        while (end < text.size() &&
+               (text[end - 1] == QLatin1Char('\r') || text[end - 1].isHighSurrogate())) {
             ++end;
         }
         cursor.insertText(text.sliced(done, end - done));

@@ -134,9 +134,8 @@ SaveQuestionHandler set_save_question_handler(SaveQuestionHandler handler) {
 }
 
 bool ask_to_open_as_text(QWidget* parent, const QString& path) {
-    const QString text =
-        QStringLiteral("The file \"%1\" does not look like text. Open it anyway?")
-            .arg(message_path(path));
+    const QString text = QStringLiteral("The file \"%1\" does not look like text. Open it anyway?")
+                             .arg(message_path(path));
     if (const OpenQuestionHandler& handler = open_question_handler()) {
         return handler(parent, text);
     }

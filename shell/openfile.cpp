@@ -117,8 +117,8 @@ constexpr std::size_t text_sample_size = 64 * 1024;
 // filling the document the rest) and stopping once `stop` is set. The error is the reason for
 // people to read, empty when stopped.
 std::expected<std::unique_ptr<QTextDocument>, QString> load_plain_file(
-    const std::filesystem::path& file, const QFont& font, QThread* gui,
-    std::atomic<int>& permille, const std::atomic<bool>& stop) {
+    const std::filesystem::path& file, const QFont& font, QThread* gui, std::atomic<int>& permille,
+    const std::atomic<bool>& stop) {
     const conv::Progress reading = [&](conv::Phase, std::uint64_t done, std::uint64_t total) {
         permille = total == 0 ? 100 : static_cast<int>(done * 100 / total);
         return !stop;
@@ -313,9 +313,8 @@ void frmMain::open_plain_file(const QString& path) {
     std::atomic<bool> stop = false;
     QThread* const gui = QThread::currentThread();
     const QFont font = document::RichTextBox::plain_text_font();
-    auto work = std::async(std::launch::async, [&] {
-        return load_plain_file(file, font, gui, permille, stop);
-    });
+    auto work = std::async(std::launch::async,
+                           [&] { return load_plain_file(file, font, gui, permille, stop); });
     std::expected<std::unique_ptr<QTextDocument>, QString> result;
     {
         WaitPointer wait;
