@@ -111,6 +111,8 @@ std::vector<document::frmDocument::Heading> outline_of(std::vector<conv::Outline
 
 // How much of a plain file's start is looked at for NUL bytes, which text does not hold.
 constexpr std::size_t text_sample_size = 64 * 1024;
+// A plain file smaller than this opens too soon for the status window, which would only flash.
+constexpr std::uintmax_t plain_status_size = 1024 * 1024;
 
 // Reads a plain file and makes its document for a window of the `gui` thread, saying how far
 // it is in `permille` (tenths of a percent: reading is the first tenth, decoding the second,
@@ -328,7 +330,11 @@ void frmMain::open_plain_file(const QString& path) {
         statusBar()->showMessage(
             tr("Opening \"%1\": Open, Text, Save and Save As wait until it is open.")
                 .arg(message_path(path)));
-        status->show();
+        std::error_code unknown;
+        if (const auto size = std::filesystem::file_size(file, unknown);
+            !unknown && size >= plain_status_size) {
+            status->show();
+        }
         do {
             status->Label1->setText(percent_text(permille, 1000));
             QCoreApplication::processEvents();
