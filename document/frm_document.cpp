@@ -27,8 +27,12 @@ constexpr double initial_height_twips = 4320;
 frmDocument::frmDocument(QWidget* parent) : QWidget(parent), RichTextBox1(new RichTextBox(this)) {
     set_caption(QStringLiteral("frmDocument"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/document.png")));
-    connect(RichTextBox1->document(), &QTextDocument::modificationChanged, this,
-            &QWidget::setWindowModified);
+    const auto follow_document = [this] {
+        connect(RichTextBox1->document(), &QTextDocument::modificationChanged, this,
+                &QWidget::setWindowModified);
+    };
+    follow_document();
+    connect(RichTextBox1, &RichTextBox::document_replaced, this, follow_document);
     Form_Load();
 }
 

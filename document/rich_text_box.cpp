@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QMimeData>
 #include <QPaintEvent>
+#include <QPointer>
 #include <QPrinter>
 #include <QTextBlock>
 #include <QTextBlockFormat>
@@ -35,7 +36,11 @@ constexpr double right_margin_twips = 50000;
 }  // namespace
 
 RichTextBox::RichTextBox(QWidget* parent) : QTextEdit(parent) {
-    connect(document(), &QTextDocument::contentsChanged, this, [this] { live_text_.reset(); });
+    const auto follow_document = [this] {
+        connect(document(), &QTextDocument::contentsChanged, this, [this] { live_text_.reset(); });
+    };
+    follow_document();
+    connect(this, &RichTextBox::document_replaced, this, follow_document);
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSizeF(8.25);
@@ -75,6 +80,25 @@ void RichTextBox::setText(const QString& text) {
     from_rtf_ = false;
     setPlainText(text);
     set_unedited();
+}
+
+void RichTextBox::adopt_plain_document(std::unique_ptr<QTextDocument> filled) {
+    deferred_.reset();
+    from_rtf_ = false;
+    live_text_.reset();
+    const QPointer<QTextDocument> old = document();
+    if (filled->defaultFont() != old->defaultFont()) {
+        filled->setDefaultFont(old->defaultFont());
+    }
+    filled->setParent(this);
+    setDocument(filled.release());
+    delete old;  // unless the editor did
+    emit document_replaced();
+    set_unedited();
+}
+
+QFont RichTextBox::plain_text_font() {
+    return RichTextBox().document()->defaultFont();
 }
 
 void RichTextBox::set_unedited() {

@@ -16,6 +16,7 @@ class QDropEvent;
 class QMimeData;
 class QPrinter;
 class QRegion;
+class QTextDocument;
 class QUrl;
 class QWheelEvent;
 
@@ -48,6 +49,12 @@ public:
     // QTextEdit::setText, which would take text that looks like HTML for HTML.) Like
     // setTextRTF and LoadFile, it leaves the document not edited.
     void setText(const QString& text);
+    // Replaces the content with a document of plain text made elsewhere (plain_text_document,
+    // best in plain_text_font, which spares laying it out once more), which the box takes;
+    // like setText it leaves the document not edited.
+    void adopt_plain_document(std::unique_ptr<QTextDocument> document);
+    // The font of plain text in a box.
+    static QFont plain_text_font();
     // Not edited from now on: the document tells its window (modificationChanged) so.
     void set_unedited();
 
@@ -126,6 +133,9 @@ signals:
     // Files were dropped on the text: they are for the program to open, not text to insert.
     void files_dropped(const QList<QUrl>& files);
     void zoom_changed(int percent);
+    // The box holds another document (adopt_plain_document): what followed the old one's
+    // signals follows the new one's.
+    void document_replaced();
 
 protected:
     void dropEvent(QDropEvent* event) override;

@@ -4,6 +4,13 @@
 
 namespace qlx::conversion {
 
+namespace {
+
+// Blocks kept for reuse: about as many as the queue holds of the writer's blocks.
+constexpr std::size_t max_spares = 40;
+
+}  // namespace
+
 BackgroundSink::BackgroundSink(DocumentSink& next, std::size_t max_queued)
     : next_(next), max_queued_(max_queued), worker_([this] { run(); }) {}
 
@@ -24,6 +31,13 @@ std::expected<void, FileError> BackgroundSink::write(std::string_view bytes) {
     return hand_over({Kind::write, 0, std::string(bytes)});
 }
 
+std::expected<void, FileError> BackgroundSink::write_block(std::string& block) {
+    std::string spare;
+    auto handed = hand_over({Kind::write, 0, std::move(block)}, &spare);
+    block = std::move(spare);
+    return handed;
+}
+
 std::expected<void, FileError> BackgroundSink::end_document() {
     return hand_over({Kind::end, 0, {}});
 }
@@ -42,11 +56,16 @@ bool BackgroundSink::wait_for(std::chrono::milliseconds time) {
     return changed_.wait_for(lock, time, [this] { return done(); });
 }
 
-std::expected<void, FileError> BackgroundSink::hand_over(Task task) {
+// With `spare`, a written block's string is given back there, when there is one.
+std::expected<void, FileError> BackgroundSink::hand_over(Task task, std::string* spare) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return queued_bytes_ <= max_queued_ || failure_; });
     if (failure_) {
         return std::unexpected(*failure_);
+    }
+    if (spare != nullptr && !spares_.empty()) {
+        *spare = std::move(spares_.back());
+        spares_.pop_back();
     }
     queued_bytes_ += task.bytes.size();
     tasks_.push_back(std::move(task));
@@ -83,6 +102,10 @@ void BackgroundSink::run() {
         lock.lock();
         working_ = false;
         queued_bytes_ -= task.bytes.size();
+        if (task.kind == Kind::write && spares_.size() < max_spares) {
+            task.bytes.clear();
+            spares_.push_back(std::move(task.bytes));
+        }
         if (!done && !failure_) {
             failure_ = std::move(done.error());
         }

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "model/document_writer.h"
 
@@ -31,6 +32,8 @@ public:
     std::expected<void, FileError> begin_document(int number) override;
     std::expected<void, FileError> write(std::string_view bytes) override;
     std::expected<void, FileError> end_document() override;
+    // Takes the block's string as it stands, and leaves one whose bytes were written already.
+    std::expected<void, FileError> write_block(std::string& block) override;
 
     // Waits until the other sink has had everything handed over; its first failure, if any.
     std::expected<void, FileError> finish();
@@ -46,7 +49,7 @@ private:
     };
 
     bool done() const { return (tasks_.empty() && !working_) || failure_; }
-    std::expected<void, FileError> hand_over(Task task);
+    std::expected<void, FileError> hand_over(Task task, std::string* spare = nullptr);
     void run();
 
     DocumentSink& next_;
@@ -54,6 +57,7 @@ private:
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Task> tasks_;
+    std::vector<std::string> spares_;  // blocks written, kept to be filled again
     std::size_t queued_bytes_ = 0;
     bool working_ = false;  // a task is being done
     bool stopping_ = false;

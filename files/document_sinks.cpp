@@ -52,6 +52,11 @@ std::expected<void, FileError> CopyingSink::write(std::string_view bytes) {
     return next_.write(bytes);
 }
 
+std::expected<void, FileError> CopyingSink::write_block(std::string& block) {
+    documents.back() += block;
+    return next_.write_block(block);
+}
+
 std::expected<void, FileError> CopyingSink::end_document() {
     documents.back().shrink_to_fit();
     return next_.end_document();

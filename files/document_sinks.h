@@ -48,6 +48,7 @@ public:
     std::expected<void, FileError> begin_document(int number) override;
     std::expected<void, FileError> write(std::string_view bytes) override;
     std::expected<void, FileError> end_document() override;
+    std::expected<void, FileError> write_block(std::string& block) override;
 
     // documents[0] is document 1.
     std::vector<std::string> documents;

@@ -121,6 +121,7 @@ std::expected<std::string, FileError> read_file(const fs::path& path, const Prog
     bool start_checked = !rules.check_start;
     std::string text;
     text.resize_and_overwrite(static_cast<std::size_t>(size), [&](char* data, std::size_t length) {
+        platform::prefer_large_pages(data, length);
         std::size_t done = 0;
         while (done < length) {
             const std::size_t got =

@@ -1,6 +1,7 @@
 #include "files/platform_file.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <system_error>
 
 #ifdef _WIN32
@@ -10,6 +11,7 @@
 #include <sys/stat.h>
 #else
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -107,6 +109,8 @@ std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type&
     }
     return ::_wfopen(path.c_str(), L"rbN");
 }
+
+void prefer_large_pages(char*, std::size_t) {}
 
 std::FILE* binary_standard_input() {
     ::_setmode(::_fileno(stdin), _O_BINARY);
@@ -245,6 +249,21 @@ std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type&
         return nullptr;
     }
     return file_of(fd, "rb");
+}
+
+void prefer_large_pages([[maybe_unused]] char* data, [[maybe_unused]] std::size_t size) {
+#ifdef MADV_HUGEPAGE  // Linux
+    const long page = ::sysconf(_SC_PAGESIZE);
+    if (page <= 0) {
+        return;
+    }
+    // madvise wants a start on a page boundary: the part of the range from the first one.
+    const auto address = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t start = (address + page - 1) / page * page;
+    if (start - address < size) {
+        ::madvise(reinterpret_cast<void*>(start), size - (start - address), MADV_HUGEPAGE);
+    }
+#endif
 }
 
 std::FILE* binary_standard_input() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <filesystem>
 
@@ -47,6 +48,10 @@ bool remove_tree(const std::filesystem::path& path);
 // which is accepted only with `pipes_too`.
 std::FILE* open_for_reading(const std::filesystem::path& path, bool pipes_too,
                             std::filesystem::file_type& type);
+
+// Asks the system to back the memory at [data, data + size) with large pages where it can, so
+// that filling it takes few page faults. Only a hint: where there is none, nothing happens.
+void prefer_large_pages(char* data, std::size_t size);
 
 // The standard input, switched to binary mode.
 std::FILE* binary_standard_input();

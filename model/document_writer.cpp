@@ -3,7 +3,7 @@
 namespace qlx::conversion {
 
 DocumentWriter::DocumentWriter(DocumentSink& sink) : sink_(sink) {
-    buffer_.reserve(flush_threshold + 64 * 1024);
+    buffer_.reserve(buffer_room);
 }
 
 void DocumentWriter::begin_document(int number) {
@@ -27,11 +27,15 @@ void DocumentWriter::end_document() {
 }
 
 void DocumentWriter::flush() {
-    if (status_ && !buffer_.empty()) {
-        status_ = sink_.write(buffer_);
+    const std::size_t size = buffer_.size();
+    if (status_ && size != 0) {
+        status_ = sink_.write_block(buffer_);
     }
-    flushed_bytes_ += buffer_.size();
+    flushed_bytes_ += size;
     buffer_.clear();
+    if (buffer_.capacity() < buffer_room) {
+        buffer_.reserve(buffer_room);  // the sink took the block
+    }
 }
 
 void write_section_opener(DocumentWriter& out, RtfLiteral heading) {

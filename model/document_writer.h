@@ -18,6 +18,10 @@ public:
     virtual std::expected<void, FileError> begin_document(int number) = 0;
     virtual std::expected<void, FileError> write(std::string_view bytes) = 0;
     virtual std::expected<void, FileError> end_document() = 0;
+    // Writes a block the caller is done with. A sink that keeps the bytes may take the string
+    // and leave another one in its place (empty, perhaps with room reserved), which saves
+    // copying them; by default the block is written and left as it was.
+    virtual std::expected<void, FileError> write_block(std::string& block) { return write(block); }
 };
 
 // Writes output lines into the current document: each line is its pieces one after another,
@@ -57,6 +61,7 @@ public:
 
 private:
     static constexpr std::size_t flush_threshold = 256 * 1024;
+    static constexpr std::size_t buffer_room = flush_threshold + 64 * 1024;
 
     void append(RtfLiteral literal) {
         buffer_ += literal.text;

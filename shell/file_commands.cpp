@@ -16,7 +16,6 @@
 #include "files/saved_file.h"
 
 #include "document/frm_document.h"
-#include "document/plain_text.h"
 #include "document/rich_text_box.h"
 #include "shell/file_names.h"
 #include "shell/messages.h"
@@ -71,6 +70,10 @@ void frmMain::open_unconverted(const QString& path) {
     if (!is_regular_file_or_missing(path)) {
         return;
     }
+    if (!is_rtf_name(path)) {
+        open_plain_file(path);
+        return;
+    }
     auto bytes = [&] {
         WaitPointer wait;
         return conv::read_file(native_path(path));
@@ -82,12 +85,7 @@ void frmMain::open_unconverted(const QString& path) {
     document::frmDocument* form = create_document(display_path(path));
     {
         WaitPointer wait;
-        if (is_rtf_name(path)) {
-            form->RichTextBox1->setTextRTF(*bytes);
-        } else {
-            form->RichTextBox1->setText(document::decode_plain_text(
-                QByteArray::fromRawData(bytes->data(), static_cast<qsizetype>(bytes->size()))));
-        }
+        form->RichTextBox1->setTextRTF(*bytes);
     }
     form->set_source({absolute_path(path)});
     form->set_read_only(conv::is_read_only(native_path(path)));

@@ -230,6 +230,11 @@ private:
     // Shows a file that is not converted in a new window: as RTF when its name ends in ".rtf",
     // otherwise as text.
     void open_unconverted(const QString& path);
+    // Shows a file as plain text in a new window. A file whose start holds NUL bytes is opened
+    // only when the user says so. The file is read and the document filled on a thread of
+    // their own, with the progress in the status window; Escape stops it and leaves no
+    // window.
+    void open_plain_file(const QString& path);
     // True unless something other than a regular file stands at the path, which it then
     // reports; a missing file is left to the opening to report.
     bool is_regular_file_or_missing(const QString& path);

@@ -26,6 +26,11 @@ SaveQuestionHandler& save_question_handler() {
     return handler;
 }
 
+OpenQuestionHandler& open_question_handler() {
+    static OpenQuestionHandler handler;
+    return handler;
+}
+
 // Every button answers to Alt and its letter, as the menus do.
 void give_access_keys(QMessageBox& box) {
     for (QAbstractButton* button : box.buttons()) {
@@ -41,6 +46,12 @@ void give_access_keys(QMessageBox& box) {
                 break;
             case QMessageBox::Cancel:
                 button->setText(QMessageBox::tr("&Cancel"));
+                break;
+            case QMessageBox::Yes:
+                button->setText(QMessageBox::tr("&Yes"));
+                break;
+            case QMessageBox::No:
+                button->setText(QMessageBox::tr("&No"));
                 break;
             default:
                 break;
@@ -144,6 +155,24 @@ QString damage_places(const conversion::DamageLog& damage) {
         .arg(first.line)
         .arg(QString::fromUtf8(first.reason.data(), first.reason.size()))
         .arg(damage.count());
+}
+
+bool ask_to_open_as_text(QWidget* parent, const QString& path) {
+    const QString text = QStringLiteral("The file \"%1\" does not look like text. Open it anyway?")
+                             .arg(message_path(path));
+    if (const OpenQuestionHandler& handler = open_question_handler()) {
+        return handler(parent, text);
+    }
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(application_title), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    give_access_keys(box);
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+OpenQuestionHandler set_open_question_handler(OpenQuestionHandler handler) {
+    return std::exchange(open_question_handler(), std::move(handler));
 }
 
 }  // namespace qlx::shell

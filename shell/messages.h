@@ -60,4 +60,13 @@ using SaveQuestionHandler =
     std::function<SaveChoice(QWidget* parent, const QString& text, const QString& details)>;
 SaveQuestionHandler set_save_question_handler(SaveQuestionHandler handler);
 
+// Asks whether to open a file whose start does not look like text ("The file "PATH" does not
+// look like text. Open it anyway?"): Yes or No (also Escape and the close box), titled with
+// the application title. Whether the answer is Yes.
+bool ask_to_open_as_text(QWidget* parent, const QString& path);
+
+// Answers in place of that question box (tests); an empty handler brings the box back.
+using OpenQuestionHandler = std::function<bool(QWidget* parent, const QString& text)>;
+OpenQuestionHandler set_open_question_handler(OpenQuestionHandler handler);
+
 }  // namespace qlx::shell

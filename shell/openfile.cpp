@@ -8,21 +8,27 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QStatusBar>
+#include <QTextDocument>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <future>
 #include <memory>
 
 #include "conversion/driver.h"
 #include "dialogs/frm_status.h"
 #include "document/frm_document.h"
+#include "document/plain_text.h"
 #include "document/rich_text_box.h"
 #include "files/background_sink.h"
 #include "files/document_sinks.h"
 #include "files/export_reading.h"
 #include "files/names_and_reasons.h"
 #include "files/output_folders.h"
+#include "files/saved_file.h"
 #include "model/export_encoding.h"
 #include "richtext/windows1252.h"
 #include "shell/find_results.h"
@@ -82,6 +88,41 @@ std::vector<document::frmDocument::Heading> outline_of(std::vector<conv::Outline
             {std::move(heading.text), heading.level, static_cast<int>(heading.paragraph)});
     }
     return headings;
+}
+
+// How much of a plain file's start is looked at for NUL bytes, which text does not hold.
+constexpr std::size_t text_sample_size = 64 * 1024;
+// A plain file smaller than this opens too soon for the status window, which would only flash.
+constexpr std::uintmax_t plain_status_size = 1024 * 1024;
+
+// Reads a plain file and makes its document for a window of the `gui` thread, saying how far
+// it is in `permille` (tenths of a percent: reading is the first tenth, decoding the second,
+// filling the document the rest) and stopping once `stop` is set. The error is the reason for
+// people to read, empty when stopped.
+std::expected<std::unique_ptr<QTextDocument>, QString> load_plain_file(
+    const std::filesystem::path& file, const QFont& font, QThread* gui, std::atomic<int>& permille,
+    const std::atomic<bool>& stop) {
+    const conv::Progress reading = [&](conv::Phase, std::uint64_t done, std::uint64_t total) {
+        permille = total == 0 ? 100 : static_cast<int>(done * 100 / total);
+        return !stop;
+    };
+    auto bytes = conv::read_file(file, reading);
+    if (!bytes) {
+        return std::unexpected(stop ? QString() : from_utf8(bytes.error().reason));
+    }
+    const QString text = document::decode_plain_text(
+        QByteArrayView(bytes->data(), static_cast<qsizetype>(bytes->size())));
+    *bytes = std::string();
+    permille = 200;
+    auto filled = document::plain_text_document(text, font, [&](qsizetype done) {
+        permille = 200 + static_cast<int>(done * 800 / text.size());
+        return !stop;
+    });
+    if (filled == nullptr) {
+        return std::unexpected(QString());
+    }
+    filled->moveToThread(gui);  // to the window that shows it
+    return filled;
 }
 
 }  // namespace
@@ -231,6 +272,78 @@ std::expected<frmMain::ConvertedExport, QString> frmMain::convert_with_progress(
         std::filesystem::remove(*folder, ignored);  // made for this conversion, and empty
     }
     return ConvertedExport{std::move(*report), std::move(sink.documents)};
+}
+
+void frmMain::open_plain_file(const QString& path) {
+    if (converting_) {
+        show_message(this, tr("Wait until the file being opened is shown, then open \"%1\".")
+                               .arg(message_path(path)));
+        return;
+    }
+    const std::filesystem::path file = native_path(path);
+    const auto start = conv::read_file_start(file, text_sample_size);
+    if (!start) {
+        show_open_failure(this, path, from_utf8(start.error().reason));
+        return;
+    }
+    if (start->find('\0') != std::string::npos && !ask_to_open_as_text(this, path)) {
+        return;
+    }
+    converting_ = true;
+    cancel_requested_ = false;
+    update_menus();
+    std::atomic<int> permille = 0;
+    std::atomic<bool> stop = false;
+    QThread* const gui = QThread::currentThread();
+    const QFont font = document::RichTextBox::plain_text_font();
+    auto work = std::async(std::launch::async,
+                           [&] { return load_plain_file(file, font, gui, permille, stop); });
+    std::expected<std::unique_ptr<QTextDocument>, QString> result;
+    {
+        WaitPointer wait;
+        const auto status = std::make_unique<dialogs::frmStatus>(this);
+        status->Label3->setText(tr("Loading"));
+        status->Label2->setText(message_path(path));
+        status->Label1->setText(percent_text(0, 1));
+        // Closing the status window, or Escape, stops the loading: no window opens.
+        const QMetaObject::Connection stopping =
+            connect(status.get(), &QDialog::rejected, this, [this] { cancel_requested_ = true; });
+        statusBar()->showMessage(
+            tr("Opening \"%1\": Open, Text, Save and Save As wait until it is open.")
+                .arg(message_path(path)));
+        std::error_code unknown;
+        if (const auto size = std::filesystem::file_size(file, unknown);
+            !unknown && size >= plain_status_size) {
+            status->show();
+        }
+        do {
+            status->Label1->setText(percent_text(permille, 1000));
+            QCoreApplication::processEvents();
+            stop = cancel_requested_;
+        } while (work.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready);
+        result = work.get();
+        if (cancel_requested_) {
+            result = std::unexpected(QString());  // stopped, even if just done
+        }
+        disconnect(stopping);
+        status->close();
+        statusBar()->clearMessage();
+    }
+    QCoreApplication::processEvents();  // repaint where the status window was
+    converting_ = false;
+    update_menus();
+    if (!result) {
+        if (!result.error().isEmpty()) {
+            show_open_failure(this, path, result.error());
+        }
+        return;
+    }
+    document::frmDocument* form = create_document(display_path(path));
+    form->RichTextBox1->adopt_plain_document(std::move(*result));
+    form->set_source({absolute_path(path)});
+    form->set_read_only(conv::is_read_only(file));
+    show_document(form);
+    recent_files_.add(path);
 }
 
 void frmMain::open_converted_documents(const QString& path, conv::ConversionReport& report,

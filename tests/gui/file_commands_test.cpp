@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
 
@@ -153,6 +154,73 @@ private slots:
         QCOMPARE(text_of(0), QStringLiteral("Café €"));
         QCOMPARE(text_of(1), QStringLiteral("Café €"));
         QVERIFY(text_of(2).startsWith(QStringLiteral("MEDITECH.CUST.RPTS^NPR^Hospital\r\nPROC")));
+    }
+
+    void files_that_do_not_look_like_text_open_only_when_the_user_says_so() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        gt::OpenQuestionRecorder questions;
+        Viewer viewer;
+        const QString binary = sandbox.write("x.qlx", QByteArray("MZ\0\x01text", 7));
+        // Only the first 64 KB are looked at.
+        const QString late =
+            sandbox.write("late.txt", QByteArray(64 * 1024, 'a') + QByteArray(1, '\0'));
+        const QString text = sandbox.write("notes.txt", "plain words");
+        questions.answers << false << true;
+        viewer.window.openfile(binary);
+        QCOMPARE(gt::document_windows(viewer.window).size(), 0);
+        viewer.window.openfile(binary);
+        viewer.answers << late << text;
+        viewer.window.mnuFileText_Click();
+        viewer.window.mnuFileOpen_Click();
+        QCOMPARE(questions.texts,
+                 QStringList(2, QStringLiteral("The file \"%1\" does not look like text. Open it "
+                                               "anyway?")
+                                    .arg(qlx::shell::message_path(binary))));
+        QCOMPARE(gt::captions(viewer.window), (QStringList{binary, late, text}));
+        const auto windows = gt::document_windows(viewer.window);
+        QCOMPARE(text_of(windows[0]), QString::fromLatin1("MZ\0\x01text", 7));
+        QCOMPARE(text_of(windows[2]), QStringLiteral("plain words"));
+        QVERIFY(!gt::form_of(windows[2])->RichTextBox1->document()->isModified());
+        QVERIFY(messages.texts.isEmpty());
+    }
+
+    void large_plain_files_arrive_whole_and_escape_leaves_no_window() {
+        gt::Sandbox sandbox;
+        gt::MessageRecorder messages;
+        Viewer viewer;
+        // Seven characters that repeat: the document is filled in steps whose ends fall in
+        // every place of them, between CR and LF and inside a surrogate pair among them.
+        QString text;
+        while (text.size() < 3'000'000) {
+            text += QStringLiteral("ab\r\n") + QString::fromUcs4(U"\U0001F600") + u'\r';
+        }
+        const QString path = sandbox.write("big.qlx", text.toUtf8());
+        viewer.window.openfile(path);
+        qlx::document::RichTextBox whole;
+        whole.setText(text);
+        QCOMPARE(gt::document_windows(viewer.window).size(), 1);
+        QCOMPARE(viewer.box().document()->blockCount(), whole.document()->blockCount());
+        QVERIFY(viewer.box().Text() == whole.Text());
+        QVERIFY(!viewer.box().document()->isModified());
+        viewer.box().insertPlainText(QStringLiteral("typed"));
+        QVERIFY(viewer.window.active_document()->isWindowModified());
+
+        // Escape in the status window stops the next one: no window, nothing said.
+        bool status_shown = false;
+        QTimer::singleShot(0, &viewer.window, [&] {
+            if (auto* status = viewer.window.findChild<qlx::dialogs::frmStatus*>()) {
+                status_shown = status->isVisible();
+                QTest::keyClick(status, Qt::Key_Escape);
+            }
+        });
+        viewer.window.openfile(path);
+        QVERIFY(status_shown);
+        QCOMPARE(gt::document_windows(viewer.window).size(), 1);
+        QCOMPARE(viewer.window.findChildren<qlx::dialogs::frmStatus*>().size(), 0);
+        QVERIFY(!viewer.window.converting());
+        QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QVERIFY(messages.texts.isEmpty());
     }
 
     void filters_become_qt_name_filters() {

@@ -65,6 +65,25 @@ private:
     shell::SaveQuestionHandler previous_;
 };
 
+// Answers the questions to open a file as text with prepared answers (No when none is left),
+// and collects them.
+class OpenQuestionRecorder {
+public:
+    OpenQuestionRecorder() {
+        previous_ = shell::set_open_question_handler([this](QWidget*, const QString& text) {
+            texts << text;
+            return !answers.isEmpty() && answers.takeFirst();
+        });
+    }
+    ~OpenQuestionRecorder() { shell::set_open_question_handler(std::move(previous_)); }
+
+    QList<bool> answers;
+    QStringList texts;
+
+private:
+    shell::OpenQuestionHandler previous_;
+};
+
 // One test's own settings store and folder of converted documents, in a temporary folder.
 class Sandbox {
 public:

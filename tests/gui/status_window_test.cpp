@@ -236,7 +236,7 @@ private slots:
         QVERIFY2(largest_step <= 15, qPrintable(QString::number(largest_step)));
     }
 
-    void a_plain_file_never_shows_the_status_window() {
+    void a_small_plain_file_never_shows_the_status_window() {
         gt::Sandbox sandbox;
         const QString path = sandbox.write("plain.txt", "MEDITECH.CUST.RPTS (no caret)\r\n");
         qlx::shell::frmMain window;
