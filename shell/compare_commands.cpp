@@ -13,6 +13,7 @@
 #include "files/names_and_reasons.h"
 #include "files/saved_file.h"
 #include "model/export_encoding.h"
+#include "shell/window_arrangement.h"
 #include "shell/compare_window.h"
 #include "shell/file_names.h"
 #include "shell/frm_main.h"
@@ -141,6 +142,7 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
     };
     QMdiSubWindow* sub = mdiArea->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    covered_->watch(sub);
     sub->resize(mdiArea->viewport()->size() * 9 / 10);
     sub->show();
     // Wholly in view, whatever place the workspace had next for a window.

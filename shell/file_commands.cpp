@@ -1,3 +1,4 @@
+#include "shell/window_arrangement.h"
 #include "shell/frm_main.h"
 
 #include <QFileInfo>
@@ -254,7 +255,7 @@ bool frmMain::confirm_close_all() {
             continue;
         }
         // The user sees which document the dialog is naming.
-        mdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
+        bring_forward(*mdiArea, qobject_cast<QMdiSubWindow*>(form->parentWidget()));
         if (!save_document(form)) {
             return false;
         }

@@ -8,6 +8,7 @@
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "document/text_finder.h"
+#include "shell/window_arrangement.h"
 #include "shell/find_bar.h"
 #include "shell/find_results.h"
 #include "shell/frm_main.h"
@@ -101,7 +102,7 @@ void frmMain::show_found(QMdiSubWindow* window, std::size_t line, std::size_t co
     if (form == nullptr) {
         return;
     }
-    mdiArea->setActiveSubWindow(window);
+    bring_forward(*mdiArea, window);
     form->RichTextBox1->select_found(line, column, length);
     form->RichTextBox1->setFocus(Qt::OtherFocusReason);
 }

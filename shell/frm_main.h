@@ -51,6 +51,7 @@ class frmStatus;
 
 namespace qlx::shell {
 
+class CoveredWindows;
 class FindBar;
 class FindResults;
 class HelpWindow;
@@ -250,6 +251,8 @@ private:
                                   std::vector<std::string>& documents, dialogs::frmStatus& status);
 
     QMdiArea* mdiArea;
+    // Hides the document windows that lie wholly under others, and shows them when reached.
+    CoveredWindows* covered_ = nullptr;
     QMenu* mnuFile = nullptr;
     QMenu* mnuWindow = nullptr;
     QAction* mnuFileNew = nullptr;

@@ -1,14 +1,18 @@
 #include "shell/window_arrangement.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QList>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRect>
+#include <QSignalBlocker>
 #include <QStyle>
+#include <QTabBar>
 
 #include <algorithm>
 #include <ranges>
+#include <utility>
 
 namespace qlx::shell {
 
@@ -41,6 +45,11 @@ QSize smallest_readable(const QMdiSubWindow& window) {
     const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
     const QFontMetrics text(window.widget() != nullptr ? window.widget()->font() : window.font());
     return {2 * frame + 20 * text.averageCharWidth(), title + 2 * frame + 3 * text.lineSpacing()};
+}
+
+// A cascade's step down and to the right: a title bar's height.
+int cascade_step(const QMdiSubWindow& window) {
+    return std::max(window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window), 8);
 }
 
 // Lays the windows out in `rows` rows of `columns`, row by row, filling `space`.
@@ -87,13 +96,25 @@ void tile(QMdiArea& area, Direction direction) {
     } else {
         // Too many for one each: rows of several, as many rows as stay readable.
         const int rows = std::clamp(space.height() / std::max(smallest.height(), 1), 1, count);
-        tile_grid(windows, space, rows, (count + rows - 1) / rows);
+        const int columns = (count + rows - 1) / rows;
+        // A tile is at least as wide as a title bar is high.
+        const int narrowest = cascade_step(*windows.front());
+        const int most_columns = std::max(space.width() / narrowest, 1);
+        if (columns <= most_columns) {
+            tile_grid(windows, space, rows, columns);
+            return;
+        }
+        // More than all the tiles the workspace has room for: the tiles take the first
+        // windows, and the others lie under them in turn, each in the place of a tile.
+        const int tiles = rows * most_columns;
+        tile_grid(windows.mid(0, tiles), space, rows, most_columns);
+        for (int i = tiles; i < count; ++i) {
+            if (windows[i]->isMaximized()) {
+                windows[i]->showNormal();
+            }
+            windows[i]->setGeometry(windows[i % tiles]->geometry());
+        }
     }
-}
-
-// A cascade's step down and to the right: a title bar's height.
-int cascade_step(const QMdiSubWindow& window) {
-    return std::max(window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window), 8);
 }
 
 // Each window a title bar's height down and to the right of the one before, all of one size;
@@ -124,7 +145,7 @@ void cascade(QMdiArea& area) {
         window->setGeometry(QRect(space.topLeft() + QPoint(offset, offset), size));
         window->raise();
     }
-    area.setActiveSubWindow(windows.back());
+    bring_forward(area, windows.back());
 }
 
 }  // namespace
@@ -169,6 +190,129 @@ void arrange_icons(QMdiArea& area) {
 }
 
 }  // namespace
+
+void bring_forward(QMdiArea& area, QMdiSubWindow* window) {
+    if (window == nullptr) {
+        return;
+    }
+    if (window->isHidden()) {
+        window->show();
+    }
+    area.setActiveSubWindow(window);
+}
+
+QMdiSubWindow* next_window(const QMdiArea& area, bool backward) {
+    const QList<QMdiSubWindow*> windows = area.subWindowList();
+    if (windows.isEmpty()) {
+        return nullptr;
+    }
+    const auto count = windows.size();
+    const auto here = windows.indexOf(area.currentSubWindow());
+    if (here < 0) {
+        return backward ? windows.back() : windows.front();
+    }
+    return windows[(here + (backward ? count - 1 : 1)) % count];
+}
+
+CoveredWindows::CoveredWindows(QMdiArea& area) : QObject(&area), area_(area) {
+    soon_.setSingleShot(true);
+    soon_.setInterval(0);
+    connect(&soon_, &QTimer::timeout, this, &CoveredWindows::update);
+    connect(&area_, &QMdiArea::subWindowActivated, this, &CoveredWindows::update_soon);
+}
+
+void CoveredWindows::watch(QMdiSubWindow* window) {
+    window->installEventFilter(this);
+    connect(window, &QObject::destroyed, this, &CoveredWindows::update_soon);
+}
+
+void CoveredWindows::update_soon() {
+    if (!updating_) {
+        soon_.start();
+    }
+}
+
+void CoveredWindows::set_held(bool held) {
+    held_ = held;
+    if (!held_) {
+        update();
+    }
+}
+
+bool CoveredWindows::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::WindowStateChange:
+        case QEvent::ZOrderChange:
+            update_soon();
+            break;
+        default:
+            break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CoveredWindows::update() {
+    soon_.stop();
+    if (held_ || updating_) {
+        return;
+    }
+    updating_ = true;
+    // The windows from the top of the stack down: each one is hidden when a window above it
+    // that is not hidden covers it whole (one covered by a hidden window is covered by the
+    // window that hides that one). Tabs show only the active window; the others are reached
+    // through their tabs.
+    const QList<QMdiSubWindow*> stack = area_.subWindowList(QMdiArea::StackingOrder);
+    QMdiSubWindow* const active = area_.currentSubWindow();
+    const bool tabs = area_.viewMode() == QMdiArea::TabbedView;
+    QList<QRect> shown_above;
+    // Those to show, from the top down, each with the window just above it.
+    QList<std::pair<QMdiSubWindow*, QMdiSubWindow*>> to_show;
+    QMdiSubWindow* above = nullptr;
+    for (QMdiSubWindow* window : stack | std::views::reverse) {
+        const QRect place = window->geometry();
+        const bool covered =
+            window != active && !window->isMinimized() &&
+            (tabs ? active != nullptr : std::ranges::any_of(shown_above, [&](const QRect& over) {
+                return over.contains(place);
+            }));
+        if (covered) {
+            if (!window->isHidden()) {
+                window->hide();
+            }
+        } else {
+            if (window->isHidden()) {
+                to_show.push_back({window, above});
+            }
+            if (!window->isMinimized()) {
+                shown_above << place;
+            }
+        }
+        above = window;
+    }
+    if (!to_show.isEmpty()) {
+        // A window shown in the workspace rises and becomes the active one: each goes back
+        // under the window that was above it, and the active window stays active.
+        const QSignalBlocker quiet(&area_);
+        for (const auto& [window, over] : to_show) {
+            window->show();
+            if (over != nullptr) {
+                window->stackUnder(over);
+            }
+        }
+        if (active != nullptr && area_.currentSubWindow() != active) {
+            area_.setActiveSubWindow(active);
+        }
+    }
+    // A hidden window's tab still reaches it.
+    if (auto* bar = tabs ? area_.findChild<QTabBar*>() : nullptr) {
+        for (int i = 0; i < bar->count(); ++i) {
+            bar->setTabEnabled(i, true);
+        }
+    }
+    updating_ = false;
+}
 
 void arrange(QMdiArea& area, Arrangement arrangement) {
     switch (arrangement) {
