@@ -265,37 +265,62 @@ void frmMain::open_converted_documents(const QString& path, conv::ConversionRepo
     };
     const QString source = absolute_path(path);
     const QDateTime opened_at = QDateTime::currentDateTime();
-    // Every window is made hidden, in export order, each above the one before; the text waits
-    // until it is looked at. Only the windows not wholly under others are then shown: in a
-    // cascade of thousands, a few.
-    QList<QPointer<QMdiSubWindow>> opened;
-    EventSlices slices;
-    covered_->set_held(true);
-    for (std::size_t i = 0; i < count && !cancel_requested_; ++i) {
-        document::frmDocument* form = create_document(caption(i));
-        opened << qobject_cast<QMdiSubWindow*>(form->parentWidget());
+    // The windows are made hidden, and only those not wholly under others are shown at the
+    // end: in a cascade of thousands, a few. Each text waits until it is looked at.
+    //
+    // The last procedure's window is made first and shown at once with its text, on top, so
+    // that it can be read while the others are made beneath it; it then takes its place after
+    // them in the workspace's list.
+    //
+    // Raising a window in the workspace compares every window with every other one, unless
+    // the raised window stays on top: so the windows stay on top while they are made, and are
+    // let go after.
+    std::vector<QPointer<QMdiSubWindow>> opened(count);
+    const auto make = [&](std::size_t i) {
+        document::frmDocument* form = create_document(caption(i), Qt::WindowStaysOnTopHint);
+        opened[i] = qobject_cast<QMdiSubWindow*>(form->parentWidget());
         form->set_source({source, static_cast<int>(i + 1), static_cast<int>(count), opened_at});
         if (i < report.maps.size()) {
             form->set_outline(outline_of(std::move(report.maps[i].outline)));
         }
         form->RichTextBox1->defer_text_rtf(std::move(documents[i]));
-        progress(i + 1);
+    };
+    EventSlices slices;
+    covered_->set_held(true);
+    if (count > 0) {
+        make(count - 1);
+        // Where the cascade will put it: after as many steps as there are windows before it.
+        QMdiSubWindow* last = opened.back();
+        place_cascaded(*mdiArea, QList<QMdiSubWindow*>(static_cast<qsizetype>(count), last));
+        bring_forward(*mdiArea, last);
+        qobject_cast<document::frmDocument*>(last->widget())->RichTextBox1->load_deferred();
+        progress(1);
         slices.end_of_step();
     }
-    // Stopped: the windows made so far stay. Made hidden, they were not placed: they open
-    // cascaded.
-    opened.removeAll(nullptr);
-    place_cascaded(*mdiArea, {opened.cbegin(), opened.cend()});
-    // The last window ends on top and active, with its text, so that it can be read at once;
-    // those under it that can be seen are shown beneath it.
+    for (std::size_t i = 0; i + 1 < count && !cancel_requested_; ++i) {
+        make(i);
+        progress(i + 2);
+        slices.end_of_step();
+    }
+    // Stopped: the windows made so far stay, the first ones and the last.
+    std::erase(opened, nullptr);
+    if (!opened.empty()) {
+        QMdiSubWindow* last = opened.back();
+        mdiArea->removeSubWindow(last);
+        mdiArea->addSubWindow(last);
+    }
+    for (QMdiSubWindow* window : opened) {
+        window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
+        slices.end_of_step();
+    }
+    // Made hidden, they were not placed: they open cascaded. The last one ends on top and
+    // active; those under it that can be seen are shown beneath it.
+    place_cascaded(*mdiArea, QList<QMdiSubWindow*>(opened.begin(), opened.end()));
     covered_->set_held(false);
     if (!opened.empty()) {
         bring_forward(*mdiArea, opened.back());
     }
     covered_->update();
-    if (document::frmDocument* form = active_document()) {
-        form->RichTextBox1->load_deferred();
-    }
     // Their text for searches is worked out meanwhile, on a thread of its own.
     std::vector<std::weak_ptr<document::RichTextBox::DeferredText>> waiting;
     for (const QPointer<QMdiSubWindow>& window : opened) {

@@ -267,10 +267,11 @@ void CoveredWindows::update() {
     QMdiSubWindow* const active = area_.currentSubWindow();
     const bool tabs = area_.viewMode() == QMdiArea::TabbedView;
     QList<QRect> shown_above;
-    // Those to show, from the top down, each with the window just above it.
-    QList<std::pair<QMdiSubWindow*, QMdiSubWindow*>> to_show;
-    QMdiSubWindow* above = nullptr;
-    for (QMdiSubWindow* window : stack | std::views::reverse) {
+    // Those to show, and the place in the stack of the lowest of them.
+    QList<QMdiSubWindow*> to_show;
+    qsizetype lowest = stack.size();
+    for (qsizetype i = stack.size() - 1; i >= 0; --i) {
+        QMdiSubWindow* window = stack[i];
         const QRect place = window->geometry();
         const bool covered =
             window != active && !window->isMinimized() &&
@@ -283,26 +284,27 @@ void CoveredWindows::update() {
             }
         } else {
             if (window->isHidden()) {
-                to_show.push_back({window, above});
+                to_show << window;
+                lowest = i;
             }
             if (!window->isMinimized()) {
                 shown_above << place;
             }
         }
-        above = window;
     }
     if (!to_show.isEmpty()) {
-        // A window shown in the workspace rises and becomes the active one: each goes back
-        // under the window that was above it, and the active window stays active.
+        // A window shown in the workspace rises and becomes the active one: the windows from
+        // the lowest one shown up go back into their order, and the active window stays
+        // active.
         const QSignalBlocker quiet(&area_);
-        for (const auto& [window, over] : to_show) {
+        for (QMdiSubWindow* window : to_show) {
             window->show();
-            if (over != nullptr) {
-                window->stackUnder(over);
-            }
         }
         if (active != nullptr && area_.currentSubWindow() != active) {
             area_.setActiveSubWindow(active);
+        }
+        for (qsizetype i = lowest; i < stack.size(); ++i) {
+            stack[i]->raise();
         }
     }
     // A hidden window's tab still reaches it.

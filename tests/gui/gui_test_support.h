@@ -12,11 +12,13 @@
 #include <QTemporaryDir>
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "document/frm_document.h"
 #include "shell/frm_main.h"
 #include "shell/messages.h"
+#include "support/export_builder.h"
 
 namespace qlx::gui_testing {
 
@@ -112,6 +114,41 @@ inline QStringList captions(const shell::frmMain& window) {
 
 inline QByteArray bytes(const std::string& text) {
     return QByteArray::fromStdString(text);
+}
+
+// An export of `count` procedures "P1", "P2", ..., each document holding "text of Pn".
+inline QString many_procedures_export(const Sandbox& sandbox, int count) {
+    std::string text = "MEDITECH.CUST.RPTS^NPR^Hospital\r\n";
+    for (int n = 1; n <= count; ++n) {
+        const std::string name = "P" + std::to_string(n);
+        const std::string line = "text of " + name;
+        text += testing::lines({"PROC", name, testing::counted("LAB.C"), "D" + testing::counted("1"),
+                                line});
+    }
+    return sandbox.write(QStringLiteral("many.qlx"), bytes(text));
+}
+
+// What the workspace shows: every window not wholly under a window above it, and only those;
+// the active one always. Empty when so, otherwise the first window that is not.
+inline QString shown_as_expected(const shell::frmMain& window) {
+    const auto* area = window.findChild<QMdiArea*>();
+    const QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
+    QList<QRect> above;
+    for (qsizetype i = stack.size() - 1; i >= 0; --i) {
+        const QMdiSubWindow* sub = stack[i];
+        bool covered = false;
+        for (const QRect& over : above) {
+            covered = covered || over.contains(sub->geometry());
+        }
+        covered = covered && sub != area->currentSubWindow() && !sub->isMinimized();
+        if (sub->isVisible() == covered) {
+            return sub->windowTitle() + (covered ? QStringLiteral(" shown") : QStringLiteral(" hidden"));
+        }
+        if (!sub->isMinimized() && sub->isVisible()) {
+            above << sub->geometry();
+        }
+    }
+    return {};
 }
 
 }  // namespace qlx::gui_testing
