@@ -88,9 +88,8 @@ int main(int argc, char* argv[]) {
     qlx::bench::ViewerSandbox sandbox(argc, argv);
     const QString export_path = sandbox.path("export.qlx");
     {
-        const std::string text =
-            qlx::bench::generate_export(static_cast<std::size_t>(megabytes * 1024 * 1024),
-                                        procedures);
+        const std::string text = qlx::bench::generate_export(
+            static_cast<std::size_t>(megabytes * 1024 * 1024), procedures);
         QFile file(export_path);
         if (!file.open(QIODevice::WriteOnly) ||
             file.write(text.data(), static_cast<qint64>(text.size())) !=
@@ -121,8 +120,8 @@ int main(int argc, char* argv[]) {
     panel->refresh();
     const auto choosing = Clock::now();
     for (int i = 0; i < activated; ++i) {
-        QMdiSubWindow* chosen = windows[static_cast<qsizetype>(
-            (static_cast<long long>(i) * 2 + 1) * windows.size() / (2LL * activated))];
+        QMdiSubWindow* chosen = windows[static_cast<qsizetype>((static_cast<long long>(i) * 2 + 1) *
+                                                               windows.size() / (2LL * activated))];
         if (QTreeWidgetItem* item = panel->item_of(chosen)) {
             emit panel->tree->itemActivated(item, 0);
         }

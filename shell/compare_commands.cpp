@@ -13,13 +13,13 @@
 #include "files/names_and_reasons.h"
 #include "files/saved_file.h"
 #include "model/export_encoding.h"
-#include "shell/window_arrangement.h"
 #include "shell/compare_window.h"
 #include "shell/file_names.h"
 #include "shell/frm_main.h"
 #include "shell/messages.h"
 #include "shell/native_paths.h"
 #include "shell/wait_pointer.h"
+#include "shell/window_arrangement.h"
 
 namespace qlx::shell {
 
@@ -140,7 +140,7 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
             show_save_failure(this, chosen, saved.error());
         }
     };
-    QMdiSubWindow* sub = mdiArea->addSubWindow(window);
+    QMdiSubWindow* sub = add_window(*mdiArea, window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     covered_->watch(sub);
     sub->resize(mdiArea->viewport()->size() * 9 / 10);

@@ -1,5 +1,5 @@
-#include "shell/window_arrangement.h"
 #include "shell/frm_main.h"
+#include "shell/window_arrangement.h"
 
 #include <QFileInfo>
 #include <QMdiArea>

@@ -8,10 +8,10 @@
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "document/text_finder.h"
-#include "shell/window_arrangement.h"
 #include "shell/find_bar.h"
 #include "shell/find_results.h"
 #include "shell/frm_main.h"
+#include "shell/window_arrangement.h"
 
 namespace qlx::shell {
 

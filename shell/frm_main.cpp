@@ -291,9 +291,9 @@ document::frmDocument* frmMain::active_document() const {
     return window == nullptr ? nullptr : qobject_cast<document::frmDocument*>(window->widget());
 }
 
-document::frmDocument* frmMain::create_document(const QString& caption, Qt::WindowFlags flags) {
+document::frmDocument* frmMain::create_document(const QString& caption) {
     auto* form = new document::frmDocument;
-    QMdiSubWindow* window = mdiArea->addSubWindow(form, flags);
+    QMdiSubWindow* window = add_window(*mdiArea, form);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(form->windowIcon());
     covered_->watch(window);

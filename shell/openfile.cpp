@@ -271,13 +271,9 @@ void frmMain::open_converted_documents(const QString& path, conv::ConversionRepo
     // The last procedure's window is made first and shown at once with its text, on top, so
     // that it can be read while the others are made beneath it; it then takes its place after
     // them in the workspace's list.
-    //
-    // Raising a window in the workspace compares every window with every other one, unless
-    // the raised window stays on top: so the windows stay on top while they are made, and are
-    // let go after.
     std::vector<QPointer<QMdiSubWindow>> opened(count);
     const auto make = [&](std::size_t i) {
-        document::frmDocument* form = create_document(caption(i), Qt::WindowStaysOnTopHint);
+        document::frmDocument* form = create_document(caption(i));
         opened[i] = qobject_cast<QMdiSubWindow*>(form->parentWidget());
         form->set_source({source, static_cast<int>(i + 1), static_cast<int>(count), opened_at});
         if (i < report.maps.size()) {
@@ -308,10 +304,6 @@ void frmMain::open_converted_documents(const QString& path, conv::ConversionRepo
         QMdiSubWindow* last = opened.back();
         mdiArea->removeSubWindow(last);
         mdiArea->addSubWindow(last);
-    }
-    for (QMdiSubWindow* window : opened) {
-        window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
-        slices.end_of_step();
     }
     // Made hidden, they were not placed: they open cascaded. The last one ends on top and
     // active; those under it that can be seen are shown beneath it.

@@ -1,10 +1,12 @@
 #include "shell/window_arrangement.h"
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QFontMetrics>
 #include <QList>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QRect>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -18,12 +20,15 @@ namespace qlx::shell {
 
 namespace {
 
+// How long the windows that come into sight are shown before the events waiting meanwhile run.
+constexpr qint64 show_slice_ms = 25;
+
 enum class Direction { down, across };
 
 // The windows, the active one first and then the others from the top of the stack down.
 QList<QMdiSubWindow*> windows_from_top(const QMdiArea& area, bool minimised) {
     QList<QMdiSubWindow*> result;
-    const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
+    const QList<QMdiSubWindow*> stack = stacking_order(area);
     for (QMdiSubWindow* window : stack | std::views::reverse) {
         if (window->isMinimized() == minimised) {
             result << window;
@@ -121,7 +126,7 @@ void tile(QMdiArea& area, Direction direction) {
 // when the next would leave the workspace, back to its top-left corner.
 void cascade(QMdiArea& area) {
     QList<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* window : area.subWindowList(QMdiArea::StackingOrder)) {
+    for (QMdiSubWindow* window : stacking_order(area)) {
         if (!window->isMinimized()) {
             windows << window;
         }
@@ -191,6 +196,30 @@ void arrange_icons(QMdiArea& area) {
 
 }  // namespace
 
+QMdiSubWindow* add_window(QMdiArea& area, QWidget* widget) {
+    QMdiSubWindow* window = area.addSubWindow(widget, Qt::SubWindow | Qt::WindowStaysOnTopHint);
+    if (QMenu* menu = window->systemMenu()) {
+        for (QAction* entry : menu->actions()) {
+            if (entry->isCheckable()) {  // Stay on Top, the only entry that is
+                menu->removeAction(entry);
+            }
+        }
+    }
+    return window;
+}
+
+QList<QMdiSubWindow*> stacking_order(const QMdiArea& area) {
+    // The workspace's own list in this order looks each window up in its list of windows.
+    QList<QMdiSubWindow*> windows;
+    for (QObject* child : area.viewport()->children()) {
+        if (auto* window = qobject_cast<QMdiSubWindow*>(child);
+            window != nullptr && window->mdiArea() == &area) {
+            windows << window;
+        }
+    }
+    return windows;
+}
+
 void bring_forward(QMdiArea& area, QMdiSubWindow* window) {
     if (window == nullptr) {
         return;
@@ -223,7 +252,11 @@ CoveredWindows::CoveredWindows(QMdiArea& area) : QObject(&area), area_(area) {
 
 void CoveredWindows::watch(QMdiSubWindow* window) {
     window->installEventFilter(this);
-    connect(window, &QObject::destroyed, this, &CoveredWindows::update_soon);
+    may_show_.insert(window);
+    connect(window, &QObject::destroyed, this, [this](QObject* gone) {
+        may_show_.remove(gone);
+        update_soon();
+    });
 }
 
 void CoveredWindows::update_soon() {
@@ -247,6 +280,10 @@ bool CoveredWindows::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::ZOrderChange:
             update_soon();
             break;
+        case QEvent::Close:
+            may_show_.remove(watched);
+            update_soon();
+            break;
         default:
             break;
     }
@@ -263,15 +300,17 @@ void CoveredWindows::update() {
     // that is not hidden covers it whole (one covered by a hidden window is covered by the
     // window that hides that one). Tabs show only the active window; the others are reached
     // through their tabs.
-    const QList<QMdiSubWindow*> stack = area_.subWindowList(QMdiArea::StackingOrder);
+    const QList<QMdiSubWindow*> stack = stacking_order(area_);
     QMdiSubWindow* const active = area_.currentSubWindow();
     const bool tabs = area_.viewMode() == QMdiArea::TabbedView;
     QList<QRect> shown_above;
-    // Those to show, and the place in the stack of the lowest of them.
-    QList<QMdiSubWindow*> to_show;
-    qsizetype lowest = stack.size();
+    // Those to show, from the top down, by their places in the stack.
+    QList<qsizetype> to_show;
     for (qsizetype i = stack.size() - 1; i >= 0; --i) {
         QMdiSubWindow* window = stack[i];
+        if (window->isHidden() && !may_show_.contains(window)) {
+            continue;  // closed, or not this one's to show
+        }
         const QRect place = window->geometry();
         const bool covered =
             window != active && !window->isMinimized() &&
@@ -281,30 +320,43 @@ void CoveredWindows::update() {
         if (covered) {
             if (!window->isHidden()) {
                 window->hide();
+                may_show_.insert(window);
             }
         } else {
             if (window->isHidden()) {
-                to_show << window;
-                lowest = i;
+                to_show << i;
             }
             if (!window->isMinimized()) {
                 shown_above << place;
             }
         }
     }
+    bool more = false;
     if (!to_show.isEmpty()) {
-        // A window shown in the workspace rises and becomes the active one: the windows from
-        // the lowest one shown up go back into their order, and the active window stays
-        // active.
+        // Showing a window takes a while the first time: those on top first, and the others
+        // once the events that came meanwhile have run.
+        QElapsedTimer showing;
+        showing.start();
+        qsizetype shown = 0;
         const QSignalBlocker quiet(&area_);
-        for (QMdiSubWindow* window : to_show) {
-            window->show();
+        for (qsizetype i : to_show) {
+            if (showing.hasExpired(show_slice_ms)) {
+                more = true;
+                break;
+            }
+            stack[i]->show();
+            ++shown;
         }
+        // A window shown in the workspace rises and becomes the active one: the active
+        // window stays active, and each one shown goes back under the window that was above
+        // it (from the top down, so that one is in its place already).
         if (active != nullptr && area_.currentSubWindow() != active) {
             area_.setActiveSubWindow(active);
         }
-        for (qsizetype i = lowest; i < stack.size(); ++i) {
-            stack[i]->raise();
+        for (qsizetype i : to_show.first(shown)) {
+            if (i + 1 < stack.size()) {
+                stack[i]->stackUnder(stack[i + 1]);
+            }
         }
     }
     // A hidden window's tab still reaches it.
@@ -314,6 +366,9 @@ void CoveredWindows::update() {
         }
     }
     updating_ = false;
+    if (more) {
+        soon_.start();
+    }
 }
 
 void arrange(QMdiArea& area, Arrangement arrangement) {

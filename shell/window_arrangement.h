@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QTimer>
 
 class QMdiArea;
@@ -30,6 +31,15 @@ void arrange(QMdiArea& area, Arrangement arrangement);
 // workspace (after eight steps when they are larger than the workspace). They keep their size.
 void place_cascaded(const QMdiArea& area, const QList<QMdiSubWindow*>& windows);
 
+// Adds a window to the workspace, hidden. Every window of the workspace stays on top: raising
+// one that does not compares every window with every other one, which thousands of windows
+// make slow (and one that stays on top would rise above those that do not). So the window
+// menu has no "Stay on Top" of its own.
+QMdiSubWindow* add_window(QMdiArea& area, QWidget* widget);
+
+// The windows from the bottom of the stack to the top.
+QList<QMdiSubWindow*> stacking_order(const QMdiArea& area);
+
 // Makes a window of the workspace the active one, showing it first when it lay hidden under
 // the windows above it.
 void bring_forward(QMdiArea& area, QMdiSubWindow* window);
@@ -53,7 +63,9 @@ public:
 
     // Follows this window's moves, resizes and state from now on.
     void watch(QMdiSubWindow* window);
-    // Hides and shows the windows now, or once the events of the moment have run.
+    // Hides and shows the windows now, or once the events of the moment have run. Windows
+    // coming into sight are shown from the top down for a slice of time at a time, the rest
+    // once the events that came meanwhile have run.
     void update();
     void update_soon();
     // While held, nothing is hidden or shown (an export's windows being made).
@@ -64,6 +76,9 @@ protected:
 
 private:
     QMdiArea& area_;
+    // The windows this may show when they are hidden: those it watches until they close.
+    // (A closed window is hidden until it is deleted, and stays so.)
+    QSet<const QObject*> may_show_;
     QTimer soon_;
     bool held_ = false;
     bool updating_ = false;

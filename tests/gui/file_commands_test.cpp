@@ -8,8 +8,8 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMenu>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMimeData>
 #include <QSet>
 #include <QTest>
@@ -414,10 +414,10 @@ private slots:
         questions.answers << SaveChoice::cancel;
         window.mnuWindowCloseAll_Click();
         QCOMPARE(gt::document_windows(window), documents);
-        QCOMPARE(questions.texts, QStringList{QStringLiteral("Save changes to these 2 documents?")});
+        QCOMPARE(questions.texts,
+                 QStringList{QStringLiteral("Save changes to these 2 documents?")});
         QCOMPARE(questions.lists, QStringList{QStringLiteral("P21\nP141")});
-        QCoreApplication::processEvents();
-        QCOMPARE(gt::shown_as_expected(window), QString());
+        QCOMPARE(gt::shown_when_settled(window), QString());
         questions.answers << SaveChoice::discard;
         window.mnuWindowCloseAll_Click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

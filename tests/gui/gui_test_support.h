@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QList>
@@ -122,8 +123,8 @@ inline QString many_procedures_export(const Sandbox& sandbox, int count) {
     for (int n = 1; n <= count; ++n) {
         const std::string name = "P" + std::to_string(n);
         const std::string line = "text of " + name;
-        text += testing::lines({"PROC", name, testing::counted("LAB.C"), "D" + testing::counted("1"),
-                                line});
+        text += testing::lines(
+            {"PROC", name, testing::counted("LAB.C"), "D" + testing::counted("1"), line});
     }
     return sandbox.write(QStringLiteral("many.qlx"), bytes(text));
 }
@@ -142,13 +143,22 @@ inline QString shown_as_expected(const shell::frmMain& window) {
         }
         covered = covered && sub != area->currentSubWindow() && !sub->isMinimized();
         if (sub->isVisible() == covered) {
-            return sub->windowTitle() + (covered ? QStringLiteral(" shown") : QStringLiteral(" hidden"));
+            return sub->windowTitle() +
+                   (covered ? QStringLiteral(" shown") : QStringLiteral(" hidden"));
         }
         if (!sub->isMinimized() && sub->isVisible()) {
             above << sub->geometry();
         }
     }
     return {};
+}
+
+// The same, once the windows coming into sight (shown a few at a time) are all shown.
+inline QString shown_when_settled(const shell::frmMain& window) {
+    for (int run = 0; run < 100 && !shown_as_expected(window).isEmpty(); ++run) {
+        QCoreApplication::processEvents();
+    }
+    return shown_as_expected(window);
 }
 
 }  // namespace qlx::gui_testing

@@ -38,10 +38,10 @@
 #include "document/rich_text_box.h"
 #include "document/twips.h"
 #include "gui_test_support.h"
-#include "shell/procedures_panel.h"
 #include "shell/compare_window.h"
 #include "shell/help_window.h"
 #include "shell/printing.h"
+#include "shell/procedures_panel.h"
 
 using qlx::shell::frmMain;
 namespace gt = qlx::gui_testing;
@@ -616,7 +616,7 @@ private slots:
         QCOMPARE(window.active_document()->RichTextBox1->Text().contains(QStringLiteral("P300")),
                  true);
         // Only the windows that can be seen are shown; the others wait unbuilt beneath.
-        QCOMPARE(gt::shown_as_expected(window), QString());
+        QCOMPARE(gt::shown_when_settled(window), QString());
         QVERIFY(documents.front()->isHidden());
         int built = 0;
         for (const QMdiSubWindow* document : documents) {
@@ -628,14 +628,18 @@ private slots:
         // active, and what is shown follows.
         const auto reached = [&](int index, const char* route) {
             QCoreApplication::processEvents();
-            const QString shown = gt::shown_as_expected(window);
-            return area->currentSubWindow() == documents[index] &&
-                   documents[index]->isVisible() &&
-                   area->subWindowList(QMdiArea::StackingOrder).back() == documents[index] &&
-                   window.active_document()->caption() == QStringLiteral("P%1").arg(index + 1) &&
-                   shown.isEmpty()
+            const QString shown = gt::shown_when_settled(window);
+            return area->currentSubWindow() == documents[index] && documents[index]->isVisible() &&
+                           area->subWindowList(QMdiArea::StackingOrder).back() ==
+                               documents[index] &&
+                           window.active_document()->caption() ==
+                               QStringLiteral("P%1").arg(index + 1) &&
+                           shown.isEmpty()
                        ? QString()
-                       : QStringLiteral("%1: %2 %3").arg(QLatin1String(route)).arg(index).arg(shown);
+                       : QStringLiteral("%1: %2 %3")
+                             .arg(QLatin1String(route))
+                             .arg(index)
+                             .arg(shown);
         };
         QMenu* menu = window.findChild<QMenu*>(QStringLiteral("mnuWindow"));
         emit menu->aboutToShow();
@@ -674,7 +678,7 @@ private slots:
             menu_entry(window, QLatin1String(arrangement))->trigger();
             QCoreApplication::processEvents();
             const QRect space = area->viewport()->rect();
-            QCOMPARE(gt::shown_as_expected(window), QString());
+            QCOMPARE(gt::shown_when_settled(window), QString());
             for (const QMdiSubWindow* document : documents) {
                 QVERIFY2(space.contains(document->geometry()), arrangement);
             }
@@ -694,7 +698,7 @@ private slots:
             lowest = std::max(lowest, documents[index]->geometry().bottom());
         }
         QCOMPARE(lowest, space.bottom());
-        QCOMPARE(gt::shown_as_expected(window), QString());
+        QCOMPARE(gt::shown_when_settled(window), QString());
 
         // As tabs, only the active window is shown; every tab still reaches its window.
         menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
@@ -712,7 +716,7 @@ private slots:
         menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
         QCoreApplication::processEvents();
         QCOMPARE(area->currentSubWindow(), documents[250]);
-        QCOMPARE(gt::shown_as_expected(window), QString());
+        QCOMPARE(gt::shown_when_settled(window), QString());
         QCOMPARE(gt::document_windows(window), documents);
     }
 

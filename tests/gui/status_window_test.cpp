@@ -199,7 +199,7 @@ private slots:
         QCOMPARE(window.findChildren<frmStatus*>().size(), 0);
         QVERIFY(!window.converting());
         const QList<QMdiSubWindow*> documents = gt::document_windows(window);
-        QCOMPARE(gt::shown_as_expected(window), QString());
+        QCOMPARE(gt::shown_when_settled(window), QString());
         QVERIFY(gt::form_of(documents.front())
                     ->RichTextBox1->Text()
                     .contains(QStringLiteral("ProcedureP1")));
