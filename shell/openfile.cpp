@@ -304,15 +304,17 @@ void frmMain::open_converted_documents(const QString& path, conv::ConversionRepo
         QMdiSubWindow* last = opened.back();
         mdiArea->removeSubWindow(last);
         mdiArea->addSubWindow(last);
+        slices.end_of_step();
     }
     // Made hidden, they were not placed: they open cascaded. The last one ends on top and
     // active; those under it that can be seen are shown beneath it.
     place_cascaded(*mdiArea, QList<QMdiSubWindow*>(opened.begin(), opened.end()));
-    covered_->set_held(false);
+    slices.end_of_step();
     if (!opened.empty()) {
         bring_forward(*mdiArea, opened.back());
+        slices.end_of_step();
     }
-    covered_->update();
+    covered_->set_held(false);
     // Their text for searches is worked out meanwhile, on a thread of its own.
     std::vector<std::weak_ptr<document::RichTextBox::DeferredText>> waiting;
     for (const QPointer<QMdiSubWindow>& window : opened) {
