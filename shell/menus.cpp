@@ -355,6 +355,18 @@ void frmMain::mnuWindowCloseAll_Click() {
     // Asked once: the windows close without asking again, and none is shown on the way.
     const bool was_closing = std::exchange(closing_, true);
     covered_->set_held(true);
+    // At each window that goes (closed, then deleted), the workspace works out its scroll bars
+    // again over every window left, unless it has none: it has none until the closed windows
+    // are deleted (their deletion was asked for before the scroll bars come back).
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QMetaObject::invokeMethod(
+        mdiArea,
+        [area = mdiArea] {
+            area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        },
+        Qt::QueuedConnection);
     mdiArea->closeAllSubWindows();
     closing_ = was_closing;
     covered_->set_held(false);
