@@ -18,6 +18,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -39,6 +40,7 @@
 #include "document/twips.h"
 #include "gui_test_support.h"
 #include "shell/compare_window.h"
+#include "shell/find_results.h"
 #include "shell/help_window.h"
 #include "shell/printing.h"
 #include "shell/procedures_panel.h"
@@ -668,6 +670,19 @@ private slots:
         window.findChild<QAction*>(QStringLiteral("mnuWindowProcedures"))->trigger();
         panel->refresh();
         QVERIFY(documents[200]->isHidden());
+        emit panel->tree->itemActivated(panel->item_of(documents[200]), 0);
+        QCOMPARE(reached(200, "Procedures panel"), QString());
+        window.mnuEditFind_Click();
+        window.findChild<QLineEdit*>(QStringLiteral("find_text"))
+            ->setText(QStringLiteral("of P120"));
+        auto* results = window.findChild<qlx::shell::FindResults*>();
+        QSignalSpy finished(results, &qlx::shell::FindResults::finished);
+        window.findChild<QAction*>(QStringLiteral("find_all"))->trigger();
+        QVERIFY(finished.count() == 1 || finished.wait(5000));
+        QCOMPARE(results->results->rowCount(), 1);
+        QVERIFY(documents[119]->isHidden());
+        emit results->list->activated(results->results->index(0, 0));
+        QCOMPARE(reached(119, "Find All"), QString());
         emit panel->tree->itemActivated(panel->item_of(documents[200]), 0);
         QCOMPARE(reached(200, "Procedures panel"), QString());
 
