@@ -252,6 +252,9 @@ CoveredWindows::CoveredWindows(QMdiArea& area) : QObject(&area), area_(area) {
 
 void CoveredWindows::watch(QMdiSubWindow* window) {
     window->installEventFilter(this);
+    if (window->widget() != nullptr) {
+        window->widget()->installEventFilter(this);
+    }
     may_show_.insert(window);
     connect(window, &QObject::destroyed, this, [this](QObject* gone) {
         may_show_.remove(gone);
@@ -273,6 +276,12 @@ void CoveredWindows::set_held(bool held) {
 }
 
 bool CoveredWindows::eventFilter(QObject* watched, QEvent* event) {
+    // A window's own widget shown makes the window the active one (and the workspace works
+    // out every title bar again): not a window this shows beneath the active one.
+    if (event->type() == QEvent::Show && updating_ &&
+        qobject_cast<QMdiSubWindow*>(watched) == nullptr) {
+        return true;
+    }
     switch (event->type()) {
         case QEvent::Move:
         case QEvent::Resize:
