@@ -20,6 +20,7 @@
 #include "shell/messages.h"
 #include "shell/native_paths.h"
 #include "shell/wait_pointer.h"
+#include "shell/window_arrangement.h"
 
 namespace qlx::shell {
 
@@ -122,8 +123,9 @@ void frmMain::compare_exports(const QString& old_path, const QString& new_path) 
             show_save_failure(this, chosen, saved.error());
         }
     };
-    QMdiSubWindow* sub = mdiArea->addSubWindow(window);
+    QMdiSubWindow* sub = add_window(*mdiArea, window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    covered_->watch(sub);
     sub->resize(mdiArea->viewport()->size() * 9 / 10);
     sub->show();
     // Wholly in view, whatever place the workspace had next for a window.

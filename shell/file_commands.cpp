@@ -1,4 +1,5 @@
 #include "shell/frm_main.h"
+#include "shell/window_arrangement.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
@@ -252,7 +253,7 @@ bool frmMain::confirm_close_all() {
             continue;
         }
         // The user sees which document the dialog is naming.
-        mdiArea->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
+        bring_forward(*mdiArea, qobject_cast<QMdiSubWindow*>(form->parentWidget()));
         if (!save_document(form)) {
             return false;
         }

@@ -11,6 +11,7 @@
 #include "shell/find_bar.h"
 #include "shell/find_results.h"
 #include "shell/frm_main.h"
+#include "shell/window_arrangement.h"
 
 namespace qlx::shell {
 
@@ -101,7 +102,7 @@ void frmMain::show_found(QMdiSubWindow* window, std::size_t line, std::size_t co
     if (form == nullptr) {
         return;
     }
-    mdiArea->setActiveSubWindow(window);
+    bring_forward(*mdiArea, window);
     form->RichTextBox1->select_found(line, column, length);
     form->RichTextBox1->setFocus(Qt::OtherFocusReason);
 }

@@ -31,6 +31,7 @@
 #include "shell/messages.h"
 #include "shell/placement.h"
 #include "shell/procedures_panel.h"
+#include "shell/window_arrangement.h"
 
 namespace qlx::shell {
 
@@ -78,6 +79,7 @@ frmMain::frmMain()
     mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea);
+    covered_ = new CoveredWindows(*mdiArea);
     set_help_page(mdiArea, help_page::documents);
     setAcceptDrops(true);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::update_menus);
@@ -276,8 +278,10 @@ void frmMain::update_menus() {
         recent->setEnabled(!converting_);
     }
     // A document activated is one to work on: its text is there for every command. (While an
-    // export opens, its windows wait until the last one is shown.)
-    if (document::frmDocument* form = active_document(); form != nullptr && !converting_) {
+    // export opens, its windows wait until the last one is shown; while all close, the one
+    // that comes on top for a moment is not looked at.)
+    if (document::frmDocument* form = active_document();
+        form != nullptr && !converting_ && !closing_) {
         form->RichTextBox1->load_deferred();
     }
 }
@@ -287,11 +291,12 @@ document::frmDocument* frmMain::active_document() const {
     return window == nullptr ? nullptr : qobject_cast<document::frmDocument*>(window->widget());
 }
 
-document::frmDocument* frmMain::create_document(const QString& caption, Qt::WindowFlags flags) {
+document::frmDocument* frmMain::create_document(const QString& caption) {
     auto* form = new document::frmDocument;
-    QMdiSubWindow* window = mdiArea->addSubWindow(form, flags);
+    QMdiSubWindow* window = add_window(*mdiArea, form);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(form->windowIcon());
+    covered_->watch(window);
     form->set_caption(caption);
     form->may_close = [this](document::frmDocument& closing) { return confirm_close(closing); };
     connect(form, &document::frmDocument::described, this, [this, form] {

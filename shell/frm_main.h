@@ -52,6 +52,7 @@ class frmStatus;
 
 namespace qlx::shell {
 
+class CoveredWindows;
 class FindBar;
 class FindResults;
 class HelpWindow;
@@ -223,9 +224,8 @@ private:
     // its borders are unknown: the frame is then placed again once they are.
     void place_frame(const QRect& frame);
 
-    // Creates a document window with its caption; it is shown by show_document. `flags` are
-    // added to the window's own.
-    document::frmDocument* create_document(const QString& caption, Qt::WindowFlags flags = {});
+    // Creates a document window with its caption; it is shown by show_document.
+    document::frmDocument* create_document(const QString& caption);
     void show_document(document::frmDocument* form);
     // Shows a file that is not converted in a new window: as RTF when its name ends in ".rtf",
     // otherwise as text.
@@ -265,6 +265,8 @@ private:
                                   std::vector<std::string>& documents, dialogs::frmStatus& status);
 
     QMdiArea* mdiArea;
+    // Hides the document windows that lie wholly under others, and shows them when reached.
+    CoveredWindows* covered_ = nullptr;
     QMenu* mnuFile = nullptr;
     QMenu* mnuWindow = nullptr;
     QAction* mnuFileNew = nullptr;

@@ -294,7 +294,7 @@ void frmMain::list_document_windows() {
         entry->setCheckable(true);
         entry->setChecked(window == mdiArea->currentSubWindow());
         connect(entry, &QAction::triggered, window,
-                [this, window] { mdiArea->setActiveSubWindow(window); });
+                [this, window] { bring_forward(*mdiArea, window); });
         window_list_ << entry;
     }
     if (windows.size() > listed_windows) {
@@ -354,10 +354,24 @@ void frmMain::mnuWindowCloseAll_Click() {
     if (converting_ || !confirm_close_all()) {
         return;
     }
-    // Asked once: the windows close without asking again.
+    // Asked once: the windows close without asking again, and none is shown on the way.
     const bool was_closing = std::exchange(closing_, true);
+    covered_->set_held(true);
+    // At each window that goes (closed, then deleted), the workspace works out its scroll bars
+    // again over every window left, unless it has none: it has none until the closed windows
+    // are deleted (their deletion was asked for before the scroll bars come back).
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QMetaObject::invokeMethod(
+        mdiArea,
+        [area = mdiArea] {
+            area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        },
+        Qt::QueuedConnection);
     mdiArea->closeAllSubWindows();
     closing_ = was_closing;
+    covered_->set_held(false);
 }
 
 void frmMain::mnuWindowProcedures_Click() {
@@ -383,11 +397,11 @@ void frmMain::mnuViewActualSize_Click() {
 }
 
 void frmMain::mnuWindowNext_Click() {
-    mdiArea->activateNextSubWindow();
+    bring_forward(*mdiArea, next_window(*mdiArea, false));
 }
 
 void frmMain::mnuWindowPrevious_Click() {
-    mdiArea->activatePreviousSubWindow();
+    bring_forward(*mdiArea, next_window(*mdiArea, true));
 }
 
 void frmMain::mnuWindowMore_Click() {
@@ -399,7 +413,7 @@ void frmMain::mnuWindowMore_Click() {
     dialogs::MoreWindowsDialog dialog(
         captions, static_cast<int>(windows.indexOf(mdiArea->currentSubWindow())), this);
     if (dialog.exec() == QDialog::Accepted && dialog.chosen() >= 0) {
-        mdiArea->setActiveSubWindow(windows[dialog.chosen()]);
+        bring_forward(*mdiArea, windows[dialog.chosen()]);
     }
 }
 
@@ -425,7 +439,15 @@ void frmMain::set_tabbed_view(bool tabs) {
             tab_bar->setUsesScrollButtons(true);
             tab_bar->setElideMode(Qt::ElideNone);  // whole captions, scrolled
             tab_bar->setExpanding(false);
+            // A window hidden under the others comes forward when its tab is chosen.
+            connect(tab_bar, &QTabBar::tabBarClicked, this, [this](int index) {
+                const QList<QMdiSubWindow*> listed = mdiArea->subWindowList();
+                if (index >= 0 && index < listed.size() && listed[index]->isHidden()) {
+                    bring_forward(*mdiArea, listed[index]);
+                }
+            });
         }
+        covered_->update();
         return;
     }
     QMdiSubWindow* const active = mdiArea->currentSubWindow();
@@ -446,6 +468,7 @@ void frmMain::set_tabbed_view(bool tabs) {
     if (active != nullptr) {
         mdiArea->setActiveSubWindow(active);
     }
+    covered_->update();
 }
 
 void frmMain::mnuFilePrint_Click() {
@@ -503,24 +526,28 @@ void frmMain::mnuFormatUnderline_Click() {
 void frmMain::mnuWindowCascade_Click() {
     if (mdiArea->viewMode() == QMdiArea::SubWindowView) {
         arrange(*mdiArea, Arrangement::cascade);
+        covered_->update();
     }
 }
 
 void frmMain::mnuWindowTileHorizontal_Click() {
     if (mdiArea->viewMode() == QMdiArea::SubWindowView) {
         arrange(*mdiArea, Arrangement::tile_horizontal);
+        covered_->update();
     }
 }
 
 void frmMain::mnuWindowTileVertical_Click() {
     if (mdiArea->viewMode() == QMdiArea::SubWindowView) {
         arrange(*mdiArea, Arrangement::tile_vertical);
+        covered_->update();
     }
 }
 
 void frmMain::mnuWindowArrangeIcons_Click() {
     if (mdiArea->viewMode() == QMdiArea::SubWindowView) {
         arrange(*mdiArea, Arrangement::arrange_icons);
+        covered_->update();
     }
 }
 

@@ -351,106 +351,69 @@ void frmMain::open_converted_documents(const QString& path, conv::ConversionRepo
                                        dialogs::frmStatus& status) {
     const std::vector<std::string>& captions = report.captions;
     const std::size_t count = captions.size();
-    // Two steps per window: made, then shown.
     const auto progress = [&](std::size_t steps) {
-        status.Label1->setText(percent_text(steps, 2 * count));
+        status.Label1->setText(percent_text(steps, count));
     };
     const auto caption = [&](std::size_t i) {
         return from_utf8(richtext::windows1252_to_utf8(captions[i]));
     };
     const QString source = absolute_path(path);
     const QDateTime opened_at = QDateTime::currentDateTime();
-    // Every window is made first, hidden, in export order. The text waits until it is looked
-    // at: none is laid out while the windows open.
+    // The windows are made hidden, and only those not wholly under others are shown at the
+    // end: in a cascade of thousands, a few. Each text waits until it is looked at.
     //
-    // What the workspace does for each window shown grows with the number of windows, and most
-    // of it is fitting every title into its title bar. So the windows open without their
-    // captions, which they are given once all are shown. Raising a window compares every
-    // window with every other one, unless the raised window stays on top: so the windows stay
-    // on top while they open, and are let go after.
-    struct Opening {
-        QPointer<QMdiSubWindow> window;
-        std::size_t procedure;
-    };
-    std::vector<Opening> opened;
-    EventSlices slices;
-    for (std::size_t i = 0; i < count && !cancel_requested_; ++i) {
-        document::frmDocument* form =
-            create_document(i + 1 == count ? caption(i) : QString(), Qt::WindowStaysOnTopHint);
-        opened.push_back({qobject_cast<QMdiSubWindow*>(form->parentWidget()), i});
+    // The last procedure's window is made first and shown at once with its text, on top, so
+    // that it can be read while the others are made beneath it; it then takes its place after
+    // them in the workspace's list.
+    std::vector<QPointer<QMdiSubWindow>> opened(count);
+    const auto make = [&](std::size_t i) {
+        document::frmDocument* form = create_document(caption(i));
+        opened[i] = qobject_cast<QMdiSubWindow*>(form->parentWidget());
         form->set_source({source, static_cast<int>(i + 1), static_cast<int>(count), opened_at});
         if (i < report.maps.size()) {
             form->set_outline(outline_of(std::move(report.maps[i].outline)));
         }
         form->RichTextBox1->defer_text_rtf(std::move(documents[i]));
-        form->RichTextBox1->set_load_when_painted(false);
-        progress(i + 1);
+    };
+    EventSlices slices;
+    covered_->set_held(true);
+    if (count > 0) {
+        make(count - 1);
+        // Where the cascade will put it: after as many steps as there are windows before it.
+        QMdiSubWindow* last = opened.back();
+        place_cascaded(*mdiArea, QList<QMdiSubWindow*>(static_cast<qsizetype>(count), last));
+        bring_forward(*mdiArea, last);
+        qobject_cast<document::frmDocument*>(last->widget())->RichTextBox1->load_deferred();
+        progress(1);
         slices.end_of_step();
     }
-    // Made hidden, they were not placed: they open cascaded.
-    {
-        QList<QMdiSubWindow*> made;
-        for (const Opening& opening : opened) {
-            if (opening.window != nullptr) {
-                made << opening.window;
-            }
-        }
-        place_cascaded(*mdiArea, made);
-    }
-    // The last window ends on top, as if each had opened over the one before. It is shown
-    // first, with its text, so that it can be read while the others open beneath it.
-    if (!cancel_requested_ && !opened.empty() && opened.back().window != nullptr) {
-        const QPointer<QMdiSubWindow> last = opened.back().window;
-        last->show();
-        mdiArea->setActiveSubWindow(last);
-        if (auto* form = qobject_cast<document::frmDocument*>(last->widget())) {
-            form->RichTextBox1->load_deferred();
-        }
+    for (std::size_t i = 0; i + 1 < count && !cancel_requested_; ++i) {
+        make(i);
+        progress(i + 2);
         slices.end_of_step();
-        // (A window shown in the workspace becomes the active one and rises; the last goes
-        // back on top at once, and is made active again once all are shown.)
-        for (std::size_t i = 0; i + 1 < opened.size() && !cancel_requested_; ++i) {
-            if (QMdiSubWindow* window = opened[i].window) {
-                window->show();
-                if (last != nullptr) {  // unless it was closed meanwhile
-                    last->raise();
-                }
-            }
-            progress(count + i + 2);
-            slices.end_of_step();
-        }
-        if (last != nullptr) {
-            mdiArea->setActiveSubWindow(last);
-        }
     }
-    // Stopped: the windows shown so far stay, those not yet shown go.
-    for (Opening& opening : opened) {
-        if (opening.window != nullptr && opening.window->isHidden()) {
-            delete opening.window;
-        }
+    // Stopped: the windows made so far stay, the first ones and the last.
+    std::erase(opened, nullptr);
+    if (!opened.empty()) {
+        QMdiSubWindow* last = opened.back();
+        mdiArea->removeSubWindow(last);
+        mdiArea->addSubWindow(last);
+        slices.end_of_step();
     }
-    // Each window gets its caption and is let go, and from now on loads its document when it
-    // is first seen.
-    for (const Opening& opening : opened) {
-        if (QMdiSubWindow* window = opening.window) {
-            window->setWindowFlag(Qt::WindowStaysOnTopHint, false);
-            if (auto* form = qobject_cast<document::frmDocument*>(window->widget())) {
-                if (opening.procedure + 1 != count) {
-                    form->set_caption(caption(opening.procedure));
-                }
-                form->RichTextBox1->set_load_when_painted(true);
-            }
-            slices.end_of_step();
-        }
+    // Made hidden, they were not placed: they open cascaded. The last one ends on top and
+    // active; those under it that can be seen are shown beneath it.
+    place_cascaded(*mdiArea, QList<QMdiSubWindow*>(opened.begin(), opened.end()));
+    slices.end_of_step();
+    if (!opened.empty()) {
+        bring_forward(*mdiArea, opened.back());
+        slices.end_of_step();
     }
-    if (document::frmDocument* form = active_document()) {
-        form->RichTextBox1->load_deferred();
-    }
+    covered_->set_held(false);
     // Their text for searches is worked out meanwhile, on a thread of its own.
     std::vector<std::weak_ptr<document::RichTextBox::DeferredText>> waiting;
-    for (const Opening& opening : opened) {
-        if (opening.window != nullptr) {
-            if (auto* form = qobject_cast<document::frmDocument*>(opening.window->widget())) {
+    for (const QPointer<QMdiSubWindow>& window : opened) {
+        if (window != nullptr) {
+            if (auto* form = qobject_cast<document::frmDocument*>(window->widget())) {
                 if (auto deferred = form->RichTextBox1->deferred()) {
                     waiting.push_back(deferred);
                 }

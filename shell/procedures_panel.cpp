@@ -17,6 +17,7 @@
 #include "document/rich_text_box.h"
 #include "richtext/windows1252.h"
 #include "shell/help_window.h"
+#include "shell/window_arrangement.h"
 
 namespace qlx::shell {
 
@@ -64,7 +65,7 @@ ProceduresPanel::ProceduresPanel(QMdiArea* area, QWidget* parent)
         if (is_outline_entry(item)) {
             go_to(item);
         } else if (QMdiSubWindow* window = window_of(item)) {
-            area_->setActiveSubWindow(window);
+            bring_forward(*area_, window);
         }
     });
     // One click on a heading is enough to go there.
@@ -89,7 +90,7 @@ ProceduresPanel::ProceduresPanel(QMdiArea* area, QWidget* parent)
     connect(filter, &QLineEdit::returnPressed, this, [this] {
         for (QTreeWidgetItemIterator it(tree, QTreeWidgetItemIterator::NotHidden); *it; ++it) {
             if (QMdiSubWindow* window = window_of(*it)) {
-                area_->setActiveSubWindow(window);
+                bring_forward(*area_, window);
                 return;
             }
         }
@@ -248,7 +249,7 @@ void ProceduresPanel::go_to(QTreeWidgetItem* item) {
     if (form == nullptr) {
         return;
     }
-    area_->setActiveSubWindow(window);
+    bring_forward(*area_, window);
     form->show_paragraph(item->data(0, paragraph_role).toInt());
     tree->setCurrentItem(item);
 }

@@ -1,25 +1,34 @@
 #include "shell/window_arrangement.h"
 
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QFontMetrics>
 #include <QList>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QRect>
+#include <QSignalBlocker>
 #include <QStyle>
+#include <QTabBar>
 
 #include <algorithm>
 #include <ranges>
+#include <utility>
 
 namespace qlx::shell {
 
 namespace {
+
+// How long the windows that come into sight are shown before the events waiting meanwhile run.
+constexpr qint64 show_slice_ms = 25;
 
 enum class Direction { down, across };
 
 // The windows, the active one first and then the others from the top of the stack down.
 QList<QMdiSubWindow*> windows_from_top(const QMdiArea& area, bool minimised) {
     QList<QMdiSubWindow*> result;
-    const QList<QMdiSubWindow*> stack = area.subWindowList(QMdiArea::StackingOrder);
+    const QList<QMdiSubWindow*> stack = stacking_order(area);
     for (QMdiSubWindow* window : stack | std::views::reverse) {
         if (window->isMinimized() == minimised) {
             result << window;
@@ -41,6 +50,11 @@ QSize smallest_readable(const QMdiSubWindow& window) {
     const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
     const QFontMetrics text(window.widget() != nullptr ? window.widget()->font() : window.font());
     return {2 * frame + 20 * text.averageCharWidth(), title + 2 * frame + 3 * text.lineSpacing()};
+}
+
+// A cascade's step down and to the right: a title bar's height.
+int cascade_step(const QMdiSubWindow& window) {
+    return std::max(window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window), 8);
 }
 
 // Lays the windows out in `rows` rows of `columns`, row by row, filling `space`.
@@ -87,20 +101,32 @@ void tile(QMdiArea& area, Direction direction) {
     } else {
         // Too many for one each: rows of several, as many rows as stay readable.
         const int rows = std::clamp(space.height() / std::max(smallest.height(), 1), 1, count);
-        tile_grid(windows, space, rows, (count + rows - 1) / rows);
+        const int columns = (count + rows - 1) / rows;
+        // A tile is at least as wide as a title bar is high.
+        const int narrowest = cascade_step(*windows.front());
+        const int most_columns = std::max(space.width() / narrowest, 1);
+        if (columns <= most_columns) {
+            tile_grid(windows, space, rows, columns);
+            return;
+        }
+        // More than all the tiles the workspace has room for: the tiles take the first
+        // windows, and the others lie under them in turn, each in the place of a tile.
+        const int tiles = rows * most_columns;
+        tile_grid(windows.mid(0, tiles), space, rows, most_columns);
+        for (int i = tiles; i < count; ++i) {
+            if (windows[i]->isMaximized()) {
+                windows[i]->showNormal();
+            }
+            windows[i]->setGeometry(windows[i % tiles]->geometry());
+        }
     }
-}
-
-// A cascade's step down and to the right: a title bar's height.
-int cascade_step(const QMdiSubWindow& window) {
-    return std::max(window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window), 8);
 }
 
 // Each window a title bar's height down and to the right of the one before, all of one size;
 // when the next would leave the workspace, back to its top-left corner.
 void cascade(QMdiArea& area) {
     QList<QMdiSubWindow*> windows;
-    for (QMdiSubWindow* window : area.subWindowList(QMdiArea::StackingOrder)) {
+    for (QMdiSubWindow* window : stacking_order(area)) {
         if (!window->isMinimized()) {
             windows << window;
         }
@@ -124,7 +150,7 @@ void cascade(QMdiArea& area) {
         window->setGeometry(QRect(space.topLeft() + QPoint(offset, offset), size));
         window->raise();
     }
-    area.setActiveSubWindow(windows.back());
+    bring_forward(area, windows.back());
 }
 
 }  // namespace
@@ -169,6 +195,190 @@ void arrange_icons(QMdiArea& area) {
 }
 
 }  // namespace
+
+QMdiSubWindow* add_window(QMdiArea& area, QWidget* widget) {
+    QMdiSubWindow* window = area.addSubWindow(widget, Qt::SubWindow | Qt::WindowStaysOnTopHint);
+    if (QMenu* menu = window->systemMenu()) {
+        for (QAction* entry : menu->actions()) {
+            if (entry->isCheckable()) {  // Stay on Top, the only entry that is
+                menu->removeAction(entry);
+            }
+        }
+    }
+    return window;
+}
+
+QList<QMdiSubWindow*> stacking_order(const QMdiArea& area) {
+    // The workspace's own list in this order looks each window up in its list of windows.
+    QList<QMdiSubWindow*> windows;
+    for (QObject* child : area.viewport()->children()) {
+        if (auto* window = qobject_cast<QMdiSubWindow*>(child);
+            window != nullptr && window->mdiArea() == &area) {
+            windows << window;
+        }
+    }
+    return windows;
+}
+
+void bring_forward(QMdiArea& area, QMdiSubWindow* window) {
+    if (window == nullptr) {
+        return;
+    }
+    if (window->isHidden()) {
+        window->show();
+    }
+    area.setActiveSubWindow(window);
+}
+
+QMdiSubWindow* next_window(const QMdiArea& area, bool backward) {
+    const QList<QMdiSubWindow*> windows = area.subWindowList();
+    if (windows.isEmpty()) {
+        return nullptr;
+    }
+    const auto count = windows.size();
+    const auto here = windows.indexOf(area.currentSubWindow());
+    if (here < 0) {
+        return backward ? windows.back() : windows.front();
+    }
+    return windows[(here + (backward ? count - 1 : 1)) % count];
+}
+
+CoveredWindows::CoveredWindows(QMdiArea& area) : QObject(&area), area_(area) {
+    soon_.setSingleShot(true);
+    soon_.setInterval(0);
+    connect(&soon_, &QTimer::timeout, this, &CoveredWindows::update);
+    connect(&area_, &QMdiArea::subWindowActivated, this, &CoveredWindows::update_soon);
+}
+
+void CoveredWindows::watch(QMdiSubWindow* window) {
+    window->installEventFilter(this);
+    if (window->widget() != nullptr) {
+        window->widget()->installEventFilter(this);
+    }
+    may_show_.insert(window);
+    connect(window, &QObject::destroyed, this, [this](QObject* gone) {
+        may_show_.remove(gone);
+        update_soon();
+    });
+}
+
+void CoveredWindows::update_soon() {
+    if (!updating_) {
+        soon_.start();
+    }
+}
+
+void CoveredWindows::set_held(bool held) {
+    held_ = held;
+    if (!held_) {
+        update();
+    }
+}
+
+bool CoveredWindows::eventFilter(QObject* watched, QEvent* event) {
+    // A window's own widget shown makes the window the active one (and the workspace works
+    // out every title bar again): not a window this shows beneath the active one.
+    if (event->type() == QEvent::Show && updating_ &&
+        qobject_cast<QMdiSubWindow*>(watched) == nullptr) {
+        return true;
+    }
+    switch (event->type()) {
+        case QEvent::Move:
+        case QEvent::Resize:
+        case QEvent::WindowStateChange:
+        case QEvent::ZOrderChange:
+            update_soon();
+            break;
+        case QEvent::Close:
+            may_show_.remove(watched);
+            update_soon();
+            break;
+        default:
+            break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void CoveredWindows::update() {
+    soon_.stop();
+    if (held_ || updating_) {
+        return;
+    }
+    updating_ = true;
+    // The windows from the top of the stack down: each one is hidden when a window above it
+    // that is not hidden covers it whole (one covered by a hidden window is covered by the
+    // window that hides that one). Tabs show only the active window; the others are reached
+    // through their tabs.
+    const QList<QMdiSubWindow*> stack = stacking_order(area_);
+    QMdiSubWindow* const active = area_.currentSubWindow();
+    const bool tabs = area_.viewMode() == QMdiArea::TabbedView;
+    QList<QRect> shown_above;
+    // Those to show, from the top down, by their places in the stack.
+    QList<qsizetype> to_show;
+    for (qsizetype i = stack.size() - 1; i >= 0; --i) {
+        QMdiSubWindow* window = stack[i];
+        if (window->isHidden() && !may_show_.contains(window)) {
+            continue;  // closed, or not this one's to show
+        }
+        const QRect place = window->geometry();
+        const bool covered =
+            window != active && !window->isMinimized() &&
+            (tabs ? active != nullptr : std::ranges::any_of(shown_above, [&](const QRect& over) {
+                return over.contains(place);
+            }));
+        if (covered) {
+            if (!window->isHidden()) {
+                window->hide();
+                may_show_.insert(window);
+            }
+        } else {
+            if (window->isHidden()) {
+                to_show << i;
+            }
+            if (!window->isMinimized()) {
+                shown_above << place;
+            }
+        }
+    }
+    bool more = false;
+    if (!to_show.isEmpty()) {
+        // Showing a window takes a while the first time: those on top first, and the others
+        // once the events that came meanwhile have run.
+        QElapsedTimer showing;
+        showing.start();
+        qsizetype shown = 0;
+        const QSignalBlocker quiet(&area_);
+        for (qsizetype i : to_show) {
+            if (showing.hasExpired(show_slice_ms)) {
+                more = true;
+                break;
+            }
+            stack[i]->show();
+            ++shown;
+        }
+        // A window shown in the workspace rises and becomes the active one: the active
+        // window stays active, and each one shown goes back under the window that was above
+        // it (from the top down, so that one is in its place already).
+        if (active != nullptr && area_.currentSubWindow() != active) {
+            area_.setActiveSubWindow(active);
+        }
+        for (qsizetype i : to_show.first(shown)) {
+            if (i + 1 < stack.size()) {
+                stack[i]->stackUnder(stack[i + 1]);
+            }
+        }
+    }
+    // A hidden window's tab still reaches it.
+    if (auto* bar = tabs ? area_.findChild<QTabBar*>() : nullptr) {
+        for (int i = 0; i < bar->count(); ++i) {
+            bar->setTabEnabled(i, true);
+        }
+    }
+    updating_ = false;
+    if (more) {
+        soon_.start();
+    }
+}
 
 void arrange(QMdiArea& area, Arrangement arrangement) {
     switch (arrangement) {

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QList>
+#include <QObject>
+#include <QSet>
+#include <QTimer>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -27,5 +30,58 @@ void arrange(QMdiArea& area, Arrangement arrangement);
 // down and to the right of the one before, back at the top-left when the next would leave the
 // workspace (after eight steps when they are larger than the workspace). They keep their size.
 void place_cascaded(const QMdiArea& area, const QList<QMdiSubWindow*>& windows);
+
+// Adds a window to the workspace, hidden. Every window of the workspace stays on top: raising
+// one that does not compares every window with every other one, which thousands of windows
+// make slow (and one that stays on top would rise above those that do not). So the window
+// menu has no "Stay on Top" of its own.
+QMdiSubWindow* add_window(QMdiArea& area, QWidget* widget);
+
+// The windows from the bottom of the stack to the top.
+QList<QMdiSubWindow*> stacking_order(const QMdiArea& area);
+
+// Makes a window of the workspace the active one, showing it first when it lay hidden under
+// the windows above it.
+void bring_forward(QMdiArea& area, QMdiSubWindow* window);
+
+// The window after (or before) the active one, in the order the windows opened, round to the
+// first (or last); nullptr with no windows.
+QMdiSubWindow* next_window(const QMdiArea& area, bool backward);
+
+// Keeps hidden every document window that lies wholly under a window above it, and shows the
+// others. What the workspace does for each window it shows (painting clipped against every
+// window beside it, placing, fitting titles) grows with the number shown; an export of
+// thousands of procedures opens cascaded, where all but a few of them are out of sight.
+// A hidden window stays in the workspace's list, and is shown again as soon as anything above
+// it moves, closes, is minimised or falls below it (bring_forward shows it at once). The
+// active window is never hidden, nor a minimised one.
+class CoveredWindows : public QObject {
+    Q_OBJECT
+
+public:
+    explicit CoveredWindows(QMdiArea& area);
+
+    // Follows this window's moves, resizes and state from now on.
+    void watch(QMdiSubWindow* window);
+    // Hides and shows the windows now, or once the events of the moment have run. Windows
+    // coming into sight are shown from the top down for a slice of time at a time, the rest
+    // once the events that came meanwhile have run.
+    void update();
+    void update_soon();
+    // While held, nothing is hidden or shown (an export's windows being made).
+    void set_held(bool held);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QMdiArea& area_;
+    // The windows this may show when they are hidden: those it watches until they close.
+    // (A closed window is hidden until it is deleted, and stays so.)
+    QSet<const QObject*> may_show_;
+    QTimer soon_;
+    bool held_ = false;
+    bool updating_ = false;
+};
 
 }  // namespace qlx::shell

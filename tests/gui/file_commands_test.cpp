@@ -8,12 +8,15 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QSet>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include <filesystem>
@@ -31,6 +34,7 @@
 #include "gui_test_support.h"
 #include "shell/file_names.h"
 #include "shell/native_paths.h"
+#include "shell/procedures_panel.h"
 #include "support/export_builder.h"
 #include "support/other_user.h"
 #include "support/small_file_system.h"
@@ -438,6 +442,57 @@ private slots:
         viewer.window.mnuFileClose_Click();
         QCOMPARE(questions.texts.size(), 5);
         QCOMPARE(gt::document_windows(viewer.window).size(), 1);
+    }
+
+    void close_all_over_hundreds_of_windows_asks_once_and_builds_no_document() {
+        gt::Sandbox sandbox;
+        gt::SaveQuestionRecorder questions;
+        qlx::shell::frmMain window;
+        window.MDIForm_Load({gt::many_procedures_export(sandbox, 300)});
+        auto* area = window.findChild<QMdiArea*>();
+        const QList<QMdiSubWindow*> documents = gt::document_windows(window);
+        QCOMPARE(documents.size(), 300);
+        // Many windows looked at in turn (from the Procedures panel), two of them edited.
+        auto* panel = window.findChild<qlx::shell::ProceduresPanel*>();
+        panel->show();
+        panel->refresh();
+        for (int index = 0; index < 300; index += 10) {
+            emit panel->tree->itemActivated(panel->item_of(documents[index]), 0);
+            QCoreApplication::processEvents();
+        }
+        for (int index : {20, 140}) {
+            emit panel->tree->itemActivated(panel->item_of(documents[index]), 0);
+            window.active_document()->RichTextBox1->insertPlainText(QStringLiteral("typed"));
+        }
+        QSet<const QMdiSubWindow*> waiting;
+        for (const QMdiSubWindow* document : documents) {
+            if (gt::form_of(document)->RichTextBox1->text_deferred()) {
+                waiting.insert(document);
+            }
+        }
+        QVERIFY(waiting.size() > 200);
+        // Whatever comes on top while the windows close is not built.
+        QStringList built;
+        connect(area, &QMdiArea::subWindowActivated, &window, [&](QMdiSubWindow* active) {
+            if (active != nullptr && waiting.contains(active) &&
+                !gt::form_of(active)->RichTextBox1->text_deferred()) {
+                built << gt::form_of(active)->caption();
+            }
+        });
+        questions.answers << SaveChoice::cancel;
+        window.mnuWindowCloseAll_Click();
+        QCOMPARE(gt::document_windows(window), documents);
+        QCOMPARE(questions.texts,
+                 QStringList{QStringLiteral("Save changes to these 2 documents?")});
+        QCOMPARE(questions.lists, QStringList{QStringLiteral("P21\nP141")});
+        QCOMPARE(gt::shown_when_settled(window), QString());
+        questions.answers << SaveChoice::discard;
+        window.mnuWindowCloseAll_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        QVERIFY(gt::document_windows(window).isEmpty());
+        QCOMPARE(questions.texts.size(), 2);
+        QCOMPARE(built, QStringList());
     }
 
     void recent_files_and_the_status_bar_follow_what_was_opened() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QList>
@@ -12,11 +13,13 @@
 #include <QTemporaryDir>
 
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "document/frm_document.h"
 #include "shell/frm_main.h"
 #include "shell/messages.h"
+#include "support/export_builder.h"
 
 namespace qlx::gui_testing {
 
@@ -131,6 +134,50 @@ inline QStringList captions(const shell::frmMain& window) {
 
 inline QByteArray bytes(const std::string& text) {
     return QByteArray::fromStdString(text);
+}
+
+// An export of `count` procedures "P1", "P2", ..., each document holding "text of Pn".
+inline QString many_procedures_export(const Sandbox& sandbox, int count) {
+    std::string text = "MEDITECH.CUST.RPTS^NPR^Hospital\r\n";
+    for (int n = 1; n <= count; ++n) {
+        const std::string name = "P" + std::to_string(n);
+        const std::string line = "text of " + name;
+        text += testing::lines(
+            {"PROC", name, testing::counted("LAB.C"), "D" + testing::counted("1"), line});
+    }
+    return sandbox.write(QStringLiteral("many.qlx"), bytes(text));
+}
+
+// What the workspace shows: every window not wholly under a window above it, and only those;
+// the active one always. Empty when so, otherwise the first window that is not.
+inline QString shown_as_expected(const shell::frmMain& window) {
+    const auto* area = window.findChild<QMdiArea*>();
+    const QList<QMdiSubWindow*> stack = area->subWindowList(QMdiArea::StackingOrder);
+    QList<QRect> above;
+    for (qsizetype i = stack.size() - 1; i >= 0; --i) {
+        const QMdiSubWindow* sub = stack[i];
+        bool covered = false;
+        for (const QRect& over : above) {
+            covered = covered || over.contains(sub->geometry());
+        }
+        covered = covered && sub != area->currentSubWindow() && !sub->isMinimized();
+        if (sub->isVisible() == covered) {
+            return sub->windowTitle() +
+                   (covered ? QStringLiteral(" shown") : QStringLiteral(" hidden"));
+        }
+        if (!sub->isMinimized() && sub->isVisible()) {
+            above << sub->geometry();
+        }
+    }
+    return {};
+}
+
+// The same, once the windows coming into sight (shown a few at a time) are all shown.
+inline QString shown_when_settled(const shell::frmMain& window) {
+    for (int run = 0; run < 100 && !shown_as_expected(window).isEmpty(); ++run) {
+        QCoreApplication::processEvents();
+    }
+    return shown_as_expected(window);
 }
 
 }  // namespace qlx::gui_testing

@@ -18,6 +18,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabBar>
@@ -39,8 +40,10 @@
 #include "document/twips.h"
 #include "gui_test_support.h"
 #include "shell/compare_window.h"
+#include "shell/find_results.h"
 #include "shell/help_window.h"
 #include "shell/printing.h"
+#include "shell/procedures_panel.h"
 
 using qlx::shell::frmMain;
 namespace gt = qlx::gui_testing;
@@ -591,6 +594,146 @@ private slots:
         again.MDIForm_Load({});
         QCOMPARE(again.findChild<QMdiArea*>()->viewMode(), QMdiArea::TabbedView);
         QVERIFY(menu_entry(again, QStringLiteral("mnuWindowTabbedView"))->isChecked());
+    }
+
+    void an_export_of_hundreds_opens_every_window_listed_reachable_and_arranged() {
+        gt::Sandbox sandbox;
+        constexpr int count = 300;
+        const QString path = gt::many_procedures_export(sandbox, count);
+        frmMain window;
+        window.resize(800, 600);
+        window.MDIForm_Load({path});
+        auto* area = window.findChild<QMdiArea*>();
+        const QList<QMdiSubWindow*> documents = gt::document_windows(window);
+        QCOMPARE(documents.size(), count);
+        // One window per procedure, in export order, the last on top and active; the stack
+        // is the export's order.
+        QStringList expected;
+        for (int n = 1; n <= count; ++n) {
+            expected << QStringLiteral("P%1").arg(n);
+        }
+        QCOMPARE(gt::captions(window), expected);
+        QCOMPARE(area->subWindowList(QMdiArea::StackingOrder), documents);
+        QCOMPARE(area->currentSubWindow(), documents.back());
+        QVERIFY(documents.back()->isVisible());
+        QCOMPARE(window.active_document()->RichTextBox1->Text().contains(QStringLiteral("P300")),
+                 true);
+        // Only the windows that can be seen are shown; the others wait unbuilt beneath.
+        QCOMPARE(gt::shown_when_settled(window), QString());
+        QVERIFY(documents.front()->isHidden());
+        int built = 0;
+        for (const QMdiSubWindow* document : documents) {
+            built += gt::form_of(document)->RichTextBox1->text_deferred() ? 0 : 1;
+        }
+        QVERIFY2(built < 40, qPrintable(QString::number(built)));
+
+        // Every route reaches a window beneath the others: it comes forward, on top and
+        // active, and what is shown follows.
+        const auto reached = [&](int index, const char* route) {
+            QCoreApplication::processEvents();
+            const QString shown = gt::shown_when_settled(window);
+            return area->currentSubWindow() == documents[index] && documents[index]->isVisible() &&
+                           area->subWindowList(QMdiArea::StackingOrder).back() ==
+                               documents[index] &&
+                           window.active_document()->caption() ==
+                               QStringLiteral("P%1").arg(index + 1) &&
+                           shown.isEmpty()
+                       ? QString()
+                       : QStringLiteral("%1: %2 %3")
+                             .arg(QLatin1String(route))
+                             .arg(index)
+                             .arg(shown);
+        };
+        QMenu* menu = window.findChild<QMenu*>(QStringLiteral("mnuWindow"));
+        emit menu->aboutToShow();
+        QVERIFY(documents[1]->isHidden());
+        listed_windows(menu)[2]->trigger();  // "&2 P2"
+        QCOMPARE(reached(1, "Window menu"), QString());
+        menu_entry(window, QStringLiteral("mnuWindowPrevious"))->trigger();
+        QCOMPARE(reached(0, "Previous Window"), QString());
+        menu_entry(window, QStringLiteral("mnuWindowPrevious"))->trigger();
+        QCOMPARE(reached(count - 1, "Previous Window, round"), QString());
+        QVERIFY(documents[150]->isHidden());
+        QTimer::singleShot(0, [] {
+            auto* dialog =
+                qobject_cast<qlx::dialogs::MoreWindowsDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog != nullptr);
+            QCOMPARE(dialog->windows->count(), count);
+            QTest::keyClicks(dialog->filter, QStringLiteral("P151"));
+            QTest::keyClick(dialog->filter, Qt::Key_Return);
+        });
+        emit menu->aboutToShow();
+        menu_entry(window, QStringLiteral("mnuWindowMore"))->trigger();
+        QCOMPARE(reached(150, "More Windows"), QString());
+        menu_entry(window, QStringLiteral("mnuWindowNext"))->trigger();
+        QCOMPARE(reached(151, "Next Window"), QString());
+        auto* panel = window.findChild<qlx::shell::ProceduresPanel*>();
+        window.findChild<QAction*>(QStringLiteral("mnuWindowProcedures"))->trigger();
+        panel->refresh();
+        QVERIFY(documents[200]->isHidden());
+        emit panel->tree->itemActivated(panel->item_of(documents[200]), 0);
+        QCOMPARE(reached(200, "Procedures panel"), QString());
+        window.mnuEditFind_Click();
+        window.findChild<QLineEdit*>(QStringLiteral("find_text"))
+            ->setText(QStringLiteral("of P120"));
+        auto* results = window.findChild<qlx::shell::FindResults*>();
+        QSignalSpy finished(results, &qlx::shell::FindResults::finished);
+        window.findChild<QAction*>(QStringLiteral("find_all"))->trigger();
+        QVERIFY(finished.count() == 1 || finished.wait(5000));
+        QCOMPARE(results->results->rowCount(), 1);
+        QVERIFY(documents[119]->isHidden());
+        emit results->list->activated(results->results->index(0, 0));
+        QCOMPARE(reached(119, "Find All"), QString());
+        emit panel->tree->itemActivated(panel->item_of(documents[200]), 0);
+        QCOMPARE(reached(200, "Procedures panel"), QString());
+
+        // The arrangements lay out every window in the workspace, and show only those not
+        // under others.
+        for (const char* arrangement :
+             {"mnuWindowCascade", "mnuWindowTileHorizontal", "mnuWindowTileVertical"}) {
+            menu_entry(window, QLatin1String(arrangement))->trigger();
+            QCoreApplication::processEvents();
+            const QRect space = area->viewport()->rect();
+            QCOMPARE(gt::shown_when_settled(window), QString());
+            for (const QMdiSubWindow* document : documents) {
+                QVERIFY2(space.contains(document->geometry()), arrangement);
+            }
+            QCOMPARE(area->currentSubWindow(), documents[200]);
+        }
+        // Icons: windows minimised from beneath line up along the bottom, shown.
+        for (int index : {3, 4, 5}) {
+            documents[index]->showMinimized();
+        }
+        menu_entry(window, QStringLiteral("mnuWindowArrangeIcons"))->trigger();
+        QCoreApplication::processEvents();
+        const QRect space = area->viewport()->rect();
+        int lowest = 0;
+        for (int index : {3, 4, 5}) {
+            QVERIFY(documents[index]->isVisible());
+            QVERIFY(space.contains(documents[index]->geometry()));
+            lowest = std::max(lowest, documents[index]->geometry().bottom());
+        }
+        QCOMPARE(lowest, space.bottom());
+        QCOMPARE(gt::shown_when_settled(window), QString());
+
+        // As tabs, only the active window is shown; every tab still reaches its window.
+        menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
+        QCoreApplication::processEvents();
+        auto* tabs = area->findChild<QTabBar*>();
+        QCOMPARE(tabs->count(), count);
+        QVERIFY(documents[250]->isHidden());
+        QVERIFY(tabs->isTabEnabled(250));
+        emit tabs->tabBarClicked(250);
+        QCoreApplication::processEvents();
+        QCOMPARE(area->currentSubWindow(), documents[250]);
+        QVERIFY(documents[250]->isVisible());
+        QCOMPARE(tabs->currentIndex(), 250);
+        QVERIFY(documents[200]->isHidden());
+        menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(area->currentSubWindow(), documents[250]);
+        QCOMPARE(gt::shown_when_settled(window), QString());
+        QCOMPARE(gt::document_windows(window), documents);
     }
 
     void many_windows_tile_in_a_grid_and_cascade_within_the_workspace() {
