@@ -52,7 +52,8 @@ std::size_t Document::FormatHash::operator()(const CharFormat& format) const {
                               (format.underline ? 4u : 0u) | (format.strike_out ? 8u : 0u) |
                               (static_cast<std::size_t>(format.position) << 4) |
                               (format.hidden ? 64u : 0u) |
-                              (format.default_color_named ? 128u : 0u);
+                              (format.default_color_named ? 128u : 0u) |
+                              (format.size_given ? 256u : 0u);
     for (const std::size_t part : {static_cast<std::size_t>(format.half_points),
                                    static_cast<std::size_t>(format.raise_half_points),
                                    pack_color(format.color), pack_color(format.highlight), flags}) {
@@ -61,8 +62,8 @@ std::size_t Document::FormatHash::operator()(const CharFormat& format) const {
     return hash;
 }
 
-Document::Document() : paragraphs_(1) {
-    intern(CharFormat{});
+Document::Document(const CharFormat& first) : paragraphs_(1) {
+    intern(first);
 }
 
 std::size_t Document::intern(const CharFormat& format) {

@@ -40,6 +40,10 @@ RtfReadResult Reader::run() {
     const auto start = in_.find_first_not_of(" \t\r\n");
     result_.problems.not_rtf =
         start == std::string_view::npos || !in_.substr(start).starts_with("{\\rtf");
+    // Text before any format is in no size, nor anything else.
+    CharFormat no_size;
+    no_size.size_given = false;
+    document_ = Document(no_size);
     document_.paragraphs().reserve(paragraph_estimate(in_));
     for (;;) {
         token_start_ = lexer_.offset();
@@ -461,6 +465,13 @@ void Reader::settle_surrogate() {
 
 void Reader::flush() {
     if (pending_.empty()) {
+        return;
+    }
+    // Printable ASCII is the same in every code page a document may have (see
+    // is_ascii_compatible): most text goes in as it came.
+    if (std::ranges::all_of(pending_, [](char c) { return c >= 0x20 && c < 0x7F; })) {
+        document_.append_text(pending_, current_format(), state().field);
+        pending_.clear();
         return;
     }
     utf8_.clear();

@@ -165,6 +165,7 @@ void Reader::apply_to_text(const Token& token) {
         case Action::font_size:
             s.half_points =
                 parameter > 0 ? std::min(parameter, max_half_points) : default_half_points;
+            s.size_given = parameter > 0;
             break;
         case Action::color:
             s.color = parameter;
@@ -308,6 +309,7 @@ std::size_t Reader::current_format() {
     CharFormat format;
     format.font_family = tables_.font_family(resolved_font());
     format.half_points = s.half_points;
+    format.size_given = s.size_given;
     format.color = tables_.color(s.color);
     format.default_color_named = s.color >= 0 && !format.color;
     format.highlight = tables_.color(s.highlight);

@@ -34,6 +34,7 @@ enum class Destination : std::uint8_t { text, skip, font_table, color_table };
 struct GroupState {
     int font = -1;  // font number; -1: the document's default font
     int half_points = default_half_points;
+    bool size_given = false;  // \fsN was given
     int color = -1;      // colour table index; -1: default colour
     int highlight = -1;  // colour table index; -1: none
     bool bold = false;

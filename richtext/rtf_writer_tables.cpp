@@ -165,9 +165,11 @@ void RtfWriterTables::write_format(std::string& out, const CharFormat& format,
     if (east_asian && font != no_font) {
         append_number(out, "\\dbch\\af", font);
     }
-    // The size always: \plain's size is 12 points in some readers, the default style's in
-    // others.
-    append_number(out, "\\fs", format.half_points);
+    // Every size given, even 12 points: \plain's size is 12 points in some readers, the
+    // default style's in others; none where the source gave none, for the same reason.
+    if (format.size_given) {
+        append_number(out, "\\fs", format.half_points);
+    }
     if (format.color) {
         append_number(out, "\\cf", static_cast<long long>(color_index_.at(pack(*format.color))));
     } else if (format.default_color_named) {

@@ -380,6 +380,11 @@ TEST(RtfReader, ReadsCharacterFormats) {
     EXPECT_TRUE(format_of(document, "auto").default_color_named);
     EXPECT_FALSE(format_of(document, "plain").default_color_named);
     EXPECT_FALSE(format_of(document, "red").default_color_named);
+    // A size is given by \fsN until \plain; none before, and \fs0 gives none.
+    EXPECT_FALSE(format_of(document, "plain").size_given);
+    EXPECT_TRUE(format_of(document, "arial").size_given);
+    EXPECT_FALSE(format_of(document, "reset").size_given);
+    EXPECT_FALSE(format_of(document, "zero").size_given);
     const Document black_first =
         read_rtf("{\\rtf1{\\colortbl\\red0\\green0\\blue0;}\\cf0 black}").document;
     EXPECT_EQ(testing::describe(format_of(black_first, "black")), "- 12 #000000");
