@@ -225,6 +225,10 @@ QTextCharFormat to_qt_format(const rt::CharFormat& format) {
     if (!format.size_given) {
         qt.setProperty(size_not_given_property, true);
     }
+    if (!format.east_asian_family.empty()) {
+        qt.setProperty(east_asian_font_property,
+                       QString::fromStdString(format.east_asian_family.str()));
+    }
     if (format.position != rt::VerticalPosition::baseline) {
         qt.setVerticalAlignment(format.position == rt::VerticalPosition::superscript
                                     ? QTextCharFormat::AlignSuperScript
@@ -251,6 +255,7 @@ rt::CharFormat from_qt_format(const QTextCharFormat& qt, const QFont& default_fo
     format.half_points = points > 0
                              ? std::clamp(static_cast<int>(points * 2 + 1e-6), 1, max_half_points)
                              : rt::default_half_points;
+    format.east_asian_family = qt.stringProperty(east_asian_font_property).toStdString();
     // A size chosen in the window is given, even where the text had none.
     format.size_given = !qt.boolProperty(size_not_given_property) ||
                         format.half_points != rt::default_half_points;

@@ -41,6 +41,7 @@ enum ModelProperty {
     style_property,                  // a block's paragraph style (\sN)
     default_color_property,          // the default colour named (rt::CharFormat)
     size_not_given_property,         // no size named (rt::CharFormat::size_given)
+    east_asian_font_property,        // rt::CharFormat::east_asian_family (QString)
 };
 
 constexpr int list_indent_twips = 360;  // per level, for items that give none

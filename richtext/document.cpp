@@ -47,7 +47,7 @@ const std::string& FontName::empty_text() {
 }
 
 std::size_t Document::FormatHash::operator()(const CharFormat& format) const {
-    std::size_t hash = format.font_family.hash();
+    std::size_t hash = format.font_family.hash() ^ (format.east_asian_family.hash() << 1);
     const std::size_t flags = (format.bold ? 1u : 0u) | (format.italic ? 2u : 0u) |
                               (format.underline ? 4u : 0u) | (format.strike_out ? 8u : 0u) |
                               (static_cast<std::size_t>(format.position) << 4) |

@@ -66,6 +66,9 @@ struct CharFormat {
     // size, as the source had it: readers then take their own default (which differs between
     // them, and for East Asian text).
     bool size_given = true;
+    // The font East Asian text is shown in where the source named one (\dbch\afN); empty:
+    // none named, and readers take their own (not `font_family`).
+    FontName east_asian_family;
     std::optional<Rgb> color;               // none: the default text colour
     std::optional<Rgb> highlight;           // none: no background colour
     bool bold = false;

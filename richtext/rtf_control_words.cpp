@@ -22,6 +22,7 @@ constexpr ControlWord skip = act(Action::skip_destination);
 
 // Sorted by name, to be read and kept in order.
 constexpr auto words = std::to_array<Entry>({
+    {"af", act(Action::associated_font)},
     {"aftncn", skip},
     {"aftnsep", skip},
     {"aftnsepc", skip},
@@ -50,6 +51,7 @@ constexpr auto words = std::to_array<Entry>({
     {"company", skip},
     {"cpg", act(Action::font_code_page)},
     {"datastore", skip},
+    {"dbch", act(Action::script, 2)},
     {"deff", act(Action::default_font)},
     {"deftab", act(Action::default_tab)},
     {"dn", act(Action::raise, 2)},
@@ -83,6 +85,7 @@ constexpr auto words = std::to_array<Entry>({
     {"headerf", skip},
     {"headerl", skip},
     {"headerr", skip},
+    {"hich", act(Action::script, 1)},
     {"highlight", act(Action::highlight)},
     {"hlinkbase", skip},
     {"i", act(Action::italic)},
@@ -101,6 +104,7 @@ constexpr auto words = std::to_array<Entry>({
     {"listoverridetable", skip},
     {"listtable", skip},
     {"listtext", skip},
+    {"loch", act(Action::script, 0)},
     {"lquote", act(Action::character, 0x2018)},
     {"ls", act(Action::list)},
     {"ltrmark", act(Action::character, 0x200E)},
@@ -146,6 +150,7 @@ constexpr auto words = std::to_array<Entry>({
     {"row", act(Action::row)},
     {"rquote", act(Action::character, 0x2019)},
     {"rsidtbl", skip},
+    {"rtlch", act(Action::script, 3)},
     {"rtlmark", act(Action::character, 0x200F)},
     {"s", act(Action::style)},
     {"sa", act(Action::space_after)},

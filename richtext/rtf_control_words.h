@@ -36,6 +36,8 @@ enum class Action : std::uint8_t {
     // character format
     plain,
     font,
+    associated_font,  // \afN: the font of the script \loch, \hich or \dbch chose
+    script,           // \loch (`value` 0), \hich (1), \dbch (2), \rtlch (3)
     font_size,
     color,
     highlight,

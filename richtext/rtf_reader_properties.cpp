@@ -162,6 +162,15 @@ void Reader::apply_to_text(const Token& token) {
         case Action::font:
             s.font = parameter;
             break;
+        case Action::script:
+            s.double_byte = token.word.value == 2;
+            return;
+        case Action::associated_font:
+            if (!s.double_byte) {
+                return;
+            }
+            s.east_asian_font = parameter;
+            break;
         case Action::font_size:
             s.half_points =
                 parameter > 0 ? std::min(parameter, max_half_points) : default_half_points;
@@ -308,6 +317,9 @@ std::size_t Reader::current_format() {
     }
     CharFormat format;
     format.font_family = tables_.font_family(resolved_font());
+    if (s.east_asian_font >= 0) {
+        format.east_asian_family = tables_.font_family(s.east_asian_font);
+    }
     format.half_points = s.half_points;
     format.size_given = s.size_given;
     format.color = tables_.color(s.color);

@@ -35,6 +35,8 @@ struct GroupState {
     int font = -1;  // font number; -1: the document's default font
     int half_points = default_half_points;
     bool size_given = false;  // \fsN was given
+    int east_asian_font = -1;   // \dbch\afN: East Asian text's font number; -1: none named
+    bool double_byte = false;   // \dbch chose the script \afN names the font of
     int color = -1;      // colour table index; -1: default colour
     int highlight = -1;  // colour table index; -1: none
     bool bold = false;

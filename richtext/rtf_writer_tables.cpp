@@ -53,6 +53,10 @@ RtfWriterTables::RtfWriterTables(const Document& document)
             } else if (!font_index_.contains(format.font_family)) {
                 font_index_.emplace(format.font_family, add_font(format.font_family));
             }
+            if (!format.east_asian_family.empty() &&
+                !font_index_.contains(format.east_asian_family)) {
+                font_index_.emplace(format.east_asian_family, add_font(format.east_asian_family));
+            }
             add_colors(format);
             positions_ = positions_ || format.position != VerticalPosition::baseline;
         }
@@ -155,15 +159,14 @@ int RtfWriterTables::font_of(const CharFormat& format) const {
     return nameless_font_ >= 0 ? nameless_font_ : default_font_;
 }
 
-void RtfWriterTables::write_format(std::string& out, const CharFormat& format,
-                                   bool east_asian) const {
+void RtfWriterTables::write_format(std::string& out, const CharFormat& format) const {
     out += "\\plain";
     const int font = font_of(format);
     if (font != default_font_) {
         append_number(out, "\\f", font);
     }
-    if (east_asian && font != no_font) {
-        append_number(out, "\\dbch\\af", font);
+    if (!format.east_asian_family.empty()) {
+        append_number(out, "\\dbch\\af", font_index_.at(format.east_asian_family));
     }
     // Every size given, even 12 points: \plain's size is 12 points in some readers, the
     // default style's in others; none where the source gave none, for the same reason.

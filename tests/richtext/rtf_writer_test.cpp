@@ -36,7 +36,7 @@ TEST(RtfWriter, WritesTablesOfTheFormatsUsedAndAFormatChangeAsPlain) {
               "{\\f1\\fnil ;}}"
               "\r\n{\\colortbl;\\red255\\green0\\blue0;}\r\n"
               "\\pard\\plain\\f0\\fs20\\cf1\\b Title\\plain\\f0\\fs16 \\par\r\n"
-              "\\plain\\f0\\dbch\\af0\\fs16 caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\u-223?\\u-10179?\\u-8704?\\plain\\fs24 }\r\n");
+              "caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\u-223?\\u-10179?\\u-8704?\\plain\\fs24 }\r\n");
 }
 
 TEST(RtfWriter, WritesEveryCharacterSoThatItReadsBack) {
@@ -248,7 +248,7 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
               std::string::npos)
         << fonts;
     EXPECT_NE(fonts.find("{\\f2\\fnil\\fcharset204 SimSun;}"), std::string::npos) << fonts;
-    EXPECT_NE(fonts.find("\\plain\\f1\\dbch\\af1 \\u20320?"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("\\plain\\f1 \\u20320?"), std::string::npos) << fonts;
     // Paragraph styles, and sizes equal to twelve points; text of no size given is written
     // with none (readers differ in the size they take for it).
     const std::string styled = to_rtf(
@@ -277,12 +277,15 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
     EXPECT_TRUE(linked.paragraphs()[0].runs.at(0).is_field_instruction());
     const std::string link = to_rtf(linked);
     EXPECT_NE(link.find("{\\field"), std::string::npos) << link;
-    // East Asian text names its font for East Asian characters too; other text does not.
+    // The font East Asian text is in where the source named one (\dbch\afN), none where it
+    // named none: readers then show it in their own, not in the one \fN names.
     const std::string east_asian =
-        to_rtf(read_rtf("{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset134 SimSun;}}"
-                        "ab\\f1 cd\\u27979?}")
+        to_rtf(read_rtf("{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset134 SimSun;}"
+                        "{\\f2\\fcharset134 SimHei;}}ab\\f1 cd\\u27979?\\loch\\af0\\hich\\af0"
+                        "\\dbch\\af2 ef\\plain gh}")
                    .document);
-    EXPECT_NE(east_asian.find("\\pard\\plain ab\\plain\\f1\\dbch\\af1 cd\\u27979?}"),
+    EXPECT_NE(east_asian.find("\\pard\\plain ab\\plain\\f1 cd\\u27979?\\plain\\f1\\dbch\\af2 ef"
+                              "\\plain gh}"),
               std::string::npos)
         << east_asian;
 }
