@@ -55,9 +55,11 @@ void append_old_numbering(std::string& out, const OldNumbering& numbering) {
     out += '}';
 }
 
-// "\pard" and the properties of a paragraph that differ from the defaults.
+// "\pard\plain" and the properties of a paragraph that differ from the defaults: its style
+// after \plain, so that readers give its text the style's character properties, as they did
+// in the source ("\pard\plain\sN").
 void append_paragraph_format(std::string& out, const ParagraphFormat& format) {
-    out += "\\pard";
+    out += "\\pard\\plain";
     if (format.style != 0) {
         append_number(out, "\\s", format.style);
     }
@@ -180,8 +182,9 @@ private:
 
     void switch_to(std::size_t format) {
         if (format != current_) {
-            tables_.write_format(buffer_, document_.format(format));
+            tables_.write_format(buffer_, document_.format(format), !after_plain_);
             current_ = format;
+            after_plain_ = false;
         }
     }
 
@@ -206,6 +209,7 @@ private:
             append_paragraph_format(buffer_, paragraph.format);
             append_table_depth(buffer_, place.depth);
             current_ = no_format;  // the next format's words end the paragraph's
+            after_plain_ = true;
         }
         write_runs(paragraph.runs);
         switch_to(paragraph.mark_format);
@@ -253,6 +257,7 @@ private:
     BufferedSink out_;
     std::string& buffer_;
     std::size_t current_ = no_format;
+    bool after_plain_ = false;  // \plain was written since the last format: none is needed
 };
 
 }  // namespace

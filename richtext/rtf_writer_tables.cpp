@@ -159,8 +159,9 @@ int RtfWriterTables::font_of(const CharFormat& format) const {
     return nameless_font_ >= 0 ? nameless_font_ : default_font_;
 }
 
-void RtfWriterTables::write_format(std::string& out, const CharFormat& format) const {
-    out += "\\plain";
+void RtfWriterTables::write_format(std::string& out, const CharFormat& format,
+                                   bool plain) const {
+    out += plain ? "\\plain" : "";
     const int font = font_of(format);
     if (font != default_font_) {
         append_number(out, "\\f", font);
@@ -197,7 +198,10 @@ void RtfWriterTables::write_format(std::string& out, const CharFormat& format) c
     } else if (format.raise_half_points < 0) {
         append_number(out, "\\dn", -format.raise_half_points);
     }
-    out += ' ';
+    // The blank ends the last word; after a group, nothing needs ending.
+    if (!out.ends_with('}')) {
+        out += ' ';
+    }
 }
 
 bool RtfWriterTables::writes_windows1252(const CharFormat& format) const {

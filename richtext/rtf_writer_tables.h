@@ -27,9 +27,9 @@ public:
     static constexpr int no_font = -1;
 
     void write(std::string& out) const;
-    // "\plain" and the words of the format, then a blank; for East Asian text its font as
-    // the East Asian one too.
-    void write_format(std::string& out, const CharFormat& format) const;
+    // "\plain" (unless `plain` is false: it was just written) and the words of the format,
+    // then a blank.
+    void write_format(std::string& out, const CharFormat& format, bool plain = true) const;
     // Whether text in this format may be written as Windows-1252 bytes (\'hh): the document's
     // code page is Windows-1252 and the format's font reads bytes in it. Elsewhere characters
     // beyond ASCII are written as \uN, which every font reads alike.

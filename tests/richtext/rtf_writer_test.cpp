@@ -249,12 +249,13 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
         << fonts;
     EXPECT_NE(fonts.find("{\\f2\\fnil\\fcharset204 SimSun;}"), std::string::npos) << fonts;
     EXPECT_NE(fonts.find("\\plain\\f1 \\u20320?"), std::string::npos) << fonts;
-    // Paragraph styles, and sizes equal to twelve points; text of no size given is written
-    // with none (readers differ in the size they take for it).
+    // Paragraph styles, after \plain so that readers give the text the style's character
+    // properties; sizes equal to twelve points; text of no size given is written with none
+    // (readers differ in the size they take for it).
     const std::string styled = to_rtf(
         read_rtf("{\\rtf1{\\stylesheet{\\s2 heading 2;}}\\pard\\s2\\fs24 Title\\par\\pard\\plain b}")
             .document);
-    EXPECT_NE(styled.find("\\pard\\s2\\plain\\fs24 Title"), std::string::npos) << styled;
+    EXPECT_NE(styled.find("\\pard\\plain\\s2\\fs24 Title"), std::string::npos) << styled;
     EXPECT_NE(styled.find("\\pard\\plain b}"), std::string::npos) << styled;
     // The page, sections and section breaks.
     const std::string page = to_rtf(
