@@ -161,15 +161,23 @@ void Reader::apply_to_text(const Token& token) {
             break;
         case Action::font:
             s.font = parameter;
+            if (s.script == 2) {
+                s.east_asian_font = parameter;  // \dbch\fN: East Asian text's font too
+            }
             break;
         case Action::script:
-            s.double_byte = token.word.value == 2;
+            s.script = static_cast<int>(token.word.value);
             return;
         case Action::associated_font:
-            if (!s.double_byte) {
+            // After \loch or \hich the font of Western text, as word processors read it;
+            // after \dbch East Asian text's.
+            if (s.script == 0 || s.script == 1) {
+                s.font = parameter;
+            } else if (s.script == 2) {
+                s.east_asian_font = parameter;
+            } else {
                 return;
             }
-            s.east_asian_font = parameter;
             break;
         case Action::font_size:
             s.half_points =

@@ -282,8 +282,8 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
     // named none: readers then show it in their own, not in the one \fN names.
     const std::string east_asian =
         to_rtf(read_rtf("{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset134 SimSun;}"
-                        "{\\f2\\fcharset134 SimHei;}}ab\\f1 cd\\u27979?\\loch\\af0\\hich\\af0"
-                        "\\dbch\\af2 ef\\plain gh}")
+                        "{\\f2\\fcharset134 SimHei;}}ab\\f1 cd\\u27979?\\hich\\af1\\dbch\\af2"
+                        " ef\\plain gh}")
                    .document);
     EXPECT_NE(east_asian.find("\\pard\\plain ab\\plain\\f1 cd\\u27979?\\plain\\f1\\dbch\\af2 ef"
                               "\\plain gh}"),
