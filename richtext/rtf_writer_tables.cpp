@@ -76,6 +76,13 @@ void RtfWriterTables::choose_default_font(const Document& document, bool nameles
     };
     const bool source_default =
         document.source_default_font >= 0 && has_font(document.source_default_font);
+    if (nameless_text && document.source_default_font >= 0 && !source_default &&
+        !document.source_fonts.empty()) {
+        // The source's default font is missing from its table: so it stays (readers show its
+        // text in their own default font).
+        default_font_ = document.source_default_font;
+        return;
+    }
     if (nameless_text) {
         const auto nameless = std::ranges::find_if(
             fonts_, [](const SourceFont& font) { return font.family.empty(); });

@@ -150,11 +150,12 @@ TEST(RtfWriter, KeepsParagraphsAndTheirMarks) {
     const std::string no_table = to_rtf(read_rtf("{\\rtf1\\deff0 x}").document);
     EXPECT_NE(no_table.find("\\ansicpg1252\\deftab720\\uc1{\\fonttbl}"), std::string::npos)
         << no_table;
-    // Where \deff names a font the table lacks, its text is in a nameless one, as readers
-    // show it.
+    // Where \deff names a font the table lacks, so it stays: readers show its text in their
+    // own default font.
     const std::string missing =
         to_rtf(read_rtf("{\\rtf1\\deff3{\\fonttbl{\\f1 Arial;}}x}").document);
-    EXPECT_NE(missing.find("\\deff0\\deftab720\\uc1{\\fonttbl{\\f0\\fnil ;}{\\f1\\fnil Arial;}}"),
+    EXPECT_NE(missing.find("\\deff3\\deftab720\\uc1{\\fonttbl{\\f1\\fnil Arial;}}\r\n{\\colortbl;}"
+                           "\r\n\\pard\\plain x}"),
               std::string::npos)
         << missing;
 }
