@@ -51,8 +51,12 @@ RtfReadResult Reader::run() {
         if (token.kind == TokenKind::end) {
             break;
         }
-        follow_row_definition(token);
-        follow_section_definition(token);
+        if (row_definition_start_ != std::string_view::npos) {
+            follow_row_definition(token);
+        }
+        if (section_start_ != std::string_view::npos) {
+            follow_section_definition(token);
+        }
         const bool at_group_start = std::exchange(group_start_, false);
         const bool after_star = std::exchange(star_, false);
         switch (token.kind) {
@@ -469,7 +473,11 @@ void Reader::flush() {
     }
     // Printable ASCII is the same in every code page a document may have (see
     // is_ascii_compatible): most text goes in as it came.
-    if (std::ranges::all_of(pending_, [](char c) { return c >= 0x20 && c < 0x7F; })) {
+    bool printable = true;  // a loop without an early end, which compilers vectorise
+    for (const char c : pending_) {
+        printable &= static_cast<unsigned char>(c - 0x20) < 0x5F;
+    }
+    if (printable) {
         document_.append_text(pending_, current_format(), state().field);
         pending_.clear();
         return;
@@ -569,11 +577,16 @@ void Reader::take_paragraph_format() {
     format = state().paragraph;
     format.page_break_before = format.page_break_before || page_break_pending_;
     page_break_pending_ = false;
+    numbered_ = numbered_ || format.list != no_list ||
+                format.numbering.kind != OldNumbering::Kind::none;
 }
 
 // Labels are given once the whole document is read, so that they are the same whatever the
 // order of its tables and its text.
 void Reader::number_list_items() {
+    if (!numbered_) {
+        return;
+    }
     std::vector<Paragraph>& paragraphs = document_.paragraphs();
     for (Paragraph& paragraph : paragraphs) {
         ParagraphFormat& format = paragraph.format;

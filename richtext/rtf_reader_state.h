@@ -159,6 +159,7 @@ private:
     std::size_t font_entry_start_ = 0;  // offset of the \fN that began the font entry read last
     // A page break came before any text of the paragraph being read.
     bool page_break_pending_ = false;
+    bool numbered_ = false;  // a paragraph is in a list or has an old numbering
     std::uint32_t fields_ = 0;          // fields met so far; the last one's number
     std::uint32_t continued_link_ = 0;  // the last link that went on into a new paragraph
     int footnotes_ = 0;                 // footnotes met so far
