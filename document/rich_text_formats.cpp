@@ -257,8 +257,8 @@ rt::CharFormat from_qt_format(const QTextCharFormat& qt, const QFont& default_fo
                              : rt::default_half_points;
     format.east_asian_family = qt.stringProperty(east_asian_font_property).toStdString();
     // A size chosen in the window is given, even where the text had none.
-    format.size_given = !qt.boolProperty(size_not_given_property) ||
-                        format.half_points != rt::default_half_points;
+    format.size_given =
+        !qt.boolProperty(size_not_given_property) || format.half_points != rt::default_half_points;
     format.bold = qt.hasProperty(QTextFormat::FontWeight) ? qt.fontWeight() >= QFont::DemiBold
                                                           : default_font.bold();
     format.italic =

@@ -577,8 +577,8 @@ void Reader::take_paragraph_format() {
     format = state().paragraph;
     format.page_break_before = format.page_break_before || page_break_pending_;
     page_break_pending_ = false;
-    numbered_ = numbered_ || format.list != no_list ||
-                format.numbering.kind != OldNumbering::Kind::none;
+    numbered_ =
+        numbered_ || format.list != no_list || format.numbering.kind != OldNumbering::Kind::none;
 }
 
 // Labels are given once the whole document is read, so that they are the same whatever the

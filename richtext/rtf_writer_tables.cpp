@@ -166,8 +166,7 @@ int RtfWriterTables::font_of(const CharFormat& format) const {
     return nameless_font_ >= 0 ? nameless_font_ : default_font_;
 }
 
-void RtfWriterTables::write_format(std::string& out, const CharFormat& format,
-                                   bool plain) const {
+void RtfWriterTables::write_format(std::string& out, const CharFormat& format, bool plain) const {
     out += plain ? "\\plain" : "";
     const int font = font_of(format);
     if (font != default_font_) {

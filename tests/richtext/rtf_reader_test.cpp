@@ -388,9 +388,10 @@ TEST(RtfReader, ReadsCharacterFormats) {
     // East Asian text's font is the one \afN (or \fN) names after \dbch, until \plain; after
     // \loch or \hich, \afN names the font of the rest, after \rtlch nothing.
     const Document scripts =
-        read_rtf("{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 SimSun;}{\\f2 Mangal;}}\\loch\\af0\\hich"
-                 "\\af0\\dbch\\af1 one \\rtlch\\af2 two {\\loch\\af2 three}\\plain four"
-                 "\\dbch\\f2 five}")
+        read_rtf(
+            "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 SimSun;}{\\f2 Mangal;}}\\loch\\af0\\hich"
+            "\\af0\\dbch\\af1 one \\rtlch\\af2 two {\\loch\\af2 three}\\plain four"
+            "\\dbch\\f2 five}")
             .document;
     EXPECT_EQ(format_of(scripts, "one").east_asian_family, "SimSun");
     EXPECT_EQ(format_of(scripts, "two").east_asian_family, "SimSun");

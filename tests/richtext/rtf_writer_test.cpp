@@ -254,7 +254,8 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
     // properties; sizes equal to twelve points; text of no size given is written with none
     // (readers differ in the size they take for it).
     const std::string styled = to_rtf(
-        read_rtf("{\\rtf1{\\stylesheet{\\s2 heading 2;}}\\pard\\s2\\fs24 Title\\par\\pard\\plain b}")
+        read_rtf(
+            "{\\rtf1{\\stylesheet{\\s2 heading 2;}}\\pard\\s2\\fs24 Title\\par\\pard\\plain b}")
             .document);
     EXPECT_NE(styled.find("\\pard\\plain\\s2\\fs24 Title"), std::string::npos) << styled;
     EXPECT_NE(styled.find("\\pard\\plain b}"), std::string::npos) << styled;
@@ -299,8 +300,7 @@ TEST(RtfWriter, KeepsALinkWholeAcrossParagraphs) {
             .document;
     EXPECT_EQ(to_text(document), "one\ntwo three");
     const std::string saved = to_rtf(document);
-    EXPECT_NE(saved.find("{\\fldrslt \\plain one}}\\plain \\par"), std::string::npos)
-        << saved;
+    EXPECT_NE(saved.find("{\\fldrslt \\plain one}}\\plain \\par"), std::string::npos) << saved;
     EXPECT_NE(saved.find("\\par\r\n{\\field{\\*\\fldinst HYPERLINK \"http://a.b/\"}"
                          "{\\fldrslt \\plain two}}\\plain  three"),
               std::string::npos)
