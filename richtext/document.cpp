@@ -55,6 +55,7 @@ std::size_t Document::FormatHash::operator()(const CharFormat& format) const {
         (format.size_given ? 256u : 0u);
     for (const std::size_t part : {static_cast<std::size_t>(format.half_points),
                                    static_cast<std::size_t>(format.raise_half_points),
+                                   static_cast<std::size_t>(format.font_charset),
                                    pack_color(format.color), pack_color(format.highlight), flags}) {
         hash = hash * 1099511628211u ^ part;
     }

@@ -61,6 +61,9 @@ enum class VerticalPosition : std::uint8_t { baseline, superscript, subscript };
 // The character format of a run of text.
 struct CharFormat {
     FontName font_family;                   // empty: the viewer's default font
+    // The character set of the source's font (\fcharsetN), which tells apart fonts of one
+    // family; -1: none given.
+    int font_charset = -1;
     int half_points = default_half_points;  // font size in half-points (20 = 10 pt)
     // The size was named. Without, text is shown at the default size and written with no
     // size, as the source had it: readers then take their own default (which differs between

@@ -325,6 +325,7 @@ std::size_t Reader::current_format() {
     }
     CharFormat format;
     format.font_family = tables_.font_family(resolved_font());
+    format.font_charset = tables_.font_charset(resolved_font());
     if (s.east_asian_font >= 0) {
         format.east_asian_family = tables_.font_family(s.east_asian_font);
     }

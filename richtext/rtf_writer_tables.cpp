@@ -28,6 +28,7 @@ RtfWriterTables::RtfWriterTables(const Document& document)
             if (reads_as_written(font) == native) {
                 font_index_.try_emplace(font.family, font.number);
             }
+            charset_index_.try_emplace({font.family.str(), font.charset}, font.number);
             if (!native && !reads_as_written(font)) {
                 foreign_fonts_.insert(font.number);
             }
@@ -50,8 +51,18 @@ RtfWriterTables::RtfWriterTables(const Document& document)
             const CharFormat& format = document.format(i);
             if (format.font_family.empty()) {
                 nameless_text = true;
-            } else if (!font_index_.contains(format.font_family)) {
-                font_index_.emplace(format.font_family, add_font(format.font_family));
+            } else if (format.font_charset >= 0
+                           ? !charset_index_.contains(
+                                 {format.font_family.str(), format.font_charset})
+                           : !font_index_.contains(format.font_family)) {
+                // A font of the text's character set where the table has none.
+                const int number = add_font(format.font_family, format.font_charset);
+                font_index_.try_emplace(format.font_family, number);
+                charset_index_.try_emplace({format.font_family.str(), format.font_charset},
+                                           number);
+                if (!reads_as_written(fonts_.back())) {
+                    foreign_fonts_.insert(number);
+                }
             }
             if (!format.east_asian_family.empty() &&
                 !font_index_.contains(format.east_asian_family)) {
@@ -106,9 +117,9 @@ void RtfWriterTables::choose_default_font(const Document& document, bool nameles
     }
 }
 
-int RtfWriterTables::add_font(const FontName& family) {
+int RtfWriterTables::add_font(const FontName& family, int charset) {
     const int number = free_number();
-    fonts_.push_back({number, family, -1, 0, {}});
+    fonts_.push_back({number, family, charset, 0, {}});
     used_numbers_.insert(number);
     return number;
 }
@@ -161,7 +172,11 @@ void RtfWriterTables::write(std::string& out) const {
 
 int RtfWriterTables::font_of(const CharFormat& format) const {
     if (!format.font_family.empty()) {
-        return font_index_.at(format.font_family);
+        // Of fonts of one family, the one of the text's character set.
+        const auto font = format.font_charset >= 0
+                              ? charset_index_.find({format.font_family.str(), format.font_charset})
+                              : charset_index_.end();
+        return font != charset_index_.end() ? font->second : font_index_.at(format.font_family);
     }
     return nameless_font_ >= 0 ? nameless_font_ : default_font_;
 }

@@ -242,7 +242,7 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
     const std::string fonts = to_rtf(
         read_rtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1\\fnil"
                  "\\fcharset134\\fprq2{\\*\\panose 02010600030101010101}SimSun{\\*\\falt "
-                 "Song};}{\\f2\\fcharset204 SimSun;}}\\f1 \\'c4\\'e3}")
+                 "Song};}{\\f2\\fcharset204 SimSun;}}\\f1 \\'c4\\'e3\\f2 \\'c0}")
             .document);
     EXPECT_NE(fonts.find("{\\f1\\fnil\\fprq2{\\*\\panose 02010600030101010101}{\\*\\falt Song}"
                          "\\fcharset134 SimSun;}"),
@@ -250,6 +250,8 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
         << fonts;
     EXPECT_NE(fonts.find("{\\f2\\fnil\\fcharset204 SimSun;}"), std::string::npos) << fonts;
     EXPECT_NE(fonts.find("\\plain\\f1 \\u20320?"), std::string::npos) << fonts;
+    // Fonts of one family stay apart by their character sets.
+    EXPECT_NE(fonts.find("\\plain\\f2 \\u1040?"), std::string::npos) << fonts;
     // Paragraph styles, after \plain so that readers give the text the style's character
     // properties; sizes equal to twelve points; text of no size given is written with none
     // (readers differ in the size they take for it).
