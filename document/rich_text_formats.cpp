@@ -222,6 +222,16 @@ QTextCharFormat to_qt_format(const rt::CharFormat& format) {
     if (format.default_color_named) {
         qt.setProperty(default_color_property, true);
     }
+    if (!format.size_given) {
+        qt.setProperty(size_not_given_property, true);
+    }
+    if (format.font_charset >= 0) {
+        qt.setProperty(font_charset_property, format.font_charset);
+    }
+    if (!format.east_asian_family.empty()) {
+        qt.setProperty(east_asian_font_property,
+                       QString::fromStdString(format.east_asian_family.str()));
+    }
     if (format.position != rt::VerticalPosition::baseline) {
         qt.setVerticalAlignment(format.position == rt::VerticalPosition::superscript
                                     ? QTextCharFormat::AlignSuperScript
@@ -248,6 +258,12 @@ rt::CharFormat from_qt_format(const QTextCharFormat& qt, const QFont& default_fo
     format.half_points = points > 0
                              ? std::clamp(static_cast<int>(points * 2 + 1e-6), 1, max_half_points)
                              : rt::default_half_points;
+    format.font_charset =
+        qt.hasProperty(font_charset_property) ? qt.intProperty(font_charset_property) : -1;
+    format.east_asian_family = qt.stringProperty(east_asian_font_property).toStdString();
+    // A size chosen in the window is given, even where the text had none.
+    format.size_given =
+        !qt.boolProperty(size_not_given_property) || format.half_points != rt::default_half_points;
     format.bold = qt.hasProperty(QTextFormat::FontWeight) ? qt.fontWeight() >= QFont::DemiBold
                                                           : default_font.bold();
     format.italic =

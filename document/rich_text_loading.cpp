@@ -124,6 +124,36 @@ public:
         }
     }
 
+    // Starts a paragraph in the cursor's block, which holds nothing yet: the block takes
+    // the paragraph's format, and its mark's as its character format.
+    void begin_paragraph(const rt::Paragraph& paragraph) {
+        flush();
+        format_ = std::numeric_limits<std::size_t>::max();
+        untouched_block_ = cursor_.blockFormat();
+        block_formatted_ = false;
+        if (std::optional<QTextBlockFormat> format = block_format_of(paragraph)) {
+            cursor_.setBlockFormat(*format);
+            block_formatted_ = true;
+        }
+        cursor_.setBlockCharFormat(formats_[paragraph.mark_format]);
+    }
+
+    // Ends the paragraph being inserted and starts the next in a new block. Between
+    // paragraphs without a format of their own the separator joins the waiting text (the
+    // new block copies the one before, and takes the separator's format as its character
+    // format).
+    void next_paragraph(const rt::Paragraph& paragraph) {
+        std::optional<QTextBlockFormat> format = block_format_of(paragraph);
+        if (!format && !block_formatted_) {
+            add(paragraph_separator, paragraph.mark_format);
+            return;
+        }
+        flush();
+        format_ = std::numeric_limits<std::size_t>::max();
+        block_formatted_ = format.has_value();
+        cursor_.insertBlock(format ? *format : untouched_block_, formats_[paragraph.mark_format]);
+    }
+
     // Inserts the text that waits, before the cursor moves elsewhere.
     void flush() {
         if (!text_.empty()) {
@@ -135,6 +165,18 @@ public:
     }
 
 private:
+    // The format of a paragraph's block; none for a paragraph of the default format.
+    static std::optional<QTextBlockFormat> block_format_of(const rt::Paragraph& paragraph) {
+        if (paragraph.format == rt::ParagraphFormat() && paragraph.label.empty()) {
+            return std::nullopt;
+        }
+        QTextBlockFormat format = to_qt_block_format(paragraph.format);
+        if (!paragraph.label.empty()) {
+            format.setProperty(label_property, QString::fromStdString(paragraph.label));
+        }
+        return format;
+    }
+
     // A PNG or JPEG picture carried through, shown as itself; false for anything else.
     bool add_picture(const rt::Run& run) {
         const std::optional<rt::Picture> picture = rt::read_picture(run.rtf);
@@ -161,6 +203,8 @@ private:
     std::string text_;
     std::size_t format_ = std::numeric_limits<std::size_t>::max();
     int pictures_ = 0;
+    QTextBlockFormat untouched_block_;  // of the block the paragraphs began in
+    bool block_formatted_ = false;      // the cursor's block has a paragraph's format
 };
 
 // The format a paragraph's block carries: what its empty line is shown in, or its first run's.
@@ -209,12 +253,10 @@ public:
                 i = table_end;
                 continue;
             }
-            const std::size_t format = block_format(paragraphs_[i]);
             if (block_free) {
-                inserter_.flush();
-                cursor_.setBlockCharFormat(formats_[format]);
+                inserter_.begin_paragraph(paragraphs_[i]);
             } else {
-                inserter_.add(paragraph_separator, format);
+                inserter_.next_paragraph(paragraphs_[i]);
             }
             block_free = false;
             insert_runs(paragraphs_[i]);
@@ -363,35 +405,6 @@ void list_footnotes(QTextCursor& cursor, const rt::Document& model) {
     }
 }
 
-// Gives each block the format of its paragraph, and the format of its paragraph mark as its
-// character format where that is not the one the block was made with; blocks of default
-// paragraphs are left as they are, so that a document without paragraph formats costs
-// nothing more.
-void set_block_formats(QTextDocument& document, const std::vector<rt::Paragraph>& paragraphs,
-                       const std::vector<QTextCharFormat>& formats) {
-    const rt::ParagraphFormat plain;
-    QTextBlock block = document.begin();
-    for (const rt::Paragraph& paragraph : paragraphs) {
-        while (block.isValid() && block.blockFormat().boolProperty(gap_block_property)) {
-            block = block.next();
-        }
-        if (!block.isValid()) {
-            break;
-        }
-        if (paragraph.format != plain || !paragraph.label.empty()) {
-            QTextBlockFormat format = to_qt_block_format(paragraph.format);
-            if (!paragraph.label.empty()) {
-                format.setProperty(label_property, QString::fromStdString(paragraph.label));
-            }
-            QTextCursor(block).setBlockFormat(format);
-        }
-        if (paragraph.mark_format != block_format(paragraph)) {
-            QTextCursor(block).setBlockCharFormat(formats[paragraph.mark_format]);
-        }
-        block = block.next();
-    }
-}
-
 }  // namespace
 
 void load_model(QTextDocument& document, const rt::Document& model) {
@@ -420,7 +433,6 @@ void load_model(QTextDocument& document, const rt::Document& model) {
         Inserter inserter(cursor, formats);
         ParagraphInserter(model, cursor, inserter, formats).insert(0, paragraphs.size(), 0);
     }
-    set_block_formats(document, paragraphs, formats);
     list_footnotes(cursor, model);
     cursor.endEditBlock();
     keep_head(document, model);

@@ -40,6 +40,9 @@ enum ModelProperty {
     merged_cell_property,            // a cell merged into the one before it (\clmrg)
     style_property,                  // a block's paragraph style (\sN)
     default_color_property,          // the default colour named (rt::CharFormat)
+    size_not_given_property,         // no size named (rt::CharFormat::size_given)
+    east_asian_font_property,        // rt::CharFormat::east_asian_family (QString)
+    font_charset_property,           // rt::CharFormat::font_charset, where one is given
 };
 
 constexpr int list_indent_twips = 360;  // per level, for items that give none

@@ -8,31 +8,51 @@ namespace qlx::richtext {
 
 namespace {
 
+// The length of the ASCII bytes that begin `bytes`: they are the same in UTF-8.
+std::size_t ascii_prefix(std::string_view bytes) {
+    std::size_t length = 0;
+    while (length < bytes.size() && static_cast<unsigned char>(bytes[length]) < 0x80) {
+        ++length;
+    }
+    return length;
+}
+
+// Appends bytes to UTF-8 text, runs of ASCII as they are and each other byte (or sequence,
+// for UTF-8) as `decode` makes it, from the bytes and a position it moves on.
+template <class Decode>
+void append_decoded(std::string& out, std::string_view bytes, Decode decode) {
+    for (std::size_t pos = 0; pos < bytes.size();) {
+        const std::size_t ascii = ascii_prefix(bytes.substr(pos));
+        out.append(bytes.substr(pos, ascii));
+        pos += ascii;
+        if (pos < bytes.size()) {
+            qlx::richtext::append_utf8(out, decode(bytes, pos));
+        }
+    }
+}
+
 class Windows1252Decoder : public CodePageDecoder {
 public:
     void append_utf8(std::string& out, std::string_view bytes) const override {
-        for (const char byte : bytes) {
-            qlx::richtext::append_utf8(out,
-                                       windows1252_to_unicode(static_cast<unsigned char>(byte)));
-        }
+        append_decoded(out, bytes, [](std::string_view in, std::size_t& pos) {
+            return windows1252_to_unicode(static_cast<unsigned char>(in[pos++]));
+        });
     }
 };
 
 class Latin1Decoder : public CodePageDecoder {
 public:
     void append_utf8(std::string& out, std::string_view bytes) const override {
-        for (const char byte : bytes) {
-            qlx::richtext::append_utf8(out, static_cast<unsigned char>(byte));
-        }
+        append_decoded(out, bytes, [](std::string_view in, std::size_t& pos) {
+            return static_cast<char32_t>(static_cast<unsigned char>(in[pos++]));
+        });
     }
 };
 
 class Utf8Decoder : public CodePageDecoder {
 public:
     void append_utf8(std::string& out, std::string_view bytes) const override {
-        for (std::size_t pos = 0; pos < bytes.size();) {
-            qlx::richtext::append_utf8(out, next_code_point(bytes, pos));
-        }
+        append_decoded(out, bytes, next_code_point);
     }
 };
 

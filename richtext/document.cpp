@@ -47,22 +47,23 @@ const std::string& FontName::empty_text() {
 }
 
 std::size_t Document::FormatHash::operator()(const CharFormat& format) const {
-    std::size_t hash = format.font_family.hash();
-    const std::size_t flags = (format.bold ? 1u : 0u) | (format.italic ? 2u : 0u) |
-                              (format.underline ? 4u : 0u) | (format.strike_out ? 8u : 0u) |
-                              (static_cast<std::size_t>(format.position) << 4) |
-                              (format.hidden ? 64u : 0u) |
-                              (format.default_color_named ? 128u : 0u);
+    std::size_t hash = format.font_family.hash() ^ (format.east_asian_family.hash() << 1);
+    const std::size_t flags =
+        (format.bold ? 1u : 0u) | (format.italic ? 2u : 0u) | (format.underline ? 4u : 0u) |
+        (format.strike_out ? 8u : 0u) | (static_cast<std::size_t>(format.position) << 4) |
+        (format.hidden ? 64u : 0u) | (format.default_color_named ? 128u : 0u) |
+        (format.size_given ? 256u : 0u);
     for (const std::size_t part : {static_cast<std::size_t>(format.half_points),
                                    static_cast<std::size_t>(format.raise_half_points),
+                                   static_cast<std::size_t>(format.font_charset),
                                    pack_color(format.color), pack_color(format.highlight), flags}) {
         hash = hash * 1099511628211u ^ part;
     }
     return hash;
 }
 
-Document::Document() : paragraphs_(1) {
-    intern(CharFormat{});
+Document::Document(const CharFormat& first) : paragraphs_(1) {
+    intern(first);
 }
 
 std::size_t Document::intern(const CharFormat& format) {

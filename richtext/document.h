@@ -61,7 +61,17 @@ enum class VerticalPosition : std::uint8_t { baseline, superscript, subscript };
 // The character format of a run of text.
 struct CharFormat {
     FontName font_family;                   // empty: the viewer's default font
+    // The character set of the source's font (\fcharsetN), which tells apart fonts of one
+    // family; -1: none given.
+    int font_charset = -1;
     int half_points = default_half_points;  // font size in half-points (20 = 10 pt)
+    // The size was named. Without, text is shown at the default size and written with no
+    // size, as the source had it: readers then take their own default (which differs between
+    // them, and for East Asian text).
+    bool size_given = true;
+    // The font East Asian text is shown in where the source named one (\dbch\afN); empty:
+    // none named, and readers take their own (not `font_family`).
+    FontName east_asian_family;
     std::optional<Rgb> color;               // none: the default text colour
     std::optional<Rgb> highlight;           // none: no background colour
     bool bold = false;
@@ -206,7 +216,9 @@ struct Paragraph {
 // paragraph and one format (the default CharFormat at index 0).
 class Document {
 public:
-    Document();
+    Document() : Document(CharFormat{}) {}
+    // A document whose format at index 0 is `first` (a reader's format of text before any).
+    explicit Document(const CharFormat& first);
 
     // The index of a format equal to `format`, adding it when new.
     std::size_t intern(const CharFormat& format);

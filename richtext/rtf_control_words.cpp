@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <utility>
 
@@ -18,8 +20,9 @@ constexpr ControlWord act(Action action, char32_t value = 0) {
 
 constexpr ControlWord skip = act(Action::skip_destination);
 
-// Sorted by name, for binary search.
+// Sorted by name, to be read and kept in order.
 constexpr auto words = std::to_array<Entry>({
+    {"af", act(Action::associated_font)},
     {"aftncn", skip},
     {"aftnsep", skip},
     {"aftnsepc", skip},
@@ -48,6 +51,7 @@ constexpr auto words = std::to_array<Entry>({
     {"company", skip},
     {"cpg", act(Action::font_code_page)},
     {"datastore", skip},
+    {"dbch", act(Action::script, 2)},
     {"deff", act(Action::default_font)},
     {"deftab", act(Action::default_tab)},
     {"dn", act(Action::raise, 2)},
@@ -81,6 +85,7 @@ constexpr auto words = std::to_array<Entry>({
     {"headerf", skip},
     {"headerl", skip},
     {"headerr", skip},
+    {"hich", act(Action::script, 1)},
     {"highlight", act(Action::highlight)},
     {"hlinkbase", skip},
     {"i", act(Action::italic)},
@@ -99,6 +104,7 @@ constexpr auto words = std::to_array<Entry>({
     {"listoverridetable", skip},
     {"listtable", skip},
     {"listtext", skip},
+    {"loch", act(Action::script, 0)},
     {"lquote", act(Action::character, 0x2018)},
     {"ls", act(Action::list)},
     {"ltrmark", act(Action::character, 0x200E)},
@@ -144,6 +150,7 @@ constexpr auto words = std::to_array<Entry>({
     {"row", act(Action::row)},
     {"rquote", act(Action::character, 0x2019)},
     {"rsidtbl", skip},
+    {"rtlch", act(Action::script, 3)},
     {"rtlmark", act(Action::character, 0x200F)},
     {"s", act(Action::style)},
     {"sa", act(Action::space_after)},
@@ -201,6 +208,34 @@ constexpr auto words = std::to_array<Entry>({
 
 static_assert(std::ranges::is_sorted(words, {}, &Entry::first));
 
+// The words in an open-addressed hash table, made when the program is compiled: a lookup
+// costs a hash of the letters and, nearly always, one comparison.
+constexpr std::size_t slot_count = 1024;  // a power of two, well over twice the words
+constexpr std::uint16_t empty_slot = 0xFFFF;
+
+constexpr std::size_t hash_of(std::string_view letters) {
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    for (const char c : letters) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    }
+    return hash & (slot_count - 1);
+}
+
+constexpr auto slots = [] {
+    std::array<std::uint16_t, slot_count> made{};
+    made.fill(empty_slot);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        std::size_t slot = hash_of(words[i].first);
+        while (made[slot] != empty_slot) {
+            slot = (slot + 1) & (slot_count - 1);
+        }
+        made[slot] = static_cast<std::uint16_t>(i);
+    }
+    return made;
+}();
+
+static_assert(words.size() * 2 < slot_count);
+
 }  // namespace
 
 HeadRank head_group_rank(std::string_view group) {
@@ -234,11 +269,15 @@ HeadRank head_group_rank(std::string_view group) {
 }
 
 ControlWord lookup_control_word(std::string_view letters) {
-    const auto it = std::ranges::lower_bound(words, letters, {}, &Entry::first);
-    if (it == words.end() || it->first != letters) {
-        return {};
+    for (std::size_t slot = hash_of(letters);; slot = (slot + 1) & (slot_count - 1)) {
+        const std::uint16_t entry = slots[slot];
+        if (entry == empty_slot) {
+            return {};
+        }
+        if (words[entry].first == letters) {
+            return words[entry].second;
+        }
     }
-    return it->second;
 }
 
 }  // namespace qlx::richtext

@@ -23,12 +23,12 @@ enum class Action : std::uint8_t {
     green,
     blue,
     // text
-    field,      // \field: the group is a field
+    field,            // \field: the group is a field
     footnote_number,  // \chftn
-    paragraph,  // \par, \page (`value` 2), \sect (`value` 3)
-    cell,       // \cell, \nestcell (`value` 1)
-    row,        // \row, \nestrow (`value` 1)
-    character,  // a symbol word; `value` is its code point
+    paragraph,        // \par, \page (`value` 2), \sect (`value` 3)
+    cell,             // \cell, \nestcell (`value` 1)
+    row,              // \row, \nestrow (`value` 1)
+    character,        // a symbol word; `value` is its code point
     unicode,
     unicode_skip,
     upr,                  // \upr: a group of two versions of text, ANSI and Unicode (\ud)
@@ -36,6 +36,8 @@ enum class Action : std::uint8_t {
     // character format
     plain,
     font,
+    associated_font,  // \afN: the font of the script \loch, \hich or \dbch chose
+    script,           // \loch (`value` 0), \hich (1), \dbch (2), \rtlch (3)
     font_size,
     color,
     highlight,
@@ -64,10 +66,10 @@ enum class Action : std::uint8_t {
     page_setup,        // \paperwN, \marglN, \landscape, ...: carried as the document's page
     section_defaults,  // \sectd: a section's properties follow
     // tables
-    in_table,                  // \intbl: the paragraph is in a table (at depth 1 unless \itap)
-    table_depth,               // \itapN: the paragraph is in a table nested N deep
-    row_defaults,              // \trowd: the row's cells are defined anew
-    nested_table_properties,   // \nesttableprops: a nested row's properties, read as text
+    in_table,                 // \intbl: the paragraph is in a table (at depth 1 unless \itap)
+    table_depth,              // \itapN: the paragraph is in a table nested N deep
+    row_defaults,             // \trowd: the row's cells are defined anew
+    nested_table_properties,  // \nesttableprops: a nested row's properties, read as text
 };
 
 struct ControlWord {

@@ -1,6 +1,7 @@
 #include "richtext/rtf_lexer.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 namespace qlx::richtext {
@@ -22,8 +23,18 @@ Token token_of(TokenKind kind) {
     return token;
 }
 
+// Whether each byte is text: any but "\\", "{", "}", CR and LF.
+constexpr auto text_bytes = [] {
+    std::array<bool, 256> made{};
+    made.fill(true);
+    for (const unsigned char c : {'\\', '{', '}', '\r', '\n'}) {
+        made[c] = false;
+    }
+    return made;
+}();
+
 bool is_text_byte(char c) {
-    return c != '\\' && c != '{' && c != '}' && c != '\r' && c != '\n';
+    return text_bytes[static_cast<unsigned char>(c)];
 }
 
 }  // namespace

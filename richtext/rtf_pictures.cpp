@@ -16,6 +16,7 @@ std::optional<Picture> read_picture(std::string_view group) {
     int scale_x = 100;
     int scale_y = 100;
     int pending_nibble = -1;
+    picture.data.reserve(group.size() / 2);  // no more than the group's hexadecimal digits
     for_each_token(group, [&](const Token& token, int depth) {
         if (token.kind == TokenKind::group_close && depth == pict_depth) {
             pict_depth = -2;  // one picture is enough

@@ -19,18 +19,44 @@ namespace qlx::richtext {
 
 namespace reading {
 
+namespace {
+
+// About how many paragraphs the input has, so that they are not moved as they grow: writers
+// begin a line at least every few hundred bytes, at each paragraph those made for people to
+// read. Room left over is never written to, so it costs the memory of no page.
+std::size_t paragraph_estimate(std::string_view in) {
+    std::size_t lines = 1;
+    const std::size_t most = in.size() / 32;
+    for (std::size_t at = in.find('\n'); at != std::string_view::npos && lines < most;
+         at = in.find('\n', at + 1)) {
+        ++lines;
+    }
+    return lines;
+}
+
+}  // namespace
+
 RtfReadResult Reader::run() {
     const auto start = in_.find_first_not_of(" \t\r\n");
     result_.problems.not_rtf =
         start == std::string_view::npos || !in_.substr(start).starts_with("{\\rtf");
+    // Text before any format is in no size, nor anything else.
+    CharFormat no_size;
+    no_size.size_given = false;
+    document_ = Document(no_size);
+    document_.paragraphs().reserve(paragraph_estimate(in_));
     for (;;) {
         token_start_ = lexer_.offset();
         const Token token = lexer_.next();
         if (token.kind == TokenKind::end) {
             break;
         }
-        follow_row_definition(token);
-        follow_section_definition(token);
+        if (row_definition_start_ != std::string_view::npos) {
+            follow_row_definition(token);
+        }
+        if (section_start_ != std::string_view::npos) {
+            follow_section_definition(token);
+        }
         const bool at_group_start = std::exchange(group_start_, false);
         const bool after_star = std::exchange(star_, false);
         switch (token.kind) {
@@ -445,6 +471,17 @@ void Reader::flush() {
     if (pending_.empty()) {
         return;
     }
+    // Printable ASCII is the same in every code page a document may have (see
+    // is_ascii_compatible): most text goes in as it came.
+    bool printable = true;  // a loop without an early end, which compilers vectorise
+    for (const char c : pending_) {
+        printable &= static_cast<unsigned char>(c - 0x20) < 0x5F;
+    }
+    if (printable) {
+        document_.append_text(pending_, current_format(), state().field);
+        pending_.clear();
+        return;
+    }
     utf8_.clear();
     decoder_for_code_page(tables_.text_code_page(resolved_font())).append_utf8(utf8_, pending_);
     pending_.clear();
@@ -540,11 +577,16 @@ void Reader::take_paragraph_format() {
     format = state().paragraph;
     format.page_break_before = format.page_break_before || page_break_pending_;
     page_break_pending_ = false;
+    numbered_ =
+        numbered_ || format.list != no_list || format.numbering.kind != OldNumbering::Kind::none;
 }
 
 // Labels are given once the whole document is read, so that they are the same whatever the
 // order of its tables and its text.
 void Reader::number_list_items() {
+    if (!numbered_) {
+        return;
+    }
     std::vector<Paragraph>& paragraphs = document_.paragraphs();
     for (Paragraph& paragraph : paragraphs) {
         ParagraphFormat& format = paragraph.format;

@@ -161,10 +161,28 @@ void Reader::apply_to_text(const Token& token) {
             break;
         case Action::font:
             s.font = parameter;
+            if (s.script == 2) {
+                s.east_asian_font = parameter;  // \dbch\fN: East Asian text's font too
+            }
+            break;
+        case Action::script:
+            s.script = static_cast<int>(token.word.value);
+            return;
+        case Action::associated_font:
+            // After \loch or \hich the font of Western text, as word processors read it;
+            // after \dbch East Asian text's.
+            if (s.script == 0 || s.script == 1) {
+                s.font = parameter;
+            } else if (s.script == 2) {
+                s.east_asian_font = parameter;
+            } else {
+                return;
+            }
             break;
         case Action::font_size:
             s.half_points =
                 parameter > 0 ? std::min(parameter, max_half_points) : default_half_points;
+            s.size_given = parameter > 0;
             break;
         case Action::color:
             s.color = parameter;
@@ -307,7 +325,12 @@ std::size_t Reader::current_format() {
     }
     CharFormat format;
     format.font_family = tables_.font_family(resolved_font());
+    format.font_charset = tables_.font_charset(resolved_font());
+    if (s.east_asian_font >= 0) {
+        format.east_asian_family = tables_.font_family(s.east_asian_font);
+    }
     format.half_points = s.half_points;
+    format.size_given = s.size_given;
     format.color = tables_.color(s.color);
     format.default_color_named = s.color >= 0 && !format.color;
     format.highlight = tables_.color(s.highlight);

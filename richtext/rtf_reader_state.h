@@ -34,6 +34,11 @@ enum class Destination : std::uint8_t { text, skip, font_table, color_table };
 struct GroupState {
     int font = -1;  // font number; -1: the document's default font
     int half_points = default_half_points;
+    bool size_given = false;   // \fsN was given
+    int east_asian_font = -1;  // \dbch\afN: East Asian text's font number; -1: none named
+    // The script \afN (and \fN) name the font of: 0 \loch, 1 \hich, 2 \dbch, 3 \rtlch; -1
+    // none chosen.
+    int script = -1;
     int color = -1;      // colour table index; -1: default colour
     int highlight = -1;  // colour table index; -1: none
     bool bold = false;
@@ -154,6 +159,7 @@ private:
     std::size_t font_entry_start_ = 0;  // offset of the \fN that began the font entry read last
     // A page break came before any text of the paragraph being read.
     bool page_break_pending_ = false;
+    bool numbered_ = false;             // a paragraph is in a list or has an old numbering
     std::uint32_t fields_ = 0;          // fields met so far; the last one's number
     std::uint32_t continued_link_ = 0;  // the last link that went on into a new paragraph
     int footnotes_ = 0;                 // footnotes met so far

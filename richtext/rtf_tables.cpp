@@ -122,6 +122,11 @@ const FontName& RtfTables::font_family(int number) const {
     return font == fonts_.end() ? none : font->second.name;
 }
 
+int RtfTables::font_charset(int number) const {
+    const auto font = fonts_.find(number);
+    return font == fonts_.end() ? -1 : font->second.charset;
+}
+
 int RtfTables::text_code_page(int number) const {
     const auto font = fonts_.find(number);
     if (font == fonts_.end() || font->second.code_page == 0) {

@@ -48,6 +48,8 @@ public:
 
     // The family of font `number`; empty when the table has no such font.
     const FontName& font_family(int number) const;
+    // The character set of font `number` (\fcharsetN); -1 when none is given or no such font.
+    int font_charset(int number) const;
     // The code page text in font `number` is written in.
     int text_code_page(int number) const;
     // The number of the font with this family; -1 when the table has none.

@@ -55,32 +55,11 @@ void append_old_numbering(std::string& out, const OldNumbering& numbering) {
     out += '}';
 }
 
-// Whether UTF-8 text holds characters of East Asian scripts (Hangul, CJK and its symbols,
-// kana, full-width forms, and the planes beyond the first).
-bool has_east_asian(std::string_view utf8) {
-    for (std::size_t i = 0; i < utf8.size(); ++i) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        if (lead >= 0xF0) {
-            return true;
-        }
-        if (lead >= 0xE0 && i + 2 < utf8.size()) {
-            const unsigned code = ((lead & 0x0Fu) << 12) |
-                                  ((static_cast<unsigned char>(utf8[i + 1]) & 0x3Fu) << 6) |
-                                  (static_cast<unsigned char>(utf8[i + 2]) & 0x3Fu);
-            if ((code >= 0x1100 && code <= 0x11FF) || (code >= 0x2E80 && code <= 0xA4CF) ||
-                (code >= 0xAC00 && code <= 0xD7AF) || (code >= 0xF900 && code <= 0xFAFF) ||
-                (code >= 0xFE30 && code <= 0xFE4F) || (code >= 0xFF00 && code <= 0xFFEF)) {
-                return true;
-            }
-            i += 2;
-        }
-    }
-    return false;
-}
-
-// "\pard" and the properties of a paragraph that differ from the defaults.
+// "\pard\plain" and the properties of a paragraph that differ from the defaults: its style
+// after \plain, so that readers give its text the style's character properties, as they did
+// in the source ("\pard\plain\sN").
 void append_paragraph_format(std::string& out, const ParagraphFormat& format) {
-    out += "\\pard";
+    out += "\\pard\\plain";
     if (format.style != 0) {
         append_number(out, "\\s", format.style);
     }
@@ -201,13 +180,11 @@ private:
         write_groups(true);
     }
 
-    // East Asian text names its font as the East Asian one too (\dbch\afN): word processors
-    // show such characters in that font, not in the one \fN names.
-    void switch_to(std::size_t format, bool east_asian = false) {
-        if (format != current_ || (east_asian && !current_east_asian_)) {
-            tables_.write_format(buffer_, document_.format(format), east_asian);
+    void switch_to(std::size_t format) {
+        if (format != current_) {
+            tables_.write_format(buffer_, document_.format(format), !after_plain_);
             current_ = format;
-            current_east_asian_ = east_asian;
+            after_plain_ = false;
         }
     }
 
@@ -232,6 +209,7 @@ private:
             append_paragraph_format(buffer_, paragraph.format);
             append_table_depth(buffer_, place.depth);
             current_ = no_format;  // the next format's words end the paragraph's
+            after_plain_ = true;
         }
         write_runs(paragraph.runs);
         switch_to(paragraph.mark_format);
@@ -262,7 +240,7 @@ private:
                     continue;
                 }
             }
-            switch_to(run.format, !run.carried() && has_east_asian(run.text));
+            switch_to(run.format);
             if (run.carried()) {
                 buffer_ += run.rtf;
             } else {
@@ -279,7 +257,7 @@ private:
     BufferedSink out_;
     std::string& buffer_;
     std::size_t current_ = no_format;
-    bool current_east_asian_ = false;  // the current format names its East Asian font
+    bool after_plain_ = false;  // \plain was written since the last format: none is needed
 };
 
 }  // namespace

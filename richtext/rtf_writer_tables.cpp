@@ -28,6 +28,7 @@ RtfWriterTables::RtfWriterTables(const Document& document)
             if (reads_as_written(font) == native) {
                 font_index_.try_emplace(font.family, font.number);
             }
+            charset_index_.try_emplace({font.family.str(), font.charset}, font.number);
             if (!native && !reads_as_written(font)) {
                 foreign_fonts_.insert(font.number);
             }
@@ -50,8 +51,22 @@ RtfWriterTables::RtfWriterTables(const Document& document)
             const CharFormat& format = document.format(i);
             if (format.font_family.empty()) {
                 nameless_text = true;
-            } else if (!font_index_.contains(format.font_family)) {
-                font_index_.emplace(format.font_family, add_font(format.font_family));
+            } else if (format.font_charset >= 0
+                           ? !charset_index_.contains(
+                                 {format.font_family.str(), format.font_charset})
+                           : !font_index_.contains(format.font_family)) {
+                // A font of the text's character set where the table has none.
+                const int number = add_font(format.font_family, format.font_charset);
+                font_index_.try_emplace(format.font_family, number);
+                charset_index_.try_emplace({format.font_family.str(), format.font_charset},
+                                           number);
+                if (!reads_as_written(fonts_.back())) {
+                    foreign_fonts_.insert(number);
+                }
+            }
+            if (!format.east_asian_family.empty() &&
+                !font_index_.contains(format.east_asian_family)) {
+                font_index_.emplace(format.east_asian_family, add_font(format.east_asian_family));
             }
             add_colors(format);
             positions_ = positions_ || format.position != VerticalPosition::baseline;
@@ -72,6 +87,13 @@ void RtfWriterTables::choose_default_font(const Document& document, bool nameles
     };
     const bool source_default =
         document.source_default_font >= 0 && has_font(document.source_default_font);
+    if (nameless_text && document.source_default_font >= 0 && !source_default &&
+        !document.source_fonts.empty()) {
+        // The source's default font is missing from its table: so it stays (readers show its
+        // text in their own default font).
+        default_font_ = document.source_default_font;
+        return;
+    }
     if (nameless_text) {
         const auto nameless = std::ranges::find_if(
             fonts_, [](const SourceFont& font) { return font.family.empty(); });
@@ -95,9 +117,9 @@ void RtfWriterTables::choose_default_font(const Document& document, bool nameles
     }
 }
 
-int RtfWriterTables::add_font(const FontName& family) {
+int RtfWriterTables::add_font(const FontName& family, int charset) {
     const int number = free_number();
-    fonts_.push_back({number, family, -1, 0, {}});
+    fonts_.push_back({number, family, charset, 0, {}});
     used_numbers_.insert(number);
     return number;
 }
@@ -150,24 +172,29 @@ void RtfWriterTables::write(std::string& out) const {
 
 int RtfWriterTables::font_of(const CharFormat& format) const {
     if (!format.font_family.empty()) {
-        return font_index_.at(format.font_family);
+        // Of fonts of one family, the one of the text's character set.
+        const auto font = format.font_charset >= 0
+                              ? charset_index_.find({format.font_family.str(), format.font_charset})
+                              : charset_index_.end();
+        return font != charset_index_.end() ? font->second : font_index_.at(format.font_family);
     }
     return nameless_font_ >= 0 ? nameless_font_ : default_font_;
 }
 
-void RtfWriterTables::write_format(std::string& out, const CharFormat& format,
-                                   bool east_asian) const {
-    out += "\\plain";
+void RtfWriterTables::write_format(std::string& out, const CharFormat& format, bool plain) const {
+    out += plain ? "\\plain" : "";
     const int font = font_of(format);
     if (font != default_font_) {
         append_number(out, "\\f", font);
     }
-    if (east_asian && font != no_font) {
-        append_number(out, "\\dbch\\af", font);
+    if (!format.east_asian_family.empty()) {
+        append_number(out, "\\dbch\\af", font_index_.at(format.east_asian_family));
     }
-    // The size always: \plain's size is 12 points in some readers, the default style's in
-    // others.
-    append_number(out, "\\fs", format.half_points);
+    // Every size given, even 12 points: \plain's size is 12 points in some readers, the
+    // default style's in others; none where the source gave none, for the same reason.
+    if (format.size_given) {
+        append_number(out, "\\fs", format.half_points);
+    }
     if (format.color) {
         append_number(out, "\\cf", static_cast<long long>(color_index_.at(pack(*format.color))));
     } else if (format.default_color_named) {
@@ -192,7 +219,10 @@ void RtfWriterTables::write_format(std::string& out, const CharFormat& format,
     } else if (format.raise_half_points < 0) {
         append_number(out, "\\dn", -format.raise_half_points);
     }
-    out += ' ';
+    // The blank ends the last word; after a group, nothing needs ending.
+    if (!out.ends_with('}')) {
+        out += ' ';
+    }
 }
 
 bool RtfWriterTables::writes_windows1252(const CharFormat& format) const {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "richtext/document.h"
@@ -27,9 +28,9 @@ public:
     static constexpr int no_font = -1;
 
     void write(std::string& out) const;
-    // "\plain" and the words of the format, then a blank; for East Asian text its font as
-    // the East Asian one too.
-    void write_format(std::string& out, const CharFormat& format, bool east_asian = false) const;
+    // "\plain" (unless `plain` is false: it was just written) and the words of the format,
+    // then a blank.
+    void write_format(std::string& out, const CharFormat& format, bool plain = true) const;
     // Whether text in this format may be written as Windows-1252 bytes (\'hh): the document's
     // code page is Windows-1252 and the format's font reads bytes in it. Elsewhere characters
     // beyond ASCII are written as \uN, which every font reads alike.
@@ -44,7 +45,7 @@ private:
     bool reads_as_written(const SourceFont& font) const;
     void note_font_numbers(std::string_view rtf);
     int free_number() const;
-    int add_font(const FontName& family);
+    int add_font(const FontName& family, int charset = -1);
     void choose_default_font(const Document& document, bool nameless_text);
     void add_colors(const CharFormat& format);
     // The font text in this format is written in.
@@ -53,6 +54,7 @@ private:
     std::vector<SourceFont> fonts_;
     std::set<int> used_numbers_;
     std::unordered_map<FontName, int, FontNameHash> font_index_;
+    std::map<std::pair<std::string, int>, int> charset_index_;  // family and \fcharsetN
     std::set<int> foreign_fonts_;  // fonts whose bytes are not the document's code page
     int default_font_ = 0;
     int nameless_font_ = -1;  // the font of text in no font (an entry without a name)

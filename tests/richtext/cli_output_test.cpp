@@ -58,7 +58,7 @@ TEST(CliOutput, WritesTheTextOrPageOfAnRtfFile) {
     EXPECT_EQ(run_rtf_output(file.string(), RichTextOutput::rtf, out, err), exit_ok);
     EXPECT_EQ(out.str(),
               "{\\rtf1\\ansi\\ansicpg1252\\deftab720\\uc1{\\fonttbl}\r\n"
-              "{\\colortbl;}\r\n\\pard\\plain\\fs24 caf\\'e9\\plain\\fs24\\b  bold\\plain\\fs24 "
+              "{\\colortbl;}\r\n\\pard\\plain caf\\'e9\\plain\\b  bold\\plain "
               "\\par\r\nline}\r\n\r\n");
     EXPECT_EQ(err.str(), "");
 

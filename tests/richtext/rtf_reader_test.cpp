@@ -380,6 +380,26 @@ TEST(RtfReader, ReadsCharacterFormats) {
     EXPECT_TRUE(format_of(document, "auto").default_color_named);
     EXPECT_FALSE(format_of(document, "plain").default_color_named);
     EXPECT_FALSE(format_of(document, "red").default_color_named);
+    // A size is given by \fsN until \plain; none before, and \fs0 gives none.
+    EXPECT_FALSE(format_of(document, "plain").size_given);
+    EXPECT_TRUE(format_of(document, "arial").size_given);
+    EXPECT_FALSE(format_of(document, "reset").size_given);
+    EXPECT_FALSE(format_of(document, "zero").size_given);
+    // East Asian text's font is the one \afN (or \fN) names after \dbch, until \plain; after
+    // \loch or \hich, \afN names the font of the rest, after \rtlch nothing.
+    const Document scripts =
+        read_rtf(
+            "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 SimSun;}{\\f2 Mangal;}}\\loch\\af0\\hich"
+            "\\af0\\dbch\\af1 one \\rtlch\\af2 two {\\loch\\af2 three}\\plain four"
+            "\\dbch\\f2 five}")
+            .document;
+    EXPECT_EQ(format_of(scripts, "one").east_asian_family, "SimSun");
+    EXPECT_EQ(format_of(scripts, "two").east_asian_family, "SimSun");
+    EXPECT_EQ(format_of(scripts, "three").east_asian_family, "SimSun");
+    EXPECT_EQ(format_of(scripts, "two").font_family, "Arial");
+    EXPECT_EQ(format_of(scripts, "three").font_family, "Mangal");
+    EXPECT_TRUE(format_of(scripts, "four").east_asian_family.empty());
+    EXPECT_EQ(format_of(scripts, "five").east_asian_family, "Mangal");
     const Document black_first =
         read_rtf("{\\rtf1{\\colortbl\\red0\\green0\\blue0;}\\cf0 black}").document;
     EXPECT_EQ(testing::describe(format_of(black_first, "black")), "- 12 #000000");

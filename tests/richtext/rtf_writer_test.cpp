@@ -36,7 +36,7 @@ TEST(RtfWriter, WritesTablesOfTheFormatsUsedAndAFormatChangeAsPlain) {
               "{\\f1\\fnil ;}}"
               "\r\n{\\colortbl;\\red255\\green0\\blue0;}\r\n"
               "\\pard\\plain\\f0\\fs20\\cf1\\b Title\\plain\\f0\\fs16 \\par\r\n"
-              "\\plain\\f0\\dbch\\af0\\fs16 caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\u-223?\\u-10179?\\u-8704?\\plain\\fs24 }\r\n");
+              "caf\\'e9 \\{x\\}\\\\ \\'80\\u321?\\u-223?\\u-10179?\\u-8704?\\plain\\fs24 }\r\n");
 }
 
 TEST(RtfWriter, WritesEveryCharacterSoThatItReadsBack) {
@@ -145,16 +145,17 @@ TEST(RtfWriter, KeepsParagraphsAndTheirMarks) {
               "{\\colortbl;}\r\n\\pard\\plain\\fs24 }\r\n");
     const std::string fonts = to_rtf(read_rtf("{\\rtf1{\\fonttbl{\\f1 Arial;}}x\\f1 y}").document);
     EXPECT_NE(fonts.find("\\uc1{\\fonttbl{\\f1\\fnil Arial;}}"), std::string::npos) << fonts;
-    EXPECT_NE(fonts.find("\\plain\\fs24 x\\plain\\f1\\fs24 y"), std::string::npos) << fonts;
+    EXPECT_NE(fonts.find("\\plain x\\plain\\f1 y"), std::string::npos) << fonts;
     // So without a font table, even where \deff names a font.
     const std::string no_table = to_rtf(read_rtf("{\\rtf1\\deff0 x}").document);
     EXPECT_NE(no_table.find("\\ansicpg1252\\deftab720\\uc1{\\fonttbl}"), std::string::npos)
         << no_table;
-    // Where \deff names a font the table lacks, its text is in a nameless one, as readers
-    // show it.
+    // Where \deff names a font the table lacks, so it stays: readers show its text in their
+    // own default font.
     const std::string missing =
         to_rtf(read_rtf("{\\rtf1\\deff3{\\fonttbl{\\f1 Arial;}}x}").document);
-    EXPECT_NE(missing.find("\\deff0\\deftab720\\uc1{\\fonttbl{\\f0\\fnil ;}{\\f1\\fnil Arial;}}"),
+    EXPECT_NE(missing.find("\\deff3\\deftab720\\uc1{\\fonttbl{\\f1\\fnil Arial;}}\r\n{\\colortbl;}"
+                           "\r\n\\pard\\plain x}"),
               std::string::npos)
         << missing;
 }
@@ -199,7 +200,7 @@ TEST(RtfWriter, WritesWhatWordProcessorsReadAsItWasRead) {
                          "{\\f1\\fswiss Arial;}}"),
               std::string::npos)
         << saved;
-    EXPECT_NE(saved.find("\\pard\\plain\\fs24 a\\plain\\f0\\fs24 b"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\\pard\\plain a\\plain\\f0 b"), std::string::npos) << saved;
     // Style sheet and lists before the first paragraph's properties, even when a group of
     // the writer's own comes first.
     const std::string head = to_rtf(
@@ -241,19 +242,25 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
     const std::string fonts = to_rtf(
         read_rtf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1\\fnil"
                  "\\fcharset134\\fprq2{\\*\\panose 02010600030101010101}SimSun{\\*\\falt "
-                 "Song};}{\\f2\\fcharset204 SimSun;}}\\f1 \\'c4\\'e3}")
+                 "Song};}{\\f2\\fcharset204 SimSun;}}\\f1 \\'c4\\'e3\\f2 \\'c0}")
             .document);
     EXPECT_NE(fonts.find("{\\f1\\fnil\\fprq2{\\*\\panose 02010600030101010101}{\\*\\falt Song}"
                          "\\fcharset134 SimSun;}"),
               std::string::npos)
         << fonts;
     EXPECT_NE(fonts.find("{\\f2\\fnil\\fcharset204 SimSun;}"), std::string::npos) << fonts;
-    EXPECT_NE(fonts.find("\\plain\\f1\\dbch\\af1\\fs24 \\u20320?"), std::string::npos) << fonts;
-    // Paragraph styles, and sizes equal to twelve points.
+    EXPECT_NE(fonts.find("\\plain\\f1 \\u20320?"), std::string::npos) << fonts;
+    // Fonts of one family stay apart by their character sets.
+    EXPECT_NE(fonts.find("\\plain\\f2 \\u1040?"), std::string::npos) << fonts;
+    // Paragraph styles, after \plain so that readers give the text the style's character
+    // properties; sizes equal to twelve points; text of no size given is written with none
+    // (readers differ in the size they take for it).
     const std::string styled = to_rtf(
-        read_rtf("{\\rtf1{\\stylesheet{\\s2 heading 2;}}\\pard\\s2\\fs24 Title\\par\\pard b}")
+        read_rtf(
+            "{\\rtf1{\\stylesheet{\\s2 heading 2;}}\\pard\\s2\\fs24 Title\\par\\pard\\plain b}")
             .document);
-    EXPECT_NE(styled.find("\\pard\\s2\\plain\\fs24 Title"), std::string::npos) << styled;
+    EXPECT_NE(styled.find("\\pard\\plain\\s2\\fs24 Title"), std::string::npos) << styled;
+    EXPECT_NE(styled.find("\\pard\\plain b}"), std::string::npos) << styled;
     // The page, sections and section breaks.
     const std::string page = to_rtf(
         read_rtf("{\\rtf1\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape"
@@ -268,19 +275,22 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
     // show the one as the style's and the other as their default.
     const std::string named = to_rtf(
         read_rtf("{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf0 a\\plain b}").document);
-    EXPECT_NE(named.find("\\plain\\fs24\\cf0 a\\plain\\fs24 b"), std::string::npos) << named;
+    EXPECT_NE(named.find("\\plain\\cf0 a\\plain b"), std::string::npos) << named;
     // A field whose instruction begins on a new line stays a field, its link kept.
     const std::string instruction = "{\\field{\r\n\\*\\fldinst HYPERLINK \"x.org\"}{\\fldrslt ";
     const Document linked = read_rtf("{\\rtf1" + instruction + "site}}}").document;
     EXPECT_TRUE(linked.paragraphs()[0].runs.at(0).is_field_instruction());
     const std::string link = to_rtf(linked);
     EXPECT_NE(link.find("{\\field"), std::string::npos) << link;
-    // East Asian text names its font for East Asian characters too; other text does not.
+    // The font East Asian text is in where the source named one (\dbch\afN), none where it
+    // named none: readers then show it in their own, not in the one \fN names.
     const std::string east_asian =
-        to_rtf(read_rtf("{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset134 SimSun;}}"
-                        "ab\\f1 cd\\u27979?}")
+        to_rtf(read_rtf("{\\rtf1\\deff0{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset134 SimSun;}"
+                        "{\\f2\\fcharset134 SimHei;}}ab\\f1 cd\\u27979?\\hich\\af1\\dbch\\af2"
+                        " ef\\plain gh}")
                    .document);
-    EXPECT_NE(east_asian.find("\\pard\\plain\\fs24 ab\\plain\\f1\\dbch\\af1\\fs24 cd\\u27979?}"),
+    EXPECT_NE(east_asian.find("\\pard\\plain ab\\plain\\f1 cd\\u27979?\\plain\\f1\\dbch\\af2 ef"
+                              "\\plain gh}"),
               std::string::npos)
         << east_asian;
 }
@@ -292,10 +302,9 @@ TEST(RtfWriter, KeepsALinkWholeAcrossParagraphs) {
             .document;
     EXPECT_EQ(to_text(document), "one\ntwo three");
     const std::string saved = to_rtf(document);
-    EXPECT_NE(saved.find("{\\fldrslt \\plain\\fs24 one}}\\plain\\fs24 \\par"), std::string::npos)
-        << saved;
+    EXPECT_NE(saved.find("{\\fldrslt \\plain one}}\\plain \\par"), std::string::npos) << saved;
     EXPECT_NE(saved.find("\\par\r\n{\\field{\\*\\fldinst HYPERLINK \"http://a.b/\"}"
-                         "{\\fldrslt \\plain\\fs24 two}}\\plain\\fs24  three"),
+                         "{\\fldrslt \\plain two}}\\plain  three"),
               std::string::npos)
         << saved;
     expect_round_trip(document);
