@@ -720,6 +720,8 @@ private slots:
         publish->trigger();
         QCOMPARE(viewer.kinds, (QList<CommonDialog::Kind>{CommonDialog::Kind::open,
                                                           CommonDialog::Kind::folder}));
+        // The folder dialog starts beside the export.
+        QCOMPARE(viewer.suggested.last(), "|" + QFileInfo(path).absolutePath());
         QVERIFY(QFileInfo(site + "/index.html").isFile());
         QCOMPARE(shown, (QList<QUrl>{QUrl::fromLocalFile(site + "/index.html")}));
         QVERIFY2(messages.texts.isEmpty(), qPrintable(messages.texts.join('\n')));
