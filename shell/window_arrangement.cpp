@@ -353,7 +353,13 @@ void CoveredWindows::update() {
                 more = true;
                 break;
             }
-            stack[i]->show();
+            // A window shown becomes the active one, and the workspace then goes over every
+            // window it has; a disabled one does not.
+            QMdiSubWindow* window = stack[i];
+            const bool enabled = window->isEnabled();
+            window->setEnabled(false);
+            window->show();
+            window->setEnabled(enabled);
             ++shown;
         }
         // A window shown in the workspace rises and becomes the active one: the active

@@ -10,6 +10,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QSet>
 #include <QTest>
@@ -486,11 +487,16 @@ private slots:
                  QStringList{QStringLiteral("Save changes to these 2 documents?")});
         QCOMPARE(questions.lists, QStringList{QStringLiteral("P21\nP141")});
         QCOMPARE(gt::shown_when_settled(window), QString());
+        // One of them maximised (and so looked at): its buttons leave the menu bar with it.
+        waiting.remove(documents[7]);
+        documents[7]->showMaximized();
+        QVERIFY(window.menuBar()->cornerWidget(Qt::TopRightCorner) != nullptr);
         questions.answers << SaveChoice::discard;
         window.mnuWindowCloseAll_Click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCoreApplication::processEvents();
         QVERIFY(gt::document_windows(window).isEmpty());
+        QCOMPARE(window.menuBar()->cornerWidget(Qt::TopRightCorner), nullptr);
         QCOMPARE(questions.texts.size(), 2);
         QCOMPARE(built, QStringList());
     }
