@@ -375,18 +375,6 @@ void frmMain::mnuWindowCloseAll_Click() {
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     for (QMdiSubWindow* window : windows) {
         window->hide();
-        // A window keeps a plain object of its own for the buttons it puts in the menu bar
-        // when maximised; when it closes, that object looks at every window of the workspace
-        // for a maximised one. A window that is not maximised has no buttons there, and
-        // makes that object again if it is ever maximised.
-        if (!window->isMaximized()) {
-            for (QObject* child : window->children()) {
-                if (child->metaObject() == &QObject::staticMetaObject) {
-                    delete child;
-                    break;
-                }
-            }
-        }
     }
     for (QMdiSubWindow* window : windows) {
         window->close();
