@@ -379,6 +379,15 @@ void frmMain::mnuWindowCloseAll_Click() {
     for (QMdiSubWindow* window : windows) {
         window->close();
     }
+    // With none active on the way, the workspace says nothing when the last one goes: the
+    // status bar and the commands follow once the closed windows are deleted.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            describe_active_document();
+            update_menus();
+        },
+        Qt::QueuedConnection);
     closing_ = was_closing;
     covered_->set_held(false);
 }

@@ -445,6 +445,24 @@ private slots:
         QCOMPARE(gt::document_windows(viewer.window).size(), 1);
     }
 
+    void close_all_leaves_no_document_named_in_the_status_bar() {
+        // Tiled first, so that one of the windows is active as Close All begins.
+        gt::Sandbox sandbox;
+        qlx::shell::frmMain window;
+        window.MDIForm_Load({gt::many_procedures_export(sandbox, 300)});
+        window.activateWindow();
+        QCoreApplication::processEvents();
+        window.findChild<QAction*>(QStringLiteral("mnuWindowTileHorizontal"))->trigger();
+        QCoreApplication::processEvents();
+        auto* status = window.findChild<QLabel*>(QStringLiteral("status_text"));
+        QCOMPARE(status->text(), QStringLiteral("many.qlx \u2014 procedure 300 of 300"));
+        window.findChild<QAction*>(QStringLiteral("mnuWindowCloseAll"))->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        QVERIFY(gt::document_windows(window).isEmpty());
+        QCOMPARE(status->text(), QString());
+    }
+
     void close_all_over_hundreds_of_windows_asks_once_and_builds_no_document() {
         gt::Sandbox sandbox;
         gt::SaveQuestionRecorder questions;
