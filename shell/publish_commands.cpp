@@ -44,8 +44,8 @@ void frmMain::mnuFilePublish_Click() {
         dlgCommonDialog.DialogTitle.clear();
         return;
     }
-    dlgCommonDialog.DialogTitle =
-        tr("Folder for the Web Site of \"%1\"").arg(QFileInfo(export_path).fileName());
+    dlgCommonDialog.DialogTitle = tr("Folder for the Web Site of \"%1\"")
+                                      .arg(QFileInfo(display_path(export_path)).fileName());
     // Beside the export, where a folder for its site is made with the dialog's New Folder.
     dlgCommonDialog.InitDir = folder_of(export_path);
     const QString folder = dlgCommonDialog.ShowFolder();
