@@ -196,9 +196,7 @@ int run_rtf_output(const fs::path& rtf_path, RichTextOutput output, std::ostream
     write_output(richtext::read_rtf(*rtf).document, output, title, [&out](std::string_view bytes) {
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     });
-    out.flush();
-    if (!out) {
-        err << "qlx-convert: cannot write to standard output\n";
+    if (!output_flushed(out, err)) {
         return exit_failure;
     }
     return exit_ok;
@@ -275,9 +273,7 @@ int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& 
     if (options.json) {
         print_json_damage(report->damage, out);
     }
-    out.flush();
-    if (!out) {
-        err << "qlx-convert: cannot write to standard output\n";
+    if (!output_flushed(out, err)) {
         return exit_failure;
     }
     return exit_ok;

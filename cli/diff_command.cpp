@@ -136,9 +136,7 @@ int run_diff(const DiffOptions& options, std::ostream& out, std::ostream& err) {
         const Compared compared{old_name, new_name, old_export, new_export, header, procedures};
         print_listing(compared, options, different, out);
     }
-    out.flush();
-    if (!out) {
-        err << "qlx-convert: cannot write to standard output\n";
+    if (!output_flushed(out, err)) {
         return exit_trouble;
     }
     if (old_export.damage.count() > 0 || new_export.damage.count() > 0) {

@@ -48,4 +48,13 @@ std::expected<std::string, conv::FileError> read_export(const fs::path& path) {
     return conv::read_file(path, {}, rules);
 }
 
+bool output_flushed(std::ostream& out, std::ostream& err) {
+    out.flush();
+    if (!out) {
+        err << "qlx-convert: cannot write to standard output\n";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace qlx::cli

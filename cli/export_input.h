@@ -7,7 +7,8 @@
 
 #include "model/diagnostics.h"
 
-// What both commands do with the exports they are given: read them and report their damage.
+// What the commands share: reading the exports they are given, reporting their damage, and
+// making sure what they printed reached standard output.
 namespace qlx::cli {
 
 // Whether the path is "-", the standard input.
@@ -22,5 +23,8 @@ std::string export_name(const std::filesystem::path& path);
 
 // Lists the damaged places as "NAME:LINE: reason" lines.
 void print_damage(const std::string& name, const conversion::DamageLog& damage, std::ostream& err);
+
+// Flushes standard output; false, after saying so on `err`, when it could not be written.
+bool output_flushed(std::ostream& out, std::ostream& err);
 
 }  // namespace qlx::cli

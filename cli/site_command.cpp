@@ -26,9 +26,7 @@ int run_site(const SiteOptions& options, std::ostream& out, std::ostream& err) {
     }
     print_damage(name, site->damage, err);
     out << conversion::display_path(site->index) << '\n';
-    out.flush();
-    if (!out) {
-        err << "qlx-convert: cannot write to standard output\n";
+    if (!output_flushed(out, err)) {
         return exit_failure;
     }
     return exit_ok;
