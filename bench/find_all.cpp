@@ -73,7 +73,7 @@ int main(int argc, char* argv[]) {
     auto* area = window.findChild<QMdiArea*>();
     const QList<QMdiSubWindow*> windows = area->subWindowList();
     const auto box = [](QMdiSubWindow* sub) {
-        return qobject_cast<qlx::document::frmDocument*>(sub->widget())->RichTextBox1;
+        return qobject_cast<qlx::document::frmDocument*>(sub->widget())->RichTextBox1();
     };
 
     // The texts are worked out in the background after the opening.

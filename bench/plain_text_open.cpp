@@ -170,7 +170,7 @@ int main(int argc, char* argv[]) {
         form.show();
         QApplication::processEvents();
         const auto start = Clock::now();
-        form.RichTextBox1->setPlainText(text);
+        form.RichTextBox1()->setPlainText(text);
         QApplication::processEvents();
         floor_ms = milliseconds(Clock::now() - start);
         probe.start();
@@ -202,7 +202,7 @@ int main(int argc, char* argv[]) {
     const auto* active = area == nullptr ? nullptr : area->activeSubWindow();
     const auto* form =
         active == nullptr ? nullptr : qobject_cast<qlx::document::frmDocument*>(active->widget());
-    if (form == nullptr || form->RichTextBox1->document()->isEmpty()) {
+    if (form == nullptr || form->RichTextBox1()->document()->isEmpty()) {
         std::fprintf(stderr, "no window shows the file\n");
         return 1;
     }

@@ -36,7 +36,7 @@ void toggle(frmDocument* document, Getter get, Setter set) {
     if (document == nullptr) {
         return;
     }
-    RichTextBox& box = *document->RichTextBox1;
+    RichTextBox& box = *document->RichTextBox1();
     (box.*set)(!(box.*get)());
 }
 
@@ -59,41 +59,41 @@ void cut_selection(frmDocument* document) {
         return;
     }
     copy_selection(document);
-    document->RichTextBox1->setSelText(QString());
+    document->RichTextBox1()->setSelText(QString());
 }
 
 void copy_selection(frmDocument* document) {
     if (document == nullptr) {
         return;
     }
-    QGuiApplication::clipboard()->setText(clipboard_line_breaks(document->RichTextBox1->SelText()));
+    QGuiApplication::clipboard()->setText(clipboard_line_breaks(document->RichTextBox1()->SelText()));
 }
 
 void paste_text(frmDocument* document) {
     if (document == nullptr) {
         return;
     }
-    document->RichTextBox1->setSelText(document_line_breaks(QGuiApplication::clipboard()->text()));
+    document->RichTextBox1()->setSelText(document_line_breaks(QGuiApplication::clipboard()->text()));
 }
 
 void undo_edit(frmDocument* document) {
     if (document != nullptr) {
-        document->RichTextBox1->load_deferred();
-        document->RichTextBox1->undo();
+        document->RichTextBox1()->load_deferred();
+        document->RichTextBox1()->undo();
     }
 }
 
 void redo_edit(frmDocument* document) {
     if (document != nullptr) {
-        document->RichTextBox1->load_deferred();
-        document->RichTextBox1->redo();
+        document->RichTextBox1()->load_deferred();
+        document->RichTextBox1()->redo();
     }
 }
 
 void select_all(frmDocument* document) {
     if (document != nullptr) {
-        document->RichTextBox1->load_deferred();
-        document->RichTextBox1->selectAll();
+        document->RichTextBox1()->load_deferred();
+        document->RichTextBox1()->selectAll();
     }
 }
 
@@ -147,10 +147,10 @@ void apply_font(RichTextBox& box, const FontChoice& choice) {
 }
 
 void choose_font(frmDocument* document, QWidget* parent) {
-    if (document == nullptr || selection_format_varies(*document->RichTextBox1)) {
+    if (document == nullptr || selection_format_varies(*document->RichTextBox1())) {
         return;
     }
-    RichTextBox& box = *document->RichTextBox1;
+    RichTextBox& box = *document->RichTextBox1();
     FontDialog dialog(selection_font(box), parent);
     if (dialog.exec() == QDialog::Accepted) {
         apply_font(box, dialog.choice());

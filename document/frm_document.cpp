@@ -1,9 +1,11 @@
 #include "document/frm_document.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QIcon>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -24,16 +26,94 @@ constexpr double initial_height_twips = 4320;
 
 }  // namespace
 
-frmDocument::frmDocument(QWidget* parent) : QWidget(parent), RichTextBox1(new RichTextBox(this)) {
+frmDocument::frmDocument(QWidget* parent) : QWidget(parent) {
     set_caption(QStringLiteral("frmDocument"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/document.png")));
+    // Read once for all the windows.
+    static const QIcon icon(QStringLiteral(":/icons/document.png"));
+    setWindowIcon(icon);
+    if (parent != nullptr) {
+        parent->installEventFilter(this);
+    }
+}
+
+RichTextBox* frmDocument::RichTextBox1() const {
+    return box_ != nullptr ? box_ : const_cast<frmDocument*>(this)->make_text_box();
+}
+
+RichTextBox* frmDocument::make_text_box() {
+    box_ = new RichTextBox(this);
     const auto follow_document = [this] {
-        connect(RichTextBox1->document(), &QTextDocument::modificationChanged, this,
+        connect(box_->document(), &QTextDocument::modificationChanged, this,
                 &QWidget::setWindowModified);
     };
     follow_document();
-    connect(RichTextBox1, &RichTextBox::document_replaced, this, follow_document);
+    connect(box_, &RichTextBox::document_replaced, this, follow_document);
+    connect(box_, &RichTextBox::zoom_changed, this, &frmDocument::zoom_changed);
+    connect(box_, &RichTextBox::files_dropped, this, &frmDocument::files_dropped);
+    if (const std::shared_ptr<RichTextBox::DeferredText> waiting = std::exchange(waiting_, nullptr)) {
+        box_->defer_text_rtf(waiting->rtf);
+        if (std::shared_ptr<const std::string> text = waiting->text.load()) {
+            box_->deferred()->text.store(std::move(text));
+        }
+    }
     Form_Load();
+    if (isVisible()) {
+        box_->show();
+    }
+    // The window took the focus itself when it became the active one before it had the control.
+    if (const QWidget* focused = window()->focusWidget();
+        focused != nullptr && (focused == this || focused == parentWidget())) {
+        box_->setFocus(Qt::OtherFocusReason);
+    }
+    return box_;
+}
+
+void frmDocument::defer_text_rtf(std::string rtf) {
+    if (box_ != nullptr) {
+        box_->defer_text_rtf(std::move(rtf));
+    } else {
+        waiting_ = std::make_shared<RichTextBox::DeferredText>(std::move(rtf));
+    }
+}
+
+std::shared_ptr<RichTextBox::DeferredText> frmDocument::deferred() const {
+    return box_ != nullptr ? box_->deferred() : waiting_;
+}
+
+bool frmDocument::text_deferred() const {
+    return box_ != nullptr ? box_->text_deferred() : waiting_ != nullptr;
+}
+
+std::shared_ptr<const std::string> frmDocument::search_text() const {
+    if (box_ == nullptr && waiting_ != nullptr) {
+        return waiting_->searchable();
+    }
+    return RichTextBox1()->search_text();
+}
+
+void frmDocument::showEvent(QShowEvent* event) {
+    if (box_ == nullptr) {
+        make_text_box();
+    }
+    QWidget::showEvent(event);
+}
+
+bool frmDocument::event(QEvent* event) {
+    if (event->type() == QEvent::ParentAboutToChange && parentWidget() != nullptr) {
+        parentWidget()->removeEventFilter(this);
+    } else if (event->type() == QEvent::ParentChange && parentWidget() != nullptr) {
+        parentWidget()->installEventFilter(this);
+    }
+    return QWidget::event(event);
+}
+
+bool frmDocument::eventFilter(QObject* watched, QEvent* event) {
+    // The child window around this one shown: the control comes with it (this window's own
+    // show may not be told, see CoveredWindows).
+    if (event->type() == QEvent::Show && watched == parentWidget() && box_ == nullptr) {
+        make_text_box();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void frmDocument::set_caption(const QString& caption) {
@@ -64,25 +144,28 @@ void frmDocument::set_source(Source source) {
 }
 
 void frmDocument::show_paragraph(int paragraph) {
-    RichTextBox1->load_deferred();
-    const QTextBlock block = RichTextBox1->document()->findBlockByNumber(paragraph);
+    RichTextBox* const box = RichTextBox1();
+    box->load_deferred();
+    const QTextBlock block = box->document()->findBlockByNumber(paragraph);
     if (!block.isValid()) {
         return;
     }
     // To the end first, so that the paragraph is brought to the top rather than the bottom.
-    RichTextBox1->moveCursor(QTextCursor::End);
-    RichTextBox1->ensureCursorVisible();
-    RichTextBox1->setTextCursor(QTextCursor(block));
-    RichTextBox1->ensureCursorVisible();
-    RichTextBox1->horizontalScrollBar()->setValue(0);
+    box->moveCursor(QTextCursor::End);
+    box->ensureCursorVisible();
+    box->setTextCursor(QTextCursor(block));
+    box->ensureCursorVisible();
+    box->horizontalScrollBar()->setValue(0);
 }
 
 bool frmDocument::is_edited() const {
-    return RichTextBox1->document()->isModified();
+    return box_ != nullptr && box_->document()->isModified();
 }
 
 void frmDocument::mark_unedited() {
-    RichTextBox1->set_unedited();
+    if (box_ != nullptr) {
+        box_->set_unedited();
+    }
 }
 
 void frmDocument::closeEvent(QCloseEvent* event) {
@@ -100,10 +183,10 @@ void frmDocument::Form_Load() {
 void frmDocument::Form_Resize() {
     const double inner_width = pixels_to_twips(width(), logicalDpiX()) - 2 * margin_twips;
     const double inner_height = pixels_to_twips(height(), logicalDpiY()) - 2 * margin_twips;
-    if (inner_width <= 0 || inner_height <= 0) {
+    if (inner_width <= 0 || inner_height <= 0 || box_ == nullptr) {
         return;
     }
-    RichTextBox1->setGeometry(
+    box_->setGeometry(
         twips_to_pixels(margin_twips, logicalDpiX()), twips_to_pixels(margin_twips, logicalDpiY()),
         twips_to_pixels(inner_width, logicalDpiX()), twips_to_pixels(inner_height, logicalDpiY()));
 }

@@ -5,27 +5,43 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "document/rich_text_box.h"
+
 class QCloseEvent;
 class QResizeEvent;
+class QShowEvent;
 
 namespace qlx::document {
-
-class RichTextBox;
 
 // A document window: one RichTextBox inside a child window of the main window, filling the
 // interior with a margin of 50 twips on every side. Its creator sets the caption, fills the
 // control and shows the window. The window knows whether its text was edited since it was
 // filled or saved; its title then carries the edited marker.
+//
+// The control is made when the window is first shown (it or the child window around it) or
+// when anyone asks for it: an export opens thousands of windows, most of them never seen,
+// and until then a window holds only the RTF it was given.
 class frmDocument : public QWidget {
     Q_OBJECT
 
 public:
     explicit frmDocument(QWidget* parent = nullptr);
 
-    RichTextBox* const RichTextBox1;  // owned by the window
+    // The control, owned by the window; made now if it was not yet.
+    RichTextBox* RichTextBox1() const;
+    // Whether the control was made.
+    bool has_text_box() const { return box_ != nullptr; }
+
+    // As RichTextBox's functions of the same names, without making the control while it
+    // waits to be made.
+    void defer_text_rtf(std::string rtf);
+    std::shared_ptr<RichTextBox::DeferredText> deferred() const;
+    bool text_deferred() const;
+    std::shared_ptr<const std::string> search_text() const;
 
     // Lays out the control once, so that it has its final geometry before the window shows.
     void Form_Load();
@@ -81,13 +97,24 @@ public:
 signals:
     // The caption or the source changed.
     void described();
+    // The control's signals of the same names, from whenever it is made.
+    void zoom_changed(int percent);
+    void files_dropped(const QList<QUrl>& files);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void show_title();
+    RichTextBox* make_text_box();
+
+    RichTextBox* box_ = nullptr;
+    // The RTF given before the control was made, with its text for searches once worked out.
+    std::shared_ptr<RichTextBox::DeferredText> waiting_;
 
     QString caption_;
     Source source_;

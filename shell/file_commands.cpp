@@ -86,7 +86,7 @@ void frmMain::open_unconverted(const QString& path) {
     document::frmDocument* form = create_document(display_path(path));
     {
         WaitPointer wait;
-        form->RichTextBox1->setTextRTF(*bytes);
+        form->RichTextBox1()->setTextRTF(*bytes);
     }
     form->set_source({absolute_path(path)});
     form->set_read_only(conv::is_read_only(native_path(path)));
@@ -169,7 +169,7 @@ bool frmMain::save_document(document::frmDocument* document_form) {
     if (chosen.isEmpty() || form == nullptr) {
         return false;
     }
-    const document::RichTextBox& box = *form->RichTextBox1;
+    const document::RichTextBox& box = *form->RichTextBox1();
     const SaveTarget target =
         save_target(chosen, dlgCommonDialog.FilterIndex, box.holds_formatting());
     std::string bytes = target.format == SaveFormat::rtf ? box.TextRTF() : box.Text().toStdString();

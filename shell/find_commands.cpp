@@ -25,7 +25,7 @@ void frmMain::create_find() {
     connect(find_bar_, &FindBar::all_requested, this, &frmMain::find_in_all_documents);
     connect(find_bar_, &FindBar::closed, this, [this] {
         if (document::frmDocument* form = active_document()) {
-            form->RichTextBox1->setFocus(Qt::OtherFocusReason);
+            form->RichTextBox1()->setFocus(Qt::OtherFocusReason);
         }
     });
     find_results_ = new FindResults(this);
@@ -38,8 +38,8 @@ void frmMain::mnuEditFind_Click() {
     // A selection within one line is what the user most likely looks for.
     QString selected;
     if (const document::frmDocument* form = active_document();
-        form != nullptr && !form->RichTextBox1->text_deferred()) {
-        selected = form->RichTextBox1->textCursor().selectedText();
+        form != nullptr && !form->RichTextBox1()->text_deferred()) {
+        selected = form->RichTextBox1()->textCursor().selectedText();
         if (selected.contains(QChar::ParagraphSeparator) || selected.size() > 200) {
             selected.clear();
         }
@@ -74,7 +74,7 @@ void frmMain::find_in_active_document(bool backward) {
         find_bar_->outcome->setText(tr("No document is open"));
         return;
     }
-    switch (document::find_in_box(*form->RichTextBox1, text, find_bar_->options(), backward)) {
+    switch (document::find_in_box(*form->RichTextBox1(), text, find_bar_->options(), backward)) {
         case document::FindOutcome::found:
             find_bar_->outcome->clear();
             break;
@@ -103,8 +103,8 @@ void frmMain::show_found(QMdiSubWindow* window, std::size_t line, std::size_t co
         return;
     }
     bring_forward(*mdiArea, window);
-    form->RichTextBox1->select_found(line, column, length);
-    form->RichTextBox1->setFocus(Qt::OtherFocusReason);
+    form->RichTextBox1()->select_found(line, column, length);
+    form->RichTextBox1()->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace qlx::shell

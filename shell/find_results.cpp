@@ -315,7 +315,7 @@ void FindResults::search_some() {
         if (form == nullptr) {
             continue;
         }
-        std::shared_ptr<const std::string> text = form->RichTextBox1->search_text();
+        std::shared_ptr<const std::string> text = form->search_text();
         std::vector<richtext::TextMatch> matches =
             richtext::find_matches(*text, pattern_, options_);
         if (!matches.empty()) {

@@ -251,7 +251,7 @@ void frmMain::create_status_bar() {
 
 void frmMain::describe_active_document() {
     const document::frmDocument* form = active_document();
-    status_zoom->setText(form == nullptr ? QString() : tr("%1%").arg(form->RichTextBox1->zoom()));
+    status_zoom->setText(form == nullptr ? QString() : tr("%1%").arg(form->RichTextBox1()->zoom()));
     status_zoom->setVisible(form != nullptr);
     if (form == nullptr) {
         status_text->clear();
@@ -282,7 +282,7 @@ void frmMain::update_menus() {
     // that comes on top for a moment is not looked at.)
     if (document::frmDocument* form = active_document();
         form != nullptr && !converting_ && !closing_) {
-        form->RichTextBox1->load_deferred();
+        form->RichTextBox1()->load_deferred();
     }
 }
 
@@ -306,13 +306,13 @@ document::frmDocument* frmMain::create_document(const QString& caption) {
         }
     });
     connect(window, &QObject::destroyed, procedures_panel_, &ProceduresPanel::refresh_soon);
-    connect(form->RichTextBox1, &document::RichTextBox::zoom_changed, this, [this, form] {
+    connect(form, &document::frmDocument::zoom_changed, this, [this, form] {
         if (form == active_document()) {
             describe_active_document();
         }
     });
     procedures_panel_->refresh_soon();
-    connect(form->RichTextBox1, &document::RichTextBox::files_dropped, this,
+    connect(form, &document::frmDocument::files_dropped, this,
             &frmMain::open_dropped);
     return form;
 }

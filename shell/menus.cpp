@@ -398,19 +398,19 @@ void frmMain::mnuWindowProcedures_Click() {
 
 void frmMain::mnuViewZoomIn_Click() {
     if (document::frmDocument* form = active_document()) {
-        form->RichTextBox1->set_zoom(form->RichTextBox1->zoom_step(true));
+        form->RichTextBox1()->set_zoom(form->RichTextBox1()->zoom_step(true));
     }
 }
 
 void frmMain::mnuViewZoomOut_Click() {
     if (document::frmDocument* form = active_document()) {
-        form->RichTextBox1->set_zoom(form->RichTextBox1->zoom_step(false));
+        form->RichTextBox1()->set_zoom(form->RichTextBox1()->zoom_step(false));
     }
 }
 
 void frmMain::mnuViewActualSize_Click() {
     if (document::frmDocument* form = active_document()) {
-        form->RichTextBox1->set_zoom(100);
+        form->RichTextBox1()->set_zoom(100);
     }
 }
 

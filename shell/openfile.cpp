@@ -339,7 +339,7 @@ void frmMain::open_plain_file(const QString& path) {
         return;
     }
     document::frmDocument* form = create_document(display_path(path));
-    form->RichTextBox1->adopt_plain_document(std::move(*result));
+    form->RichTextBox1()->adopt_plain_document(std::move(*result));
     form->set_source({absolute_path(path)});
     form->set_read_only(conv::is_read_only(file));
     show_document(form);
@@ -378,7 +378,7 @@ void frmMain::open_converted_documents(const QString& path, conv::ConversionRepo
         if (i < report.maps.size()) {
             form->set_outline(outline_of(std::move(report.maps[i].outline)));
         }
-        form->RichTextBox1->defer_text_rtf(std::move(documents[i]));
+        form->defer_text_rtf(std::move(documents[i]));
     };
     EventSlices slices;
     covered_->set_held(true);
@@ -388,7 +388,7 @@ void frmMain::open_converted_documents(const QString& path, conv::ConversionRepo
         QMdiSubWindow* last = opened.back();
         place_cascaded(*mdiArea, QList<QMdiSubWindow*>(static_cast<qsizetype>(count), last));
         bring_forward(*mdiArea, last);
-        qobject_cast<document::frmDocument*>(last->widget())->RichTextBox1->load_deferred();
+        qobject_cast<document::frmDocument*>(last->widget())->RichTextBox1()->load_deferred();
         progress(1);
         slices.end_of_step();
     }
@@ -419,7 +419,7 @@ void frmMain::open_converted_documents(const QString& path, conv::ConversionRepo
     for (const QPointer<QMdiSubWindow>& window : opened) {
         if (window != nullptr) {
             if (auto* form = qobject_cast<document::frmDocument*>(window->widget())) {
-                if (auto deferred = form->RichTextBox1->deferred()) {
+                if (auto deferred = form->deferred()) {
                     waiting.push_back(deferred);
                 }
             }

@@ -74,7 +74,7 @@ void print_document(document::frmDocument* document, QWidget* parent, const QPag
     if (document == nullptr) {
         return;
     }
-    const document::RichTextBox& box = *document->RichTextBox1;
+    const document::RichTextBox& box = *document->RichTextBox1();
     QPrinter printer(QPrinter::HighResolution);
     lay_out(printer, page);
     QPrintDialog dialog(&printer, parent);
@@ -112,7 +112,7 @@ void preview_document(document::frmDocument* document, QWidget* parent, const QP
     if (document == nullptr) {
         return;
     }
-    const document::RichTextBox& box = *document->RichTextBox1;
+    const document::RichTextBox& box = *document->RichTextBox1();
     QPrinter printer(QPrinter::HighResolution);
     lay_out(printer, page);
     QPrintPreviewDialog dialog(&printer, parent);

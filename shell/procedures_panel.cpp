@@ -301,7 +301,7 @@ void ProceduresPanel::mark_active() {
             expand(item);
             expanded_for_active_ = active;
         }
-        cursor_moves_ = connect(form->RichTextBox1, &QTextEdit::cursorPositionChanged, this,
+        cursor_moves_ = connect(form->RichTextBox1(), &QTextEdit::cursorPositionChanged, this,
                                 &ProceduresPanel::follow_cursor);
     }
     tree->setCurrentItem(item);
@@ -317,7 +317,7 @@ void ProceduresPanel::follow_cursor() {
     }
     // While its text waits, the cursor is at the start.
     const int here =
-        form->RichTextBox1->text_deferred() ? 0 : form->RichTextBox1->textCursor().blockNumber();
+        form->text_deferred() ? 0 : form->RichTextBox1()->textCursor().blockNumber();
     const auto above = [here](const QTreeWidgetItem* entry) {
         return entry->data(0, paragraph_role).toInt() <= here;
     };

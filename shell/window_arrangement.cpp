@@ -1,8 +1,10 @@
 #include "shell/window_arrangement.h"
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QKeySequence>
 #include <QList>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -194,6 +196,22 @@ void arrange_icons(QMdiArea& area) {
     }
 }
 
+// Each window's Close has the keys that close the active window (Ctrl+F4): the program keeps
+// them on the active window's alone. The keys of every window are in one list, which each
+// window's menu goes over whenever it changes, and thousands of windows make that slow.
+void keep_keys_while_active(QMdiSubWindow& window, QAction& close) {
+    const QList<QKeySequence> keys = close.shortcuts();
+    close.setShortcuts({});
+    QObject::connect(&window, &QMdiSubWindow::windowStateChanged, &close,
+                     [&close, keys](Qt::WindowStates before, Qt::WindowStates now) {
+                         if (before.testFlag(Qt::WindowActive) != now.testFlag(Qt::WindowActive)) {
+                             close.setShortcuts(now.testFlag(Qt::WindowActive)
+                                                    ? keys
+                                                    : QList<QKeySequence>());
+                         }
+                     });
+}
+
 }  // namespace
 
 QMdiSubWindow* add_window(QMdiArea& area, QWidget* widget) {
@@ -202,6 +220,8 @@ QMdiSubWindow* add_window(QMdiArea& area, QWidget* widget) {
         for (QAction* entry : menu->actions()) {
             if (entry->isCheckable()) {  // Stay on Top, the only entry that is
                 menu->removeAction(entry);
+            } else if (!entry->shortcuts().isEmpty()) {  // Close, the only one with keys
+                keep_keys_while_active(*window, *entry);
             }
         }
     }

@@ -54,11 +54,11 @@ private slots:
         form.resize(300, 200);  // 4500 x 3000 twips
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.RichTextBox1->geometry(), QRect(3, 3, 293, 193));
+        QCOMPARE(form.RichTextBox1()->geometry(), QRect(3, 3, 293, 193));
         form.resize(4, 4);  // 60 twips: too small for the margins
-        QCOMPARE(form.RichTextBox1->geometry(), QRect(3, 3, 293, 193));
+        QCOMPARE(form.RichTextBox1()->geometry(), QRect(3, 3, 293, 193));
         form.resize(400, 300);
-        QCOMPARE(form.RichTextBox1->geometry(), QRect(3, 3, 393, 293));
+        QCOMPARE(form.RichTextBox1()->geometry(), QRect(3, 3, 393, 293));
 
         // The sizes every window takes from its twips, rounded to the nearest pixel.
         using qlx::document::pixels_to_twips;
@@ -75,7 +75,7 @@ private slots:
     void a_new_window_is_laid_out_before_it_shows() {
         frmDocument form;
         ShowWatcher watcher;
-        form.RichTextBox1->installEventFilter(&watcher);
+        form.RichTextBox1()->installEventFilter(&watcher);
         form.resize(500, 400);
         form.show();
         QVERIFY(watcher.seen);
@@ -91,7 +91,7 @@ private slots:
         form.resize(200, 150);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        RichTextBox& box = *form.RichTextBox1;
+        RichTextBox& box = *form.RichTextBox1();
         box.setText(QString(150, QLatin1Char('x')));
         QCOMPARE(box.document()->blockCount(), 1);
         QCOMPARE(box.document()->firstBlock().layout()->lineCount(), 1);
@@ -166,10 +166,10 @@ private slots:
         form.resize(300, 200);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QVERIFY(form.RichTextBox1->LoadFile(path));
-        QCOMPARE(form.RichTextBox1->textCursor().position(), 0);
-        QCOMPARE(form.RichTextBox1->verticalScrollBar()->value(), 0);
-        QVERIFY(form.RichTextBox1->Text().startsWith(QStringLiteral("line 0\r\nline 1\r\n")));
+        QVERIFY(form.RichTextBox1()->LoadFile(path));
+        QCOMPARE(form.RichTextBox1()->textCursor().position(), 0);
+        QCOMPARE(form.RichTextBox1()->verticalScrollBar()->value(), 0);
+        QVERIFY(form.RichTextBox1()->Text().startsWith(QStringLiteral("line 0\r\nline 1\r\n")));
     }
 
     void load_file_reports_why_and_keeps_the_content() {

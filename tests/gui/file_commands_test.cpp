@@ -58,7 +58,7 @@ struct Viewer {
         });
     }
 
-    qlx::document::RichTextBox& box() { return *window.active_document()->RichTextBox1; }
+    qlx::document::RichTextBox& box() { return *window.active_document()->RichTextBox1(); }
 
     qlx::shell::frmMain window;
     QList<CommonDialog::Choice> answers;
@@ -83,7 +83,7 @@ std::string big_export() {
 }
 
 QString text_of(const QMdiSubWindow* window) {
-    return gt::form_of(window)->RichTextBox1->Text();
+    return gt::form_of(window)->RichTextBox1()->Text();
 }
 
 // Drops these files (and text) at a point of a widget, as a file manager does.
@@ -154,7 +154,7 @@ private slots:
         QCOMPARE(windows.size(), 3);
         const auto text_of = [&](int i) {
             return qobject_cast<qlx::document::frmDocument*>(windows[i]->widget())
-                ->RichTextBox1->Text();
+                ->RichTextBox1()->Text();
         };
         QCOMPARE(text_of(0), QStringLiteral("Café €"));
         QCOMPARE(text_of(1), QStringLiteral("Café €"));
@@ -186,7 +186,7 @@ private slots:
         const auto windows = gt::document_windows(viewer.window);
         QCOMPARE(text_of(windows[0]), QString::fromLatin1("MZ\0\x01text", 7));
         QCOMPARE(text_of(windows[2]), QStringLiteral("plain words"));
-        QVERIFY(!gt::form_of(windows[2])->RichTextBox1->document()->isModified());
+        QVERIFY(!gt::form_of(windows[2])->RichTextBox1()->document()->isModified());
         QVERIFY(messages.texts.isEmpty());
     }
 
@@ -481,11 +481,11 @@ private slots:
         }
         for (int index : {20, 140}) {
             emit panel->tree->itemActivated(panel->item_of(documents[index]), 0);
-            window.active_document()->RichTextBox1->insertPlainText(QStringLiteral("typed"));
+            window.active_document()->RichTextBox1()->insertPlainText(QStringLiteral("typed"));
         }
         QSet<const QMdiSubWindow*> waiting;
         for (const QMdiSubWindow* document : documents) {
-            if (gt::form_of(document)->RichTextBox1->text_deferred()) {
+            if (gt::form_of(document)->RichTextBox1()->text_deferred()) {
                 waiting.insert(document);
             }
         }
@@ -494,7 +494,7 @@ private slots:
         QStringList built;
         connect(area, &QMdiArea::subWindowActivated, &window, [&](QMdiSubWindow* active) {
             if (active != nullptr && waiting.contains(active) &&
-                !gt::form_of(active)->RichTextBox1->text_deferred()) {
+                !gt::form_of(active)->RichTextBox1()->text_deferred()) {
                 built << gt::form_of(active)->caption();
             }
         });
@@ -899,7 +899,7 @@ private slots:
         QCOMPARE(questions.texts.size(), 3);
 
         // Discard closes without saving.
-        gt::form_of(windows[1])->RichTextBox1->insertPlainText(QStringLiteral("x"));
+        gt::form_of(windows[1])->RichTextBox1()->insertPlainText(QStringLiteral("x"));
         questions.answers << SaveChoice::discard;
         QVERIFY(windows[1]->close());
         QCOMPARE(questions.texts.last(), QStringLiteral("Save changes to TWO?"));

@@ -83,7 +83,7 @@ class FormatCommandsTest : public QObject {
 private slots:
     void toggles_turn_the_selection_over_and_back() {
         frmDocument form;
-        RichTextBox& box = *form.RichTextBox1;
+        RichTextBox& box = *form.RichTextBox1();
         box.setText(QStringLiteral("ab cd"));
         select_word(box, QStringLiteral("cd"));
         qlx::document::toggle_bold(&form);
@@ -100,7 +100,7 @@ private slots:
 
     void bold_twice_leaves_a_bold_word_bold() {
         frmDocument form;
-        RichTextBox& box = *form.RichTextBox1;
+        RichTextBox& box = *form.RichTextBox1();
         box.setText(QStringLiteral("xy"));
         select(box, 0, 1);
         box.setSelBold(true);
@@ -112,7 +112,7 @@ private slots:
 
     void a_toggle_on_a_mixed_selection_applies_to_all_of_it() {
         frmDocument form;
-        RichTextBox& box = *form.RichTextBox1;
+        RichTextBox& box = *form.RichTextBox1();
         box.setText(QStringLiteral("abc"));
         select(box, 0, 1);
         box.setSelBold(true);
@@ -127,17 +127,17 @@ private slots:
     void cut_and_paste_move_plain_text_between_windows() {
         frmDocument source;
         frmDocument target;
-        source.RichTextBox1->setText(QStringLiteral("keep MOVE keep"));
-        select_word(*source.RichTextBox1, QStringLiteral("MOVE"));
-        source.RichTextBox1->setSelBold(true);
-        source.RichTextBox1->setSelColor(Qt::red);
+        source.RichTextBox1()->setText(QStringLiteral("keep MOVE keep"));
+        select_word(*source.RichTextBox1(), QStringLiteral("MOVE"));
+        source.RichTextBox1()->setSelBold(true);
+        source.RichTextBox1()->setSelColor(Qt::red);
         qlx::document::cut_selection(&source);
-        QCOMPARE(source.RichTextBox1->toPlainText(), QStringLiteral("keep  keep"));
+        QCOMPARE(source.RichTextBox1()->toPlainText(), QStringLiteral("keep  keep"));
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
         QCOMPARE(data->formats(), QStringList{QStringLiteral("text/plain")});
         QCOMPARE(data->text(), QStringLiteral("MOVE"));
 
-        RichTextBox& box = *target.RichTextBox1;
+        RichTextBox& box = *target.RichTextBox1();
         box.setText(QStringLiteral("[]"));
         select(box, 0, 1);
         box.setSelItalic(true);
@@ -152,15 +152,15 @@ private slots:
     void copy_with_nothing_selected_empties_the_clipboard() {
         QGuiApplication::clipboard()->setText(QStringLiteral("earlier"));
         frmDocument form;
-        form.RichTextBox1->setText(QStringLiteral("text"));
+        form.RichTextBox1()->setText(QStringLiteral("text"));
         qlx::document::copy_selection(&form);
         QCOMPARE(QGuiApplication::clipboard()->text(), QString());
-        QCOMPARE(form.RichTextBox1->toPlainText(), QStringLiteral("text"));
+        QCOMPARE(form.RichTextBox1()->toPlainText(), QStringLiteral("text"));
     }
 
     void lines_travel_through_the_clipboard_as_lines() {
         frmDocument form;
-        RichTextBox& box = *form.RichTextBox1;
+        RichTextBox& box = *form.RichTextBox1();
         box.setText(QStringLiteral("one\r\ntwo\r\nthree"));
         select(box, 0, 7);
         qlx::document::copy_selection(&form);
@@ -185,7 +185,7 @@ private slots:
 
     void font_dialog_shows_the_selection_and_applies_all_six_on_ok() {
         frmDocument form;
-        RichTextBox& box = *form.RichTextBox1;
+        RichTextBox& box = *form.RichTextBox1();
         box.setText(QStringLiteral("one two three"));
         select_word(box, QStringLiteral("two"));
         box.setSelColor(QColor(0x00, 0x00, 0x80));
@@ -216,7 +216,7 @@ private slots:
 
     void font_dialog_cancel_changes_nothing() {
         frmDocument form;
-        RichTextBox& box = *form.RichTextBox1;
+        RichTextBox& box = *form.RichTextBox1();
         box.setText(QStringLiteral("one two"));
         select_word(box, QStringLiteral("two"));
         const std::string before = box.TextRTF();
@@ -231,7 +231,7 @@ private slots:
 
     void font_dialog_is_not_shown_for_a_mixed_selection() {
         frmDocument form;
-        RichTextBox& box = *form.RichTextBox1;
+        RichTextBox& box = *form.RichTextBox1();
         box.setText(QStringLiteral("one two"));
         select_word(box, QStringLiteral("two"));
         box.setSelFontName(QStringLiteral("Arial"));

@@ -166,7 +166,7 @@ private slots:
         qlx::shell::frmMain window;
         window.MDIForm_Load({second, path});
         QCOMPARE(gt::captions(window), (QStringList{second, path}));
-        QCOMPARE(window.active_document()->RichTextBox1->Text(),
+        QCOMPARE(window.active_document()->RichTextBox1()->Text(),
                  QStringLiteral("first\r\nsecond {\\b x}\r\n"));
         QVERIFY(messages.texts.isEmpty());
         QVERIFY(!window.active_document()->is_edited());
@@ -179,7 +179,7 @@ private slots:
         qlx::shell::frmMain window;
         window.MDIForm_Load({path});
         QCOMPARE(gt::captions(window), QStringList{path});
-        QCOMPARE(window.active_document()->RichTextBox1->Text(), QStringLiteral("Bold text\r\n"));
+        QCOMPARE(window.active_document()->RichTextBox1()->Text(), QStringLiteral("Bold text\r\n"));
     }
 
     void command_line_export_opens_one_window_per_procedure_in_order() {
@@ -209,7 +209,7 @@ private slots:
         for (int n = 1; n <= 3; ++n) {
             QVERIFY(QFileInfo::exists(conversion.filePath(QStringLiteral("temp%1.rtf").arg(n))));
         }
-        const QString text = window.active_document()->RichTextBox1->Text();
+        const QString text = window.active_document()->RichTextBox1()->Text();
         QVERIFY2(text.contains(QStringLiteral("THÉREE")), qPrintable(text));
         QVERIFY(!text.contains(QStringLiteral("\\rtf")));
         QVERIFY(messages.texts.isEmpty());
@@ -217,16 +217,16 @@ private slots:
 
         // A document never looked at waits as its RTF, and saves and prints as one shown.
         qlx::document::RichTextBox& waiting =
-            *gt::form_of(gt::document_windows(window)[0])->RichTextBox1;
+            *gt::form_of(gt::document_windows(window)[0])->RichTextBox1();
         QVERIFY(waiting.text_deferred());
         for (const QMdiSubWindow* document : gt::document_windows(window)) {
             QVERIFY(!gt::form_of(document)->is_edited());
             QVERIFY(!document->isWindowModified());
         }
-        QVERIFY(!gt::form_of(gt::document_windows(window)[2])->RichTextBox1->text_deferred());
+        QVERIFY(!gt::form_of(gt::document_windows(window)[2])->RichTextBox1()->text_deferred());
         // Asked for its text or its RTF, a waiting document answers as a shown one does.
         qlx::document::RichTextBox& asked =
-            *gt::form_of(gt::document_windows(window)[1])->RichTextBox1;
+            *gt::form_of(gt::document_windows(window)[1])->RichTextBox1();
         QVERIFY(asked.text_deferred());
         qlx::document::RichTextBox second;
         const QByteArray second_rtf =

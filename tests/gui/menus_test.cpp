@@ -151,7 +151,7 @@ void click_button(const frmMain& window, const QString& key) {
 }
 
 qlx::document::RichTextBox& active_box(const frmMain& window) {
-    return *window.active_document()->RichTextBox1;
+    return *window.active_document()->RichTextBox1();
 }
 
 // A shown main window with one document holding `text`, its last word selected.
@@ -616,14 +616,14 @@ private slots:
         QCOMPARE(area->subWindowList(QMdiArea::StackingOrder), documents);
         QCOMPARE(area->currentSubWindow(), documents.back());
         QVERIFY(documents.back()->isVisible());
-        QCOMPARE(window.active_document()->RichTextBox1->Text().contains(QStringLiteral("P300")),
+        QCOMPARE(window.active_document()->RichTextBox1()->Text().contains(QStringLiteral("P300")),
                  true);
         // Only the windows that can be seen are shown; the others wait unbuilt beneath.
         QCOMPARE(gt::shown_when_settled(window), QString());
         QVERIFY(documents.front()->isHidden());
         int built = 0;
         for (const QMdiSubWindow* document : documents) {
-            built += gt::form_of(document)->RichTextBox1->text_deferred() ? 0 : 1;
+            built += gt::form_of(document)->RichTextBox1()->text_deferred() ? 0 : 1;
         }
         QVERIFY2(built < 40, qPrintable(QString::number(built)));
 

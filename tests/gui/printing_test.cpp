@@ -65,15 +65,15 @@ QString pdf_text(const QString& path) {
 }
 
 void fill(frmDocument& form) {
-    form.RichTextBox1->setText(
+    form.RichTextBox1()->setText(
         QStringLiteral("First line ALPHA\r\nSecond line BRAVO\r\nThird line CHARLIE"));
 }
 
 void select_second_line(frmDocument& form) {
-    QTextCursor cursor = form.RichTextBox1->textCursor();
+    QTextCursor cursor = form.RichTextBox1()->textCursor();
     cursor.setPosition(17);
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    form.RichTextBox1->setTextCursor(cursor);
+    form.RichTextBox1()->setTextCursor(cursor);
 }
 
 }  // namespace
@@ -125,7 +125,7 @@ private slots:
         });
         select_second_line(form);
         qlx::shell::print_document(&form, nullptr);
-        form.RichTextBox1->setTextCursor(QTextCursor(form.RichTextBox1->document()));
+        form.RichTextBox1()->setTextCursor(QTextCursor(form.RichTextBox1()->document()));
         qlx::shell::print_document(&form, nullptr);
         qlx::shell::set_print_dialog_runner(previous);
         QCOMPARE(seen.size(), 2);
@@ -168,8 +168,8 @@ private slots:
             return run_tool(QStringLiteral("pdffonts"), {pdf});
         }();
         select_second_line(form);
-        form.RichTextBox1->setSelBold(true);
-        form.RichTextBox1->setTextCursor(QTextCursor(form.RichTextBox1->document()));
+        form.RichTextBox1()->setSelBold(true);
+        form.RichTextBox1()->setTextCursor(QTextCursor(form.RichTextBox1()->document()));
         PrintToPdf printer(pdf, true);
         qlx::shell::print_document(&form, nullptr);
         const QString fonts = run_tool(QStringLiteral("pdffonts"), {pdf});

@@ -174,7 +174,7 @@ private slots:
                     window.findChild<QMdiArea*>()->subWindowList(QMdiArea::StackingOrder);
                 stacked.removeIf(hidden);
                 last_readable_first = gt::form_of(last)->caption() == QStringLiteral("P2000") &&
-                                      !gt::form_of(last)->RichTextBox1->text_deferred() &&
+                                      !gt::form_of(last)->RichTextBox1()->text_deferred() &&
                                       stacked.back() == last;
                 phase = status->Label3->text();
                 QTest::keyClick(status, Qt::Key_Escape);
@@ -201,13 +201,13 @@ private slots:
         const QList<QMdiSubWindow*> documents = gt::document_windows(window);
         QCOMPARE(gt::shown_when_settled(window), QString());
         QVERIFY(gt::form_of(documents.front())
-                    ->RichTextBox1->Text()
+                    ->RichTextBox1()->Text()
                     .contains(QStringLiteral("ProcedureP1")));
         QVERIFY(gt::form_of(documents[documents.size() - 2])
-                    ->RichTextBox1->Text()
+                    ->RichTextBox1()->Text()
                     .contains(QStringLiteral("ProcedureP%1").arg(documents.size() - 1)));
         QVERIFY(gt::form_of(documents.back())
-                    ->RichTextBox1->Text()
+                    ->RichTextBox1()->Text()
                     .contains(QStringLiteral("ProcedureP2000")));
         QCOMPARE(window.active_document(), gt::form_of(documents.back()));
     }
