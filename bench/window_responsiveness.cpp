@@ -221,6 +221,7 @@ int main(int argc, char* argv[]) {
     };
 
     restart_peak_rss();
+    const double before_open = peak_rss_mb();
     const auto open = Clock::now();
     probe.start(open);
     window.openfile(export_path);
@@ -241,7 +242,8 @@ int main(int argc, char* argv[]) {
         std::printf("first document readable:           %.0f ms after the conversion ended\n",
                     milliseconds(probe.first_readable_at() - converted));
     }
-    std::printf("peak resident memory from Open:    %.0f MB\n", viewer_peak);
+    std::printf("peak resident memory from Open:    %.0f MB (%.0f MB before it)\n", viewer_peak,
+                before_open);
     // The targets, as ratios: Open to every window against the converter alone (at most 5),
     // peak memory against the export's size (at most 5).
     const double export_mb = static_cast<double>(QFile(export_path).size()) / 1048576;

@@ -74,6 +74,7 @@ frmMain::frmMain()
       output_folder_(std::unexpected(conversion::FileError{})),
       recent_files_(settings_name()) {
     assets::register_assets();
+    share_title_bar_pictures();
     setWindowTitle(QStringLiteral("Tarnwell QLX Viewer"));
     setWindowIcon(assets::application_icon());
     mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -274,6 +275,7 @@ void frmMain::update_menus() {
          {mnuFileOpen, mnuFileText, mnuFilePublish, mnuFileSave, mnuFileSaveAs, mnuWindowCloseAll}) {
         file_command->setEnabled(!converting_);
     }
+    mnuWindowCloseAll->setEnabled(!converting_ && !closing_all_);
     for (QAction* recent : recent_list_) {
         recent->setEnabled(!converting_);
     }
@@ -281,7 +283,7 @@ void frmMain::update_menus() {
     // export opens, its windows wait until the last one is shown; while all close, the one
     // that comes on top for a moment is not looked at.)
     if (document::frmDocument* form = active_document();
-        form != nullptr && !converting_ && !closing_) {
+        form != nullptr && !converting_ && !closing_ && !closing_all_) {
         form->RichTextBox1()->load_deferred();
     }
 }
@@ -293,11 +295,13 @@ document::frmDocument* frmMain::active_document() const {
 
 document::frmDocument* frmMain::create_document(const QString& caption) {
     auto* form = new document::frmDocument;
+    // Its title first: the window around it takes it as it is made, rather than work out the
+    // title bar again.
+    form->set_caption(caption);
     QMdiSubWindow* window = add_window(*mdiArea, form);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(form->windowIcon());
     covered_->watch(window);
-    form->set_caption(caption);
     form->may_close = [this](document::frmDocument& closing) { return confirm_close(closing); };
     connect(form, &document::frmDocument::described, this, [this, form] {
         procedures_panel_->refresh_soon();

@@ -53,6 +53,7 @@ class frmStatus;
 namespace qlx::shell {
 
 class CoveredWindows;
+class HeldDeletions;
 class FindBar;
 class FindResults;
 class HelpWindow;
@@ -251,6 +252,9 @@ private:
     bool confirm_close(document::frmDocument& form);
     // Whether all documents may close: asks once about all edited ones.
     bool confirm_close_all();
+    // Closes these windows (Close All's, already asked about) from `from` on, for a slice of
+    // time, and the rest once the events that came meanwhile have run.
+    void close_windows(QList<QPointer<QMdiSubWindow>> windows, qsizetype from);
 
     struct ConvertedExport;
     void convert_export_file(const QString& path, std::uint64_t size);
@@ -267,6 +271,7 @@ private:
     QMdiArea* mdiArea;
     // Hides the document windows that lie wholly under others, and shows them when reached.
     CoveredWindows* covered_ = nullptr;
+    HeldDeletions* held_deletions_ = nullptr;  // Close All's closed windows, while it runs
     QMenu* mnuFile = nullptr;
     QMenu* mnuWindow = nullptr;
     QAction* mnuFileNew = nullptr;
@@ -317,6 +322,7 @@ private:
     bool converting_ = false;
     bool cancel_requested_ = false;
     bool closing_ = false;  // all documents may close without asking again
+    bool closing_all_ = false;  // Close All's windows are closing, a slice at a time
     RecentFiles recent_files_;
 };
 

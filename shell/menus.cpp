@@ -3,12 +3,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTabBar>
 #include <QToolBar>
 
@@ -351,45 +353,64 @@ void frmMain::open_recent(const QString& path) {
 }
 
 void frmMain::mnuWindowCloseAll_Click() {
-    if (converting_ || !confirm_close_all()) {
+    if (converting_ || closing_all_ || !confirm_close_all()) {
         return;
     }
     // Asked once: the windows close without asking again, and none is shown on the way.
-    const bool was_closing = std::exchange(closing_, true);
+    closing_all_ = true;
+    update_menus();
     covered_->set_held(true);
-    // At each window that goes (closed, then deleted), the workspace works out its scroll bars
-    // again over every window left, unless it has none: it has none until the closed windows
-    // are deleted (their deletion was asked for before the scroll bars come back).
+    // At each window that goes, the workspace works out its scroll bars again over every
+    // window left, unless it has none: it has none until all are gone.
     mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QMetaObject::invokeMethod(
-        mdiArea,
-        [area = mdiArea] {
-            area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-            area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        },
-        Qt::QueuedConnection);
     // None is active, nor shown, while they close: so none becomes the active one on the way
     // (the workspace would go over every window left each time).
     mdiArea->setActiveSubWindow(nullptr);
-    const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
-    for (QMdiSubWindow* window : windows) {
+    QList<QPointer<QMdiSubWindow>> windows;
+    for (QMdiSubWindow* window : mdiArea->subWindowList()) {
         window->hide();
+        windows << window;
     }
-    for (QMdiSubWindow* window : windows) {
-        window->close();
+    close_windows(std::move(windows), 0);
+}
+
+void frmMain::close_windows(QList<QPointer<QMdiSubWindow>> windows, qsizetype from) {
+    // Each window that closes costs the workspace a look at every window left, and so does
+    // each one deleted while others are left: thousands take a while, and the events that
+    // come meanwhile run between slices of it. The closed windows are deleted once all are
+    // closed, when there is none left to look at.
+    constexpr qint64 slice_ms = 15;
+    QElapsedTimer slice;
+    slice.start();
+    if (held_deletions_ == nullptr) {
+        held_deletions_ = new HeldDeletions(this);
     }
-    // With none active on the way, the workspace says nothing when the last one goes: the
-    // status bar and the commands follow once the closed windows are deleted.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            describe_active_document();
-            update_menus();
-        },
-        Qt::QueuedConnection);
+    const bool was_closing = std::exchange(closing_, true);
+    for (; from < windows.size() && !slice.hasExpired(slice_ms); ++from) {
+        if (QMdiSubWindow* window = windows[from]) {
+            window->installEventFilter(held_deletions_);
+            window->close();
+        }
+    }
     closing_ = was_closing;
+    if (from == windows.size()) {
+        held_deletions_->release(slice_ms - slice.elapsed());
+    }
+    if (from < windows.size() || held_deletions_->holds()) {
+        QMetaObject::invokeMethod(
+            this, [this, windows = std::move(windows), from] { close_windows(windows, from); },
+            Qt::QueuedConnection);
+        return;
+    }
+    delete std::exchange(held_deletions_, nullptr);
+    mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    closing_all_ = false;
     covered_->set_held(false);
+    // With none active on the way, the workspace says nothing when the last one goes.
+    describe_active_document();
+    update_menus();
 }
 
 void frmMain::mnuWindowProcedures_Click() {

@@ -1,17 +1,22 @@
 #include "shell/window_arrangement.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFontMetrics>
+#include <QHash>
+#include <QIcon>
 #include <QKeySequence>
 #include <QList>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QProxyStyle>
 #include <QRect>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QStyleFactory>
 #include <QTabBar>
 
 #include <algorithm>
@@ -196,6 +201,30 @@ void arrange_icons(QMdiArea& area) {
     }
 }
 
+// The style of the program: the application's own, except that the pictures of windows' title
+// bars and window menus are read once. A workspace window asks for them as it is made, and
+// the style would read them anew each time (thousands of times for an export's windows).
+class SharedTitleBarPictures : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    QIcon standardIcon(StandardPixmap picture, const QStyleOption* option,
+                       const QWidget* widget) const override {
+        if (option != nullptr || picture < SP_TitleBarMenuButton ||
+            picture > SP_TitleBarContextHelpButton) {
+            return QProxyStyle::standardIcon(picture, option, widget);
+        }
+        auto read = pictures_.constFind(picture);
+        if (read == pictures_.constEnd()) {
+            read = pictures_.insert(picture, QProxyStyle::standardIcon(picture, nullptr, widget));
+        }
+        return *read;
+    }
+
+private:
+    mutable QHash<int, QIcon> pictures_;
+};
+
 // Each window's Close has the keys that close the active window (Ctrl+F4): the program keeps
 // them on the active window's alone. The keys of every window are in one list, which each
 // window's menu goes over whenever it changes, and thousands of windows make that slow.
@@ -213,6 +242,15 @@ void keep_keys_while_active(QMdiSubWindow& window, QAction& close) {
 }
 
 }  // namespace
+
+void share_title_bar_pictures() {
+    if (dynamic_cast<const SharedTitleBarPictures*>(QApplication::style()) != nullptr) {
+        return;
+    }
+    if (QStyle* own = QStyleFactory::create(QApplication::style()->name())) {
+        QApplication::setStyle(new SharedTitleBarPictures(own));
+    }
+}
 
 QMdiSubWindow* add_window(QMdiArea& area, QWidget* widget) {
     QMdiSubWindow* window = area.addSubWindow(widget, Qt::SubWindow | Qt::WindowStaysOnTopHint);
@@ -403,6 +441,25 @@ void CoveredWindows::update() {
     updating_ = false;
     if (more) {
         soon_.start();
+    }
+}
+
+bool HeldDeletions::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::DeferredDelete) {
+        held_ << watched;
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void HeldDeletions::release(qint64 ms) {
+    QElapsedTimer slice;
+    slice.start();
+    while (holds()) {
+        delete held_[next_++].get();
+        if (slice.hasExpired(ms)) {
+            break;
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QTimer>
 
@@ -31,6 +32,10 @@ void arrange(QMdiArea& area, Arrangement arrangement);
 // workspace (after eight steps when they are larger than the workspace). They keep their size.
 void place_cascaded(const QMdiArea& area, const QList<QMdiSubWindow*>& windows);
 
+// Makes the application's style read the pictures of title bars and window menus once for all
+// windows (add_window's windows each ask for them). Once is enough; again does nothing.
+void share_title_bar_pictures();
+
 // Adds a window to the workspace, hidden. Every window of the workspace stays on top: raising
 // one that does not compares every window with every other one, which thousands of windows
 // make slow (and one that stays on top would rise above those that do not). So the window
@@ -47,6 +52,29 @@ void bring_forward(QMdiArea& area, QMdiSubWindow* window);
 // The window after (or before) the active one, in the order the windows opened, round to the
 // first (or last); nullptr with no windows.
 QMdiSubWindow* next_window(const QMdiArea& area, bool backward);
+
+// Holds back the deletion of the objects it watches that ask for it (deleteLater, as a window
+// closed with Qt::WA_DeleteOnClose does) until it is released, and then deletes them a slice
+// of time at a time.
+class HeldDeletions : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // Deletes those held for about `ms` milliseconds (one at least); those still held, and
+    // any that ask later, wait for the next call.
+    void release(qint64 ms);
+    // Whether any waits to be deleted.
+    bool holds() const { return next_ < held_.size(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QList<QPointer<QObject>> held_;
+    qsizetype next_ = 0;
+};
 
 // Keeps hidden every document window that lies wholly under a window above it, and shows the
 // others. What the workspace does for each window it shows (painting clipped against every
