@@ -60,6 +60,10 @@ RichTextBox* frmDocument::make_text_box() {
     if (isVisible()) {
         box_->show();
     }
+    // The focus given to the window goes to the control (made after the window, it comes
+    // after it among the widgets that the child window around it would look for one in).
+    setFocusProxy(box_);
+    setFocusPolicy(box_->focusPolicy());
     // The window took the focus itself when it became the active one before it had the control.
     if (const QWidget* focused = window()->focusWidget();
         focused != nullptr && (focused == this || focused == parentWidget())) {

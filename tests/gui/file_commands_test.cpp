@@ -485,7 +485,7 @@ private slots:
         }
         QSet<const QMdiSubWindow*> waiting;
         for (const QMdiSubWindow* document : documents) {
-            if (gt::form_of(document)->RichTextBox1()->text_deferred()) {
+            if (gt::form_of(document)->text_deferred()) {
                 waiting.insert(document);
             }
         }
@@ -494,7 +494,7 @@ private slots:
         QStringList built;
         connect(area, &QMdiArea::subWindowActivated, &window, [&](QMdiSubWindow* active) {
             if (active != nullptr && waiting.contains(active) &&
-                !gt::form_of(active)->RichTextBox1()->text_deferred()) {
+                !gt::form_of(active)->text_deferred()) {
                 built << gt::form_of(active)->caption();
             }
         });

@@ -223,7 +223,7 @@ private slots:
             QVERIFY(!gt::form_of(document)->is_edited());
             QVERIFY(!document->isWindowModified());
         }
-        QVERIFY(!gt::form_of(gt::document_windows(window)[2])->RichTextBox1()->text_deferred());
+        QVERIFY(!gt::form_of(gt::document_windows(window)[2])->text_deferred());
         // Asked for its text or its RTF, a waiting document answers as a shown one does.
         qlx::document::RichTextBox& asked =
             *gt::form_of(gt::document_windows(window)[1])->RichTextBox1();

@@ -603,6 +603,8 @@ private slots:
         frmMain window;
         window.resize(800, 600);
         window.MDIForm_Load({path});
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         auto* area = window.findChild<QMdiArea*>();
         const QList<QMdiSubWindow*> documents = gt::document_windows(window);
         QCOMPARE(documents.size(), count);
@@ -623,20 +625,25 @@ private slots:
         QVERIFY(documents.front()->isHidden());
         int built = 0;
         for (const QMdiSubWindow* document : documents) {
-            built += gt::form_of(document)->RichTextBox1()->text_deferred() ? 0 : 1;
+            built += gt::form_of(document)->text_deferred() ? 0 : 1;
         }
         QVERIFY2(built < 40, qPrintable(QString::number(built)));
 
         // Every route reaches a window beneath the others: it comes forward, on top and
-        // active, and what is shown follows.
+        // active, with its text shown and taking the keys, and what is shown follows.
         const auto reached = [&](int index, const char* route) {
             QCoreApplication::processEvents();
             const QString shown = gt::shown_when_settled(window);
+            const qlx::document::frmDocument* form = gt::form_of(documents[index]);
             return area->currentSubWindow() == documents[index] && documents[index]->isVisible() &&
                            area->subWindowList(QMdiArea::StackingOrder).back() ==
                                documents[index] &&
                            window.active_document()->caption() ==
                                QStringLiteral("P%1").arg(index + 1) &&
+                           form->has_text_box() && form->RichTextBox1()->isVisible() &&
+                           form->RichTextBox1()->Text().contains(
+                               QStringLiteral("P%1").arg(index + 1)) &&
+                           window.focusWidget() == form->RichTextBox1() &&
                            shown.isEmpty()
                        ? QString()
                        : QStringLiteral("%1: %2 %3")

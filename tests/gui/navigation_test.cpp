@@ -150,7 +150,7 @@ private slots:
         window.new_document();
         active_box(window).setText(QStringLiteral("a\nneedle"));
         const QList<QMdiSubWindow*> documents = gt::document_windows(window);
-        QVERIFY(gt::form_of(documents[0])->RichTextBox1()->text_deferred());
+        QVERIFY(gt::form_of(documents[0])->text_deferred());
 
         window.mnuEditFind_Click();
         find_field(window)->setText(QStringLiteral("needle"));
@@ -183,8 +183,8 @@ private slots:
         QCOMPARE(rows[3], QStringLiteral("Document 1|2|needle @0+6"));
         QCOMPARE(results->summary->text(), QStringLiteral("\"needle\": 4 matches in 3 documents"));
         // The documents never looked at were searched as they wait.
-        QVERIFY(gt::form_of(documents[0])->RichTextBox1()->text_deferred());
-        QVERIFY(gt::form_of(documents[1])->RichTextBox1()->text_deferred());
+        QVERIFY(gt::form_of(documents[0])->text_deferred());
+        QVERIFY(gt::form_of(documents[1])->text_deferred());
 
         // Choosing a result shows its document with the match selected.
         auto* list = results->list;

@@ -174,7 +174,7 @@ private slots:
                     window.findChild<QMdiArea*>()->subWindowList(QMdiArea::StackingOrder);
                 stacked.removeIf(hidden);
                 last_readable_first = gt::form_of(last)->caption() == QStringLiteral("P2000") &&
-                                      !gt::form_of(last)->RichTextBox1()->text_deferred() &&
+                                      !gt::form_of(last)->text_deferred() &&
                                       stacked.back() == last;
                 phase = status->Label3->text();
                 QTest::keyClick(status, Qt::Key_Escape);
