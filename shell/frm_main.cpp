@@ -293,12 +293,12 @@ document::frmDocument* frmMain::active_document() const {
     return window == nullptr ? nullptr : qobject_cast<document::frmDocument*>(window->widget());
 }
 
-document::frmDocument* frmMain::create_document(const QString& caption) {
+document::frmDocument* frmMain::create_document(const QString& caption, QSize size) {
     auto* form = new document::frmDocument;
     // Its title first: the window around it takes it as it is made, rather than work out the
     // title bar again.
     form->set_caption(caption);
-    QMdiSubWindow* window = add_window(*mdiArea, form);
+    QMdiSubWindow* window = add_window(*mdiArea, form, size);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowIcon(form->windowIcon());
     covered_->watch(window);

@@ -225,8 +225,9 @@ private:
     // its borders are unknown: the frame is then placed again once they are.
     void place_frame(const QRect& frame);
 
-    // Creates a document window with its caption; it is shown by show_document.
-    document::frmDocument* create_document(const QString& caption);
+    // Creates a document window with its caption (and its size, when given); it is shown by
+    // show_document.
+    document::frmDocument* create_document(const QString& caption, QSize size = {});
     void show_document(document::frmDocument* form);
     // Shows a file that is not converted in a new window: as RTF when its name ends in ".rtf",
     // otherwise as text.

@@ -367,13 +367,11 @@ void frmMain::open_converted_documents(const QString& path, conv::ConversionRepo
     // them in the workspace's list.
     std::vector<QPointer<QMdiSubWindow>> opened(count);
     const auto make = [&](std::size_t i) {
-        document::frmDocument* form = create_document(caption(i));
-        opened[i] = qobject_cast<QMdiSubWindow*>(form->parentWidget());
         // All of the size of the one made first: the workspace would fit each to its room at
         // the moment it is added, which shrinks once the scroll bars come.
-        if (i + 1 < count && opened.back() != nullptr) {
-            opened[i]->resize(opened.back()->size());
-        }
+        document::frmDocument* form = create_document(
+            caption(i), i + 1 < count && opened.back() != nullptr ? opened.back()->size() : QSize());
+        opened[i] = qobject_cast<QMdiSubWindow*>(form->parentWidget());
         form->set_source({source, static_cast<int>(i + 1), static_cast<int>(count), opened_at});
         if (i < report.maps.size()) {
             form->set_outline(outline_of(std::move(report.maps[i].outline)));

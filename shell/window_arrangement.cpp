@@ -252,8 +252,18 @@ void share_title_bar_pictures() {
     }
 }
 
-QMdiSubWindow* add_window(QMdiArea& area, QWidget* widget) {
-    QMdiSubWindow* window = area.addSubWindow(widget, Qt::SubWindow | Qt::WindowStaysOnTopHint);
+QMdiSubWindow* add_window(QMdiArea& area, QWidget* widget, QSize size) {
+    constexpr Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowStaysOnTopHint;
+    QMdiSubWindow* window = nullptr;
+    if (size.isValid()) {
+        window = new QMdiSubWindow(area.viewport(), flags);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->setWidget(widget);
+        window->resize(size);
+        area.addSubWindow(window, flags);
+    } else {
+        window = area.addSubWindow(widget, flags);
+    }
     if (QMenu* menu = window->systemMenu()) {
         for (QAction* entry : menu->actions()) {
             if (entry->isCheckable()) {  // Stay on Top, the only entry that is

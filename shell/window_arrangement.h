@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QSet>
+#include <QSize>
 #include <QTimer>
 
 class QMdiArea;
@@ -40,7 +41,8 @@ void share_title_bar_pictures();
 // one that does not compares every window with every other one, which thousands of windows
 // make slow (and one that stays on top would rise above those that do not). So the window
 // menu has no "Stay on Top" of its own.
-QMdiSubWindow* add_window(QMdiArea& area, QWidget* widget);
+// Given a size, the window has it as it enters (rather than one the workspace works out first).
+QMdiSubWindow* add_window(QMdiArea& area, QWidget* widget, QSize size = {});
 
 // The windows from the bottom of the stack to the top.
 QList<QMdiSubWindow*> stacking_order(const QMdiArea& area);
