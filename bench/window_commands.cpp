@@ -69,7 +69,7 @@ int built_documents(const QMdiArea& area) {
     int built = 0;
     for (const QMdiSubWindow* window : area.subWindowList()) {
         if (const auto* form = qobject_cast<const qlx::document::frmDocument*>(window->widget())) {
-            built += form->RichTextBox1()->text_deferred() ? 0 : 1;
+            built += form->text_deferred() ? 0 : 1;
         }
     }
     return built;

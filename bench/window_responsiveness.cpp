@@ -214,7 +214,8 @@ int main(int argc, char* argv[]) {
         for (auto top = stacked.rbegin(); top != stacked.rend(); ++top) {
             if ((*top)->isVisible()) {
                 auto* form = qobject_cast<qlx::document::frmDocument*>((*top)->widget());
-                return form != nullptr && !form->RichTextBox1()->document()->isEmpty();
+                return form != nullptr && form->has_text_box() &&
+                       !form->RichTextBox1()->document()->isEmpty();
             }
         }
         return false;
