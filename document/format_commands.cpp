@@ -66,14 +66,16 @@ void copy_selection(frmDocument* document) {
     if (document == nullptr) {
         return;
     }
-    QGuiApplication::clipboard()->setText(clipboard_line_breaks(document->RichTextBox1()->SelText()));
+    QGuiApplication::clipboard()->setText(
+        clipboard_line_breaks(document->RichTextBox1()->SelText()));
 }
 
 void paste_text(frmDocument* document) {
     if (document == nullptr) {
         return;
     }
-    document->RichTextBox1()->setSelText(document_line_breaks(QGuiApplication::clipboard()->text()));
+    document->RichTextBox1()->setSelText(
+        document_line_breaks(QGuiApplication::clipboard()->text()));
 }
 
 void undo_edit(frmDocument* document) {

@@ -50,7 +50,8 @@ RichTextBox* frmDocument::make_text_box() {
     connect(box_, &RichTextBox::document_replaced, this, follow_document);
     connect(box_, &RichTextBox::zoom_changed, this, &frmDocument::zoom_changed);
     connect(box_, &RichTextBox::files_dropped, this, &frmDocument::files_dropped);
-    if (const std::shared_ptr<RichTextBox::DeferredText> waiting = std::exchange(waiting_, nullptr)) {
+    if (const std::shared_ptr<RichTextBox::DeferredText> waiting =
+            std::exchange(waiting_, nullptr)) {
         box_->defer_text_rtf(waiting->rtf);
         if (std::shared_ptr<const std::string> text = waiting->text.load()) {
             box_->deferred()->text.store(std::move(text));
@@ -113,7 +114,7 @@ bool frmDocument::event(QEvent* event) {
 
 bool frmDocument::eventFilter(QObject* watched, QEvent* event) {
     // The child window around this one shown: the control comes with it (this window's own
-    // show may not be told, see CoveredWindows).
+    // Show may be held back by whoever watches it).
     if (event->type() == QEvent::Show && watched == parentWidget() && box_ == nullptr) {
         make_text_box();
     }

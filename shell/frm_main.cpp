@@ -316,8 +316,7 @@ document::frmDocument* frmMain::create_document(const QString& caption, QSize si
         }
     });
     procedures_panel_->refresh_soon();
-    connect(form, &document::frmDocument::files_dropped, this,
-            &frmMain::open_dropped);
+    connect(form, &document::frmDocument::files_dropped, this, &frmMain::open_dropped);
     return form;
 }
 

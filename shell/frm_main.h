@@ -322,7 +322,7 @@ private:
     QSize outer_size_to_place_;  // invalid once placed with the borders known
     bool converting_ = false;
     bool cancel_requested_ = false;
-    bool closing_ = false;  // all documents may close without asking again
+    bool closing_ = false;      // all documents may close without asking again
     bool closing_all_ = false;  // Close All's windows are closing, a slice at a time
     RecentFiles recent_files_;
 };

@@ -370,7 +370,8 @@ void frmMain::open_converted_documents(const QString& path, conv::ConversionRepo
         // All of the size of the one made first: the workspace would fit each to its room at
         // the moment it is added, which shrinks once the scroll bars come.
         document::frmDocument* form = create_document(
-            caption(i), i + 1 < count && opened.back() != nullptr ? opened.back()->size() : QSize());
+            caption(i),
+            i + 1 < count && opened.back() != nullptr ? opened.back()->size() : QSize());
         opened[i] = qobject_cast<QMdiSubWindow*>(form->parentWidget());
         form->set_source({source, static_cast<int>(i + 1), static_cast<int>(count), opened_at});
         if (i < report.maps.size()) {
