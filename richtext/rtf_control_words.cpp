@@ -22,10 +22,12 @@ constexpr ControlWord skip = act(Action::skip_destination);
 
 // Sorted by name, to be read and kept in order.
 constexpr auto words = std::to_array<Entry>({
+    {"ab", act(Action::bold, 1)},
     {"af", act(Action::associated_font)},
     {"aftncn", skip},
     {"aftnsep", skip},
     {"aftnsepc", skip},
+    {"ai", act(Action::italic, 1)},
     {"annotation", skip},
     {"ansi", act(Action::ansi_code_page, 1252)},
     {"ansicpg", act(Action::ansi_code_page)},
@@ -107,6 +109,7 @@ constexpr auto words = std::to_array<Entry>({
     {"loch", act(Action::script, 0)},
     {"lquote", act(Action::character, 0x2018)},
     {"ls", act(Action::list)},
+    {"ltrch", act(Action::script, 4)},
     {"ltrmark", act(Action::character, 0x200E)},
     {"mac", act(Action::ansi_code_page, 10000)},
     {"margb", act(Action::page_setup)},

@@ -37,12 +37,12 @@ enum class Action : std::uint8_t {
     plain,
     font,
     associated_font,  // \afN: the font of the script \loch, \hich or \dbch chose
-    script,           // \loch (`value` 0), \hich (1), \dbch (2), \rtlch (3)
+    script,           // \loch (`value` 0), \hich (1), \dbch (2), \rtlch (3), \ltrch (4)
     font_size,
     color,
     highlight,
-    bold,
-    italic,
+    bold,    // \b; `value` 1: \ab, of the script \loch, \hich, ... chose
+    italic,  // \i; `value` 1: \ai
     underline,  // `value` 0: \ulnone
     strike_out,
     hidden,

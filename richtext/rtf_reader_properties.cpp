@@ -169,9 +169,9 @@ void Reader::apply_to_text(const Token& token) {
             s.script = static_cast<int>(token.word.value);
             return;
         case Action::associated_font:
-            // After \loch or \hich the font of Western text, as word processors read it;
-            // after \dbch East Asian text's.
-            if (s.script == 0 || s.script == 1) {
+            // After \loch, \hich or \ltrch the font of Western text, as word processors read
+            // it; after \dbch East Asian text's.
+            if (s.script == 0 || s.script == 1 || s.script == 4) {
                 s.font = parameter;
             } else if (s.script == 2) {
                 s.east_asian_font = parameter;
@@ -191,10 +191,13 @@ void Reader::apply_to_text(const Token& token) {
             s.highlight = parameter > 0 ? parameter : -1;
             break;
         case Action::bold:
-            s.bold = on;
-            break;
         case Action::italic:
-            s.italic = on;
+            // \ab and \ai make Western and East Asian text bold or italic, as \b and \i do,
+            // unless \hich or \rtlch chose the script last (word processors read them so).
+            if (token.word.value == 1 && (s.script == 1 || s.script == 3)) {
+                return;
+            }
+            (token.word.action == Action::bold ? s.bold : s.italic) = on;
             break;
         case Action::underline:
             s.underline = token.word.value != 0 && on;

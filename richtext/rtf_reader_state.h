@@ -36,8 +36,8 @@ struct GroupState {
     int half_points = default_half_points;
     bool size_given = false;   // \fsN was given
     int east_asian_font = -1;  // \dbch\afN: East Asian text's font number; -1: none named
-    // The script \afN (and \fN) name the font of: 0 \loch, 1 \hich, 2 \dbch, 3 \rtlch; -1
-    // none chosen.
+    // The script \afN (and \fN) name the font of: 0 \loch, 1 \hich, 2 \dbch, 3 \rtlch, 4
+    // \ltrch; -1 none chosen.
     int script = -1;
     int color = -1;      // colour table index; -1: default colour
     int highlight = -1;  // colour table index; -1: none

@@ -400,6 +400,21 @@ TEST(RtfReader, ReadsCharacterFormats) {
     EXPECT_EQ(format_of(scripts, "three").font_family, "Mangal");
     EXPECT_TRUE(format_of(scripts, "four").east_asian_family.empty());
     EXPECT_EQ(format_of(scripts, "five").east_asian_family, "Mangal");
+    // \ab and \ai make text bold and italic unless \hich or \rtlch chose the script last
+    // (\ltrch ends \rtlch's); after \ltrch, \afN names the font of the rest.
+    const Document associated =
+        read_rtf(
+            "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Mangal;}}{\\ab none}{\\dbch\\ai far}"
+            "{\\b0\\dbch\\ab\\rtlch \\ltrch\\loch kept}{\\hich\\ab high}{\\rtlch\\ai right}"
+            "{\\rtlch\\ltrch\\ab\\af1 left}{\\b\\dbch\\ab0 off}}")
+            .document;
+    EXPECT_EQ(testing::describe(format_of(associated, "none")), "Arial 12 b");
+    EXPECT_EQ(testing::describe(format_of(associated, "far")), "Arial 12 i");
+    EXPECT_EQ(testing::describe(format_of(associated, "kept")), "Arial 12 b");
+    EXPECT_EQ(testing::describe(format_of(associated, "high")), "Arial 12");
+    EXPECT_EQ(testing::describe(format_of(associated, "right")), "Arial 12");
+    EXPECT_EQ(testing::describe(format_of(associated, "left")), "Mangal 12 b");
+    EXPECT_EQ(testing::describe(format_of(associated, "off")), "Arial 12");
     const Document black_first =
         read_rtf("{\\rtf1{\\colortbl\\red0\\green0\\blue0;}\\cf0 black}").document;
     EXPECT_EQ(testing::describe(format_of(black_first, "black")), "- 12 #000000");
