@@ -81,7 +81,8 @@ struct GroupState {
 
 class Reader {
 public:
-    explicit Reader(std::string_view input) : in_(input), lexer_(input), stack_(1) {}
+    explicit Reader(std::string_view input, ParagraphSink* sink = nullptr)
+        : in_(input), lexer_(input), stack_(1), sink_(sink) {}
 
     RtfReadResult run();
 
@@ -120,6 +121,8 @@ private:
     // Gives the paragraph being read the paragraph properties now in force.
     void take_paragraph_format();
     void number_list_items();
+    // Hands the paragraphs that nothing read later changes to the sink, when enough wait.
+    void hand_over();
     void end_document();
 
     std::size_t current_format();
@@ -135,6 +138,10 @@ private:
 
     std::vector<GroupState> stack_;  // stack_[0] lies outside every group
     std::size_t overflow_depth_ = 0;
+
+    ParagraphSink* sink_ = nullptr;
+    std::size_t paragraphs_handed_ = 0;  // to the sink
+    std::size_t formats_handed_ = 0;
 
     RtfTables tables_;
     RtfLists lists_;

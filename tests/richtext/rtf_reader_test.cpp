@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "model_dump.h"
 #include "richtext/field_instruction.h"
@@ -481,6 +484,50 @@ TEST(RtfReader, ReadsTheDefaultTabStops) {
 TEST(RtfReader, KeepsTheFormatOfEachParagraphMark) {
     EXPECT_EQ(dump(read_rtf("{\\rtf1\\fs40 big\\fs20\\par\\par\\b x\\par}").document),
               "[- 20] big\nP - 10\nP - 10\n[- 10 b] x\nP - 10 b\nP - 10 b\n");
+}
+
+// Paragraphs handed over while reading are those the whole reading gives, in order, with
+// the formats they name: whole tables among them, none once a list item came.
+TEST(RtfReader, HandsOverFinishedParagraphsWhileReading) {
+    struct Collector : ParagraphSink {
+        void take(std::vector<Paragraph> handed, std::vector<CharFormat> added) override {
+            ++batches;
+            std::ranges::move(handed, std::back_inserter(paragraphs));
+            std::ranges::move(added, std::back_inserter(formats));
+        }
+        int batches = 0;
+        std::vector<Paragraph> paragraphs;
+        std::vector<CharFormat> formats;
+    };
+    std::string rtf = "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}";
+    for (int i = 0; i < 1200; ++i) {
+        rtf += "line {\\b " + std::to_string(i) + "}\\par ";
+        if (i % 300 == 299) {
+            rtf += "\\trowd\\cellx900\\intbl cell\\cell\\row\\pard{\\cf1 red}\\sect ";
+        }
+    }
+    rtf += "\\pard\\ls0 no list 0\\par{\\*\\listtable{\\list{\\listlevel{\\leveltext\\'01-;}}"
+           "\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1 item"
+           "\\par\\pard}";
+    const Document whole = read_rtf(rtf).document;
+    Collector sink;
+    Document read = read_rtf(rtf, sink).document;
+    EXPECT_GT(sink.batches, 3);
+    ASSERT_LT(sink.paragraphs.size(), read.paragraphs().size());
+    ASSERT_LE(sink.formats.size(), read.formats().size());
+    for (std::size_t i = 0; i < sink.formats.size(); ++i) {
+        EXPECT_EQ(sink.formats[i], read.format(i));
+    }
+    EXPECT_TRUE(std::ranges::any_of(sink.paragraphs, [](const Paragraph& paragraph) {
+        return paragraph.table.end == TablePlace::End::row;
+    }));
+    EXPECT_TRUE(std::ranges::none_of(sink.paragraphs, [](const Paragraph& paragraph) {
+        return paragraph.format.list != no_list;
+    }));
+    std::ranges::move(sink.paragraphs, read.paragraphs().begin());
+    EXPECT_TRUE(read == whole);
+    EXPECT_EQ(to_text(read), to_text(whole));
+    EXPECT_EQ(to_text(whole).substr(to_text(whole).size() - 7), "- item\n");
 }
 
 TEST(RtfReader, NotesWhatIsWrongWithTheInput) {
