@@ -12,6 +12,7 @@
 #include <QTextTable>
 #include <QTextTableCell>
 #include <QTextTableFormat>
+#include <QThreadPool>
 #include <QUrl>
 #include <QVariant>
 
@@ -23,7 +24,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "document/rich_text_properties.h"
@@ -506,12 +506,18 @@ public:
         changed_.notify_one();
     }
 
+    // The reader's last touch of the queue: told under the lock, so that the queue is not
+    // gone before the reader is done with it.
     void close() {
-        {
-            const std::lock_guard lock(mutex_);
-            closed_ = true;
-        }
+        const std::lock_guard lock(mutex_);
+        closed_ = true;
         changed_.notify_one();
+    }
+
+    // Waits until the reader is done with the queue.
+    void wait_closed() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return closed_; });
     }
 
     // The next batch; none once the reader is done and every batch was taken.
@@ -554,17 +560,24 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
         load_model(document, read.document);
         return read.problems;
     }
+    // One thread, kept between loads (a window's document is built after another's).
+    static QThreadPool readers;
+    readers.setMaxThreadCount(1);
     ParagraphQueue queue;
     rt::RtfReadResult read;
     std::exception_ptr failure;
-    std::thread reader([&] {
-        try {
-            read = rt::read_rtf(rtf, queue);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        queue.close();
-    });
+    if (!readers.tryStart([&] {
+            try {
+                read = rt::read_rtf(rtf, queue);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            queue.close();
+        })) {
+        read = rt::read_rtf(rtf);
+        load_model(document, read.document);
+        return read.problems;
+    }
     DocumentLoader loader(document);
     std::size_t handed = 0;
     while (std::optional<ParagraphQueue::Batch> batch = queue.next()) {
@@ -572,7 +585,7 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
         loader.add_paragraphs(batch->paragraphs, 0, batch->paragraphs.size());
         handed += batch->paragraphs.size();
     }
-    reader.join();
+    queue.wait_closed();
     if (failure) {
         std::rethrow_exception(failure);
     }

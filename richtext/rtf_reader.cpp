@@ -534,7 +534,7 @@ void Reader::finish_paragraph() {
 // paragraph before it), and list labels are given at the end, so none goes once a list
 // item came.
 void Reader::hand_over() {
-    constexpr std::size_t batch = 256;
+    constexpr std::size_t batch = 64;
     std::vector<Paragraph>& paragraphs = document_.paragraphs();
     if (numbered_ || paragraphs.size() < paragraphs_handed_ + batch + 3) {
         return;

@@ -38,9 +38,9 @@ public:
     virtual void take(std::vector<Paragraph> paragraphs, std::vector<CharFormat> formats) = 0;
 };
 
-// Reads as read_rtf does, handing finished paragraphs to `sink` on the way, some hundred at
-// a time: whole tables and the paragraphs between them, until a list item comes. The paragraphs handed over are
-// left empty in the document returned; the others follow them there.
+// Reads as read_rtf does, handing finished paragraphs to `sink` on the way, some tens at a
+// time: whole tables and the paragraphs between them, until a list item comes. The
+// paragraphs handed over are left empty in the document returned; the others follow them.
 RtfReadResult read_rtf(std::string_view rtf, ParagraphSink& sink);
 
 // The text of a footnote as a run carries it ("{\footnote ...}"): its paragraphs joined by
