@@ -580,10 +580,14 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
     }
     DocumentLoader loader(document);
     std::size_t handed = 0;
+    // Freed once the reader is done: their memory is the reader's, and freeing it while the
+    // reader allocates would make both wait for the allocator.
+    std::vector<ParagraphQueue::Batch> inserted;
     while (std::optional<ParagraphQueue::Batch> batch = queue.next()) {
         loader.add_formats(batch->formats);
         loader.add_paragraphs(batch->paragraphs, 0, batch->paragraphs.size());
         handed += batch->paragraphs.size();
+        inserted.push_back(std::move(*batch));
     }
     queue.wait_closed();
     if (failure) {
