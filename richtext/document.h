@@ -85,6 +85,9 @@ struct CharFormat {
     // Shown alike; kept because word processors tell a named default from none against a
     // style's colour.
     bool default_color_named = false;
+    // The character style of the text (\csN) in the carried style sheet; -1: none. Kept for
+    // readers that take properties from it that the text does not repeat.
+    int character_style = -1;
 
     double point_size() const { return half_points / 2.0; }
     friend bool operator==(const CharFormat&, const CharFormat&) = default;

@@ -52,6 +52,7 @@ constexpr auto words = std::to_array<Entry>({
     {"comment", skip},
     {"company", skip},
     {"cpg", act(Action::font_code_page)},
+    {"cs", act(Action::character_style)},
     {"datastore", skip},
     {"dbch", act(Action::script, 2)},
     {"deff", act(Action::default_font)},

@@ -39,6 +39,7 @@ enum class Action : std::uint8_t {
     associated_font,  // \afN: the font of the script \loch, \hich or \dbch chose
     script,           // \loch (`value` 0), \hich (1), \dbch (2), \rtlch (3), \ltrch (4)
     font_size,
+    character_style,  // \csN
     color,
     highlight,
     bold,    // \b; `value` 1: \ab, of the script \loch, \hich, ... chose

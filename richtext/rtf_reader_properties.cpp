@@ -184,6 +184,9 @@ void Reader::apply_to_text(const Token& token) {
                 parameter > 0 ? std::min(parameter, max_half_points) : default_half_points;
             s.size_given = parameter > 0;
             break;
+        case Action::character_style:
+            s.character_style = std::max(parameter, 0);
+            break;
         case Action::color:
             s.color = parameter;
             break;
@@ -336,6 +339,7 @@ std::size_t Reader::current_format() {
     format.size_given = s.size_given;
     format.color = tables_.color(s.color);
     format.default_color_named = s.color >= 0 && !format.color;
+    format.character_style = s.character_style;
     format.highlight = tables_.color(s.highlight);
     format.bold = s.bold;
     format.italic = s.italic;

@@ -39,6 +39,7 @@ struct GroupState {
     // The script \afN (and \fN) name the font of: 0 \loch, 1 \hich, 2 \dbch, 3 \rtlch, 4
     // \ltrch; -1 none chosen.
     int script = -1;
+    int character_style = -1;  // \csN; -1: none
     int color = -1;      // colour table index; -1: default colour
     int highlight = -1;  // colour table index; -1: none
     bool bold = false;

@@ -183,6 +183,9 @@ int RtfWriterTables::font_of(const CharFormat& format) const {
 
 void RtfWriterTables::write_format(std::string& out, const CharFormat& format, bool plain) const {
     out += plain ? "\\plain" : "";
+    if (format.character_style >= 0) {
+        append_number(out, "\\cs", format.character_style);
+    }
     const int font = font_of(format);
     if (font != default_font_) {
         append_number(out, "\\f", font);

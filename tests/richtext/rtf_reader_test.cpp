@@ -418,6 +418,13 @@ TEST(RtfReader, ReadsCharacterFormats) {
     EXPECT_EQ(testing::describe(format_of(associated, "right")), "Arial 12");
     EXPECT_EQ(testing::describe(format_of(associated, "left")), "Mangal 12 b");
     EXPECT_EQ(testing::describe(format_of(associated, "off")), "Arial 12");
+    // A character style holds until \plain.
+    const Document styles = read_rtf("{\\rtf1 a {\\cs16 styled \\i more}\\cs2 two\\plain none}").document;
+    EXPECT_EQ(format_of(styles, "styled").character_style, 16);
+    EXPECT_EQ(format_of(styles, "more").character_style, 16);
+    EXPECT_EQ(format_of(styles, "two").character_style, 2);
+    EXPECT_EQ(format_of(styles, "none").character_style, -1);
+    EXPECT_EQ(format_of(styles, "a ").character_style, -1);
     const Document black_first =
         read_rtf("{\\rtf1{\\colortbl\\red0\\green0\\blue0;}\\cf0 black}").document;
     EXPECT_EQ(testing::describe(format_of(black_first, "black")), "- 12 #000000");
