@@ -231,6 +231,9 @@ QTextCharFormat to_qt_format(const rt::CharFormat& format) {
     if (format.character_style >= 0) {
         qt.setProperty(character_style_property, format.character_style);
     }
+    if (format.underline && format.underline_kind != 0) {
+        qt.setProperty(underline_kind_property, format.underline_kind);
+    }
     if (!format.east_asian_family.empty()) {
         qt.setProperty(east_asian_font_property,
                        QString::fromStdString(format.east_asian_family.str()));
@@ -278,6 +281,8 @@ rt::CharFormat from_qt_format(const QTextCharFormat& qt, const QFont& default_fo
                                qt.hasProperty(QTextFormat::FontUnderline)
                            ? qt.fontUnderline()
                            : default_font.underline();
+    format.underline_kind =
+        format.underline ? static_cast<std::uint8_t>(qt.intProperty(underline_kind_property)) : 0;
     format.strike_out =
         qt.hasProperty(QTextFormat::FontStrikeOut) ? qt.fontStrikeOut() : default_font.strikeOut();
     format.color = from_brush(qt.foreground());

@@ -77,6 +77,9 @@ struct CharFormat {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    // Of underlined text, the kind of line as RTF names it: 0 a single line (\ul), others
+    // dotted, dashed, double, thick, wavy, words only (see rtf_control_words.h).
+    std::uint8_t underline_kind = 0;
     bool strike_out = false;
     VerticalPosition position = VerticalPosition::baseline;  // \super, \sub
     int raise_half_points = 0;  // \upN raises by N half-points, \dnN lowers (negative)

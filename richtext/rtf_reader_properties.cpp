@@ -204,6 +204,7 @@ void Reader::apply_to_text(const Token& token) {
             break;
         case Action::underline:
             s.underline = token.word.value != 0 && on;
+            s.underline_kind = s.underline ? static_cast<std::uint8_t>(token.word.value - 1) : 0;
             break;
         case Action::strike_out:
             s.strike_out = on;
@@ -344,6 +345,7 @@ std::size_t Reader::current_format() {
     format.bold = s.bold;
     format.italic = s.italic;
     format.underline = s.underline;
+    format.underline_kind = s.underline_kind;
     format.strike_out = s.strike_out;
     format.position = s.position;
     format.raise_half_points = s.raise_half_points;

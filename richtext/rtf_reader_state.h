@@ -45,6 +45,7 @@ struct GroupState {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    std::uint8_t underline_kind = 0;  // see CharFormat
     bool strike_out = false;
     bool hidden = false;
     VerticalPosition position = VerticalPosition::baseline;

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <iterator>
 
 #include "richtext/code_page.h"
+#include "richtext/rtf_control_words.h"
 #include "richtext/rtf_escape.h"
 
 namespace qlx::richtext::writing {
@@ -209,7 +212,12 @@ void RtfWriterTables::write_format(std::string& out, const CharFormat& format, b
     }
     out += format.bold ? "\\b" : "";
     out += format.italic ? "\\i" : "";
-    out += format.underline ? "\\ul" : "";
+    if (format.underline) {
+        out += '\\';
+        out += underline_words[format.underline_kind < std::size(underline_words)
+                                   ? format.underline_kind
+                                   : 0];
+    }
     out += format.strike_out ? "\\strike" : "";
     out += format.hidden ? "\\v" : "";
     // Some readers keep a raised run going past \plain; \nosupersub ends it in every one.

@@ -418,6 +418,17 @@ TEST(RtfReader, ReadsCharacterFormats) {
     EXPECT_EQ(testing::describe(format_of(associated, "right")), "Arial 12");
     EXPECT_EQ(testing::describe(format_of(associated, "left")), "Mangal 12 b");
     EXPECT_EQ(testing::describe(format_of(associated, "off")), "Arial 12");
+    // Kinds of underline; \ulnone and \ul0 end each.
+    const Document lines =
+        read_rtf("{\\rtf1{\\ulwave wavy}{\\ulwave\\ulnone gone}{\\uldb\\ul0 none}{\\ul single}}")
+            .document;
+    EXPECT_EQ(format_of(lines, "wavy").underline_kind, 16);
+    EXPECT_TRUE(format_of(lines, "wavy").underline);
+    EXPECT_FALSE(format_of(lines, "gone").underline);
+    EXPECT_EQ(format_of(lines, "gone").underline_kind, 0);
+    EXPECT_EQ(format_of(lines, "none").underline_kind, 0);
+    EXPECT_EQ(format_of(lines, "single").underline_kind, 0);
+    EXPECT_TRUE(format_of(lines, "single").underline);
     // A character style holds until \plain.
     const Document styles = read_rtf("{\\rtf1 a {\\cs16 styled \\i more}\\cs2 two\\plain none}").document;
     EXPECT_EQ(format_of(styles, "styled").character_style, 16);

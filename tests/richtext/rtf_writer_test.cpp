@@ -268,6 +268,12 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
             .document);
     EXPECT_NE(character_style.find("\\plain\\cs16\\b strong\\plain b}"), std::string::npos)
         << character_style;
+    // Each kind of underline as it was (a wavy line is no single one to readers).
+    const std::string lines =
+        to_rtf(read_rtf("{\\rtf1{\\ulwave wavy}{\\uldb double}{\\ul single}}").document);
+    EXPECT_NE(lines.find("\\plain\\ulwave wavy\\plain\\uldb double\\plain\\ul single"),
+              std::string::npos)
+        << lines;
     // The page, sections and section breaks.
     const std::string page = to_rtf(
         read_rtf("{\\rtf1\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape"
