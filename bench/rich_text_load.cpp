@@ -252,8 +252,7 @@ BENCHMARK_CAPTURE(set_plain_text, export, Input::export_documents)->Unit(benchma
 BENCHMARK_CAPTURE(set_html, export, Input::export_documents)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(read_rtf_only, export, Input::export_documents)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(load_rtf, one_document, Input::one_document)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(read_then_load, one_document, Input::one_document)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(read_then_load, one_document, Input::one_document)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(set_plain_text, one_document, Input::one_document)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(set_html, one_document, Input::one_document)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(read_rtf_only, one_document, Input::one_document)->Unit(benchmark::kMillisecond);

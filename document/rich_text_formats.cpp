@@ -266,9 +266,8 @@ rt::CharFormat from_qt_format(const QTextCharFormat& qt, const QFont& default_fo
                              : rt::default_half_points;
     format.font_charset =
         qt.hasProperty(font_charset_property) ? qt.intProperty(font_charset_property) : -1;
-    format.character_style = qt.hasProperty(character_style_property)
-                                 ? qt.intProperty(character_style_property)
-                                 : -1;
+    format.character_style =
+        qt.hasProperty(character_style_property) ? qt.intProperty(character_style_property) : -1;
     format.east_asian_family = qt.stringProperty(east_asian_font_property).toStdString();
     // A size chosen in the window is given, even where the text had none.
     format.size_given =

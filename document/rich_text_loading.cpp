@@ -237,8 +237,7 @@ public:
         : cursor_(cursor), inserter_(inserter), formats_(formats), hidden_(hidden) {}
 
     // The next paragraphs of the document, outside tables or holding whole ones.
-    void insert(const std::vector<rt::Paragraph>& paragraphs, std::size_t begin,
-                std::size_t end) {
+    void insert(const std::vector<rt::Paragraph>& paragraphs, std::size_t begin, std::size_t end) {
         paragraphs_ = &paragraphs;
         block_free_ = insert(begin, end, 0, block_free_);
     }
@@ -497,8 +496,7 @@ public:
         std::vector<rt::CharFormat> formats;
     };
 
-    void take(std::vector<rt::Paragraph> paragraphs,
-              std::vector<rt::CharFormat> formats) override {
+    void take(std::vector<rt::Paragraph> paragraphs, std::vector<rt::CharFormat> formats) override {
         {
             const std::lock_guard lock(mutex_);
             batches_.push_back({std::move(paragraphs), std::move(formats)});

@@ -42,8 +42,8 @@ enum class Action : std::uint8_t {
     character_style,  // \csN
     color,
     highlight,
-    bold,    // \b; `value` 1: \ab, of the script \loch, \hich, ... chose
-    italic,  // \i; `value` 1: \ai
+    bold,       // \b; `value` 1: \ab, of the script \loch, \hich, ... chose
+    italic,     // \i; `value` 1: \ai
     underline,  // `value` 0: \ulnone; N: the kind underline_words[N - 1]
     strike_out,
     hidden,
@@ -91,11 +91,12 @@ enum class HeadRank : std::uint8_t {
     other,           // the rest, as it came
     section,         // headers and footers: the first section's, after its properties
 };
+
 // The words of the kinds of underline (CharFormat::underline_kind), single first.
 inline constexpr std::string_view underline_words[] = {
-    "ul",       "uld",       "uldash",     "uldashd",   "uldashdd",   "uldb",
-    "ulhwave",  "ulldash",   "ulth",       "ulthd",     "ulthdash",   "ulthdashd",
-    "ulthdashdd", "ulthldash", "ululdbwave", "ulw",      "ulwave"};
+    "ul",         "uld",       "uldash",     "uldashd", "uldashdd", "uldb",
+    "ulhwave",    "ulldash",   "ulth",       "ulthd",   "ulthdash", "ulthdashd",
+    "ulthdashdd", "ulthldash", "ululdbwave", "ulw",     "ulwave"};
 
 // The rank of a group ("{\stylesheet ...}", "{\*\listtable ...}") by its first word.
 HeadRank head_group_rank(std::string_view group);

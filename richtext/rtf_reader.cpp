@@ -544,9 +544,9 @@ void Reader::hand_over() {
         return;
     }
     const auto first = paragraphs.begin() + static_cast<std::ptrdiff_t>(paragraphs_handed_);
-    std::vector<Paragraph> handed(std::make_move_iterator(first),
-                                  std::make_move_iterator(paragraphs.begin() +
-                                                          static_cast<std::ptrdiff_t>(end)));
+    std::vector<Paragraph> handed(
+        std::make_move_iterator(first),
+        std::make_move_iterator(paragraphs.begin() + static_cast<std::ptrdiff_t>(end)));
     const std::vector<CharFormat>& formats = document_.formats();
     std::vector<CharFormat> added(formats.begin() + static_cast<std::ptrdiff_t>(formats_handed_),
                                   formats.end());

@@ -430,7 +430,8 @@ TEST(RtfReader, ReadsCharacterFormats) {
     EXPECT_EQ(format_of(lines, "single").underline_kind, 0);
     EXPECT_TRUE(format_of(lines, "single").underline);
     // A character style holds until \plain.
-    const Document styles = read_rtf("{\\rtf1 a {\\cs16 styled \\i more}\\cs2 two\\plain none}").document;
+    const Document styles =
+        read_rtf("{\\rtf1 a {\\cs16 styled \\i more}\\cs2 two\\plain none}").document;
     EXPECT_EQ(format_of(styles, "styled").character_style, 16);
     EXPECT_EQ(format_of(styles, "more").character_style, 16);
     EXPECT_EQ(format_of(styles, "two").character_style, 2);
@@ -524,9 +525,10 @@ TEST(RtfReader, HandsOverFinishedParagraphsWhileReading) {
             rtf += "\\trowd\\cellx900\\intbl cell\\cell\\row\\pard{\\cf1 red}\\sect ";
         }
     }
-    rtf += "\\pard\\ls0 no list 0\\par{\\*\\listtable{\\list{\\listlevel{\\leveltext\\'01-;}}"
-           "\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1 item"
-           "\\par\\pard}";
+    rtf +=
+        "\\pard\\ls0 no list 0\\par{\\*\\listtable{\\list{\\listlevel{\\leveltext\\'01-;}}"
+        "\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1 item"
+        "\\par\\pard}";
     const Document whole = read_rtf(rtf).document;
     Collector sink;
     Document read = read_rtf(rtf, sink).document;

@@ -262,10 +262,10 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
     EXPECT_NE(styled.find("\\pard\\plain\\s2\\fs24 Title"), std::string::npos) << styled;
     EXPECT_NE(styled.find("\\pard\\plain b}"), std::string::npos) << styled;
     // Character styles, after \plain too: readers take the style's properties for the text.
-    const std::string character_style = to_rtf(
-        read_rtf("{\\rtf1{\\stylesheet{\\*\\cs16\\additive\\b strong;}}a {\\cs16\\b strong}"
-                 "\\plain b}")
-            .document);
+    const std::string character_style =
+        to_rtf(read_rtf("{\\rtf1{\\stylesheet{\\*\\cs16\\additive\\b strong;}}a {\\cs16\\b strong}"
+                        "\\plain b}")
+                   .document);
     EXPECT_NE(character_style.find("\\plain\\cs16\\b strong\\plain b}"), std::string::npos)
         << character_style;
     // Each kind of underline as it was (a wavy line is no single one to readers).
