@@ -65,6 +65,8 @@ enum class Action : std::uint8_t {
     list_level,  // \ilvlN
     // page and sections
     page_setup,        // \paperwN, \marglN, \landscape, ...: carried as the document's page
+                       // (with how its pages and notes are numbered, and whether its first
+                       // page has a header of its own)
     section_defaults,  // \sectd: a section's properties follow
     // tables
     in_table,                 // \intbl: the paragraph is in a table (at depth 1 unless \itap)

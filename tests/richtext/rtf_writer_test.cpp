@@ -274,12 +274,14 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
     EXPECT_NE(lines.find("\\plain\\ulwave wavy\\plain\\uldb double\\plain\\ul single"),
               std::string::npos)
         << lines;
-    // The page, sections and section breaks.
+    // The page, how its notes are numbered, sections and section breaks.
     const std::string page = to_rtf(
-        read_rtf("{\\rtf1\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape"
-                 "\\sectd\\lndscpsxn\\pgwsxn16838 one\\sect\\sectd\\sbknone two}")
+        read_rtf("{\\rtf1\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape\\ftnbj"
+                 "\\aftnnrlc\\ftnrstpg\\ftnstart2\\titlepg\\sectd\\lndscpsxn\\pgwsxn16838 one\\sect\\sectd"
+                 "\\sbknone two}")
             .document);
-    EXPECT_NE(page.find("\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape\r\n"
+    EXPECT_NE(page.find("\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape\\ftnbj"
+                        "\\aftnnrlc\\ftnrstpg\\ftnstart2\\titlepg\r\n"
                         "\\sectd\\lndscpsxn\\pgwsxn16838\r\n\\pard"),
               std::string::npos)
         << page;
