@@ -537,9 +537,10 @@ private:
     bool closed_ = false;
 };
 
-// Below this size a document is read before it is built: a thread would cost more than the
-// time it saves.
-constexpr std::size_t overlapped_size = 16 * 1024;
+// Below this size a document is read before it is built: waking the reader's thread costs
+// about as long as reading a document of some tens of kilobytes, and it may find no core
+// free.
+constexpr std::size_t overlapped_size = 1024 * 1024;
 
 }  // namespace
 

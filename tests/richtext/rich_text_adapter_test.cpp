@@ -228,9 +228,10 @@ TEST(RichTextAdapter, BuildsALongDocumentWhileReadingItAsAfterReadingIt) {
         "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
         "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}\\listid1}}"
         "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\deftab360\r\n";
+    const std::string filler(600, 'x');  // a document of more than a megabyte
     for (int i = 0; i < 2000; ++i) {
         const std::string n = std::to_string(i);
-        rtf += "\\pard\\plain line " + n + " {\\b bold}{\\cf1 red} {\\v hidden}\\par\r\n";
+        rtf += "\\pard\\plain line " + n + " {\\b bold}{\\cf1 red} {\\v hidden} " + filler + "\\par\r\n";
         if (i % 97 == 0) {
             rtf += "\\trowd\\cellx2000\\cellx4000\\pard\\intbl cell " + n +
                    "\\cell\\pard\\intbl\\itap2 in\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000"
@@ -255,6 +256,7 @@ TEST(RichTextAdapter, BuildsALongDocumentWhileReadingItAsAfterReadingIt) {
     EXPECT_EQ(overlapped.toHtml(), read_first.toHtml());
     EXPECT_EQ(save_rtf(overlapped), save_rtf(read_first));
     EXPECT_NE(overlapped.toPlainText().indexOf(QStringLiteral("2. item")), -1);
+    EXPECT_GT(rtf.size(), std::size_t{1} << 20);
 }
 
 TEST(RichTextAdapter, ShowsListItemsWithTheirLabelsIndentedByLevel) {
