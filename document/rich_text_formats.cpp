@@ -228,6 +228,12 @@ QTextCharFormat to_qt_format(const rt::CharFormat& format) {
     if (format.font_charset >= 0) {
         qt.setProperty(font_charset_property, format.font_charset);
     }
+    if (format.character_style >= 0) {
+        qt.setProperty(character_style_property, format.character_style);
+    }
+    if (format.underline && format.underline_kind != 0) {
+        qt.setProperty(underline_kind_property, format.underline_kind);
+    }
     if (!format.east_asian_family.empty()) {
         qt.setProperty(east_asian_font_property,
                        QString::fromStdString(format.east_asian_family.str()));
@@ -260,6 +266,8 @@ rt::CharFormat from_qt_format(const QTextCharFormat& qt, const QFont& default_fo
                              : rt::default_half_points;
     format.font_charset =
         qt.hasProperty(font_charset_property) ? qt.intProperty(font_charset_property) : -1;
+    format.character_style =
+        qt.hasProperty(character_style_property) ? qt.intProperty(character_style_property) : -1;
     format.east_asian_family = qt.stringProperty(east_asian_font_property).toStdString();
     // A size chosen in the window is given, even where the text had none.
     format.size_given =
@@ -272,6 +280,8 @@ rt::CharFormat from_qt_format(const QTextCharFormat& qt, const QFont& default_fo
                                qt.hasProperty(QTextFormat::FontUnderline)
                            ? qt.fontUnderline()
                            : default_font.underline();
+    format.underline_kind =
+        format.underline ? static_cast<std::uint8_t>(qt.intProperty(underline_kind_property)) : 0;
     format.strike_out =
         qt.hasProperty(QTextFormat::FontStrikeOut) ? qt.fontStrikeOut() : default_font.strikeOut();
     format.color = from_brush(qt.foreground());

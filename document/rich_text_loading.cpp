@@ -12,11 +12,16 @@
 #include <QTextTable>
 #include <QTextTableCell>
 #include <QTextTableFormat>
+#include <QThreadPool>
 #include <QUrl>
 #include <QVariant>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <exception>
 #include <limits>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -227,21 +232,31 @@ std::vector<int> cell_widths(const std::string& definition) {
 // rows, their definitions and cells kept in its formats), nested in their cells.
 class ParagraphInserter {
 public:
-    ParagraphInserter(const rt::Document& model, QTextCursor& cursor, Inserter& inserter,
-                      const std::vector<QTextCharFormat>& formats)
-        : model_(model),
-          paragraphs_(model.paragraphs()),
-          cursor_(cursor),
-          inserter_(inserter),
-          formats_(formats) {}
+    ParagraphInserter(QTextCursor& cursor, Inserter& inserter,
+                      const std::vector<QTextCharFormat>& formats, const std::vector<bool>& hidden)
+        : cursor_(cursor), inserter_(inserter), formats_(formats), hidden_(hidden) {}
 
-    // Paragraphs [begin, end), all of `depth` or deeper, the first into the cursor's block.
-    void insert(std::size_t begin, std::size_t end, int depth) {
-        bool block_free = true;
+    // The next paragraphs of the document, outside tables or holding whole ones.
+    void insert(const std::vector<rt::Paragraph>& paragraphs, std::size_t begin, std::size_t end) {
+        paragraphs_ = &paragraphs;
+        block_free_ = insert(begin, end, 0, block_free_);
+    }
+
+private:
+    struct Cell {
+        std::size_t begin;
+        std::size_t end;
+        bool merged;
+    };
+
+    // Paragraphs [begin, end), all of `depth` or deeper, the first into the cursor's block
+    // when it is free (holds no paragraph yet). Returns whether it is free after them.
+    bool insert(std::size_t begin, std::size_t end, int depth, bool block_free) {
+        const std::vector<rt::Paragraph>& paragraphs = *paragraphs_;
         for (std::size_t i = begin; i < end;) {
-            if (paragraphs_[i].table.depth > depth) {
+            if (paragraphs[i].table.depth > depth) {
                 std::size_t table_end = i;
-                while (table_end < end && paragraphs_[table_end].table.depth > depth) {
+                while (table_end < end && paragraphs[table_end].table.depth > depth) {
                     ++table_end;
                 }
                 inserter_.flush();
@@ -254,22 +269,16 @@ public:
                 continue;
             }
             if (block_free) {
-                inserter_.begin_paragraph(paragraphs_[i]);
+                inserter_.begin_paragraph(paragraphs[i]);
             } else {
-                inserter_.next_paragraph(paragraphs_[i]);
+                inserter_.next_paragraph(paragraphs[i]);
             }
             block_free = false;
-            insert_runs(paragraphs_[i]);
+            insert_runs(paragraphs[i]);
             ++i;
         }
+        return block_free;
     }
-
-private:
-    struct Cell {
-        std::size_t begin;
-        std::size_t end;
-        bool merged;
-    };
 
     void mark_gap() {
         QTextBlockFormat gap;
@@ -289,7 +298,7 @@ private:
             }
             if (run.carried()) {
                 inserter_.add_carried(run);
-            } else if (model_.format(run.format).hidden) {
+            } else if (hidden_[run.format]) {
                 inserter_.add_hidden(run);
             } else if (run.field != 0) {
                 inserter_.add_in_field(run, link);
@@ -305,7 +314,7 @@ private:
         std::vector<std::vector<Cell>> rows(1);
         std::size_t cell_begin = begin;
         for (std::size_t i = begin; i < end; ++i) {
-            const rt::TablePlace& place = paragraphs_[i].table;
+            const rt::TablePlace& place = (*paragraphs_)[i].table;
             if (place.depth != depth || place.end == rt::TablePlace::End::paragraph) {
                 continue;
             }
@@ -368,7 +377,7 @@ private:
                     merged.setProperty(merged_cell_property, true);
                     cell.setFormat(merged);
                 }
-                insert(content.begin, content.end, depth);
+                insert(content.begin, content.end, depth, true);
                 inserter_.flush();
             }
         }
@@ -376,72 +385,217 @@ private:
         cursor_.movePosition(QTextCursor::NextBlock);
     }
 
-    const rt::Document& model_;
-    const std::vector<rt::Paragraph>& paragraphs_;
     QTextCursor& cursor_;
     Inserter& inserter_;
     const std::vector<QTextCharFormat>& formats_;
+    const std::vector<bool>& hidden_;  // for each format, whether its text is hidden
+    const std::vector<rt::Paragraph>* paragraphs_ = nullptr;  // those being inserted
+    bool block_free_ = true;  // the cursor's block holds no paragraph yet
 };
 
-// The footnotes' texts, numbered, after the document's text: shown, never saved as text.
-void list_footnotes(QTextCursor& cursor, const rt::Document& model) {
-    int number = 0;
-    QTextBlockFormat note_block;
-    note_block.setProperty(note_block_property, true);
-    QTextCharFormat note_text;
-    note_text.setProperty(label_text_property, true);
-    note_text.setForeground(QColor(Qt::darkGray));
-    for (const rt::Paragraph& paragraph : model.paragraphs()) {
-        for (const rt::Run& run : paragraph.runs) {
-            const std::string text = run.carried() ? rt::footnote_text(run.rtf) : std::string();
-            if (text.empty()) {
-                continue;
-            }
-            cursor.movePosition(QTextCursor::End);
-            cursor.insertBlock(note_block, note_text);
-            cursor.insertText(QStringLiteral("%1. ").arg(++number) + QString::fromStdString(text),
-                              note_text);
+// Builds a text document from a model's paragraphs as they come: the formats first, then
+// the paragraphs in order, then what needs the whole document.
+class DocumentLoader {
+public:
+    explicit DocumentLoader(QTextDocument& document)
+        : document_(document),
+          undo_(document.isUndoRedoEnabled()),
+          cursor_(&document),
+          inserter_(cursor_, formats_),
+          paragraphs_(cursor_, inserter_, formats_, hidden_) {
+        document.setUndoRedoEnabled(false);
+        document.clear();
+        document.setDocumentMargin(default_document_margin);
+        set_tab_stops(rt::default_tab_twips);
+        cursor_ = QTextCursor(&document);
+        cursor_.beginEditBlock();
+    }
+
+    void add_formats(const std::vector<rt::CharFormat>& formats, std::size_t from = 0) {
+        for (std::size_t i = from; i < formats.size(); ++i) {
+            formats_.push_back(to_qt_format(formats[i]));
+            hidden_.push_back(formats[i].hidden);
         }
     }
-}
+    std::size_t formats() const { return formats_.size(); }
+
+    void add_paragraphs(const std::vector<rt::Paragraph>& paragraphs, std::size_t begin,
+                        std::size_t end) {
+        for (std::size_t i = begin; i < end; ++i) {
+            const rt::Paragraph& paragraph = paragraphs[i];
+            // A first line that hangs left of the page's edge is shown in a margin wide
+            // enough for it.
+            leftmost_ = std::min(leftmost_, shown_left_indent(paragraph.format) +
+                                                paragraph.format.first_line_indent);
+            for (const rt::Run& run : paragraph.runs) {
+                if (run.carried()) {
+                    if (std::string text = rt::footnote_text(run.rtf); !text.empty()) {
+                        footnotes_.push_back(std::move(text));
+                    }
+                }
+            }
+        }
+        paragraphs_.insert(paragraphs, begin, end);
+    }
+
+    // Ends the document of that model, whose paragraphs have all been added.
+    void finish(const rt::Document& model) {
+        inserter_.flush();
+        list_footnotes();
+        cursor_.endEditBlock();
+        set_tab_stops(model.default_tab_twips());
+        if (leftmost_ < 0) {
+            document_.setDocumentMargin(default_document_margin + twips_to_screen(-leftmost_));
+        }
+        keep_head(document_, model);
+        document_.setUndoRedoEnabled(undo_);
+    }
+
+private:
+    // Set only when they change, as a text document lays its text out again for them.
+    void set_tab_stops(int twips) {
+        QTextOption option = document_.defaultTextOption();
+        if (option.tabStopDistance() != twips_to_screen(twips)) {
+            option.setTabStopDistance(twips_to_screen(twips));
+            document_.setDefaultTextOption(option);
+        }
+    }
+
+    // The footnotes' texts, numbered, after the document's text: shown, never saved as text.
+    void list_footnotes() {
+        QTextBlockFormat note_block;
+        note_block.setProperty(note_block_property, true);
+        QTextCharFormat note_text;
+        note_text.setProperty(label_text_property, true);
+        note_text.setForeground(QColor(Qt::darkGray));
+        int number = 0;
+        for (const std::string& text : footnotes_) {
+            cursor_.movePosition(QTextCursor::End);
+            cursor_.insertBlock(note_block, note_text);
+            cursor_.insertText(QStringLiteral("%1. ").arg(++number) + QString::fromStdString(text),
+                               note_text);
+        }
+    }
+
+    QTextDocument& document_;
+    bool undo_;
+    std::vector<QTextCharFormat> formats_;
+    std::vector<bool> hidden_;
+    QTextCursor cursor_;
+    Inserter inserter_;
+    ParagraphInserter paragraphs_;
+    int leftmost_ = 0;
+    std::vector<std::string> footnotes_;
+};
+
+// Paragraphs a reader hands over on its thread, waiting to be taken on the loader's.
+class ParagraphQueue : public rt::ParagraphSink {
+public:
+    struct Batch {
+        std::vector<rt::Paragraph> paragraphs;
+        std::vector<rt::CharFormat> formats;
+    };
+
+    void take(std::vector<rt::Paragraph> paragraphs, std::vector<rt::CharFormat> formats) override {
+        {
+            const std::lock_guard lock(mutex_);
+            batches_.push_back({std::move(paragraphs), std::move(formats)});
+        }
+        changed_.notify_one();
+    }
+
+    // The reader's last touch of the queue: told under the lock, so that the queue is not
+    // gone before the reader is done with it.
+    void close() {
+        const std::lock_guard lock(mutex_);
+        closed_ = true;
+        changed_.notify_one();
+    }
+
+    // Waits until the reader is done with the queue.
+    void wait_closed() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return closed_; });
+    }
+
+    // The next batch; none once the reader is done and every batch was taken.
+    std::optional<Batch> next() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return closed_ || !batches_.empty(); });
+        if (batches_.empty()) {
+            return std::nullopt;
+        }
+        Batch batch = std::move(batches_.front());
+        batches_.pop_front();
+        return batch;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Batch> batches_;
+    bool closed_ = false;
+};
+
+// Below this size a document is read before it is built: waking the reader's thread costs
+// about as long as reading a document of some tens of kilobytes, and it may find no core
+// free.
+constexpr std::size_t overlapped_size = 1024 * 1024;
 
 }  // namespace
 
 void load_model(QTextDocument& document, const rt::Document& model) {
-    std::vector<QTextCharFormat> formats;
-    formats.reserve(model.formats().size());
-    for (const rt::CharFormat& format : model.formats()) {
-        formats.push_back(to_qt_format(format));
-    }
-    const bool undo = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false);
-    document.clear();
-    QTextOption option = document.defaultTextOption();
-    option.setTabStopDistance(twips_to_screen(model.default_tab_twips()));
-    document.setDefaultTextOption(option);
-    // A first line that hangs left of the page's edge is shown in a margin wide enough for it.
-    int leftmost = 0;
-    for (const rt::Paragraph& paragraph : model.paragraphs()) {
-        leftmost = std::min(
-            leftmost, shown_left_indent(paragraph.format) + paragraph.format.first_line_indent);
-    }
-    document.setDocumentMargin(default_document_margin + twips_to_screen(-leftmost));
-    QTextCursor cursor(&document);
-    cursor.beginEditBlock();
-    const std::vector<rt::Paragraph>& paragraphs = model.paragraphs();
-    {
-        Inserter inserter(cursor, formats);
-        ParagraphInserter(model, cursor, inserter, formats).insert(0, paragraphs.size(), 0);
-    }
-    list_footnotes(cursor, model);
-    cursor.endEditBlock();
-    keep_head(document, model);
-    document.setUndoRedoEnabled(undo);
+    DocumentLoader loader(document);
+    loader.add_formats(model.formats());
+    loader.add_paragraphs(model.paragraphs(), 0, model.paragraphs().size());
+    loader.finish(model);
 }
 
+// The document is built while the RTF is read: a reader on a thread of its own hands over
+// the paragraphs it has finished, and they are inserted as they come.
 rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
-    rt::RtfReadResult read = rt::read_rtf(rtf);
-    load_model(document, read.document);
+    if (rtf.size() < overlapped_size) {
+        rt::RtfReadResult read = rt::read_rtf(rtf);
+        load_model(document, read.document);
+        return read.problems;
+    }
+    // One thread, kept between loads (a window's document is built after another's).
+    static QThreadPool readers;
+    readers.setMaxThreadCount(1);
+    ParagraphQueue queue;
+    rt::RtfReadResult read;
+    std::exception_ptr failure;
+    if (!readers.tryStart([&] {
+            try {
+                read = rt::read_rtf(rtf, queue);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            queue.close();
+        })) {
+        read = rt::read_rtf(rtf);
+        load_model(document, read.document);
+        return read.problems;
+    }
+    DocumentLoader loader(document);
+    std::size_t handed = 0;
+    // Freed once the reader is done: their memory is the reader's, and freeing it while the
+    // reader allocates would make both wait for the allocator.
+    std::vector<ParagraphQueue::Batch> inserted;
+    while (std::optional<ParagraphQueue::Batch> batch = queue.next()) {
+        loader.add_formats(batch->formats);
+        loader.add_paragraphs(batch->paragraphs, 0, batch->paragraphs.size());
+        handed += batch->paragraphs.size();
+        inserted.push_back(std::move(*batch));
+    }
+    queue.wait_closed();
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    const rt::Document& model = read.document;
+    loader.add_formats(model.formats(), loader.formats());
+    loader.add_paragraphs(model.paragraphs(), handed, model.paragraphs().size());
+    loader.finish(model);
     return read.problems;
 }
 

@@ -43,6 +43,8 @@ enum ModelProperty {
     size_not_given_property,         // no size named (rt::CharFormat::size_given)
     east_asian_font_property,        // rt::CharFormat::east_asian_family (QString)
     font_charset_property,           // rt::CharFormat::font_charset, where one is given
+    character_style_property,        // rt::CharFormat::character_style, where one is named
+    underline_kind_property,         // rt::CharFormat::underline_kind, where not a single line
 };
 
 constexpr int list_indent_twips = 360;  // per level, for items that give none

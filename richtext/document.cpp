@@ -56,6 +56,8 @@ std::size_t Document::FormatHash::operator()(const CharFormat& format) const {
     for (const std::size_t part : {static_cast<std::size_t>(format.half_points),
                                    static_cast<std::size_t>(format.raise_half_points),
                                    static_cast<std::size_t>(format.font_charset),
+                                   static_cast<std::size_t>(format.character_style),
+                                   static_cast<std::size_t>(format.underline_kind),
                                    pack_color(format.color), pack_color(format.highlight), flags}) {
         hash = hash * 1099511628211u ^ part;
     }

@@ -77,6 +77,9 @@ struct CharFormat {
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    // Of underlined text, the kind of line as RTF names it: 0 a single line (\ul), others
+    // dotted, dashed, double, thick, wavy, words only (see rtf_control_words.h).
+    std::uint8_t underline_kind = 0;
     bool strike_out = false;
     VerticalPosition position = VerticalPosition::baseline;  // \super, \sub
     int raise_half_points = 0;  // \upN raises by N half-points, \dnN lowers (negative)
@@ -85,6 +88,9 @@ struct CharFormat {
     // Shown alike; kept because word processors tell a named default from none against a
     // style's colour.
     bool default_color_named = false;
+    // The character style of the text (\csN) in the carried style sheet; -1: none. Kept for
+    // readers that take properties from it that the text does not repeat.
+    int character_style = -1;
 
     double point_size() const { return half_points / 2.0; }
     friend bool operator==(const CharFormat&, const CharFormat&) = default;

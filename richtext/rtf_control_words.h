@@ -37,13 +37,14 @@ enum class Action : std::uint8_t {
     plain,
     font,
     associated_font,  // \afN: the font of the script \loch, \hich or \dbch chose
-    script,           // \loch (`value` 0), \hich (1), \dbch (2), \rtlch (3)
+    script,           // \loch (`value` 0), \hich (1), \dbch (2), \rtlch (3), \ltrch (4)
     font_size,
+    character_style,  // \csN
     color,
     highlight,
-    bold,
-    italic,
-    underline,  // `value` 0: \ulnone
+    bold,       // \b; `value` 1: \ab, of the script \loch, \hich, ... chose
+    italic,     // \i; `value` 1: \ai
+    underline,  // `value` 0: \ulnone; N: the kind underline_words[N - 1]
     strike_out,
     hidden,
     vertical_position,  // `value` 0: \nosupersub, 1: \super, 2: \sub
@@ -64,6 +65,8 @@ enum class Action : std::uint8_t {
     list_level,  // \ilvlN
     // page and sections
     page_setup,        // \paperwN, \marglN, \landscape, ...: carried as the document's page
+                       // (with how its pages and notes are numbered, and whether its first
+                       // page has a header of its own)
     section_defaults,  // \sectd: a section's properties follow
     // tables
     in_table,                 // \intbl: the paragraph is in a table (at depth 1 unless \itap)
@@ -90,6 +93,13 @@ enum class HeadRank : std::uint8_t {
     other,           // the rest, as it came
     section,         // headers and footers: the first section's, after its properties
 };
+
+// The words of the kinds of underline (CharFormat::underline_kind), single first.
+inline constexpr std::string_view underline_words[] = {
+    "ul",         "uld",       "uldash",     "uldashd", "uldashdd", "uldb",
+    "ulhwave",    "ulldash",   "ulth",       "ulthd",   "ulthdash", "ulthdashd",
+    "ulthdashdd", "ulthldash", "ululdbwave", "ulw",     "ulwave"};
+
 // The rank of a group ("{\stylesheet ...}", "{\*\listtable ...}") by its first word.
 HeadRank head_group_rank(std::string_view group);
 

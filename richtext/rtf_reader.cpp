@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstddef>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -522,6 +523,36 @@ void Reader::finish_paragraph() {
     if (link) {
         document_.append_carried(link->rtf, link->format, link->field);
     }
+    if (sink_ != nullptr) {
+        hand_over();
+    }
+}
+
+// Paragraphs are handed over up to one outside tables, two paragraphs back from the one
+// being read: what comes later changes no paragraph before it (a section's end marks the
+// paragraph before the new one; a table's end or a row's looks back no further than the
+// paragraph before it), and list labels are given at the end, so none goes once a list
+// item came.
+void Reader::hand_over() {
+    constexpr std::size_t batch = 64;
+    std::vector<Paragraph>& paragraphs = document_.paragraphs();
+    if (numbered_ || paragraphs.size() < paragraphs_handed_ + batch + 3) {
+        return;
+    }
+    const std::size_t end = paragraphs.size() - 3;
+    if (paragraphs[end].table.depth != 0) {
+        return;
+    }
+    const auto first = paragraphs.begin() + static_cast<std::ptrdiff_t>(paragraphs_handed_);
+    std::vector<Paragraph> handed(
+        std::make_move_iterator(first),
+        std::make_move_iterator(paragraphs.begin() + static_cast<std::ptrdiff_t>(end)));
+    const std::vector<CharFormat>& formats = document_.formats();
+    std::vector<CharFormat> added(formats.begin() + static_cast<std::ptrdiff_t>(formats_handed_),
+                                  formats.end());
+    paragraphs_handed_ = end;
+    formats_handed_ = formats.size();
+    sink_->take(std::move(handed), std::move(added));
 }
 
 std::optional<Run> Reader::link_instruction(std::uint32_t field) const {
@@ -624,6 +655,10 @@ void Reader::end_document() {
 
 RtfReadResult read_rtf(std::string_view rtf) {
     return reading::Reader(rtf).run();
+}
+
+RtfReadResult read_rtf(std::string_view rtf, ParagraphSink& sink) {
+    return reading::Reader(rtf, &sink).run();
 }
 
 std::string footnote_text(std::string_view group) {

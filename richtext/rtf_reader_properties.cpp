@@ -169,9 +169,9 @@ void Reader::apply_to_text(const Token& token) {
             s.script = static_cast<int>(token.word.value);
             return;
         case Action::associated_font:
-            // After \loch or \hich the font of Western text, as word processors read it;
-            // after \dbch East Asian text's.
-            if (s.script == 0 || s.script == 1) {
+            // After \loch, \hich or \ltrch the font of Western text, as word processors read
+            // it; after \dbch East Asian text's.
+            if (s.script == 0 || s.script == 1 || s.script == 4) {
                 s.font = parameter;
             } else if (s.script == 2) {
                 s.east_asian_font = parameter;
@@ -184,6 +184,9 @@ void Reader::apply_to_text(const Token& token) {
                 parameter > 0 ? std::min(parameter, max_half_points) : default_half_points;
             s.size_given = parameter > 0;
             break;
+        case Action::character_style:
+            s.character_style = std::max(parameter, 0);
+            break;
         case Action::color:
             s.color = parameter;
             break;
@@ -191,13 +194,17 @@ void Reader::apply_to_text(const Token& token) {
             s.highlight = parameter > 0 ? parameter : -1;
             break;
         case Action::bold:
-            s.bold = on;
-            break;
         case Action::italic:
-            s.italic = on;
+            // \ab and \ai make Western and East Asian text bold or italic, as \b and \i do,
+            // unless \hich or \rtlch chose the script last (word processors read them so).
+            if (token.word.value == 1 && (s.script == 1 || s.script == 3)) {
+                return;
+            }
+            (token.word.action == Action::bold ? s.bold : s.italic) = on;
             break;
         case Action::underline:
             s.underline = token.word.value != 0 && on;
+            s.underline_kind = s.underline ? static_cast<std::uint8_t>(token.word.value - 1) : 0;
             break;
         case Action::strike_out:
             s.strike_out = on;
@@ -333,10 +340,12 @@ std::size_t Reader::current_format() {
     format.size_given = s.size_given;
     format.color = tables_.color(s.color);
     format.default_color_named = s.color >= 0 && !format.color;
+    format.character_style = s.character_style;
     format.highlight = tables_.color(s.highlight);
     format.bold = s.bold;
     format.italic = s.italic;
     format.underline = s.underline;
+    format.underline_kind = s.underline_kind;
     format.strike_out = s.strike_out;
     format.position = s.position;
     format.raise_half_points = s.raise_half_points;

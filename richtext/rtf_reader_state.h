@@ -36,14 +36,16 @@ struct GroupState {
     int half_points = default_half_points;
     bool size_given = false;   // \fsN was given
     int east_asian_font = -1;  // \dbch\afN: East Asian text's font number; -1: none named
-    // The script \afN (and \fN) name the font of: 0 \loch, 1 \hich, 2 \dbch, 3 \rtlch; -1
-    // none chosen.
+    // The script \afN (and \fN) name the font of: 0 \loch, 1 \hich, 2 \dbch, 3 \rtlch, 4
+    // \ltrch; -1 none chosen.
     int script = -1;
+    int character_style = -1;  // \csN; -1: none
     int color = -1;      // colour table index; -1: default colour
     int highlight = -1;  // colour table index; -1: none
     bool bold = false;
     bool italic = false;
     bool underline = false;
+    std::uint8_t underline_kind = 0;  // see CharFormat
     bool strike_out = false;
     bool hidden = false;
     VerticalPosition position = VerticalPosition::baseline;
@@ -81,7 +83,8 @@ struct GroupState {
 
 class Reader {
 public:
-    explicit Reader(std::string_view input) : in_(input), lexer_(input), stack_(1) {}
+    explicit Reader(std::string_view input, ParagraphSink* sink = nullptr)
+        : in_(input), lexer_(input), stack_(1), sink_(sink) {}
 
     RtfReadResult run();
 
@@ -120,6 +123,8 @@ private:
     // Gives the paragraph being read the paragraph properties now in force.
     void take_paragraph_format();
     void number_list_items();
+    // Hands the paragraphs that nothing read later changes to the sink, when enough wait.
+    void hand_over();
     void end_document();
 
     std::size_t current_format();
@@ -135,6 +140,10 @@ private:
 
     std::vector<GroupState> stack_;  // stack_[0] lies outside every group
     std::size_t overflow_depth_ = 0;
+
+    ParagraphSink* sink_ = nullptr;
+    std::size_t paragraphs_handed_ = 0;  // to the sink
+    std::size_t formats_handed_ = 0;
 
     RtfTables tables_;
     RtfLists lists_;

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <iterator>
 
 #include "richtext/code_page.h"
+#include "richtext/rtf_control_words.h"
 #include "richtext/rtf_escape.h"
 
 namespace qlx::richtext::writing {
@@ -183,6 +186,9 @@ int RtfWriterTables::font_of(const CharFormat& format) const {
 
 void RtfWriterTables::write_format(std::string& out, const CharFormat& format, bool plain) const {
     out += plain ? "\\plain" : "";
+    if (format.character_style >= 0) {
+        append_number(out, "\\cs", format.character_style);
+    }
     const int font = font_of(format);
     if (font != default_font_) {
         append_number(out, "\\f", font);
@@ -206,7 +212,12 @@ void RtfWriterTables::write_format(std::string& out, const CharFormat& format, b
     }
     out += format.bold ? "\\b" : "";
     out += format.italic ? "\\i" : "";
-    out += format.underline ? "\\ul" : "";
+    if (format.underline) {
+        out += '\\';
+        out += underline_words[format.underline_kind < std::size(underline_words)
+                                   ? format.underline_kind
+                                   : 0];
+    }
     out += format.strike_out ? "\\strike" : "";
     out += format.hidden ? "\\v" : "";
     // Some readers keep a raised run going past \plain; \nosupersub ends it in every one.

@@ -130,9 +130,14 @@ def characters(path):
 
 
 def normalised_text(text):
-    """Text with tabs as line breaks, trailing blanks and empty lines dropped."""
+    """Text with tabs as line breaks, blanks at line starts and ends and empty lines dropped,
+    and each run of blanks one blank: LibreOffice's text export indents a line as its page
+    does (a list item by its indent) and writes runs of blanks as narrow spaces between
+    blanks, as its HTML export does."""
     lines = text.replace("\r\n", "\n").replace("\r", "\n").replace("\t", "\n").split("\n")
-    return "\n".join(line.rstrip() for line in lines if line.strip())
+    blanks = re.compile(r"[ \u2002-\u2006]+")
+    return "\n".join(blanks.sub(" ", line).strip(" ") for line in lines
+                     if blanks.sub("", line))
 
 
 def soffice_convert(soffice, files, target, outdir):

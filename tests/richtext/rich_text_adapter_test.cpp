@@ -210,10 +210,53 @@ TEST(RichTextAdapter, EveryTestAndFuzzFileSurvivesTheWindowUnchanged) {
             EXPECT_EQ(testing::dump(saved), testing::dump(kept)) << entry.path();
             EXPECT_TRUE(saved == as_the_window_keeps_it(read, true)) << entry.path();
             EXPECT_TRUE(document_model(document) == kept) << entry.path();
+            // Built while it is read, the document is the same.
+            QTextDocument overlapped;
+            load_rtf(with_default_font(overlapped), rtf);
+            EXPECT_EQ(overlapped.toHtml(), document.toHtml()) << entry.path();
             ++files;
         }
     }
     EXPECT_GT(files, 100);
+}
+
+// A long document is built while it is read, from paragraphs the reader hands over: what
+// comes later (tables, a section's end, links and fields across paragraphs, list items,
+// footnotes) changes none that went.
+TEST(RichTextAdapter, BuildsALongDocumentWhileReadingItAsAfterReadingIt) {
+    std::string rtf =
+        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+        "{\\*\\listtable{\\list{\\listlevel\\levelnfc0{\\leveltext\\'02\\'00.;}}\\listid1}}"
+        "{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\deftab360\r\n";
+    const std::string filler(600, 'x');  // a document of more than a megabyte
+    for (int i = 0; i < 2000; ++i) {
+        const std::string n = std::to_string(i);
+        rtf += "\\pard\\plain line " + n + " {\\b bold}{\\cf1 red} {\\v hidden} " + filler + "\\par\r\n";
+        if (i % 97 == 0) {
+            rtf += "\\trowd\\cellx2000\\cellx4000\\pard\\intbl cell " + n +
+                   "\\cell\\pard\\intbl\\itap2 in\\nestcell{\\*\\nesttableprops\\trowd\\cellx1000"
+                   "\\nestrow}\\pard\\intbl more\\par last\\cell\\row\r\n";
+        }
+        if (i % 131 == 0) {
+            rtf += "\\pard\\li720\\fi-1080 hanging{\\field{\\*\\fldinst HYPERLINK \"http://x/" + n +
+                   "\"}{\\fldrslt link\\par across}} after\\sect\\sectd\\cols2 section\\par\r\n";
+        }
+        if (i % 211 == 0) {
+            rtf += "note{\\footnote\\pard\\plain\\chftn  text " + n + "}\\par\r\n";
+        }
+        if (i == 1500) {
+            rtf += "\\pard\\ls1 item\\par\\pard\\ls1 item\\par\\pard\r\n";
+        }
+    }
+    rtf += "\\trowd\\cellx2000\\pard\\intbl open cell\\cell}";
+    QTextDocument read_first;
+    load_model(with_default_font(read_first), rt::read_rtf(rtf).document);
+    QTextDocument overlapped;
+    load_rtf(with_default_font(overlapped), rtf);
+    EXPECT_EQ(overlapped.toHtml(), read_first.toHtml());
+    EXPECT_EQ(save_rtf(overlapped), save_rtf(read_first));
+    EXPECT_NE(overlapped.toPlainText().indexOf(QStringLiteral("2. item")), -1);
+    EXPECT_GT(rtf.size(), std::size_t{1} << 20);
 }
 
 TEST(RichTextAdapter, ShowsListItemsWithTheirLabelsIndentedByLevel) {

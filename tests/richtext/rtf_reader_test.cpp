@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include "model_dump.h"
 #include "richtext/field_instruction.h"
@@ -400,6 +403,40 @@ TEST(RtfReader, ReadsCharacterFormats) {
     EXPECT_EQ(format_of(scripts, "three").font_family, "Mangal");
     EXPECT_TRUE(format_of(scripts, "four").east_asian_family.empty());
     EXPECT_EQ(format_of(scripts, "five").east_asian_family, "Mangal");
+    // \ab and \ai make text bold and italic unless \hich or \rtlch chose the script last
+    // (\ltrch ends \rtlch's); after \ltrch, \afN names the font of the rest.
+    const Document associated =
+        read_rtf(
+            "{\\rtf1{\\fonttbl{\\f0 Arial;}{\\f1 Mangal;}}{\\ab none}{\\dbch\\ai far}"
+            "{\\b0\\dbch\\ab\\rtlch \\ltrch\\loch kept}{\\hich\\ab high}{\\rtlch\\ai right}"
+            "{\\rtlch\\ltrch\\ab\\af1 left}{\\b\\dbch\\ab0 off}}")
+            .document;
+    EXPECT_EQ(testing::describe(format_of(associated, "none")), "Arial 12 b");
+    EXPECT_EQ(testing::describe(format_of(associated, "far")), "Arial 12 i");
+    EXPECT_EQ(testing::describe(format_of(associated, "kept")), "Arial 12 b");
+    EXPECT_EQ(testing::describe(format_of(associated, "high")), "Arial 12");
+    EXPECT_EQ(testing::describe(format_of(associated, "right")), "Arial 12");
+    EXPECT_EQ(testing::describe(format_of(associated, "left")), "Mangal 12 b");
+    EXPECT_EQ(testing::describe(format_of(associated, "off")), "Arial 12");
+    // Kinds of underline; \ulnone and \ul0 end each.
+    const Document lines =
+        read_rtf("{\\rtf1{\\ulwave wavy}{\\ulwave\\ulnone gone}{\\uldb\\ul0 none}{\\ul single}}")
+            .document;
+    EXPECT_EQ(format_of(lines, "wavy").underline_kind, 16);
+    EXPECT_TRUE(format_of(lines, "wavy").underline);
+    EXPECT_FALSE(format_of(lines, "gone").underline);
+    EXPECT_EQ(format_of(lines, "gone").underline_kind, 0);
+    EXPECT_EQ(format_of(lines, "none").underline_kind, 0);
+    EXPECT_EQ(format_of(lines, "single").underline_kind, 0);
+    EXPECT_TRUE(format_of(lines, "single").underline);
+    // A character style holds until \plain.
+    const Document styles =
+        read_rtf("{\\rtf1 a {\\cs16 styled \\i more}\\cs2 two\\plain none}").document;
+    EXPECT_EQ(format_of(styles, "styled").character_style, 16);
+    EXPECT_EQ(format_of(styles, "more").character_style, 16);
+    EXPECT_EQ(format_of(styles, "two").character_style, 2);
+    EXPECT_EQ(format_of(styles, "none").character_style, -1);
+    EXPECT_EQ(format_of(styles, "a ").character_style, -1);
     const Document black_first =
         read_rtf("{\\rtf1{\\colortbl\\red0\\green0\\blue0;}\\cf0 black}").document;
     EXPECT_EQ(testing::describe(format_of(black_first, "black")), "- 12 #000000");
@@ -466,6 +503,51 @@ TEST(RtfReader, ReadsTheDefaultTabStops) {
 TEST(RtfReader, KeepsTheFormatOfEachParagraphMark) {
     EXPECT_EQ(dump(read_rtf("{\\rtf1\\fs40 big\\fs20\\par\\par\\b x\\par}").document),
               "[- 20] big\nP - 10\nP - 10\n[- 10 b] x\nP - 10 b\nP - 10 b\n");
+}
+
+// Paragraphs handed over while reading are those the whole reading gives, in order, with
+// the formats they name: whole tables among them, none once a list item came.
+TEST(RtfReader, HandsOverFinishedParagraphsWhileReading) {
+    struct Collector : ParagraphSink {
+        void take(std::vector<Paragraph> handed, std::vector<CharFormat> added) override {
+            ++batches;
+            std::ranges::move(handed, std::back_inserter(paragraphs));
+            std::ranges::move(added, std::back_inserter(formats));
+        }
+        int batches = 0;
+        std::vector<Paragraph> paragraphs;
+        std::vector<CharFormat> formats;
+    };
+    std::string rtf = "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}";
+    for (int i = 0; i < 1200; ++i) {
+        rtf += "line {\\b " + std::to_string(i) + "}\\par ";
+        if (i % 300 == 299) {
+            rtf += "\\trowd\\cellx900\\intbl cell\\cell\\row\\pard{\\cf1 red}\\sect ";
+        }
+    }
+    rtf +=
+        "\\pard\\ls0 no list 0\\par{\\*\\listtable{\\list{\\listlevel{\\leveltext\\'01-;}}"
+        "\\listid1}}{\\*\\listoverridetable{\\listoverride\\listid1\\ls1}}\\pard\\ls1 item"
+        "\\par\\pard}";
+    const Document whole = read_rtf(rtf).document;
+    Collector sink;
+    Document read = read_rtf(rtf, sink).document;
+    EXPECT_GT(sink.batches, 3);
+    ASSERT_LT(sink.paragraphs.size(), read.paragraphs().size());
+    ASSERT_LE(sink.formats.size(), read.formats().size());
+    for (std::size_t i = 0; i < sink.formats.size(); ++i) {
+        EXPECT_EQ(sink.formats[i], read.format(i));
+    }
+    EXPECT_TRUE(std::ranges::any_of(sink.paragraphs, [](const Paragraph& paragraph) {
+        return paragraph.table.end == TablePlace::End::row;
+    }));
+    EXPECT_TRUE(std::ranges::none_of(sink.paragraphs, [](const Paragraph& paragraph) {
+        return paragraph.format.list != no_list;
+    }));
+    std::ranges::move(sink.paragraphs, read.paragraphs().begin());
+    EXPECT_TRUE(read == whole);
+    EXPECT_EQ(to_text(read), to_text(whole));
+    EXPECT_EQ(to_text(whole).substr(to_text(whole).size() - 7), "- item\n");
 }
 
 TEST(RtfReader, NotesWhatIsWrongWithTheInput) {

@@ -261,12 +261,27 @@ TEST(RtfWriter, KeepsWhatWordProcessorsShow) {
             .document);
     EXPECT_NE(styled.find("\\pard\\plain\\s2\\fs24 Title"), std::string::npos) << styled;
     EXPECT_NE(styled.find("\\pard\\plain b}"), std::string::npos) << styled;
-    // The page, sections and section breaks.
+    // Character styles, after \plain too: readers take the style's properties for the text.
+    const std::string character_style =
+        to_rtf(read_rtf("{\\rtf1{\\stylesheet{\\*\\cs16\\additive\\b strong;}}a {\\cs16\\b strong}"
+                        "\\plain b}")
+                   .document);
+    EXPECT_NE(character_style.find("\\plain\\cs16\\b strong\\plain b}"), std::string::npos)
+        << character_style;
+    // Each kind of underline as it was (a wavy line is no single one to readers).
+    const std::string lines =
+        to_rtf(read_rtf("{\\rtf1{\\ulwave wavy}{\\uldb double}{\\ul single}}").document);
+    EXPECT_NE(lines.find("\\plain\\ulwave wavy\\plain\\uldb double\\plain\\ul single"),
+              std::string::npos)
+        << lines;
+    // The page, how its notes are numbered, sections and section breaks.
     const std::string page = to_rtf(
-        read_rtf("{\\rtf1\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape"
-                 "\\sectd\\lndscpsxn\\pgwsxn16838 one\\sect\\sectd\\sbknone two}")
+        read_rtf("{\\rtf1\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape\\ftnbj"
+                 "\\aftnnrlc\\ftnrstpg\\ftnstart2\\titlepg\\sectd\\lndscpsxn\\pgwsxn16838 one\\sect\\sectd"
+                 "\\sbknone two}")
             .document);
-    EXPECT_NE(page.find("\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape\r\n"
+    EXPECT_NE(page.find("\\paperw11906\\paperh16838\\margl1134\\margr1134\\landscape\\ftnbj"
+                        "\\aftnnrlc\\ftnrstpg\\ftnstart2\\titlepg\r\n"
                         "\\sectd\\lndscpsxn\\pgwsxn16838\r\n\\pard"),
               std::string::npos)
         << page;
