@@ -271,13 +271,14 @@ void frmMain::describe_active_document() {
 }
 
 void frmMain::update_menus() {
+    // Nothing opens while a file opens or all windows close.
+    const bool busy = converting_ || closing_all_;
     for (QAction* file_command :
          {mnuFileOpen, mnuFileText, mnuFilePublish, mnuFileSave, mnuFileSaveAs, mnuWindowCloseAll}) {
-        file_command->setEnabled(!converting_);
+        file_command->setEnabled(!busy);
     }
-    mnuWindowCloseAll->setEnabled(!converting_ && !closing_all_);
     for (QAction* recent : recent_list_) {
-        recent->setEnabled(!converting_);
+        recent->setEnabled(!busy);
     }
     // A document activated is one to work on: its text is there for every command. (While an
     // export opens, its windows wait until the last one is shown; while all close, the one

@@ -256,6 +256,8 @@ private:
     // Closes these windows (Close All's, already asked about) from `from` on, for a slice of
     // time, and the rest once the events that came meanwhile have run.
     void close_windows(QList<QPointer<QMdiSubWindow>> windows, qsizetype from);
+    // Takes the workspace out of the main window, with a stand-in in its place, or puts it back.
+    void put_workspace_aside(bool aside);
 
     struct ConvertedExport;
     void convert_export_file(const QString& path, std::uint64_t size);

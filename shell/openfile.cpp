@@ -152,6 +152,11 @@ void frmMain::openfile(const QString& path) {
                                .arg(message_path(path)));
         return;
     }
+    if (closing_all_) {
+        show_message(this, tr("Wait until all windows are closed, then open \"%1\".")
+                               .arg(message_path(path)));
+        return;
+    }
     if (!is_regular_file_or_missing(path)) {
         return;
     }
@@ -277,6 +282,11 @@ std::expected<frmMain::ConvertedExport, QString> frmMain::convert_with_progress(
 void frmMain::open_plain_file(const QString& path) {
     if (converting_) {
         show_message(this, tr("Wait until the file being opened is shown, then open \"%1\".")
+                               .arg(message_path(path)));
+        return;
+    }
+    if (closing_all_) {
+        show_message(this, tr("Wait until all windows are closed, then open \"%1\".")
                                .arg(message_path(path)));
         return;
     }

@@ -460,6 +460,14 @@ private slots:
         window.findChild<QAction*>(QStringLiteral("mnuWindowCloseAll"))->trigger();
         QTRY_VERIFY(gt::document_windows(window).isEmpty());
         QTRY_COMPARE(status->text(), QString());
+        // The workspace is back in its place, shown, and takes the next window.
+        auto* area = window.findChild<QMdiArea*>();
+        QCOMPARE(window.centralWidget(), area);
+        QVERIFY(area->isVisible());
+        QVERIFY(window.findChild<QAction*>(QStringLiteral("mnuFileOpen"))->isEnabled());
+        window.new_document();
+        QCOMPARE(gt::document_windows(window).size(), 1);
+        QVERIFY(gt::document_windows(window)[0]->isVisible());
     }
 
     void close_all_over_hundreds_of_windows_asks_once_and_builds_no_document() {
