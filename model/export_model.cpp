@@ -9,14 +9,44 @@ bool is_export(std::string_view text) { return text.starts_with(export_signature
 
 LineReader::LineReader(std::string_view text, DamageLog* damage)
     : text_(text), damage_(damage) {
-    if (text.find("\r\n") != std::string_view::npos) {
-        line_end_ = "\r\n";
-    } else {
-        line_end_ = "\n";
-        if (text.find('\n') != std::string_view::npos) {
-            record_damage(1, "lines end in LF, not CR LF; split on LF");
+    choose_line_end();
+}
+
+LineReader::LineReader(ArrivingText& text, DamageLog* damage)
+    : arriving_(&text), whole_(false), damage_(damage) {
+    choose_line_end();
+}
+
+void LineReader::choose_line_end() {
+    // The first CR LF decides, wherever it is: without one, the whole text is looked at.
+    for (std::size_t from = 0;;) {
+        if (text_.find("\r\n", from) != std::string_view::npos) {
+            line_end_ = "\r\n";
+            return;
+        }
+        from = text_.empty() ? 0 : text_.size() - 1;
+        if (!more()) {
+            break;
         }
     }
+    line_end_ = "\n";
+    if (text_.find('\n') != std::string_view::npos) {
+        record_damage(1, "lines end in LF, not CR LF; split on LF");
+    }
+}
+
+bool LineReader::take_arrived() {
+    const ArrivingText::Arrived arrived = arriving_->wait_beyond(text_.size());
+    const bool grew = arrived.text.size() > text_.size();
+    text_ = arrived.text;
+    whole_ = arrived.whole;
+    return grew;
+}
+
+bool LineReader::next_starts_with(std::string_view prefix) {
+    while (text_.size() - position_ < prefix.size() && more()) {
+    }
+    return text_.substr(position_).starts_with(prefix);
 }
 
 std::string_view LineReader::take_next_line() {
@@ -38,26 +68,31 @@ std::string_view LineReader::take_next_line() {
     return line;
 }
 
-std::size_t LineReader::find_line_end(std::size_t from) const {
+std::size_t LineReader::find_line_end(std::size_t from) {
     // Look for the LF and then at the character before it: LF is rarer in export text than CR,
     // and one memchr is cheaper than a search for two characters.
     const bool crlf = line_end_.size() == 2;
-    const char* const begin = text_.data();
-    const char* const end = begin + text_.size();
-    for (const char* at = begin + from; at < end;) {
-        const auto* lf = static_cast<const char*>(std::memchr(at, '\n', end - at));
-        if (lf == nullptr) {
-            break;
+    for (std::size_t searched = from;;) {
+        const char* const begin = text_.data();
+        const char* const end = begin + text_.size();
+        for (const char* at = begin + searched; at < end;) {
+            const auto* lf = static_cast<const char*>(std::memchr(at, '\n', end - at));
+            if (lf == nullptr) {
+                break;
+            }
+            if (!crlf) {
+                return lf - begin;
+            }
+            if (lf > begin + from && lf[-1] == '\r') {
+                return lf - 1 - begin;
+            }
+            at = lf + 1;
         }
-        if (!crlf) {
-            return lf - begin;
+        searched = text_.size();
+        if (!more()) {
+            return std::string_view::npos;
         }
-        if (lf > begin + from && lf[-1] == '\r') {
-            return lf - 1 - begin;
-        }
-        at = lf + 1;
     }
-    return std::string_view::npos;
 }
 
 void LineReader::record_damage(std::size_t line, std::string_view reason) {
