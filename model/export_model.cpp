@@ -1,14 +1,16 @@
 #include "model/export_model.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "model/byte_search.h"
 
 namespace qlx::conversion {
 
-bool is_export(std::string_view text) { return text.starts_with(export_signature); }
+bool is_export(std::string_view text) {
+    return text.starts_with(export_signature);
+}
 
-LineReader::LineReader(std::string_view text, DamageLog* damage)
-    : text_(text), damage_(damage) {
+LineReader::LineReader(std::string_view text, DamageLog* damage) : text_(text), damage_(damage) {
     choose_line_end();
 }
 
@@ -69,24 +71,17 @@ std::string_view LineReader::take_next_line() {
 }
 
 std::size_t LineReader::find_line_end(std::size_t from) {
-    // Look for the LF and then at the character before it: LF is rarer in export text than CR,
-    // and one memchr is cheaper than a search for two characters.
+    // Look for the LF and then at the character before it: LF is rarer in export text than CR.
     const bool crlf = line_end_.size() == 2;
     for (std::size_t searched = from;;) {
-        const char* const begin = text_.data();
-        const char* const end = begin + text_.size();
-        for (const char* at = begin + searched; at < end;) {
-            const auto* lf = static_cast<const char*>(std::memchr(at, '\n', end - at));
-            if (lf == nullptr) {
-                break;
-            }
+        for (std::size_t at = searched; (at = find_first_of_bytes<'\n'>(text_, at)) < text_.size();
+             ++at) {
             if (!crlf) {
-                return lf - begin;
+                return at;
             }
-            if (lf > begin + from && lf[-1] == '\r') {
-                return lf - 1 - begin;
+            if (at > from && text_[at - 1] == '\r') {
+                return at - 1;
             }
-            at = lf + 1;
         }
         searched = text_.size();
         if (!more()) {
@@ -109,7 +104,8 @@ std::string_view take_counted_string(std::string_view& text, LineReader& reader)
     const std::size_t length = static_cast<unsigned char>(text.front());
     text.remove_prefix(1);
     if (length > text.size()) {
-        reader.record_damage(reader.line_number(), "a counted string runs past the end of its line");
+        reader.record_damage(reader.line_number(),
+                             "a counted string runs past the end of its line");
     }
     const std::string_view value = text.substr(0, std::min(length, text.size()));
     text.remove_prefix(value.size());
@@ -120,7 +116,8 @@ namespace {
 
 // Labels of header fields 1 to 8; fields beyond are bare.
 constexpr std::string_view header_labels[] = {
-    "", "Hospital  ", "MIS       ", "Directory ", "User      ", "Date      ", "Segment   ", "Comment   ",
+    "",           "Hospital  ", "MIS       ", "Directory ",
+    "User      ", "Date      ", "Segment   ", "Comment   ",
 };
 
 }  // namespace

@@ -723,7 +723,7 @@ TEST_F(FilesTest, AFileReadAheadArrivesWholeUnderTheRulesOfReadFile) {
     auto piped = FileReadAhead::open(root_ / "fifo", {.pipes_too = true});
     ASSERT_TRUE(piped);
     EXPECT_EQ((*piped)->wait_beyond(0).text, "MEDITECH");
-    EXPECT_TRUE((*piped)->wait_beyond(0).whole);
+    EXPECT_TRUE((*piped)->wait_beyond(8).whole);
     writer.join();
 #endif
 }
