@@ -43,6 +43,23 @@ bool copy_8(char* out, const char* in) {
 
 }  // namespace byte_search_detail
 
+#ifdef QLX_SEARCH_16
+// Bit i is set when byte i of the chunk is one of the bytes.
+template <char... Bytes>
+unsigned match_16(__m128i chunk) {
+    __m128i found = _mm_setzero_si128();
+    ((found = _mm_or_si128(found, _mm_cmpeq_epi8(chunk, _mm_set1_epi8(Bytes)))), ...);
+    return static_cast<unsigned>(_mm_movemask_epi8(found));
+}
+
+inline __m128i load_16(const char* at) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+}
+inline void store_16(char* at, __m128i chunk) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(at), chunk);
+}
+#endif
+
 // The offset of the first of the bytes at or after `from`, or text.size().
 template <char... Bytes>
 std::size_t find_first_of_bytes(std::string_view text, std::size_t from) {
@@ -50,11 +67,8 @@ std::size_t find_first_of_bytes(std::string_view text, std::size_t from) {
     const std::size_t size = text.size();
 #ifdef QLX_SEARCH_16
     for (; from + 16 <= size; from += 16) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + from));
-        __m128i found = _mm_setzero_si128();
-        ((found = _mm_or_si128(found, _mm_cmpeq_epi8(chunk, _mm_set1_epi8(Bytes)))), ...);
-        if (const int mask = _mm_movemask_epi8(found); mask != 0) {
-            return from + std::countr_zero(static_cast<unsigned>(mask));
+        if (const unsigned mask = match_16<Bytes...>(load_16(data + from)); mask != 0) {
+            return from + std::countr_zero(mask);
         }
     }
 #endif
@@ -83,17 +97,17 @@ bool copy_unless_special(char* out, std::string_view text) {
     const std::size_t size = text.size();
 #ifdef QLX_SEARCH_16
     if (size >= 16) {
-        __m128i found = _mm_setzero_si128();
+        unsigned found = 0;
         auto copy_16 = [&](std::size_t at) {
-            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), chunk);
-            ((found = _mm_or_si128(found, _mm_cmpeq_epi8(chunk, _mm_set1_epi8(Bytes)))), ...);
+            const __m128i chunk = load_16(in + at);
+            store_16(out + at, chunk);
+            found |= match_16<Bytes...>(chunk);
         };
         for (std::size_t at = 0; at + 16 < size; at += 16) {
             copy_16(at);
         }
         copy_16(size - 16);
-        return _mm_movemask_epi8(found) != 0;
+        return found != 0;
     }
 #endif
     if (size >= 8) {

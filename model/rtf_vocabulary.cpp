@@ -4,11 +4,10 @@
 
 namespace qlx::conversion {
 
-char* write_escaped(char* out, std::string_view text) {
-    if (!copy_unless_special<'\\', '{', '}'>(out, text)) {
-        return out + text.size();
-    }
-    // The runs between the special characters, each copied whole.
+namespace {
+
+// The runs between the special characters, each copied whole.
+char* write_escaped_runs(char* out, std::string_view text) {
     for (std::size_t from = 0;;) {
         const std::size_t at = find_first_of_bytes<'\\', '{', '}'>(text, from);
         copy_unless_special<>(out, text.substr(from, at - from));
@@ -20,6 +19,35 @@ char* write_escaped(char* out, std::string_view text) {
         *out++ = text[at];
         from = at + 1;
     }
+}
+
+}  // namespace
+
+char* write_escaped(char* out, std::string_view text) {
+    if (!copy_unless_special<'\\', '{', '}'>(out, text)) {
+        return out + text.size();
+    }
+    std::size_t from = 0;
+#ifdef QLX_SEARCH_16
+    // 16 bytes at a time, each chunk copied whole and the copy cut short at its first special
+    // character. What is left to write, escaped, has room for 32 bytes or more.
+    while (text.size() - from >= 16) {
+        const __m128i chunk = load_16(text.data() + from);
+        store_16(out, chunk);
+        const unsigned mask = match_16<'\\', '{', '}'>(chunk);
+        if (mask == 0) {
+            from += 16;
+            out += 16;
+            continue;
+        }
+        const int before = std::countr_zero(mask);
+        out += before;
+        *out++ = '\\';
+        *out++ = text[from + before];
+        from += before + 1;
+    }
+#endif
+    return write_escaped_runs(out, text.substr(from));
 }
 
 void append_escaped(std::string& out, std::string_view text) {
