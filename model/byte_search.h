@@ -46,7 +46,7 @@ bool copy_8(char* out, const char* in) {
 #ifdef QLX_SEARCH_16
 // Bit i is set when byte i of the chunk is one of the bytes.
 template <char... Bytes>
-unsigned match_16(__m128i chunk) {
+unsigned match_16([[maybe_unused]] __m128i chunk) {
     __m128i found = _mm_setzero_si128();
     ((found = _mm_or_si128(found, _mm_cmpeq_epi8(chunk, _mm_set1_epi8(Bytes)))), ...);
     return static_cast<unsigned>(_mm_movemask_epi8(found));
