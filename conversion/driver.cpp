@@ -60,8 +60,8 @@ std::expected<ConversionReport, ConversionError> convert_lines(ConversionState& 
     while (!state.reader.at_end()) {
         if (state.reader.consumed() >= next_report) {
             next_report = state.reader.consumed() + progress_step;
-            if (progress && !progress(Phase::parsing, std::min(state.reader.consumed(), size),
-                                      size)) {
+            if (progress &&
+                !progress(Phase::parsing, std::min(state.reader.consumed(), size), size)) {
                 return std::unexpected(ConversionError{{}, true});
             }
         }

@@ -73,7 +73,8 @@ std::size_t read_chunks(std::FILE* file, char* data, std::size_t length, const R
                         const std::function<bool(std::size_t)>& arrived) {
     std::size_t done = 0;
     while (done < length) {
-        const std::size_t got = std::fread(data + done, 1, std::min(read_chunk, length - done), file);
+        const std::size_t got =
+            std::fread(data + done, 1, std::min(read_chunk, length - done), file);
         if (got == 0) {
             break;
         }
@@ -193,10 +194,9 @@ std::expected<std::string, FileError> read_file(const fs::path& path, const Prog
     std::string text;
     text.resize_and_overwrite(static_cast<std::size_t>(size), [&](char* data, std::size_t length) {
         platform::prefer_large_pages(data, length);
-        return read_chunks(file.get(), data, length, rules, refused, start_checked,
-                           [&](std::size_t done) {
-                               return !progress || progress(Phase::loading, done, size);
-                           });
+        return read_chunks(
+            file.get(), data, length, rules, refused, start_checked,
+            [&](std::size_t done) { return !progress || progress(Phase::loading, done, size); });
     });
     if (!refused.empty()) {
         return std::unexpected(FileError{name, std::move(refused)});
@@ -238,9 +238,8 @@ std::expected<std::unique_ptr<FileReadAhead>, FileError> FileReadAhead::open(
     const char* const mapped = opened->type == fs::file_type::regular
                                    ? map_whole(opened->file.get(), opened->size)
                                    : nullptr;
-    std::unique_ptr<FileReadAhead> reading(new FileReadAhead(opened->file.release(),
-                                                             display_path(path), opened->type,
-                                                             opened->size, rules, mapped));
+    std::unique_ptr<FileReadAhead> reading(new FileReadAhead(
+        opened->file.release(), display_path(path), opened->type, opened->size, rules, mapped));
     std::unique_lock lock(reading->mutex_);
     reading->changed_.wait(lock, [&] { return reading->start_checked_ || reading->result_; });
     if (reading->result_ && !*reading->result_) {

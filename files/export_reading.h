@@ -84,7 +84,7 @@ private:
     // Makes the first `size` bytes at `data` the text arrived so far; true to go on reading.
     bool publish(const char* data, std::size_t size, bool start_checked);
 
-    std::FILE* const file_;  // owned
+    std::FILE* const file_;     // owned
     const char* const mapped_;  // the file's bytes, when mapped
     const std::string name_;
     const std::filesystem::file_type type_;
@@ -98,7 +98,7 @@ private:
     bool start_checked_ = false;
     bool stopping_ = false;
     std::optional<std::expected<void, FileError>> result_;  // once the reading is over
-    std::thread reader_;  // when the file is not mapped
+    std::thread reader_;                                    // when the file is not mapped
 };
 
 }  // namespace qlx::conversion

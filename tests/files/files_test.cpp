@@ -178,8 +178,10 @@ TEST_F(FilesTest, ConverterWritesDocumentsAndListsThem) {
 
     // Re-saved as UTF-8, it makes the same documents.
     const fs::path resaved = root_ / "utf8.qlx";
-    write(resaved, "\xEF\xBB\xBF" "MEDITECH.CUST.RPTS^H\r\nPROC\r\nCAF\xC3\x89\r\n\x01"
-                   "D\x01N\r\nPROC\r\nTWO\r\n\x00\r\nX"s);
+    write(resaved,
+          "\xEF\xBB\xBF"
+          "MEDITECH.CUST.RPTS^H\r\nPROC\r\nCAF\xC3\x89\r\n\x01"
+          "D\x01N\r\nPROC\r\nTWO\r\n\x00\r\nX"s);
     std::ostringstream out_utf8, err_utf8;
     ASSERT_EQ(cli::run_convert({resaved.string(), root_ / "out_utf8"}, out_utf8, err_utf8),
               cli::exit_ok);
