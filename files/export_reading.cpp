@@ -142,23 +142,6 @@ std::expected<OpenedFile, FileError> open_sized(const fs::path& path, const Read
     return opened;
 }
 
-// Maps a whole regular file when the system can and the file has not grown since its size was
-// taken (one that has is read instead, to its end); nullptr when it is not mapped.
-const char* map_whole(std::FILE* file, std::uint64_t size) {
-    const char* mapped = platform::map_for_reading(file, static_cast<std::size_t>(size));
-    if (mapped == nullptr) {
-        return nullptr;
-    }
-    if (std::fseek(file, static_cast<long>(size), SEEK_SET) == 0 && std::fgetc(file) == EOF &&
-        !std::ferror(file)) {
-        std::rewind(file);
-        return mapped;
-    }
-    platform::unmap_file(mapped, static_cast<std::size_t>(size));
-    std::rewind(file);
-    return nullptr;
-}
-
 }  // namespace
 
 std::expected<std::string, FileError> read_stream(std::FILE* stream, std::string_view name,
@@ -235,11 +218,8 @@ std::expected<std::unique_ptr<FileReadAhead>, FileError> FileReadAhead::open(
     if (!opened) {
         return std::unexpected(opened.error());
     }
-    const char* const mapped = opened->type == fs::file_type::regular
-                                   ? map_whole(opened->file.get(), opened->size)
-                                   : nullptr;
     std::unique_ptr<FileReadAhead> reading(new FileReadAhead(
-        opened->file.release(), display_path(path), opened->type, opened->size, rules, mapped));
+        opened->file.release(), display_path(path), opened->type, opened->size, rules));
     std::unique_lock lock(reading->mutex_);
     reading->changed_.wait(lock, [&] { return reading->start_checked_ || reading->result_; });
     if (reading->result_ && !*reading->result_) {
@@ -250,39 +230,20 @@ std::expected<std::unique_ptr<FileReadAhead>, FileError> FileReadAhead::open(
 }
 
 FileReadAhead::FileReadAhead(std::FILE* file, std::string name, fs::file_type type,
-                             std::uint64_t size, const ReadRules& rules, const char* mapped)
+                             std::uint64_t size, const ReadRules& rules)
     : file_(file),
-      mapped_(mapped),
       name_(std::move(name)),
       type_(type),
       size_(static_cast<std::size_t>(size)),
-      rules_(rules) {
-    if (mapped_ == nullptr) {
-        reader_ = std::thread([this] { run(); });
-        return;
-    }
-    arrived_ = std::string_view(mapped_, size_);
-    start_checked_ = true;
-    std::string refused;
-    if (rules_.check_start) {
-        refused = rules_.check_start(arrived_.substr(0, rules_.start_size));
-    }
-    if (refused.empty()) {
-        result_.emplace();
-    } else {
-        result_ = std::unexpected(FileError{name_, std::move(refused)});
-    }
-}
+      rules_(rules),
+      reader_([this] { run(); }) {}
 
 FileReadAhead::~FileReadAhead() {
-    if (reader_.joinable()) {
-        {
-            std::lock_guard lock(mutex_);
-            stopping_ = true;
-        }
-        reader_.join();
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
     }
-    platform::unmap_file(mapped_, size_);
+    reader_.join();
     std::fclose(file_);
 }
 
@@ -295,9 +256,6 @@ ArrivingText::Arrived FileReadAhead::wait_beyond(std::size_t have) {
 std::expected<std::string, FileError> FileReadAhead::take_whole() {
     if (auto read = finish(); !read) {
         return std::unexpected(read.error());
-    }
-    if (mapped_ != nullptr) {
-        return std::string(arrived_);
     }
     return std::move(grown_.empty() ? bytes_ : grown_);
 }

@@ -51,11 +51,9 @@ std::expected<std::string, FileError> read_stream(std::FILE* stream, std::string
                                                   const Progress& progress = {},
                                                   const ReadRules& rules = {});
 
-// A whole file whose start is used while the rest is still on its way in: the converter
-// converts the start of an export while the rest is read. Where the system allows, the file is
-// mapped into memory and all of it is there at once; otherwise it is read on a thread of its
-// own, as read_file reads (a pipe whole before any of it arrives). A file that has grown since it
-// was opened is read to its end.
+// A whole file read on a thread of its own while what has arrived of it is already used: the
+// converter converts the start of an export while the rest is read. Reads as read_file does
+// (a pipe whole before any of it arrives); a file that grows meanwhile is read to its end.
 class FileReadAhead final : public ArrivingText {
 public:
     // Opens the file under the rules and starts reading it; returns once the start has been
@@ -76,16 +74,14 @@ public:
     std::expected<void, FileError> finish();
 
 private:
-    // Reads on a thread of its own, or takes the file as mapped at `mapped`.
     FileReadAhead(std::FILE* file, std::string name, std::filesystem::file_type type,
-                  std::uint64_t size, const ReadRules& rules, const char* mapped = nullptr);
+                  std::uint64_t size, const ReadRules& rules);
     void run();
     std::expected<void, FileError> read_regular();
     // Makes the first `size` bytes at `data` the text arrived so far; true to go on reading.
     bool publish(const char* data, std::size_t size, bool start_checked);
 
-    std::FILE* const file_;     // owned
-    const char* const mapped_;  // the file's bytes, when mapped
+    std::FILE* const file_;  // owned
     const std::string name_;
     const std::filesystem::file_type type_;
     const std::size_t size_;
@@ -98,7 +94,7 @@ private:
     bool start_checked_ = false;
     bool stopping_ = false;
     std::optional<std::expected<void, FileError>> result_;  // once the reading is over
-    std::thread reader_;                                    // when the file is not mapped
+    std::thread reader_;  // last: it starts once the rest is made
 };
 
 }  // namespace qlx::conversion

@@ -112,13 +112,6 @@ std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type&
 
 void prefer_large_pages(char*, std::size_t) {}
 
-const char* map_for_reading(std::FILE*, std::size_t) {
-    errno = ENOSYS;
-    return nullptr;
-}
-
-void unmap_file(const char*, std::size_t) {}
-
 std::FILE* binary_standard_input() {
     ::_setmode(::_fileno(stdin), _O_BINARY);
     return stdin;
@@ -271,27 +264,6 @@ void prefer_large_pages([[maybe_unused]] char* data, [[maybe_unused]] std::size_
         ::madvise(reinterpret_cast<void*>(start), size - (start - address), MADV_HUGEPAGE);
     }
 #endif
-}
-
-const char* map_for_reading(std::FILE* file, std::size_t size) {
-    if (size == 0) {
-        errno = EINVAL;
-        return nullptr;
-    }
-    // The pages are mapped at once: they are read from the start to the end in any case, and
-    // one call costs less than a fault for each few of them.
-    int flags = MAP_PRIVATE;
-#ifdef MAP_POPULATE  // Linux
-    flags |= MAP_POPULATE;
-#endif
-    void* data = ::mmap(nullptr, size, PROT_READ, flags, ::fileno(file), 0);
-    return data == MAP_FAILED ? nullptr : static_cast<const char*>(data);
-}
-
-void unmap_file(const char* data, std::size_t size) {
-    if (data != nullptr) {
-        ::munmap(const_cast<char*>(data), size);
-    }
 }
 
 std::FILE* binary_standard_input() {

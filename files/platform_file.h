@@ -53,13 +53,6 @@ std::FILE* open_for_reading(const std::filesystem::path& path, bool pipes_too,
 // that filling it takes few page faults. Only a hint: where there is none, nothing happens.
 void prefer_large_pages(char* data, std::size_t size);
 
-// Maps the first `size` bytes of an open regular file into memory, read-only and with its
-// pages in place, so that reading it costs no copy; nullptr where the system cannot (never on
-// Windows, nor for an empty file). What is mapped must stay mapped while it is read: a file
-// cut short meanwhile cannot be read beyond its new end. unmap_file ends the mapping.
-const char* map_for_reading(std::FILE* file, std::size_t size);
-void unmap_file(const char* data, std::size_t size);
-
 // The standard input, switched to binary mode.
 std::FILE* binary_standard_input();
 
