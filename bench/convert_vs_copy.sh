@@ -32,11 +32,17 @@ for _ in $(seq "$runs"); do
 done
 diff -r "$work/first" "$work/out" >/dev/null || { echo "the runs wrote different documents" >&2; exit 1; }
 
+# median: the middle one of the numbers on standard input (an odd count of them).
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 copy_best=$(printf '%s\n' "${copy_times[@]}" | best)
 convert_best=$(printf '%s\n' "${convert_times[@]}" | best)
+copy_median=$(printf '%s\n' "${copy_times[@]}" | median)
+convert_median=$(printf '%s\n' "${convert_times[@]}" | median)
 awk -v b="$(stat -c %s "$work/export.qlx")" -v o="$(du -sb "$work/out" | cut -f1)" \
-    -v d="$(ls "$work/out" | wc -l)" -v c="$copy_best" -v q="$convert_best" 'BEGIN {
+    -v d="$(ls "$work/out" | wc -l)" -v c="$copy_best" -v q="$convert_best" \
+    -v cm="$copy_median" -v qm="$convert_median" 'BEGIN {
     printf "export:        %.1f MB; documents: %d, %.1f MB\n", b / 1048576, d, o / 1048576
-    printf "cp:            %.3f s (best of runs)\n", c
-    printf "qlx-convert:   %.3f s (best of runs), %.2f x cp\n", q, (c > 0 ? q / c : 0)
+    printf "cp:            %.3f s (best of runs), median %.3f s\n", c, cm
+    printf "qlx-convert:   %.3f s (best of runs), %.2f x cp; median %.3f s, %.2f x cp\n", q,
+        (c > 0 ? q / c : 0), qm, (cm > 0 ? qm / cm : 0)
 }'

@@ -19,6 +19,7 @@
 #include "files/names_and_reasons.h"
 #include "files/output_folders.h"
 #include "files/replacing_file.h"
+#include "model/export_encoding.h"
 #include "richtext/html_writer.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/rtf_writer.h"
@@ -202,10 +203,41 @@ int run_rtf_output(const fs::path& rtf_path, RichTextOutput output, std::ostream
     return exit_ok;
 }
 
+namespace {
+
+// Converts the export into the sink: a file while the rest of it is still being read; the
+// standard input, and an export re-saved as UTF-8 (re-encoded in place), once read whole.
+std::expected<conv::ConversionReport, conv::FileError> convert(ExportBeingRead& input,
+                                                               conv::DocumentSink& sink) {
+    std::expected<conv::ConversionReport, conv::ConversionError> report;
+    if (input.file &&
+        conv::export_encoding(input.file->wait_beyond(0).text) != conv::ExportEncoding::utf8) {
+        report = conv::convert_export(*input.file, sink);
+        if (auto read = input.file->finish(); !read) {
+            return std::unexpected(read.error());
+        }
+    } else {
+        if (input.file) {
+            auto whole = input.file->take_whole();
+            if (!whole) {
+                return std::unexpected(whole.error());
+            }
+            input.whole = std::move(*whole);
+        }
+        report = conv::convert_export_bytes(input.whole, sink);
+    }
+    if (!report) {
+        return std::unexpected(report.error().output);
+    }
+    return std::move(*report);
+}
+
+}  // namespace
+
 int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& err) {
-    auto text = read_export(options.export_path);
-    if (!text) {
-        return fail(err, text.error());
+    auto input = start_reading_export(options.export_path);
+    if (!input) {
+        return fail(err, input.error());
     }
     std::expected<fs::path, conv::FileError> folder;
     if (options.output_folder) {
@@ -228,10 +260,9 @@ int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& 
     conv::FolderSink files(*folder);
     conv::BackgroundSink background(files);
     conv::CopyingSink copies(background);
-    auto report = conv::convert_export_bytes(
-        *text, beside ? static_cast<conv::DocumentSink&>(copies) : background);
+    auto report = convert(*input, beside ? static_cast<conv::DocumentSink&>(copies) : background);
     if (!report) {
-        return fail(err, report.error().output);
+        return fail(err, report.error());
     }
     if (auto written = background.finish(); !written) {
         return fail(err, written.error());

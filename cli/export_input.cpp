@@ -30,7 +30,10 @@ void print_damage(const std::string& name, const conv::DamageLog& damage, std::o
     }
 }
 
-std::expected<std::string, conv::FileError> read_export(const fs::path& path) {
+namespace {
+
+// Refuses what does not begin as an export.
+conv::ReadRules export_rules() {
     conv::ReadRules rules;
     rules.pipes_too = true;
     rules.start_size = conv::export_start_size;
@@ -41,11 +44,36 @@ std::expected<std::string, conv::FileError> read_export(const fs::path& path) {
         return "not an export (it does not begin with \"" + std::string(conv::export_signature) +
                "\")";
     };
+    return rules;
+}
+
+}  // namespace
+
+std::expected<std::string, conv::FileError> read_export(const fs::path& path) {
+    const conv::ReadRules rules = export_rules();
     if (is_standard_input(path)) {
         return conv::read_stream(conv::platform::binary_standard_input(), standard_input_name, {},
                                  rules);
     }
     return conv::read_file(path, {}, rules);
+}
+
+std::expected<ExportBeingRead, conv::FileError> start_reading_export(const fs::path& path) {
+    ExportBeingRead input;
+    if (is_standard_input(path)) {
+        auto whole = read_export(path);
+        if (!whole) {
+            return std::unexpected(whole.error());
+        }
+        input.whole = std::move(*whole);
+    } else {
+        auto file = conv::FileReadAhead::open(path, export_rules());
+        if (!file) {
+            return std::unexpected(file.error());
+        }
+        input.file = std::move(*file);
+    }
+    return input;
 }
 
 bool output_flushed(std::ostream& out, std::ostream& err) {

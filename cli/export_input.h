@@ -2,9 +2,11 @@
 
 #include <expected>
 #include <filesystem>
+#include <memory>
 #include <ostream>
 #include <string>
 
+#include "files/export_reading.h"
 #include "model/diagnostics.h"
 
 // What the commands share: reading the exports they are given, reporting their damage, and
@@ -17,6 +19,18 @@ bool is_standard_input(const std::filesystem::path& path);
 // An export's bytes, from a file or, for "-", the standard input; refused when it does not
 // begin as an export.
 std::expected<std::string, conversion::FileError> read_export(const std::filesystem::path& path);
+
+// An export on its way in: a file goes on being read on a thread while its start is converted;
+// the standard input is read whole.
+struct ExportBeingRead {
+    std::unique_ptr<conversion::FileReadAhead> file;
+    std::string whole;  // when there is no file
+};
+
+// Starts reading an export from a file or, for "-", the standard input; refused when it does
+// not begin as an export.
+std::expected<ExportBeingRead, conversion::FileError> start_reading_export(
+    const std::filesystem::path& path);
 
 // The export's name for messages ("-" for the standard input).
 std::string export_name(const std::filesystem::path& path);

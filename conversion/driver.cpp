@@ -1,5 +1,7 @@
 #include "conversion/driver.h"
 
+#include <algorithm>
+
 #include "conversion/item_headings.h"
 #include "model/conversion_state.h"
 #include "model/export_encoding.h"
@@ -49,17 +51,17 @@ void dispatch_line(ConversionState& state, std::string_view line) {
     }
 }
 
-}  // namespace
-
-std::expected<ConversionReport, ConversionError> convert_export(std::string_view text,
-                                                                DocumentSink& sink,
-                                                                const Progress& progress) {
-    ConversionState state(text, sink);
+// Walks the export's lines into the state's documents; `size` is the export's (expected)
+// size, for progress.
+std::expected<ConversionReport, ConversionError> convert_lines(ConversionState& state,
+                                                               std::size_t size,
+                                                               const Progress& progress) {
     std::size_t next_report = 0;
     while (!state.reader.at_end()) {
         if (state.reader.consumed() >= next_report) {
             next_report = state.reader.consumed() + progress_step;
-            if (progress && !progress(Phase::parsing, state.reader.consumed(), text.size())) {
+            if (progress &&
+                !progress(Phase::parsing, std::min(state.reader.consumed(), size), size)) {
                 return std::unexpected(ConversionError{{}, true});
             }
         }
@@ -81,10 +83,26 @@ std::expected<ConversionReport, ConversionError> convert_export(std::string_view
         return std::unexpected(ConversionError{state.out.status().error()});
     }
     if (progress) {
-        progress(Phase::parsing, text.size(), text.size());
+        progress(Phase::parsing, size, size);
     }
     return ConversionReport{std::move(state.doc_captions), std::move(state.doc_maps),
                             std::move(state.damage)};
+}
+
+}  // namespace
+
+std::expected<ConversionReport, ConversionError> convert_export(std::string_view text,
+                                                                DocumentSink& sink,
+                                                                const Progress& progress) {
+    ConversionState state(text, sink);
+    return convert_lines(state, text.size(), progress);
+}
+
+std::expected<ConversionReport, ConversionError> convert_export(ArrivingText& text,
+                                                                DocumentSink& sink,
+                                                                const Progress& progress) {
+    ConversionState state(text, sink);
+    return convert_lines(state, text.expected_size(), progress);
 }
 
 std::expected<ConversionReport, ConversionError> convert_export_bytes(std::string& bytes,

@@ -8,6 +8,7 @@
 #include "model/diagnostics.h"
 #include "model/document_map.h"
 #include "model/document_writer.h"
+#include "model/export_model.h"
 #include "model/progress.h"
 
 namespace qlx::conversion {
@@ -30,6 +31,11 @@ struct ConversionError {
 // Converts an export's text into one RTF document per procedure, streamed to the sink in
 // export order. Damage never stops the conversion; a failing sink or a cancel does.
 std::expected<ConversionReport, ConversionError> convert_export(std::string_view text,
+                                                                DocumentSink& sink,
+                                                                const Progress& progress = {});
+
+// The same, for an export still being read: its lines are converted as they arrive.
+std::expected<ConversionReport, ConversionError> convert_export(ArrivingText& text,
                                                                 DocumentSink& sink,
                                                                 const Progress& progress = {});
 

@@ -20,7 +20,8 @@ namespace qlx::conversion {
 // the next part of an export and writing the last one to disk overlap. The calls reach the
 // other sink in the order they were made. A failure there is answered to the first call made
 // after it was known, and by finish(); from then on nothing more reaches the other sink.
-// While more than `max_queued` bytes wait, the converting side waits too.
+// While more than `max_queued` bytes wait, the converting side waits too. The other sink hears
+// of a document once it has ended or a large part of it waits, and of everything by finish().
 class BackgroundSink : public DocumentSink {
 public:
     explicit BackgroundSink(DocumentSink& next, std::size_t max_queued = 8 * 1024 * 1024);

@@ -64,6 +64,40 @@ std::expected<void, FileError> read_rest(std::FILE* stream, std::string_view nam
     return {};
 }
 
+// Fills [data, data + length) from the file, a chunk at a time, and tells `arrived` of each
+// chunk (the bytes read so far); it says whether to go on. The start is looked at once it is in
+// (or all the file is, when shorter), unless `start_checked` already. Returns the bytes read;
+// `refused` says why the reading stopped before the end, "cancelled" when `arrived` said so.
+std::size_t read_chunks(std::FILE* file, char* data, std::size_t length, const ReadRules& rules,
+                        std::string& refused, bool& start_checked,
+                        const std::function<bool(std::size_t)>& arrived) {
+    std::size_t done = 0;
+    while (done < length) {
+        const std::size_t got =
+            std::fread(data + done, 1, std::min(read_chunk, length - done), file);
+        if (got == 0) {
+            break;
+        }
+        done += got;
+        if (!start_checked && done >= rules.start_size) {
+            start_checked = true;
+            refused = rules.check_start(std::string_view(data, done));
+            if (!refused.empty()) {
+                return done;
+            }
+        }
+        if (!arrived(done)) {
+            refused = "cancelled";
+            return done;
+        }
+    }
+    if (!start_checked) {
+        start_checked = true;
+        refused = rules.check_start(std::string_view(data, done));
+    }
+    return done;
+}
+
 // Opens a file for reading under the rules; the error names it and says why in words.
 std::expected<std::unique_ptr<std::FILE, FileCloser>, FileError> open_under_rules(
     const fs::path& path, const ReadRules& rules, fs::file_type& type) {
@@ -77,6 +111,35 @@ std::expected<std::unique_ptr<std::FILE, FileCloser>, FileError> open_under_rule
             wrong_type ? describe_file_type(type) + ", not a regular file" : errno_reason(errno)});
     }
     return file;
+}
+
+struct OpenedFile {
+    std::unique_ptr<std::FILE, FileCloser> file;
+    fs::file_type type = fs::file_type::none;
+    std::uint64_t size = 0;  // of a regular file, when opened
+};
+
+// Opens a file for reading under the rules, and learns the size of a regular one (refused when
+// larger than they allow).
+std::expected<OpenedFile, FileError> open_sized(const fs::path& path, const ReadRules& rules) {
+    OpenedFile opened;
+    auto file = open_under_rules(path, rules, opened.type);
+    if (!file) {
+        return std::unexpected(file.error());
+    }
+    opened.file = std::move(*file);
+    if (opened.type != fs::file_type::regular) {
+        return opened;
+    }
+    std::error_code error;
+    opened.size = fs::file_size(path, error);
+    if (error) {
+        return std::unexpected(FileError{display_path(path), error.message()});
+    }
+    if (opened.size > rules.max_size) {
+        return std::unexpected(FileError{display_path(path), too_large(rules.max_size)});
+    }
+    return opened;
 }
 
 }  // namespace
@@ -97,21 +160,13 @@ std::expected<std::string, FileError> read_stream(std::FILE* stream, std::string
 std::expected<std::string, FileError> read_file(const fs::path& path, const Progress& progress,
                                                 const ReadRules& rules) {
     const std::string name = display_path(path);
-    fs::file_type type = fs::file_type::none;
-    auto file = open_under_rules(path, rules, type);
-    if (!file) {
-        return std::unexpected(file.error());
+    auto opened = open_sized(path, rules);
+    if (!opened) {
+        return std::unexpected(opened.error());
     }
+    auto& [file, type, size] = *opened;
     if (type != fs::file_type::regular) {
-        return read_stream(file->get(), name, progress, rules);
-    }
-    std::error_code error;
-    const std::uintmax_t size = fs::file_size(path, error);
-    if (error) {
-        return std::unexpected(FileError{name, error.message()});
-    }
-    if (size > rules.max_size) {
-        return std::unexpected(FileError{name, too_large(rules.max_size)});
+        return read_stream(file.get(), name, progress, rules);
     }
     // Read into a string of the file's size, so the text costs its size in memory once; a file
     // that grows meanwhile is still read to its end. The string is not filled beforehand, so
@@ -122,27 +177,9 @@ std::expected<std::string, FileError> read_file(const fs::path& path, const Prog
     std::string text;
     text.resize_and_overwrite(static_cast<std::size_t>(size), [&](char* data, std::size_t length) {
         platform::prefer_large_pages(data, length);
-        std::size_t done = 0;
-        while (done < length) {
-            const std::size_t got =
-                std::fread(data + done, 1, std::min(read_chunk, length - done), file->get());
-            done += got;
-            if (!start_checked && (done >= rules.start_size || got == 0)) {
-                start_checked = true;
-                refused = rules.check_start(std::string_view(data, done));
-                if (!refused.empty()) {
-                    break;
-                }
-            }
-            if (got == 0) {
-                break;
-            }
-            if (progress && !progress(Phase::loading, done, size)) {
-                refused = "cancelled";
-                break;
-            }
-        }
-        return done;
+        return read_chunks(
+            file.get(), data, length, rules, refused, start_checked,
+            [&](std::size_t done) { return !progress || progress(Phase::loading, done, size); });
     });
     if (!refused.empty()) {
         return std::unexpected(FileError{name, std::move(refused)});
@@ -151,7 +188,7 @@ std::expected<std::string, FileError> read_file(const fs::path& path, const Prog
     if (start_checked) {
         rest_rules.check_start = nullptr;
     }
-    if (auto rest = read_rest(file->get(), name, size, text, progress, rest_rules); !rest) {
+    if (auto rest = read_rest(file.get(), name, size, text, progress, rest_rules); !rest) {
         return std::unexpected(rest.error());
     }
     if (progress) {
@@ -173,6 +210,121 @@ std::expected<std::string, FileError> read_file_start(const fs::path& path, std:
         return std::unexpected(FileError{display_path(path), errno_reason(errno)});
     }
     return start;
+}
+
+std::expected<std::unique_ptr<FileReadAhead>, FileError> FileReadAhead::open(
+    const fs::path& path, const ReadRules& rules) {
+    auto opened = open_sized(path, rules);
+    if (!opened) {
+        return std::unexpected(opened.error());
+    }
+    std::unique_ptr<FileReadAhead> reading(new FileReadAhead(
+        opened->file.release(), display_path(path), opened->type, opened->size, rules));
+    std::unique_lock lock(reading->mutex_);
+    reading->changed_.wait(lock, [&] { return reading->start_checked_ || reading->result_; });
+    if (reading->result_ && !*reading->result_) {
+        return std::unexpected(reading->result_->error());
+    }
+    lock.unlock();
+    return reading;
+}
+
+FileReadAhead::FileReadAhead(std::FILE* file, std::string name, fs::file_type type,
+                             std::uint64_t size, const ReadRules& rules)
+    : file_(file),
+      name_(std::move(name)),
+      type_(type),
+      size_(static_cast<std::size_t>(size)),
+      rules_(rules),
+      reader_([this] { run(); }) {}
+
+FileReadAhead::~FileReadAhead() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    reader_.join();
+    std::fclose(file_);
+}
+
+ArrivingText::Arrived FileReadAhead::wait_beyond(std::size_t have) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return arrived_.size() > have || result_; });
+    return {arrived_, result_.has_value()};
+}
+
+std::expected<std::string, FileError> FileReadAhead::take_whole() {
+    if (auto read = finish(); !read) {
+        return std::unexpected(read.error());
+    }
+    return std::move(grown_.empty() ? bytes_ : grown_);
+}
+
+std::expected<void, FileError> FileReadAhead::finish() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return result_.has_value(); });
+    return *result_;
+}
+
+bool FileReadAhead::publish(const char* data, std::size_t size, bool start_checked) {
+    std::unique_lock lock(mutex_);
+    arrived_ = std::string_view(data, size);
+    start_checked_ = start_checked;
+    const bool go_on = !stopping_;
+    lock.unlock();
+    changed_.notify_all();
+    return go_on;
+}
+
+void FileReadAhead::run() {
+    std::expected<void, FileError> result;
+    if (type_ == fs::file_type::regular) {
+        result = read_regular();
+    } else if (auto whole = read_stream(file_, name_, {}, rules_)) {
+        bytes_ = std::move(*whole);
+        publish(bytes_.data(), bytes_.size(), true);
+    } else {
+        result = std::unexpected(whole.error());
+    }
+    {
+        std::lock_guard lock(mutex_);
+        result_ = std::move(result);
+    }
+    changed_.notify_all();
+}
+
+// Reads the file into a string of its size, in place: what has arrived never moves. When the
+// file grew meanwhile, the whole of it is read into a second string, which takes the first's
+// place as the text arrived.
+std::expected<void, FileError> FileReadAhead::read_regular() {
+    std::string refused;
+    bool start_checked = !rules_.check_start;
+    bytes_.resize_and_overwrite(size_, [&](char* data, std::size_t length) {
+        platform::prefer_large_pages(data, length);
+        return read_chunks(file_, data, length, rules_, refused, start_checked,
+                           [&](std::size_t done) { return publish(data, done, start_checked); });
+    });
+    if (!refused.empty()) {
+        return std::unexpected(FileError{name_, std::move(refused)});
+    }
+    char next;
+    if (std::fread(&next, 1, 1, file_) == 0) {
+        if (std::ferror(file_)) {
+            return std::unexpected(FileError{name_, errno_reason(errno)});
+        }
+        publish(bytes_.data(), bytes_.size(), true);
+        return {};
+    }
+    grown_.reserve(bytes_.size() + read_chunk);
+    grown_ = bytes_;
+    grown_ += next;
+    ReadRules rest_rules = rules_;
+    rest_rules.check_start = nullptr;
+    if (auto rest = read_rest(file_, name_, size_, grown_, {}, rest_rules); !rest) {
+        return rest;
+    }
+    publish(grown_.data(), grown_.size(), true);
+    return {};
 }
 
 }  // namespace qlx::conversion

@@ -18,6 +18,8 @@ namespace qlx::conversion {
 struct ConversionState {
     ConversionState(std::string_view text, DocumentSink& sink)
         : reader(text, &damage), out(sink), header_fields(reader.take_next_line()) {}
+    ConversionState(ArrivingText& text, DocumentSink& sink)
+        : reader(text, &damage), out(sink), header_fields(reader.take_next_line()) {}
 
     std::string_view take_next_line() { return reader.take_next_line(); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <expected>
 #include <string>
@@ -44,8 +45,16 @@ public:
             ++dropped_lines_;
             return;
         }
-        (append(pieces), ...);
-        buffer_ += "\r\n";
+        // Written in place, in room enough for every text piece escaped at each character.
+        const std::size_t size = buffer_.size();
+        buffer_.resize_and_overwrite(size + (room_for(pieces) + ... + 2),
+                                     [&](char* data, std::size_t) {
+                                         char* at = data + size;
+                                         ((at = put(at, pieces)), ...);
+                                         *at++ = '\r';
+                                         *at++ = '\n';
+                                         return static_cast<std::size_t>(at - data);
+                                     });
         if (buffer_.size() >= flush_threshold) {
             flush();
         }
@@ -63,13 +72,15 @@ private:
     static constexpr std::size_t flush_threshold = 256 * 1024;
     static constexpr std::size_t buffer_room = flush_threshold + 64 * 1024;
 
-    void append(RtfLiteral literal) {
-        buffer_ += literal.text;
+    static std::size_t room_for(RtfLiteral literal) { return literal.text.size(); }
+    static std::size_t room_for(std::string_view text) { return 2 * text.size(); }
+    static std::size_t room_for(const std::string& text) { return 2 * text.size(); }
+    static std::size_t room_for(const char* text) = delete;  // say RtfLiteral or export text
+    char* put(char* at, RtfLiteral literal) {
         paragraph_marks_ += literal.paragraph_marks;
+        return std::copy(literal.text.begin(), literal.text.end(), at);
     }
-    void append(std::string_view text) { append_escaped(buffer_, text); }
-    void append(const std::string& text) { append_escaped(buffer_, text); }
-    void append(const char* text) = delete;  // say RtfLiteral ("..."_rtf) or export text
+    static char* put(char* at, std::string_view text) { return write_escaped(at, text); }
     void flush();
 
     DocumentSink& sink_;

@@ -1,22 +1,54 @@
 #include "model/export_model.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "model/byte_search.h"
 
 namespace qlx::conversion {
 
-bool is_export(std::string_view text) { return text.starts_with(export_signature); }
+bool is_export(std::string_view text) {
+    return text.starts_with(export_signature);
+}
 
-LineReader::LineReader(std::string_view text, DamageLog* damage)
-    : text_(text), damage_(damage) {
-    if (text.find("\r\n") != std::string_view::npos) {
-        line_end_ = "\r\n";
-    } else {
-        line_end_ = "\n";
-        if (text.find('\n') != std::string_view::npos) {
-            record_damage(1, "lines end in LF, not CR LF; split on LF");
+LineReader::LineReader(std::string_view text, DamageLog* damage) : text_(text), damage_(damage) {
+    choose_line_end();
+}
+
+LineReader::LineReader(ArrivingText& text, DamageLog* damage)
+    : arriving_(&text), whole_(false), damage_(damage) {
+    choose_line_end();
+}
+
+void LineReader::choose_line_end() {
+    // The first CR LF decides, wherever it is: without one, the whole text is looked at.
+    for (std::size_t from = 0;;) {
+        if (text_.find("\r\n", from) != std::string_view::npos) {
+            line_end_ = "\r\n";
+            return;
+        }
+        from = text_.empty() ? 0 : text_.size() - 1;
+        if (!more()) {
+            break;
         }
     }
+    line_end_ = "\n";
+    if (text_.find('\n') != std::string_view::npos) {
+        record_damage(1, "lines end in LF, not CR LF; split on LF");
+    }
+}
+
+bool LineReader::take_arrived() {
+    const ArrivingText::Arrived arrived = arriving_->wait_beyond(text_.size());
+    const bool grew = arrived.text.size() > text_.size();
+    text_ = arrived.text;
+    whole_ = arrived.whole;
+    return grew;
+}
+
+bool LineReader::next_starts_with(std::string_view prefix) {
+    while (text_.size() - position_ < prefix.size() && more()) {
+    }
+    return text_.substr(position_).starts_with(prefix);
 }
 
 std::string_view LineReader::take_next_line() {
@@ -38,26 +70,24 @@ std::string_view LineReader::take_next_line() {
     return line;
 }
 
-std::size_t LineReader::find_line_end(std::size_t from) const {
-    // Look for the LF and then at the character before it: LF is rarer in export text than CR,
-    // and one memchr is cheaper than a search for two characters.
+std::size_t LineReader::find_line_end(std::size_t from) {
+    // Look for the LF and then at the character before it: LF is rarer in export text than CR.
     const bool crlf = line_end_.size() == 2;
-    const char* const begin = text_.data();
-    const char* const end = begin + text_.size();
-    for (const char* at = begin + from; at < end;) {
-        const auto* lf = static_cast<const char*>(std::memchr(at, '\n', end - at));
-        if (lf == nullptr) {
-            break;
+    for (std::size_t searched = from;;) {
+        for (std::size_t at = searched; (at = find_first_of_bytes<'\n'>(text_, at)) < text_.size();
+             ++at) {
+            if (!crlf) {
+                return at;
+            }
+            if (at > from && text_[at - 1] == '\r') {
+                return at - 1;
+            }
         }
-        if (!crlf) {
-            return lf - begin;
+        searched = text_.size();
+        if (!more()) {
+            return std::string_view::npos;
         }
-        if (lf > begin + from && lf[-1] == '\r') {
-            return lf - 1 - begin;
-        }
-        at = lf + 1;
     }
-    return std::string_view::npos;
 }
 
 void LineReader::record_damage(std::size_t line, std::string_view reason) {
@@ -74,7 +104,8 @@ std::string_view take_counted_string(std::string_view& text, LineReader& reader)
     const std::size_t length = static_cast<unsigned char>(text.front());
     text.remove_prefix(1);
     if (length > text.size()) {
-        reader.record_damage(reader.line_number(), "a counted string runs past the end of its line");
+        reader.record_damage(reader.line_number(),
+                             "a counted string runs past the end of its line");
     }
     const std::string_view value = text.substr(0, std::min(length, text.size()));
     text.remove_prefix(value.size());
@@ -85,7 +116,8 @@ namespace {
 
 // Labels of header fields 1 to 8; fields beyond are bare.
 constexpr std::string_view header_labels[] = {
-    "", "Hospital  ", "MIS       ", "Directory ", "User      ", "Date      ", "Segment   ", "Comment   ",
+    "",           "Hospital  ", "MIS       ", "Directory ",
+    "User      ", "Date      ", "Segment   ", "Comment   ",
 };
 
 }  // namespace

@@ -15,26 +15,43 @@ inline constexpr std::string_view export_signature = "MEDITECH.CUST.RPTS^";
 // True when the text begins with the export signature (case-sensitive, no byte-order mark).
 bool is_export(std::string_view text);
 
+// Text that is still being read: bytes arrive in order at the end of what came before and are
+// never changed once they have arrived.
+class ArrivingText {
+public:
+    struct Arrived {
+        std::string_view text;  // every byte arrived so far, from the first
+        bool whole = false;     // nothing more will arrive
+    };
+    virtual ~ArrivingText() = default;
+    // Waits until more than `have` bytes have arrived or nothing more will, and returns what
+    // has arrived by then. Views of earlier answers stay valid as long as this object does.
+    virtual Arrived wait_beyond(std::size_t have) = 0;
+    // The size the whole text is expected to have (for progress).
+    virtual std::size_t expected_size() const = 0;
+};
+
 // Splits an export's text into lines. A text that holds any CR LF is split on CR LF alone
 // (a lone CR or LF is an ordinary character); a text without CR LF is split on LF.
-// The reader does not own the text: it must outlive the reader.
+// The reader does not own the text: it must outlive the reader. Text that is still arriving is
+// read as far as it has come; the reader waits for more only when a line runs past that.
 class LineReader {
 public:
     explicit LineReader(std::string_view text, DamageLog* damage = nullptr);
+    explicit LineReader(ArrivingText& text, DamageLog* damage = nullptr);
 
     // Removes the next line from the front of the remaining text and returns it without
     // its line end. When no line is left, returns an empty line and records damage at the
     // line that claimed it (`claimed_by`).
     std::string_view take_next_line();
 
-    bool at_end() const { return position_ == text_.size(); }
-    // The text not taken yet, line ends included.
-    std::string_view remaining() const { return text_.substr(position_); }
+    bool at_end() { return position_ == text_.size() && !more(); }
+    // Whether the text not taken yet begins with `prefix`.
+    bool next_starts_with(std::string_view prefix);
     // Number of the line last taken (1-based); 0 before the first.
     std::size_t line_number() const { return line_number_; }
-    // Characters consumed so far and in all, for progress.
+    // Characters consumed so far, for progress.
     std::size_t consumed() const { return position_; }
-    std::size_t size() const { return text_.size(); }
 
     // The line number recorded with a missing line: the key or node line now being handled.
     void set_claiming_line(std::size_t line) { claiming_line_ = line; }
@@ -42,9 +59,16 @@ public:
     void record_damage(std::size_t line, std::string_view reason);
 
 private:
+    // Decides which line end the text uses, looking as far as it needs to.
+    void choose_line_end();
+    // Takes in what has arrived since; false when nothing more will.
+    bool more() { return !whole_ && take_arrived(); }
+    bool take_arrived();
     // Offset of the line end that ends the line starting at `from`, or npos.
-    std::size_t find_line_end(std::size_t from) const;
+    std::size_t find_line_end(std::size_t from);
 
+    ArrivingText* arriving_ = nullptr;
+    bool whole_ = true;
     std::string_view text_;
     std::size_t position_ = 0;
     std::size_t line_number_ = 0;

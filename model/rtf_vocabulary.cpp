@@ -1,45 +1,59 @@
 #include "model/rtf_vocabulary.h"
 
-#include <cstdint>
-#include <cstring>
+#include "model/byte_search.h"
 
 namespace qlx::conversion {
 
 namespace {
 
-constexpr std::uint64_t ones = 0x0101010101010101ULL;
-constexpr std::uint64_t highs = 0x8080808080808080ULL;
-
-// Non-zero when any byte of the word equals `byte`.
-constexpr std::uint64_t has_byte(std::uint64_t word, unsigned char byte) {
-    const std::uint64_t x = word ^ (ones * byte);
-    return (x - ones) & ~x & highs;
-}
-
-// The offset of the first "\", "{" or "}" at or after `from`, or text.size().
-std::size_t find_special(std::string_view text, std::size_t from) {
-    // Eight bytes at a time while none of them is special: export text rarely holds any.
-    for (; from + 8 <= text.size(); from += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + from, 8);
-        if (has_byte(word, '\\') | has_byte(word, '{') | has_byte(word, '}')) {
-            break;
+// The runs between the special characters, each copied whole.
+char* write_escaped_runs(char* out, std::string_view text) {
+    for (std::size_t from = 0;;) {
+        const std::size_t at = find_first_of_bytes<'\\', '{', '}'>(text, from);
+        copy_unless_special<>(out, text.substr(from, at - from));
+        out += at - from;
+        if (at == text.size()) {
+            return out;
         }
+        *out++ = '\\';
+        *out++ = text[at];
+        from = at + 1;
     }
-    for (; from < text.size(); ++from) {
-        const char c = text[from];
-        if (c == '\\' || c == '{' || c == '}') {
-            return from;
-        }
-    }
-    return from;
 }
 
 }  // namespace
 
+char* write_escaped(char* out, std::string_view text) {
+    if (!copy_unless_special<'\\', '{', '}'>(out, text)) {
+        return out + text.size();
+    }
+    std::size_t from = 0;
+#ifdef QLX_SEARCH_16
+    // 16 bytes at a time, each chunk copied whole and the copy cut short at its first special
+    // character. What is left to write, escaped, has room for 32 bytes or more.
+    while (text.size() - from >= 16) {
+        const __m128i chunk = load_16(text.data() + from);
+        store_16(out, chunk);
+        const unsigned mask = match_16<'\\', '{', '}'>(chunk);
+        if (mask == 0) {
+            from += 16;
+            out += 16;
+            continue;
+        }
+        const int before = std::countr_zero(mask);
+        out += before;
+        *out++ = '\\';
+        *out++ = text[from + before];
+        from += before + 1;
+    }
+#endif
+    return write_escaped_runs(out, text.substr(from));
+}
+
 void append_escaped(std::string& out, std::string_view text) {
     std::size_t run_start = 0;
-    for (std::size_t at; (at = find_special(text, run_start)) < text.size(); run_start = at + 1) {
+    for (std::size_t at; (at = find_first_of_bytes<'\\', '{', '}'>(text, run_start)) < text.size();
+         run_start = at + 1) {
         out.append(text, run_start, at - run_start);
         out += '\\';
         out += text[at];

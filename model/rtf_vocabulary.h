@@ -99,6 +99,9 @@ std::string_view heading_words(RtfLiteral heading);
 
 // Appends `text` to `out` with every "\", "{" and "}" preceded by a backslash.
 void append_escaped(std::string& out, std::string_view text);
+// The same, written at `out`, which has room for twice the text; returns the end of what it
+// wrote.
+char* write_escaped(char* out, std::string_view text);
 std::string escape_rtf(std::string_view text);
 
 }  // namespace qlx::conversion

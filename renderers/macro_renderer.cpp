@@ -9,7 +9,7 @@ void render_macro_line(ConversionState& state, std::string_view) {
     on_macro_line(state.flags);
     const std::string_view source = state.take_next_line();
     // A line that begins with a full run of asterisks separates macro lines; it is dropped.
-    if (state.reader.remaining().starts_with(rtfStarRule)) {
+    if (state.reader.next_starts_with(rtfStarRule)) {
         state.take_next_line();
     }
     if (source.starts_with(';')) {

@@ -176,6 +176,18 @@ TEST_F(FilesTest, ConverterWritesDocumentsAndListsThem) {
     EXPECT_EQ(slurp(input), export_text);
     EXPECT_EQ(fs::last_write_time(input), before);
 
+    // Re-saved as UTF-8, it makes the same documents.
+    const fs::path resaved = root_ / "utf8.qlx";
+    write(resaved,
+          "\xEF\xBB\xBF"
+          "MEDITECH.CUST.RPTS^H\r\nPROC\r\nCAF\xC3\x89\r\n\x01"
+          "D\x01N\r\nPROC\r\nTWO\r\n\x00\r\nX"s);
+    std::ostringstream out_utf8, err_utf8;
+    ASSERT_EQ(cli::run_convert({resaved.string(), root_ / "out_utf8"}, out_utf8, err_utf8),
+              cli::exit_ok);
+    EXPECT_EQ(slurp(root_ / "out_utf8" / "temp1.rtf"), slurp(root_ / "out" / "temp1.rtf"));
+    EXPECT_EQ(slurp(root_ / "out_utf8" / "temp2.rtf"), slurp(root_ / "out" / "temp2.rtf"));
+
     // An export damaged in more places than are kept: the kept ones, then how many more.
     std::string damaged = "MEDITECH.CUST.RPTS^H\r\n";
     for (std::size_t i = 0; i < DamageLog::max_kept + 3; ++i) {
@@ -662,6 +674,53 @@ TEST_F(FilesTest, OnlyRegularFilesAreReadUnlessPipesAreAllowed) {
     EXPECT_EQ(read_file(root_ / "big", {}, exports_only).error().reason, "not an export");
     write(root_ / "short", "ME");
     EXPECT_EQ(read_file(root_ / "short", {}, exports_only).error().reason, "not an export");
+}
+
+TEST_F(FilesTest, AFileReadAheadArrivesWholeUnderTheRulesOfReadFile) {
+    // Several chunks' worth, with every byte value.
+    std::string bytes = "MEDI";
+    for (std::size_t i = 0; bytes.size() < (5u << 20) + 7; ++i) {
+        bytes += static_cast<char>(i * 7 % 251);
+    }
+    write(root_ / "big", bytes);
+    ReadRules exports_only;
+    exports_only.start_size = 4;
+    exports_only.check_start = [](std::string_view start) {
+        return start.starts_with("MEDI") ? std::string() : "not an export";
+    };
+    auto reading = FileReadAhead::open(root_ / "big", exports_only);
+    ASSERT_TRUE(reading);
+    EXPECT_EQ((*reading)->expected_size(), bytes.size());
+    ArrivingText::Arrived arrived = (*reading)->wait_beyond(0);
+    EXPECT_GE(arrived.text.size(), 4u);
+    while (!arrived.whole) {
+        const std::size_t had = arrived.text.size();
+        arrived = (*reading)->wait_beyond(had);
+        EXPECT_TRUE(arrived.whole || arrived.text.size() > had);
+    }
+    EXPECT_TRUE(arrived.text == bytes);
+    EXPECT_TRUE((*reading)->finish());
+    EXPECT_EQ((*reading)->take_whole().value(), bytes);
+
+    // Refused as read_file refuses, before anything is converted.
+    write(root_ / "other", "MEDLEY");
+    EXPECT_EQ(FileReadAhead::open(root_ / "other", exports_only).error().reason, "not an export");
+    write(root_ / "short", "ME");
+    EXPECT_EQ(FileReadAhead::open(root_ / "short", exports_only).error().reason, "not an export");
+    ReadRules small;
+    small.max_size = 4096;
+    EXPECT_EQ(FileReadAhead::open(root_ / "big", small).error().reason,
+              "it is larger than 4096 bytes, far more than any export holds; it was not read");
+    EXPECT_FALSE(FileReadAhead::open(root_ / "missing"));
+    write(root_ / "empty", "");
+    auto empty = FileReadAhead::open(root_ / "empty");
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE((*empty)->wait_beyond(0).whole);
+    EXPECT_EQ((*empty)->take_whole().value(), "");
+
+    // Given up halfway: the reading stops and nothing is left behind.
+    auto given_up = FileReadAhead::open(root_ / "big");
+    ASSERT_TRUE(given_up);
 }
 
 TEST_F(FilesTest, ConverterTakesFileNamesByteForByteAndShowsThemReadably) {

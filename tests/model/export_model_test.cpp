@@ -100,6 +100,50 @@ TEST(LineReader, MissingLineIsEmptyAndNumberedWithTheClaimingLine) {
     EXPECT_EQ(reader.line_number(), 3u);
 }
 
+// A text that arrives a byte more at each wait, as slowly as it can.
+class ByteByByte : public ArrivingText {
+public:
+    explicit ByteByByte(std::string_view text) : text_(text) {}
+    Arrived wait_beyond(std::size_t have) override {
+        ++waits;
+        arrived_ = std::min(std::max(arrived_, have + 1), text_.size());
+        return {text_.substr(0, arrived_), arrived_ == text_.size()};
+    }
+    std::size_t expected_size() const override { return text_.size(); }
+    std::size_t waits = 0;
+
+private:
+    std::string_view text_;
+    std::size_t arrived_ = 0;
+};
+
+TEST(LineReader, TextStillArrivingSplitsAsTheWholeTextDoes) {
+    for (const std::string_view text :
+         {"one\r\ntwo\rtwo\ntwo\r\n\r\nfour\r\n"sv, "one\ntwo\n"sv, "one\ntwo\r\nthree\n"sv,
+          "one\r\nlast"sv, "no line end"sv, ""sv, "\r"sv}) {
+        DamageLog whole_damage;
+        LineReader whole(text, &whole_damage);
+        DamageLog arriving_damage;
+        ByteByByte arriving(text);
+        LineReader reader(arriving, &arriving_damage);
+        EXPECT_EQ(take_all(reader), take_all(whole)) << text;
+        EXPECT_EQ(reader.line_number(), whole.line_number()) << text;
+        EXPECT_EQ(arriving_damage.kept(), whole_damage.kept()) << text;
+    }
+
+    // What comes next is looked at as far as it needs, across what has not arrived yet.
+    ByteByByte arriving("a\r\n***\r\n**");
+    LineReader reader(arriving);
+    EXPECT_EQ(reader.take_next_line(), "a");
+    const std::size_t waits = arriving.waits;
+    EXPECT_TRUE(reader.next_starts_with("***"));
+    EXPECT_GT(arriving.waits, waits);
+    EXPECT_EQ(reader.take_next_line(), "***");
+    EXPECT_FALSE(reader.next_starts_with("***"));
+    EXPECT_EQ(reader.take_next_line(), "**");
+    EXPECT_TRUE(reader.at_end());
+}
+
 TEST(TakeCountedString, TakesLengthPrefixedStringsInTurn) {
     LineReader reader("");
     const std::string long_value(200, 'x');

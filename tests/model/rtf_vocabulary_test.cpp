@@ -15,22 +15,29 @@ TEST(EscapeRtf, PutsABackslashBeforeEveryBraceAndBackslash) {
 }
 
 TEST(EscapeRtf, AgreesWithACharacterByCharacterEscapeAtEveryPosition) {
-    // Special characters at every offset of words read eight bytes at a time, and bytes
-    // close to them in value.
+    // Special characters at every offset of words read eight or sixteen bytes at a time, and
+    // bytes close to them in value; written in place too, from any start.
     using namespace std::string_literals;
     const std::string alphabet = "ab\\{}|[]\x7C\x7E\x5B\x5D\xDC\xFB\xFD\x00"s;
     ASSERT_EQ(alphabet.size(), 16u);
+    auto one_by_one = [](std::string_view text) {
+        std::string escaped;
+        for (char c : text) {
+            if (c == '\\' || c == '{' || c == '}') {
+                escaped += '\\';
+            }
+            escaped += c;
+        }
+        return escaped;
+    };
     std::string text;
     for (std::size_t i = 0; i < 4000; ++i) {
         text += alphabet[(i * 7 + i / 13) % alphabet.size()];
-        std::string expected;
-        for (char c : text) {
-            if (c == '\\' || c == '{' || c == '}') {
-                expected += '\\';
-            }
-            expected += c;
-        }
-        ASSERT_EQ(escape_rtf(text), expected) << "length " << text.size();
+        ASSERT_EQ(escape_rtf(text), one_by_one(text)) << "length " << text.size();
+        const std::string_view part = std::string_view(text).substr(i % 17 % text.size());
+        std::string written(2 * part.size(), '?');
+        written.resize(write_escaped(written.data(), part) - written.data());
+        ASSERT_EQ(written, one_by_one(part)) << "length " << part.size();
     }
 }
 
