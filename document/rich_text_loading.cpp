@@ -12,7 +12,6 @@
 #include <QTextTable>
 #include <QTextTableCell>
 #include <QTextTableFormat>
-#include <QThreadPool>
 #include <QUrl>
 #include <QVariant>
 
@@ -24,6 +23,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "document/rich_text_properties.h"
@@ -504,18 +505,11 @@ public:
         changed_.notify_one();
     }
 
-    // The reader's last touch of the queue: told under the lock, so that the queue is not
-    // gone before the reader is done with it.
+    // The reader is done: no batch comes after this one.
     void close() {
         const std::lock_guard lock(mutex_);
         closed_ = true;
         changed_.notify_one();
-    }
-
-    // Waits until the reader is done with the queue.
-    void wait_closed() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return closed_; });
     }
 
     // The next batch; none once the reader is done and every batch was taken.
@@ -559,20 +553,20 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
         load_model(document, read.document);
         return read.problems;
     }
-    // One thread, kept between loads (a window's document is built after another's).
-    static QThreadPool readers;
-    readers.setMaxThreadCount(1);
     ParagraphQueue queue;
     rt::RtfReadResult read;
     std::exception_ptr failure;
-    if (!readers.tryStart([&] {
+    std::jthread reader;  // joined however the building ends
+    try {
+        reader = std::jthread([&] {
             try {
                 read = rt::read_rtf(rtf, queue);
             } catch (...) {
                 failure = std::current_exception();
             }
             queue.close();
-        })) {
+        });
+    } catch (const std::system_error&) {  // no thread to be had: read, then build
         read = rt::read_rtf(rtf);
         load_model(document, read.document);
         return read.problems;
@@ -588,7 +582,7 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
         handed += batch->paragraphs.size();
         inserted.push_back(std::move(*batch));
     }
-    queue.wait_closed();
+    reader.join();
     if (failure) {
         std::rethrow_exception(failure);
     }
