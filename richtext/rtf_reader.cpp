@@ -327,6 +327,8 @@ void Reader::text(std::string_view bytes) {
                 for (const char byte : bytes) {
                     tables_.add_font_name_text(byte);
                 }
+            } else if (bytes.contains(';')) {
+                tables_.end_font();  // but a semicolon still ends the entry
             }
             break;
         case Destination::color_table:

@@ -75,10 +75,6 @@ void RtfTables::end_font() {
         return;
     }
     decode_font_name();
-    // An entry that names no family is of none (\fnil), as it is written again.
-    if (font_properties_.empty()) {
-        font_properties_ = "\\fnil";
-    }
     fonts_.insert_or_assign(font_number_, FontEntry{FontName(trim(font_name_utf8_)),
                                                     entry_code_page(), font_charset_,
                                                     font_code_page_, font_properties_});
