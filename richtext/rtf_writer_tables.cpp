@@ -54,11 +54,9 @@ RtfWriterTables::RtfWriterTables(const Document& document)
             const CharFormat& format = document.format(i);
             if (format.font_family.empty()) {
                 nameless_text = true;
-            } else if (format.font_charset >= 0
-                           ? !charset_index_.contains(
-                                 {format.font_family.str(), format.font_charset})
-                           : !font_index_.contains(format.font_family)) {
-                // A font of the text's character set where the table has none.
+            } else if (!charset_index_.contains({format.font_family.str(), format.font_charset})) {
+                // A font of the text's character set where the table has none (or one without
+                // a character set: a font table read later gave the family one).
                 const int number = add_font(format.font_family, format.font_charset);
                 font_index_.try_emplace(format.font_family, number);
                 charset_index_.try_emplace({format.font_family.str(), format.font_charset},
@@ -175,10 +173,9 @@ void RtfWriterTables::write(std::string& out) const {
 
 int RtfWriterTables::font_of(const CharFormat& format) const {
     if (!format.font_family.empty()) {
-        // Of fonts of one family, the one of the text's character set.
-        const auto font = format.font_charset >= 0
-                              ? charset_index_.find({format.font_family.str(), format.font_charset})
-                              : charset_index_.end();
+        // Of fonts of one family, the one of the text's character set, or the one without
+        // any when the text's font gave none.
+        const auto font = charset_index_.find({format.font_family.str(), format.font_charset});
         return font != charset_index_.end() ? font->second : font_index_.at(format.font_family);
     }
     return nameless_font_ >= 0 ? nameless_font_ : default_font_;
