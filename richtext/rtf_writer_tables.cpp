@@ -59,8 +59,7 @@ RtfWriterTables::RtfWriterTables(const Document& document)
                 // a character set: a font table read later gave the family one).
                 const int number = add_font(format.font_family, format.font_charset);
                 font_index_.try_emplace(format.font_family, number);
-                charset_index_.try_emplace({format.font_family.str(), format.font_charset},
-                                           number);
+                charset_index_.try_emplace({format.font_family.str(), format.font_charset}, number);
                 if (!reads_as_written(fonts_.back())) {
                     foreign_fonts_.insert(number);
                 }

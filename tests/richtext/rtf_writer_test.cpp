@@ -230,7 +230,8 @@ TEST(RtfWriter, SavingWhatWasSavedChangesNothing) {
              std::string_view("{\\rtf1\\deff5{\\fonttbl{\\f0\\fcharset238;}}a\\f0 b}"),
              // Fonts of one family with a character set and without, and a font table read
              // after text that gives its font a character set: each text in its own font.
-             std::string_view("{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f2 Arial;}}\\f2 a\\f0 b}"),
+             std::string_view("{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f2 Arial;}}"
+                              "\\f2 a\\f0 b}"),
              std::string_view("{\\rtf1{\\fonttbl{\\f0 Calibri;}}a{\\fonttbl{\\f0\\fcharset0 "
                               "Calibri;}}b}"),
              // A group inside a font entry, with text or words before what makes it one to
