@@ -54,12 +54,15 @@ RtfWriterTables::RtfWriterTables(const Document& document)
             const CharFormat& format = document.format(i);
             if (format.font_family.empty()) {
                 nameless_text = true;
-            } else if (!charset_index_.contains({format.font_family.str(), format.font_charset})) {
-                // A font of the text's character set where the table has none (or one without
-                // a character set: a font table read later gave the family one).
+            } else if (format.font_charset >= 0
+                           ? !charset_index_.contains(
+                                 {format.font_family.str(), format.font_charset})
+                           : !font_index_.contains(format.font_family)) {
+                // A font of the text's character set where the table has none.
                 const int number = add_font(format.font_family, format.font_charset);
                 font_index_.try_emplace(format.font_family, number);
-                charset_index_.try_emplace({format.font_family.str(), format.font_charset}, number);
+                charset_index_.try_emplace({format.font_family.str(), format.font_charset},
+                                           number);
                 if (!reads_as_written(fonts_.back())) {
                     foreign_fonts_.insert(number);
                 }
