@@ -228,7 +228,9 @@ TEST(RtfWriter, SavingWhatWasSavedChangesNothing) {
              // default font, the same text.
              std::string_view("{\\rtf1 a{\\fonttbl{\\f0\\fcharset238;}}b}"),
              std::string_view("{\\rtf1\\deff5{\\fonttbl{\\f0\\fcharset238;}}a\\f0 b}"),
-             // Fonts of one family with a character set and without: each text in its own.
+             // Fonts of one family with a character set and without: each text in its own; a
+             // negative character set is none.
+             std::string_view("{\\rtf1{\\fonttbl{\\f0\\fcharset-3 Arial;}}a}"),
              std::string_view("{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f2 Arial;}}"
                               "\\f2 a\\f0 b}"),
              // A group inside a font entry, with text or words before what makes it one to
