@@ -14,14 +14,15 @@ namespace qlx::fuzzing {
 // What must hold for any input to the RTF reader: the model keeps its promises (no empty run
 // but a group carried through, no paragraph break inside a run, every format index valid)
 // and survives the writer: the RTF written from it reads back to the same model, without
-// problems, with the same text, and written again it is the same bytes. Aborts otherwise.
-inline void check_rtf_reader(std::string_view input) {
+// problems, with the same text, and written again it is the same bytes. Returns the first
+// promise broken, or an empty view when all hold.
+inline std::string_view rtf_reader_fault(std::string_view input) {
     const richtext::RtfReadResult read = richtext::read_rtf(input);
     const richtext::Document& document = read.document;
     const std::size_t formats = document.formats().size();
     for (const richtext::Paragraph& paragraph : document.paragraphs()) {
         if (paragraph.mark_format >= formats) {
-            std::abort();
+            return "paragraph mark's format out of range";
         }
         for (const richtext::Run& run : paragraph.runs) {
             const bool carried_group =
@@ -29,7 +30,7 @@ inline void check_rtf_reader(std::string_view input) {
             if (run.format >= formats || (run.text.empty() && !carried_group) ||
                 run.text.find_first_of("\r\n") != std::string::npos ||
                 run.text.find("\xE2\x80\xA9") != std::string::npos) {
-                std::abort();
+                return "malformed run";
             }
         }
     }
@@ -39,16 +40,29 @@ inline void check_rtf_reader(std::string_view input) {
     const richtext::RtfReadResult again = richtext::read_rtf(written);
     richtext::RtfProblems allowed;
     allowed.too_deep = read.problems.too_deep && again.problems.too_deep;
-    if (!(again.document == document) || again.problems != allowed) {
-        std::abort();
-    }
     // What was saved reads as the same text, and saved again it is the same file.
-    if (richtext::to_text(again.document) != richtext::to_text(document) ||
-        richtext::to_rtf(again.document) != written) {
-        std::abort();
+    if (richtext::to_text(again.document) != richtext::to_text(document)) {
+        return "saved file reads as other text";
+    }
+    if (richtext::to_rtf(again.document) != written) {
+        return "saved file saved again differs";
+    }
+    if (!(again.document == document)) {
+        return "saved file reads as another document";
+    }
+    if (again.problems != allowed) {
+        return "saved file reads with problems";
     }
     richtext::write_text(document, [](std::string_view) {});
     richtext::write_html(document, [](std::string_view) {});
+    return {};
+}
+
+// The fuzz target's check: aborts on the first promise broken.
+inline void check_rtf_reader(std::string_view input) {
+    if (!rtf_reader_fault(input).empty()) {
+        std::abort();
+    }
 }
 
 }  // namespace qlx::fuzzing

@@ -295,11 +295,12 @@ void Reader::carry(std::string_view group) {
         "wgrffmtfilter", "xmlnstbl",  "defchp",
         "defpap"};
     const bool about_document = std::ranges::any_of(head_words, named);
-    // Groups carried before them (bookmarks, a writer's own) do not end the head.
+    // Groups carried before them (bookmarks, a writer's own, but not a field's instruction) do
+    // not end the head, whether or not they are in a field that turns out to be none.
     const std::vector<Paragraph>& paragraphs = document_.paragraphs();
     const bool before_text =
         paragraphs.size() == 1 && std::ranges::all_of(paragraphs.front().runs, [](const Run& run) {
-            return run.carried() && run.text.empty() && run.field == 0;
+            return run.carried() && run.text.empty() && !run.is_field_instruction();
         });
     if (before_text && about_document) {
         document_.head_groups.emplace_back(group);
@@ -322,8 +323,12 @@ void Reader::text(std::string_view bytes) {
             pending_ += bytes;
             break;
         case Destination::font_table:
-            for (const char byte : bytes) {
-                tables_.add_font_name_text(byte);
+            if (in_font_name()) {
+                for (const char byte : bytes) {
+                    tables_.add_font_name_text(byte);
+                }
+            } else if (bytes.contains(';')) {
+                tables_.end_font();  // but a semicolon still ends the entry
             }
             break;
         case Destination::color_table:
@@ -365,7 +370,9 @@ void Reader::hex_byte(const Token& token) {
     settle_surrogate();
     const auto byte = static_cast<char>(token.byte);
     if (state().destination == Destination::font_table) {
-        tables_.add_font_name_byte(byte);
+        if (in_font_name()) {
+            tables_.add_font_name_byte(byte);
+        }
     } else if (byte != '\r' && byte != '\n') {
         add_byte(byte);
     }
@@ -377,10 +384,10 @@ void Reader::control_symbol(char symbol) {
         case '\\':
         case '{':
         case '}':
-            if (state().destination == Destination::font_table) {
-                tables_.add_font_name_byte(symbol);
-            } else {
+            if (state().destination != Destination::font_table) {
                 add_byte(symbol);
+            } else if (in_font_name()) {
+                tables_.add_font_name_byte(symbol);
             }
             return;
         default:
@@ -419,7 +426,9 @@ void Reader::add_byte(char byte) {
 
 void Reader::add_code_point(char32_t code) {
     if (state().destination == Destination::font_table) {
-        tables_.add_font_name_code_point(code);
+        if (in_font_name()) {
+            tables_.add_font_name_code_point(code);
+        }
         return;
     }
     if (state().destination != Destination::text) {

@@ -284,6 +284,7 @@ void Reader::apply_to_font_table(const Token& token) {
         case Action::font:
             tables_.begin_font(token.parameter);
             font_entry_start_ = token_start_;
+            font_entry_depth_ = stack_.size();
             break;
         case Action::font_charset:
             tables_.set_font_charset(token.parameter);
@@ -295,7 +296,11 @@ void Reader::apply_to_font_table(const Token& token) {
             state().destination = Destination::skip;
             break;
         case Action::ignore: {
-            // The entry's family, pitch and other words are kept with it as they were.
+            // The entry's family, pitch and other words are kept with it as they were (those
+            // in a group inside it go with the group).
+            if (!in_font_name()) {
+                break;
+            }
             std::string word = "\\" + std::string(token.text);
             if (token.has_parameter) {
                 word += std::to_string(token.parameter);
@@ -332,7 +337,11 @@ std::size_t Reader::current_format() {
     }
     CharFormat format;
     format.font_family = tables_.font_family(resolved_font());
-    format.font_charset = tables_.font_charset(resolved_font());
+    // Text in a font without a name is in the reader's default font, whatever the entry's
+    // character set: the font's bytes are decoded, and the character set tells apart nothing.
+    if (!format.font_family.empty()) {
+        format.font_charset = tables_.font_charset(resolved_font());
+    }
     if (s.east_asian_font >= 0) {
         format.east_asian_family = tables_.font_family(s.east_asian_font);
     }

@@ -166,6 +166,11 @@ private:
     std::size_t section_start_ = std::string_view::npos;
     std::size_t token_start_ = 0;       // offset of the token being read
     std::size_t font_entry_start_ = 0;  // offset of the \fN that began the font entry read last
+    // The depth of groups at that \fN. Text and words in groups inside the entry are not the
+    // font's name and words: such a group is kept with the entry ({\*\falt ...}) or dropped,
+    // never both.
+    std::size_t font_entry_depth_ = 0;
+    bool in_font_name() const { return stack_.size() <= font_entry_depth_; }
     // A page break came before any text of the paragraph being read.
     bool page_break_pending_ = false;
     bool numbered_ = false;             // a paragraph is in a list or has an old numbering

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -25,7 +26,8 @@ public:
     // ";" (or by the next entry, or the end of the table).
     void begin_font(int number);
     bool font_open() const { return font_number_ >= 0; }
-    void set_font_charset(int charset) { font_charset_ = charset; }
+    // A negative character set is none.
+    void set_font_charset(int charset) { font_charset_ = std::max(charset, -1); }
     // A code page that does not read ASCII as ASCII is no font's.
     void set_font_code_page(int code_page) {
         font_code_page_ = is_ascii_compatible(code_page) ? code_page : 0;

@@ -175,10 +175,9 @@ void RtfWriterTables::write(std::string& out) const {
 
 int RtfWriterTables::font_of(const CharFormat& format) const {
     if (!format.font_family.empty()) {
-        // Of fonts of one family, the one of the text's character set.
-        const auto font = format.font_charset >= 0
-                              ? charset_index_.find({format.font_family.str(), format.font_charset})
-                              : charset_index_.end();
+        // Of fonts of one family, the one of the text's character set, or the one without
+        // any when the text's font gave none.
+        const auto font = charset_index_.find({format.font_family.str(), format.font_charset});
         return font != charset_index_.end() ? font->second : font_index_.at(format.font_family);
     }
     return nameless_font_ >= 0 ? nameless_font_ : default_font_;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fuzz/rtf_reader_checks.h"
 #include "model_dump.h"
 #include "richtext/rtf_reader.h"
 #include "richtext/text_writer.h"
@@ -214,14 +215,33 @@ TEST(RtfWriter, WritesWhatWordProcessorsReadAsItWasRead) {
     EXPECT_LT(head.find("{\\*\\defchp"), head.find("{\\stylesheet")) << head;
 }
 
+// What was saved reads back as the same document and text, and saved again is the same bytes.
 TEST(RtfWriter, SavingWhatWasSavedChangesNothing) {
-    for (const std::string_view source :
-         {std::string_view("{\\rtf1 plain}"), std::string_view("{\\rtf1\\deff3 no table}"),
-          std::string_view("{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0 Arial;}"
-                           "{\\f1\\fcharset0 Arial;}}\\f5 missing\\f1 \\'e9}"),
-          std::string_view("{\\rtf1{\\fonttbl{\\f2 Arial;}}\\f2 a{\\super b}c}")}) {
-        const std::string saved = to_rtf(read_rtf(source).document);
-        EXPECT_EQ(to_rtf(read_rtf(saved).document), saved) << source;
+    for (const std::string_view source : {
+             std::string_view("{\\rtf1 plain}"),
+             std::string_view("{\\rtf1\\deff3 no table}"),
+             std::string_view("{\\rtf1\\ansi\\ansicpg1250\\deff0{\\fonttbl{\\f0 Arial;}"
+                              "{\\f1\\fcharset0 Arial;}}\\f5 missing\\f1 \\'e9}"),
+             std::string_view("{\\rtf1{\\fonttbl{\\f2 Arial;}}\\f2 a{\\super b}c}"),
+             // Text in a font without a name, before the table and after it, or in a missing
+             // default font and in a nameless one of a character set: all in the reader's
+             // default font, the same text.
+             std::string_view("{\\rtf1 a{\\fonttbl{\\f0\\fcharset238;}}b}"),
+             std::string_view("{\\rtf1\\deff5{\\fonttbl{\\f0\\fcharset238;}}a\\f0 b}"),
+             // Fonts of one family with a character set and without: each text in its own; a
+             // negative character set is none.
+             std::string_view("{\\rtf1{\\fonttbl{\\f0\\fcharset-3 Arial;}}a}"),
+             std::string_view("{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f2 Arial;}}"
+                              "\\f2 a\\f0 b}"),
+             // A group inside a font entry, with text or words before what makes it one to
+             // skip, is kept with the entry; its text is not the font's name.
+             std::string_view("{\\rtf1{\\fonttbl{\\f0{x\\fchars}Arial;}}\\f0 a}"),
+             std::string_view("{\\rtf1{\\fonttbl{\\f0{\\fswiss\\fchars}Arial;}}\\f0 a}"),
+             // A field with no instruction is none: the group carried in it is before the
+             // text, and the document information after it still the document's head.
+             std::string_view("{\\rtf1{\\field{\\*\\bkmkstart a}{\\info{\\title T}}}x}"),
+         }) {
+        EXPECT_EQ(fuzzing::rtf_reader_fault(source), "") << source;
     }
 }
 
