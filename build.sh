@@ -24,6 +24,8 @@ packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev
           libbenchmark-dev libicu-dev libdtl-dev fonts-liberation poppler-utils mandoc
           chromium chromium-driver python3-selenium tidy)
 
+# LibreOffice: a second reader of the RTF files the tests read and save.
+test_packages=(libreoffice-writer-nogui)
 # The Windows cross build: MinGW-w64 with POSIX threads, and Wine to run what it builds.
 windows_packages=(g++-mingw-w64-x86-64-posix wine64 googletest)
 # Checking the Debian package: its desktop entry, MIME type and dependencies.
@@ -64,7 +66,7 @@ run)
     exec build/qlx-convert examples/sample.qlx
     ;;
 test)
-    install_packages
+    install_packages "${test_packages[@]}"
     build build
     run_tests build
     ;;
