@@ -223,6 +223,18 @@ void read_then_load(benchmark::State& state, Input which) {
     });
 }
 
+// Building alone, from documents read beforehand.
+void load_read_model(benchmark::State& state, Input which) {
+    const Documents& input = documents(which);
+    std::vector<rt::Document> models;
+    for (const std::string& rtf : input.rtf) {
+        models.push_back(rt::read_rtf(rtf).document);
+    }
+    load_each(state, input, [&](QTextDocument& document, std::size_t i) {
+        qlx::document::load_model(document, models[i]);
+    });
+}
+
 void set_plain_text(benchmark::State& state, Input which) {
     const Documents& input = documents(which);
     load_each(state, input, [&](QTextDocument& document, std::size_t i) {
@@ -248,6 +260,7 @@ void read_rtf_only(benchmark::State& state, Input which) {
 
 BENCHMARK_CAPTURE(load_rtf, export, Input::export_documents)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(read_then_load, export, Input::export_documents)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(load_read_model, export, Input::export_documents)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(set_plain_text, export, Input::export_documents)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(set_html, export, Input::export_documents)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(read_rtf_only, export, Input::export_documents)->Unit(benchmark::kMillisecond);

@@ -242,6 +242,11 @@ public:
         block_free_ = insert(begin, end, 0, block_free_);
     }
 
+    // The leftmost edge a paragraph's first line reaches (twips, negative left of the page).
+    int leftmost() const { return leftmost_; }
+    // The texts of the footnotes met, in order.
+    const std::vector<std::string>& footnotes() const { return footnotes_; }
+
 private:
     struct Cell {
         std::size_t begin;
@@ -287,6 +292,10 @@ private:
     }
 
     void insert_runs(const rt::Paragraph& paragraph) {
+        // A first line that hangs left of the page's edge is shown in a margin wide enough
+        // for it.
+        leftmost_ = std::min(leftmost_, shown_left_indent(paragraph.format) +
+                                            paragraph.format.first_line_indent);
         if (!paragraph.label.empty()) {
             inserter_.add_label(paragraph.label, block_format(paragraph));
         }
@@ -297,6 +306,9 @@ private:
                     rt::hyperlink_target(rt::field_instruction_text(run.rtf)));
             }
             if (run.carried()) {
+                if (std::string text = rt::footnote_text(run.rtf); !text.empty()) {
+                    footnotes_.push_back(std::move(text));
+                }
                 inserter_.add_carried(run);
             } else if (hidden_[run.format]) {
                 inserter_.add_hidden(run);
@@ -391,6 +403,8 @@ private:
     const std::vector<bool>& hidden_;  // for each format, whether its text is hidden
     const std::vector<rt::Paragraph>* paragraphs_ = nullptr;  // those being inserted
     bool block_free_ = true;  // the cursor's block holds no paragraph yet
+    int leftmost_ = 0;
+    std::vector<std::string> footnotes_;
 };
 
 // Builds a text document from a model's paragraphs as they come: the formats first, then
@@ -421,20 +435,6 @@ public:
 
     void add_paragraphs(const std::vector<rt::Paragraph>& paragraphs, std::size_t begin,
                         std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            const rt::Paragraph& paragraph = paragraphs[i];
-            // A first line that hangs left of the page's edge is shown in a margin wide
-            // enough for it.
-            leftmost_ = std::min(leftmost_, shown_left_indent(paragraph.format) +
-                                                paragraph.format.first_line_indent);
-            for (const rt::Run& run : paragraph.runs) {
-                if (run.carried()) {
-                    if (std::string text = rt::footnote_text(run.rtf); !text.empty()) {
-                        footnotes_.push_back(std::move(text));
-                    }
-                }
-            }
-        }
         paragraphs_.insert(paragraphs, begin, end);
     }
 
@@ -444,8 +444,8 @@ public:
         list_footnotes();
         cursor_.endEditBlock();
         set_tab_stops(model.default_tab_twips());
-        if (leftmost_ < 0) {
-            document_.setDocumentMargin(default_document_margin + twips_to_screen(-leftmost_));
+        if (const int leftmost = paragraphs_.leftmost(); leftmost < 0) {
+            document_.setDocumentMargin(default_document_margin + twips_to_screen(-leftmost));
         }
         keep_head(document_, model);
         document_.setUndoRedoEnabled(undo_);
@@ -469,7 +469,7 @@ private:
         note_text.setProperty(label_text_property, true);
         note_text.setForeground(QColor(Qt::darkGray));
         int number = 0;
-        for (const std::string& text : footnotes_) {
+        for (const std::string& text : paragraphs_.footnotes()) {
             cursor_.movePosition(QTextCursor::End);
             cursor_.insertBlock(note_block, note_text);
             cursor_.insertText(QStringLiteral("%1. ").arg(++number) + QString::fromStdString(text),
@@ -484,8 +484,6 @@ private:
     QTextCursor cursor_;
     Inserter inserter_;
     ParagraphInserter paragraphs_;
-    int leftmost_ = 0;
-    std::vector<std::string> footnotes_;
 };
 
 // Paragraphs a reader hands over on its thread, waiting to be taken on the loader's.
