@@ -68,8 +68,7 @@ void add_item(RtfText& out, int number) {
     out.line(conv::rtfPar.text);
     for (const char* label : {"Active", "Name", "DPM", "Segment", "Report Title", "Page Banner",
                               "Chars/Line", "Lines/Page", "Logical Filename"}) {
-        out.line(conv::rtfPar.text, column(label, 20),
-                 "LAB.C.REPORT.", n);
+        out.line(conv::rtfPar.text, column(label, 20), "LAB.C.REPORT.", n);
     }
     out.line(conv::rtfPar.text);
     out.line(conv::rtfRedBold.text, conv::rtfDashRule.text);
@@ -77,8 +76,7 @@ void add_item(RtfText& out, int number) {
     out.line("\\par \\plain\\f2\\fs16\\cf2 Field                          Line Col Len Just",
              plain);
     for (int field = 1; field <= 20; ++field) {
-        out.line(conv::rtfPar.text,
-                 column("PAT.FIELD." + std::to_string(field), 31),
+        out.line(conv::rtfPar.text, column("PAT.FIELD." + std::to_string(field), 31),
                  "  3  12  20 L   ", conv::escape_rtf("@IF{x} C:\\LAB\\" + n + " caf\xE9"));
     }
     out.line(conv::rtfPar.text);

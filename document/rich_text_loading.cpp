@@ -294,8 +294,8 @@ private:
     void insert_runs(const rt::Paragraph& paragraph) {
         // A first line that hangs left of the page's edge is shown in a margin wide enough
         // for it.
-        leftmost_ = std::min(leftmost_, shown_left_indent(paragraph.format) +
-                                            paragraph.format.first_line_indent);
+        leftmost_ = std::min(
+            leftmost_, shown_left_indent(paragraph.format) + paragraph.format.first_line_indent);
         if (!paragraph.label.empty()) {
             inserter_.add_label(paragraph.label, block_format(paragraph));
         }
@@ -535,10 +535,11 @@ private:
     bool closed_ = false;
 };
 
-// Below this size a document is read before it is built: waking the reader's thread costs
-// about as long as reading a document of some tens of kilobytes, and it may find no core
-// free.
-constexpr std::size_t overlapped_size = 1024 * 1024;
+// Below this size a document is read before it is built: starting the reader's thread and
+// taking its first paragraphs would cost about what reading it takes. Above it the reading
+// (about a third of setPlainText's time for the same text) leaves the loader's thread; where
+// no core is free, the two threads take turns and the load costs what it would read first.
+constexpr std::size_t overlapped_size = 16 * 1024;
 
 }  // namespace
 
