@@ -68,8 +68,7 @@ void add_item(RtfText& out, int number) {
     out.line(conv::rtfPar.text);
     for (const char* label : {"Active", "Name", "DPM", "Segment", "Report Title", "Page Banner",
                               "Chars/Line", "Lines/Page", "Logical Filename"}) {
-        out.line(conv::rtfPar.text, column(label, 20),
-                 "LAB.C.REPORT.", n);
+        out.line(conv::rtfPar.text, column(label, 20), "LAB.C.REPORT.", n);
     }
     out.line(conv::rtfPar.text);
     out.line(conv::rtfRedBold.text, conv::rtfDashRule.text);
@@ -77,8 +76,7 @@ void add_item(RtfText& out, int number) {
     out.line("\\par \\plain\\f2\\fs16\\cf2 Field                          Line Col Len Just",
              plain);
     for (int field = 1; field <= 20; ++field) {
-        out.line(conv::rtfPar.text,
-                 column("PAT.FIELD." + std::to_string(field), 31),
+        out.line(conv::rtfPar.text, column("PAT.FIELD." + std::to_string(field), 31),
                  "  3  12  20 L   ", conv::escape_rtf("@IF{x} C:\\LAB\\" + n + " caf\xE9"));
     }
     out.line(conv::rtfPar.text);
@@ -223,6 +221,18 @@ void read_then_load(benchmark::State& state, Input which) {
     });
 }
 
+// Building alone, from documents read beforehand.
+void load_read_model(benchmark::State& state, Input which) {
+    const Documents& input = documents(which);
+    std::vector<rt::Document> models;
+    for (const std::string& rtf : input.rtf) {
+        models.push_back(rt::read_rtf(rtf).document);
+    }
+    load_each(state, input, [&](QTextDocument& document, std::size_t i) {
+        qlx::document::load_model(document, models[i]);
+    });
+}
+
 void set_plain_text(benchmark::State& state, Input which) {
     const Documents& input = documents(which);
     load_each(state, input, [&](QTextDocument& document, std::size_t i) {
@@ -248,6 +258,7 @@ void read_rtf_only(benchmark::State& state, Input which) {
 
 BENCHMARK_CAPTURE(load_rtf, export, Input::export_documents)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(read_then_load, export, Input::export_documents)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(load_read_model, export, Input::export_documents)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(set_plain_text, export, Input::export_documents)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(set_html, export, Input::export_documents)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(read_rtf_only, export, Input::export_documents)->Unit(benchmark::kMillisecond);

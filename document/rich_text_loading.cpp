@@ -243,6 +243,11 @@ public:
         block_free_ = insert(begin, end, 0, block_free_);
     }
 
+    // The leftmost edge a paragraph's first line reaches (twips, negative left of the page).
+    int leftmost() const { return leftmost_; }
+    // The texts of the footnotes met, in order.
+    const std::vector<std::string>& footnotes() const { return footnotes_; }
+
 private:
     struct Cell {
         std::size_t begin;
@@ -288,6 +293,10 @@ private:
     }
 
     void insert_runs(const rt::Paragraph& paragraph) {
+        // A first line that hangs left of the page's edge is shown in a margin wide enough
+        // for it.
+        leftmost_ = std::min(
+            leftmost_, shown_left_indent(paragraph.format) + paragraph.format.first_line_indent);
         if (!paragraph.label.empty()) {
             inserter_.add_label(paragraph.label, block_format(paragraph));
         }
@@ -298,6 +307,9 @@ private:
                     rt::hyperlink_target(rt::field_instruction_text(run.rtf)));
             }
             if (run.carried()) {
+                if (std::string text = rt::footnote_text(run.rtf); !text.empty()) {
+                    footnotes_.push_back(std::move(text));
+                }
                 inserter_.add_carried(run);
             } else if (hidden_[run.format]) {
                 inserter_.add_hidden(run);
@@ -392,6 +404,8 @@ private:
     const std::vector<bool>& hidden_;  // for each format, whether its text is hidden
     const std::vector<rt::Paragraph>* paragraphs_ = nullptr;  // those being inserted
     bool block_free_ = true;  // the cursor's block holds no paragraph yet
+    int leftmost_ = 0;
+    std::vector<std::string> footnotes_;
 };
 
 // Builds a text document from a model's paragraphs as they come: the formats first, then
@@ -422,20 +436,6 @@ public:
 
     void add_paragraphs(const std::vector<rt::Paragraph>& paragraphs, std::size_t begin,
                         std::size_t end) {
-        for (std::size_t i = begin; i < end; ++i) {
-            const rt::Paragraph& paragraph = paragraphs[i];
-            // A first line that hangs left of the page's edge is shown in a margin wide
-            // enough for it.
-            leftmost_ = std::min(leftmost_, shown_left_indent(paragraph.format) +
-                                                paragraph.format.first_line_indent);
-            for (const rt::Run& run : paragraph.runs) {
-                if (run.carried()) {
-                    if (std::string text = rt::footnote_text(run.rtf); !text.empty()) {
-                        footnotes_.push_back(std::move(text));
-                    }
-                }
-            }
-        }
         paragraphs_.insert(paragraphs, begin, end);
     }
 
@@ -445,8 +445,8 @@ public:
         list_footnotes();
         cursor_.endEditBlock();
         set_tab_stops(model.default_tab_twips());
-        if (leftmost_ < 0) {
-            document_.setDocumentMargin(default_document_margin + twips_to_screen(-leftmost_));
+        if (const int leftmost = paragraphs_.leftmost(); leftmost < 0) {
+            document_.setDocumentMargin(default_document_margin + twips_to_screen(-leftmost));
         }
         keep_head(document_, model);
         document_.setUndoRedoEnabled(undo_);
@@ -470,7 +470,7 @@ private:
         note_text.setProperty(label_text_property, true);
         note_text.setForeground(QColor(Qt::darkGray));
         int number = 0;
-        for (const std::string& text : footnotes_) {
+        for (const std::string& text : paragraphs_.footnotes()) {
             cursor_.movePosition(QTextCursor::End);
             cursor_.insertBlock(note_block, note_text);
             cursor_.insertText(QStringLiteral("%1. ").arg(++number) + QString::fromStdString(text),
@@ -485,8 +485,6 @@ private:
     QTextCursor cursor_;
     Inserter inserter_;
     ParagraphInserter paragraphs_;
-    int leftmost_ = 0;
-    std::vector<std::string> footnotes_;
 };
 
 // Paragraphs a reader hands over on its thread, waiting to be taken on the loader's.
@@ -531,10 +529,11 @@ private:
     bool closed_ = false;
 };
 
-// Below this size a document is read before it is built: waking the reader's thread costs
-// about as long as reading a document of some tens of kilobytes, and it may find no core
-// free.
-constexpr std::size_t overlapped_size = 1024 * 1024;
+// Below this size a document is read before it is built: starting the reader's thread and
+// taking its first paragraphs would cost about what reading it takes. Above it the reading
+// (about a third of setPlainText's time for the same text) leaves the loader's thread; where
+// no core is free, the two threads take turns and the load costs what it would read first.
+constexpr std::size_t overlapped_size = 16 * 1024;
 
 }  // namespace
 
