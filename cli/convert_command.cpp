@@ -257,10 +257,23 @@ int run_convert(const ConvertOptions& options, std::ostream& out, std::ostream& 
     // The documents' text and pages are written from a copy of each document kept in memory.
     // The files are written while the next documents are converted.
     const bool beside = options.write_text || options.write_html;
+    // An export in the documents' folder may be replaced by one of them: it is read whole
+    // first (a file still open cannot be replaced on every system).
+    if (std::error_code ignored;
+        input->file && fs::equivalent(fs::absolute(options.export_path, ignored).parent_path(),
+                                      *folder, ignored)) {
+        auto whole = input->file->take_whole();
+        if (!whole) {
+            return fail(err, whole.error());
+        }
+        input->whole = std::move(*whole);
+        input->file.reset();
+    }
     conv::FolderSink files(*folder);
     conv::BackgroundSink background(files);
     conv::CopyingSink copies(background);
     auto report = convert(*input, beside ? static_cast<conv::DocumentSink&>(copies) : background);
+    input->file.reset();  // read: closed before the text and pages are written beside
     if (!report) {
         return fail(err, report.error());
     }
