@@ -237,6 +237,9 @@ private:
     // their own, with the progress in the status window; Escape stops it and leaves no
     // window.
     void open_plain_file(const QString& path);
+    // Whether opening `path` must wait for a file being opened (the message then is
+    // `while_converting`, with the path for %1) or for Close All; the user is told so.
+    bool must_wait_to_open(const QString& path, const QString& while_converting);
     // True unless something other than a regular file stands at the path, which it then
     // reports; a missing file is left to the opening to report.
     bool is_regular_file_or_missing(const QString& path);

@@ -146,15 +146,19 @@ bool frmMain::is_regular_file_or_missing(const QString& path) {
     return false;
 }
 
-void frmMain::openfile(const QString& path) {
-    if (converting_) {
-        show_message(this, tr("Wait until the export being opened is shown, then open \"%1\".")
-                               .arg(message_path(path)));
-        return;
+bool frmMain::must_wait_to_open(const QString& path, const QString& while_converting) {
+    if (!converting_ && !closing_all_) {
+        return false;
     }
-    if (closing_all_) {
-        show_message(this, tr("Wait until all windows are closed, then open \"%1\".")
-                               .arg(message_path(path)));
+    const QString message =
+        converting_ ? while_converting : tr("Wait until all windows are closed, then open \"%1\".");
+    show_message(this, message.arg(message_path(path)));
+    return true;
+}
+
+void frmMain::openfile(const QString& path) {
+    if (must_wait_to_open(path,
+                          tr("Wait until the export being opened is shown, then open \"%1\"."))) {
         return;
     }
     if (!is_regular_file_or_missing(path)) {
@@ -280,14 +284,8 @@ std::expected<frmMain::ConvertedExport, QString> frmMain::convert_with_progress(
 }
 
 void frmMain::open_plain_file(const QString& path) {
-    if (converting_) {
-        show_message(this, tr("Wait until the file being opened is shown, then open \"%1\".")
-                               .arg(message_path(path)));
-        return;
-    }
-    if (closing_all_) {
-        show_message(this, tr("Wait until all windows are closed, then open \"%1\".")
-                               .arg(message_path(path)));
+    if (must_wait_to_open(path,
+                          tr("Wait until the file being opened is shown, then open \"%1\"."))) {
         return;
     }
     const std::filesystem::path file = native_path(path);
