@@ -69,10 +69,6 @@ RichTextBox* frmDocument::make_text_box() {
     return box_;
 }
 
-void frmDocument::defer_text_rtf(std::string rtf) {
-    defer_text(std::make_shared<RichTextBox::DeferredText>(std::move(rtf)));
-}
-
 void frmDocument::defer_text(std::shared_ptr<RichTextBox::DeferredText> waiting) {
     if (box_ != nullptr) {
         box_->defer_text(std::move(waiting));

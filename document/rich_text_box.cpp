@@ -134,10 +134,6 @@ std::string RichTextBox::TextRTF() const {
     return save_rtf(*document());
 }
 
-void RichTextBox::defer_text_rtf(std::string rtf) {
-    defer_text(std::make_shared<DeferredText>(std::move(rtf)));
-}
-
 void RichTextBox::defer_text(std::shared_ptr<DeferredText> waiting) {
     from_rtf_ = true;
     if (!document()->isEmpty()) {

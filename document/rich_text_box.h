@@ -68,8 +68,10 @@ public:
     void setTextRTF(std::string_view rtf);
     // Keeps RTF to show when its text is first needed: when the box is painted (once painting
     // may load it, see set_load_when_painted) or when any operation here reads or changes the
-    // text. Until then the box holds the RTF's bytes and no text document or layout.
-    void defer_text_rtf(std::string rtf);
+    // text. Until then the box holds the RTF's bytes (DeferredText, below) and no text
+    // document or layout.
+    class DeferredText;
+    void defer_text(std::shared_ptr<DeferredText> waiting);
     // Whether deferred text still waits.
     bool text_deferred() const { return deferred_ != nullptr; }
     // Loads deferred text now.
@@ -125,8 +127,6 @@ public:
     };
     // The deferred RTF, for working its text out elsewhere; nullptr when none waits.
     std::shared_ptr<DeferredText> deferred() const { return deferred_; }
-    // Takes RTF that waits, as defer_text_rtf does, with what was worked out of it.
-    void defer_text(std::shared_ptr<DeferredText> waiting);
     // The text as a search sees it (richtext::searchable_text: UTF-8, lines ended by '\n'),
     // without building the document while its RTF waits.
     std::shared_ptr<const std::string> search_text() const;
