@@ -50,12 +50,8 @@ RichTextBox* frmDocument::make_text_box() {
     connect(box_, &RichTextBox::document_replaced, this, follow_document);
     connect(box_, &RichTextBox::zoom_changed, this, &frmDocument::zoom_changed);
     connect(box_, &RichTextBox::files_dropped, this, &frmDocument::files_dropped);
-    if (const std::shared_ptr<RichTextBox::DeferredText> waiting =
-            std::exchange(waiting_, nullptr)) {
-        box_->defer_text_rtf(waiting->rtf);
-        if (std::shared_ptr<const std::string> text = waiting->text.load()) {
-            box_->deferred()->text.store(std::move(text));
-        }
+    if (waiting_ != nullptr) {
+        box_->defer_text(std::exchange(waiting_, nullptr));
     }
     Form_Load();
     if (isVisible()) {
@@ -73,11 +69,11 @@ RichTextBox* frmDocument::make_text_box() {
     return box_;
 }
 
-void frmDocument::defer_text_rtf(std::string rtf) {
+void frmDocument::defer_text(std::shared_ptr<RichTextBox::DeferredText> waiting) {
     if (box_ != nullptr) {
-        box_->defer_text_rtf(std::move(rtf));
+        box_->defer_text(std::move(waiting));
     } else {
-        waiting_ = std::make_shared<RichTextBox::DeferredText>(std::move(rtf));
+        waiting_ = std::move(waiting);
     }
 }
 

@@ -38,7 +38,7 @@ public:
 
     // As RichTextBox's functions of the same names, without making the control while it
     // waits to be made.
-    void defer_text_rtf(std::string rtf);
+    void defer_text(std::shared_ptr<RichTextBox::DeferredText> waiting);
     std::shared_ptr<RichTextBox::DeferredText> deferred() const;
     bool text_deferred() const;
     std::shared_ptr<const std::string> search_text() const;

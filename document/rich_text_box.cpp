@@ -20,7 +20,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <iterator>
+#include <limits>
 
 #include "document/plain_text.h"
 #include "document/rich_text_adapter.h"
@@ -132,13 +134,13 @@ std::string RichTextBox::TextRTF() const {
     return save_rtf(*document());
 }
 
-void RichTextBox::defer_text_rtf(std::string rtf) {
+void RichTextBox::defer_text(std::shared_ptr<DeferredText> waiting) {
     from_rtf_ = true;
     if (!document()->isEmpty()) {
         setPlainText(QString());  // as setText empties it
     }
     set_unedited();
-    deferred_ = std::make_shared<DeferredText>(std::move(rtf));
+    deferred_ = std::move(waiting);
     viewport()->update();
 }
 
@@ -146,14 +148,44 @@ void RichTextBox::load_deferred() const {
     if (deferred_) {
         const std::shared_ptr<DeferredText> waiting = std::move(deferred_);
         deferred_.reset();  // before loading, which may come back here
-        const_cast<RichTextBox*>(this)->setTextRTF(waiting->rtf);  // the text, at last
+        const_cast<RichTextBox*>(this)->setTextRTF(*waiting->rtf());  // the text, at last
     }
+}
+
+RichTextBox::DeferredText::DeferredText(std::string bytes)
+    : rtf_(std::make_shared<const std::string>(std::move(bytes))) {}
+
+RichTextBox::DeferredText::DeferredText(Packing, std::string_view rtf)
+    // The fastest level: an export's documents are packed as fast as they are written.
+    : packed_(qCompress(reinterpret_cast<const uchar*>(rtf.data()),
+                        static_cast<qsizetype>(rtf.size()), 1)) {
+    packed_.squeeze();
+}
+
+std::shared_ptr<RichTextBox::DeferredText> RichTextBox::DeferredText::packed(std::string_view rtf) {
+    // qCompress keeps the size in 32 bits; an empty result says it had no memory.
+    if (rtf.size() < std::numeric_limits<std::uint32_t>::max() / 2) {
+        auto packed = std::make_shared<DeferredText>(Packing{}, rtf);
+        if (!packed->packed_.isEmpty()) {
+            return packed;
+        }
+    }
+    return std::make_shared<DeferredText>(std::string(rtf));
+}
+
+std::shared_ptr<const std::string> RichTextBox::DeferredText::rtf() const {
+    if (rtf_ != nullptr) {
+        return rtf_;
+    }
+    const QByteArray bytes = qUncompress(packed_);
+    return std::make_shared<const std::string>(bytes.data(),
+                                               static_cast<std::size_t>(bytes.size()));
 }
 
 std::shared_ptr<const std::string> RichTextBox::DeferredText::searchable() {
     std::shared_ptr<const std::string> known = text.load();
     if (known == nullptr) {
-        known = std::make_shared<const std::string>(richtext::searchable_text(rtf));
+        known = std::make_shared<const std::string>(richtext::searchable_text(*rtf()));
         text.store(known);
     }
     return known;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QTextEdit>
@@ -67,8 +68,10 @@ public:
     void setTextRTF(std::string_view rtf);
     // Keeps RTF to show when its text is first needed: when the box is painted (once painting
     // may load it, see set_load_when_painted) or when any operation here reads or changes the
-    // text. Until then the box holds the RTF's bytes and no text document or layout.
-    void defer_text_rtf(std::string rtf);
+    // text. Until then the box holds the RTF's bytes (DeferredText, below) and no text
+    // document or layout.
+    class DeferredText;
+    void defer_text(std::shared_ptr<DeferredText> waiting);
     // Whether deferred text still waits.
     bool text_deferred() const { return deferred_ != nullptr; }
     // Loads deferred text now.
@@ -102,12 +105,25 @@ public:
 
     // RTF that waits to be shown, and its text as a search sees it once someone has worked it
     // out (on any thread: the box keeps it for its next search).
-    struct DeferredText {
-        explicit DeferredText(std::string bytes) : rtf(std::move(bytes)) {}
-        const std::string rtf;
+    class DeferredText {
+        struct Packing {};
+
+    public:
+        explicit DeferredText(std::string bytes);
+        DeferredText(Packing, std::string_view rtf);
+        // RTF kept compressed while it waits, in some sixth of its size: an export's windows
+        // wait with their RTF and their text for searches, each about the size of the
+        // export. Kept as it is where it cannot be compressed.
+        static std::shared_ptr<DeferredText> packed(std::string_view rtf);
+        // The RTF, unpacked again where it was packed.
+        std::shared_ptr<const std::string> rtf() const;
         std::atomic<std::shared_ptr<const std::string>> text;
         // The text, worked out now unless it already was.
         std::shared_ptr<const std::string> searchable();
+
+    private:
+        std::shared_ptr<const std::string> rtf_;  // nullptr when packed
+        QByteArray packed_;                       // as qCompress gives it
     };
     // The deferred RTF, for working its text out elsewhere; nullptr when none waits.
     std::shared_ptr<DeferredText> deferred() const { return deferred_; }

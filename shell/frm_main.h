@@ -271,8 +271,8 @@ private:
                                                                   dialogs::frmStatus& status);
     // Opens one window per document, each showing what this conversion wrote (and knowing its
     // outline), with the progress in the status window; stops when the opening is cancelled.
-    void open_converted_documents(const QString& path, conversion::ConversionReport& report,
-                                  std::vector<std::string>& documents, dialogs::frmStatus& status);
+    void open_converted_documents(const QString& path, ConvertedExport& converted,
+                                  dialogs::frmStatus& status);
 
     QMdiArea* mdiArea;
     // Hides the document windows that lie wholly under others, and shows them when reached.

@@ -11,6 +11,7 @@
 #include "document/rich_text_box.h"
 #include "document/twips.h"
 #include "gui_test_support.h"
+#include "richtext/text_search.h"
 #include "shell/placement.h"
 #include "support/export_builder.h"
 
@@ -219,6 +220,13 @@ private slots:
         qlx::document::RichTextBox& waiting =
             *gt::form_of(gt::document_windows(window)[0])->RichTextBox1();
         QVERIFY(waiting.text_deferred());
+        // It waits packed, and unpacks to the very bytes written.
+        const QByteArray first_rtf = gt::read_all(conversion.filePath(QStringLiteral("temp1.rtf")));
+        QCOMPARE(QByteArray::fromStdString(*waiting.deferred()->rtf()), first_rtf);
+        QCOMPARE(*waiting.search_text(),
+                 qlx::richtext::searchable_text(std::string_view(
+                     first_rtf.constData(), static_cast<std::size_t>(first_rtf.size()))));
+        QVERIFY(waiting.text_deferred());
         for (const QMdiSubWindow* document : gt::document_windows(window)) {
             QVERIFY(!gt::form_of(document)->is_edited());
             QVERIFY(!document->isWindowModified());
@@ -238,8 +246,8 @@ private slots:
         QCOMPARE(asked.Text(), second.Text());
         QVERIFY(asked.Text().contains(QStringLiteral("TWO")));
         qlx::document::RichTextBox shown;
-        const QByteArray rtf = gt::read_all(conversion.filePath(QStringLiteral("temp1.rtf")));
-        shown.setTextRTF(std::string_view(rtf.constData(), static_cast<std::size_t>(rtf.size())));
+        shown.setTextRTF(
+            std::string_view(first_rtf.constData(), static_cast<std::size_t>(first_rtf.size())));
         QPrinter to_shown;
         QPrinter to_waiting;
         for (auto [printer, name] :
