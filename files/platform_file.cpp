@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <system_error>
 
 #ifdef _WIN32
@@ -97,6 +98,11 @@ bool create_folder(const fs::path& path) {
 bool rename_new(const fs::path& from, const fs::path& to) {
     // _wrename never replaces what stands at `to`.
     return ::_wrename(from.c_str(), to.c_str()) == 0;
+}
+
+bool exchange_names(const fs::path&, const fs::path&) {
+    errno = ENOSYS;
+    return false;
 }
 
 std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type& type) {
@@ -202,6 +208,15 @@ bool rename_new(const fs::path& from, const fs::path& to) {
         return false;
     }
     return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool exchange_names([[maybe_unused]] const fs::path& first, [[maybe_unused]] const fs::path& second) {
+#if defined(__linux__) && defined(RENAME_EXCHANGE)
+    return ::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0;
+#else
+    errno = ENOSYS;
+    return false;
+#endif
 }
 
 std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type& type) {

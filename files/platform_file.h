@@ -39,6 +39,10 @@ bool create_folder(const std::filesystem::path& path);
 // (on every system: where rename would replace a file, this refuses).
 bool rename_new(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Swaps the names of two files in the same folder in one step, where the system can (Linux);
+// false, with errno set, where it cannot or when either name is free.
+bool exchange_names(const std::filesystem::path& first, const std::filesystem::path& second);
+
 // Removes a folder and everything in it; a link in it is removed, never followed.
 bool remove_tree(const std::filesystem::path& path);
 
