@@ -211,7 +211,7 @@ std::expected<conv::ConversionReport, conv::FileError> convert(ExportBeingRead& 
                                                                conv::DocumentSink& sink) {
     std::expected<conv::ConversionReport, conv::ConversionError> report;
     if (input.file &&
-        conv::export_encoding(input.file->wait_beyond(0).text) != conv::ExportEncoding::utf8) {
+        conv::export_encoding(input.file->start()) != conv::ExportEncoding::utf8) {
         report = conv::convert_export(*input.file, sink);
         if (auto read = input.file->finish(); !read) {
             return std::unexpected(read.error());
