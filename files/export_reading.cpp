@@ -234,6 +234,9 @@ std::expected<std::unique_ptr<FileInPieces>, FileError> FileInPieces::open(const
             return std::unexpected(FileError{reading->name_, std::move(reason)});
         }
     }
+    if (opened->type == fs::file_type::regular) {
+        platform::read_ahead(reading->file_);
+    }
     return reading;
 }
 

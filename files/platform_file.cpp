@@ -116,6 +116,8 @@ std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type&
     return ::_wfopen(path.c_str(), L"rbN");
 }
 
+void read_ahead(std::FILE*) {}
+
 void prefer_large_pages(char*, std::size_t) {}
 
 std::FILE* binary_standard_input() {
@@ -264,6 +266,12 @@ std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type&
         return nullptr;
     }
     return file_of(fd, "rb");
+}
+
+void read_ahead([[maybe_unused]] std::FILE* file) {
+#ifdef POSIX_FADV_WILLNEED
+    ::posix_fadvise(::fileno(file), 0, 0, POSIX_FADV_WILLNEED);
+#endif
 }
 
 void prefer_large_pages([[maybe_unused]] char* data, [[maybe_unused]] std::size_t size) {

@@ -53,6 +53,10 @@ bool remove_tree(const std::filesystem::path& path);
 std::FILE* open_for_reading(const std::filesystem::path& path, bool pipes_too,
                             std::filesystem::file_type& type);
 
+// Asks the system to read the whole file into its cache now, ahead of the reads to come, so
+// that reading it a piece at a time seldom waits for the disk. Only a hint.
+void read_ahead(std::FILE* file);
+
 // Asks the system to back the memory at [data, data + size) with large pages where it can, so
 // that filling it takes few page faults. Only a hint: where there is none, nothing happens.
 void prefer_large_pages(char* data, std::size_t size);
