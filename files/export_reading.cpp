@@ -213,7 +213,7 @@ std::expected<std::string, FileError> read_file_start(const fs::path& path, std:
 }
 
 std::expected<std::unique_ptr<FileInPieces>, FileError> FileInPieces::open(const fs::path& path,
-                                                                          const ReadRules& rules) {
+                                                                           const ReadRules& rules) {
     auto opened = open_sized(path, rules);
     if (!opened) {
         return std::unexpected(opened.error());

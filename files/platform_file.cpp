@@ -212,7 +212,8 @@ bool rename_new(const fs::path& from, const fs::path& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool exchange_names([[maybe_unused]] const fs::path& first, [[maybe_unused]] const fs::path& second) {
+bool exchange_names([[maybe_unused]] const fs::path& first,
+                    [[maybe_unused]] const fs::path& second) {
 #if defined(__linux__) && defined(RENAME_EXCHANGE)
     return ::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0;
 #else

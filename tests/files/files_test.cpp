@@ -699,8 +699,7 @@ TEST_F(FilesTest, AFileInPiecesArrivesWholeUnderTheRulesOfReadFile) {
     }
     EXPECT_TRUE(arrived == bytes);
     EXPECT_TRUE((*reading)->finish());
-    EXPECT_EQ(FileInPieces::open(root_ / "big", exports_only).value()->take_whole().value(),
-              bytes);
+    EXPECT_EQ(FileInPieces::open(root_ / "big", exports_only).value()->take_whole().value(), bytes);
 
     // Refused as read_file refuses, before anything is converted.
     write(root_ / "other", "MEDLEY");
