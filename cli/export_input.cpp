@@ -67,7 +67,7 @@ std::expected<ExportBeingRead, conv::FileError> start_reading_export(const fs::p
         }
         input.whole = std::move(*whole);
     } else {
-        auto file = conv::FileReadAhead::open(path, export_rules());
+        auto file = conv::FileInPieces::open(path, export_rules());
         if (!file) {
             return std::unexpected(file.error());
         }

@@ -20,10 +20,10 @@ bool is_standard_input(const std::filesystem::path& path);
 // begin as an export.
 std::expected<std::string, conversion::FileError> read_export(const std::filesystem::path& path);
 
-// An export on its way in: a file goes on being read on a thread while its start is converted;
-// the standard input is read whole.
+// An export on its way in: a file is read a piece at a time as it is converted; the standard
+// input is read whole.
 struct ExportBeingRead {
-    std::unique_ptr<conversion::FileReadAhead> file;
+    std::unique_ptr<conversion::FileInPieces> file;
     std::string whole;  // when there is no file
 };
 

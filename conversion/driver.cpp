@@ -58,6 +58,8 @@ std::expected<ConversionReport, ConversionError> convert_lines(ConversionState& 
                                                                const Progress& progress) {
     std::size_t next_report = 0;
     while (!state.reader.at_end()) {
+        // What the last line's handling took is used no more (the state keeps its own copies).
+        state.reader.let_go_of_taken();
         if (state.reader.consumed() >= next_report) {
             next_report = state.reader.consumed() + progress_step;
             if (progress &&

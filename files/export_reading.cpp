@@ -212,119 +212,77 @@ std::expected<std::string, FileError> read_file_start(const fs::path& path, std:
     return start;
 }
 
-std::expected<std::unique_ptr<FileReadAhead>, FileError> FileReadAhead::open(
-    const fs::path& path, const ReadRules& rules) {
+std::expected<std::unique_ptr<FileInPieces>, FileError> FileInPieces::open(const fs::path& path,
+                                                                           const ReadRules& rules) {
     auto opened = open_sized(path, rules);
     if (!opened) {
         return std::unexpected(opened.error());
     }
-    std::unique_ptr<FileReadAhead> reading(new FileReadAhead(
-        opened->file.release(), display_path(path), opened->type, opened->size, rules));
-    std::unique_lock lock(reading->mutex_);
-    reading->changed_.wait(lock, [&] { return reading->start_checked_ || reading->result_; });
-    if (reading->result_ && !*reading->result_) {
-        return std::unexpected(reading->result_->error());
+    std::unique_ptr<FileInPieces> reading(
+        new FileInPieces(opened->file.release(), display_path(path), opened->size, rules));
+    // Each piece asked for is read straight into the reader's buffer.
+    std::setvbuf(reading->file_, nullptr, _IONBF, 0);
+    std::string& start = reading->start_;
+    start.resize(rules.start_size);
+    start.resize(std::fread(start.data(), 1, start.size(), reading->file_));
+    reading->total_ = start.size();
+    if (std::ferror(reading->file_)) {
+        return std::unexpected(FileError{reading->name_, errno_reason(errno)});
     }
-    lock.unlock();
+    if (rules.check_start) {
+        if (std::string reason = rules.check_start(start); !reason.empty()) {
+            return std::unexpected(FileError{reading->name_, std::move(reason)});
+        }
+    }
+    if (opened->type == fs::file_type::regular) {
+        platform::read_ahead(reading->file_);
+    }
     return reading;
 }
 
-FileReadAhead::FileReadAhead(std::FILE* file, std::string name, fs::file_type type,
-                             std::uint64_t size, const ReadRules& rules)
-    : file_(file),
-      name_(std::move(name)),
-      type_(type),
-      size_(static_cast<std::size_t>(size)),
-      rules_(rules),
-      reader_([this] { run(); }) {}
+FileInPieces::FileInPieces(std::FILE* file, std::string name, std::uint64_t size,
+                           const ReadRules& rules)
+    : file_(file), name_(std::move(name)), size_(static_cast<std::size_t>(size)), rules_(rules) {}
 
-FileReadAhead::~FileReadAhead() {
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    reader_.join();
+FileInPieces::~FileInPieces() {
     std::fclose(file_);
 }
 
-ArrivingText::Arrived FileReadAhead::wait_beyond(std::size_t have) {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return arrived_.size() > have || result_; });
-    return {arrived_, result_.has_value()};
+std::size_t FileInPieces::read(char* data, std::size_t room) {
+    if (start_handed_ < start_.size()) {
+        const std::size_t handed = std::min(room, start_.size() - start_handed_);
+        std::copy_n(start_.data() + start_handed_, handed, data);
+        start_handed_ += handed;
+        return handed;
+    }
+    if (!result_) {
+        return 0;
+    }
+    const std::size_t got = std::fread(data, 1, room, file_);
+    if (got == 0 && std::ferror(file_)) {
+        result_ = std::unexpected(FileError{name_, errno_reason(errno)});
+    }
+    total_ += got;
+    if (total_ > rules_.max_size) {
+        result_ = std::unexpected(FileError{name_, too_large(rules_.max_size)});
+        return 0;
+    }
+    return got;
 }
 
-std::expected<std::string, FileError> FileReadAhead::take_whole() {
-    if (auto read = finish(); !read) {
-        return std::unexpected(read.error());
-    }
-    return std::move(grown_.empty() ? bytes_ : grown_);
-}
-
-std::expected<void, FileError> FileReadAhead::finish() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return result_.has_value(); });
-    return *result_;
-}
-
-bool FileReadAhead::publish(const char* data, std::size_t size, bool start_checked) {
-    std::unique_lock lock(mutex_);
-    arrived_ = std::string_view(data, size);
-    start_checked_ = start_checked;
-    const bool go_on = !stopping_;
-    lock.unlock();
-    changed_.notify_all();
-    return go_on;
-}
-
-void FileReadAhead::run() {
-    std::expected<void, FileError> result;
-    if (type_ == fs::file_type::regular) {
-        result = read_regular();
-    } else if (auto whole = read_stream(file_, name_, {}, rules_)) {
-        bytes_ = std::move(*whole);
-        publish(bytes_.data(), bytes_.size(), true);
-    } else {
-        result = std::unexpected(whole.error());
-    }
-    {
-        std::lock_guard lock(mutex_);
-        result_ = std::move(result);
-    }
-    changed_.notify_all();
-}
-
-// Reads the file into a string of its size, in place: what has arrived never moves. When the
-// file grew meanwhile, the whole of it is read into a second string, which takes the first's
-// place as the text arrived.
-std::expected<void, FileError> FileReadAhead::read_regular() {
-    std::string refused;
-    bool start_checked = !rules_.check_start;
-    bytes_.resize_and_overwrite(size_, [&](char* data, std::size_t length) {
-        platform::prefer_large_pages(data, length);
-        return read_chunks(file_, data, length, rules_, refused, start_checked,
-                           [&](std::size_t done) { return publish(data, done, start_checked); });
-    });
-    if (!refused.empty()) {
-        return std::unexpected(FileError{name_, std::move(refused)});
-    }
-    char next;
-    if (std::fread(&next, 1, 1, file_) == 0) {
-        if (std::ferror(file_)) {
-            return std::unexpected(FileError{name_, errno_reason(errno)});
-        }
-        publish(bytes_.data(), bytes_.size(), true);
-        return {};
-    }
-    grown_.reserve(bytes_.size() + read_chunk);
-    grown_ = bytes_;
-    grown_ += next;
+std::expected<std::string, FileError> FileInPieces::take_whole() {
+    std::string text = std::move(start_);
+    start_.clear();
     ReadRules rest_rules = rules_;
     rest_rules.check_start = nullptr;
-    if (auto rest = read_rest(file_, name_, size_, grown_, {}, rest_rules); !rest) {
-        return rest;
+    if (auto rest = read_rest(file_, name_, size_, text, {}, rest_rules); !rest) {
+        return std::unexpected(rest.error());
     }
-    publish(grown_.data(), grown_.size(), true);
-    return {};
+    return text;
+}
+
+std::expected<void, FileError> FileInPieces::finish() const {
+    return result_;
 }
 
 }  // namespace qlx::conversion

@@ -1,17 +1,13 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <expected>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "model/diagnostics.h"
 #include "model/export_model.h"
@@ -51,50 +47,39 @@ std::expected<std::string, FileError> read_stream(std::FILE* stream, std::string
                                                   const Progress& progress = {},
                                                   const ReadRules& rules = {});
 
-// A whole file read on a thread of its own while what has arrived of it is already used: the
-// converter converts the start of an export while the rest is read. Reads as read_file does
-// (a pipe whole before any of it arrives); a file that grows meanwhile is read to its end.
-class FileReadAhead final : public ArrivingText {
+// A file read a piece at a time as its text is used (the converter reads an export so): only
+// the piece being converted is in memory, never the whole file. Opens and refuses as read_file
+// does, looking at the start at once; a file that grows meanwhile is read to its end.
+class FileInPieces final : public ArrivingText {
 public:
-    // Opens the file under the rules and starts reading it; returns once the start has been
-    // looked at, with the reason when the rules refuse the file.
-    static std::expected<std::unique_ptr<FileReadAhead>, FileError> open(
+    // Opens the file under the rules and reads its start; the reason when the rules refuse it.
+    static std::expected<std::unique_ptr<FileInPieces>, FileError> open(
         const std::filesystem::path& path, const ReadRules& rules = {});
-    FileReadAhead(const FileReadAhead&) = delete;
-    FileReadAhead& operator=(const FileReadAhead&) = delete;
-    // Stops the reading at its next chunk and waits for it.
-    ~FileReadAhead() override;
+    FileInPieces(const FileInPieces&) = delete;
+    FileInPieces& operator=(const FileInPieces&) = delete;
+    ~FileInPieces() override;
 
-    Arrived wait_beyond(std::size_t have) override;
+    std::size_t read(char* data, std::size_t room) override;
     std::size_t expected_size() const override { return size_; }
 
-    // Waits for the whole file and hands over its bytes; only while no view of them is held.
+    // The first bytes: the rules' start_size of them, or the whole file when it is shorter.
+    std::string_view start() const { return start_; }
+    // Reads the whole file and hands over its bytes; only before read() was called.
     std::expected<std::string, FileError> take_whole();
-    // Waits for the end of the reading: why the file could not be read whole, if it could not.
-    std::expected<void, FileError> finish();
+    // Once read() has answered 0: why the file could not be read to its end, if it could not.
+    std::expected<void, FileError> finish() const;
 
 private:
-    FileReadAhead(std::FILE* file, std::string name, std::filesystem::file_type type,
-                  std::uint64_t size, const ReadRules& rules);
-    void run();
-    std::expected<void, FileError> read_regular();
-    // Makes the first `size` bytes at `data` the text arrived so far; true to go on reading.
-    bool publish(const char* data, std::size_t size, bool start_checked);
+    FileInPieces(std::FILE* file, std::string name, std::uint64_t size, const ReadRules& rules);
 
     std::FILE* const file_;  // owned
     const std::string name_;
-    const std::filesystem::file_type type_;
     const std::size_t size_;
     const ReadRules rules_;
-    std::string bytes_;  // the file as its size was when opened, filled in place
-    std::string grown_;  // the whole file, when it grew while it was read
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::string_view arrived_;
-    bool start_checked_ = false;
-    bool stopping_ = false;
-    std::optional<std::expected<void, FileError>> result_;  // once the reading is over
-    std::thread reader_;  // last: it starts once the rest is made
+    std::string start_;
+    std::size_t start_handed_ = 0;  // bytes of start_ that read() has handed over
+    std::uint64_t total_ = 0;       // bytes read from the file
+    std::expected<void, FileError> result_;
 };
 
 }  // namespace qlx::conversion

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <system_error>
 
 #ifdef _WIN32
@@ -99,6 +100,11 @@ bool rename_new(const fs::path& from, const fs::path& to) {
     return ::_wrename(from.c_str(), to.c_str()) == 0;
 }
 
+bool exchange_names(const fs::path&, const fs::path&) {
+    errno = ENOSYS;
+    return false;
+}
+
 std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type& type) {
     std::error_code error;
     type = fs::status(path, error).type();
@@ -109,6 +115,8 @@ std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type&
     }
     return ::_wfopen(path.c_str(), L"rbN");
 }
+
+void read_ahead(std::FILE*) {}
 
 void prefer_large_pages(char*, std::size_t) {}
 
@@ -204,6 +212,16 @@ bool rename_new(const fs::path& from, const fs::path& to) {
     return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool exchange_names([[maybe_unused]] const fs::path& first,
+                    [[maybe_unused]] const fs::path& second) {
+#if defined(__linux__) && defined(RENAME_EXCHANGE)
+    return ::renameat2(AT_FDCWD, first.c_str(), AT_FDCWD, second.c_str(), RENAME_EXCHANGE) == 0;
+#else
+    errno = ENOSYS;
+    return false;
+#endif
+}
+
 std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type& type) {
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0 && S_ISFIFO(info.st_mode) && pipes_too) {
@@ -249,6 +267,12 @@ std::FILE* open_for_reading(const fs::path& path, bool pipes_too, fs::file_type&
         return nullptr;
     }
     return file_of(fd, "rb");
+}
+
+void read_ahead([[maybe_unused]] std::FILE* file) {
+#ifdef POSIX_FADV_WILLNEED
+    ::posix_fadvise(::fileno(file), 0, 0, POSIX_FADV_WILLNEED);
+#endif
 }
 
 void prefer_large_pages([[maybe_unused]] char* data, [[maybe_unused]] std::size_t size) {

@@ -39,6 +39,10 @@ bool create_folder(const std::filesystem::path& path);
 // (on every system: where rename would replace a file, this refuses).
 bool rename_new(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// Swaps the names of two files in the same folder in one step, where the system can (Linux);
+// false, with errno set, where it cannot or when either name is free.
+bool exchange_names(const std::filesystem::path& first, const std::filesystem::path& second);
+
 // Removes a folder and everything in it; a link in it is removed, never followed.
 bool remove_tree(const std::filesystem::path& path);
 
@@ -48,6 +52,10 @@ bool remove_tree(const std::filesystem::path& path);
 // which is accepted only with `pipes_too`.
 std::FILE* open_for_reading(const std::filesystem::path& path, bool pipes_too,
                             std::filesystem::file_type& type);
+
+// Asks the system to read the whole file into its cache now, ahead of the reads to come, so
+// that reading it a piece at a time seldom waits for the disk. Only a hint.
+void read_ahead(std::FILE* file);
 
 // Asks the system to back the memory at [data, data + size) with large pages where it can, so
 // that filling it takes few page faults. Only a hint: where there is none, nothing happens.

@@ -129,8 +129,25 @@ std::expected<void, FileError> ReplacingFile::commit() {
         discard();
         return std::unexpected(error);
     }
+    // Where the system can, the new file and what stands at the target swap names, and the
+    // file replaced is removed after: a rename over a file would wait while the system writes
+    // the new file out and frees the old one (ext4), which takes far longer than the writing.
     std::error_code error;
-    fs::rename(temporary_, target_, error);
+    if (platform::exchange_names(temporary_, target_)) {
+        // The temporary name now stands for what was replaced. Anything but a file (a folder
+        // put there meanwhile), or a file that cannot be removed, takes the target back.
+        const fs::file_status replaced = fs::symlink_status(temporary_, error);
+        if (fs::is_regular_file(replaced) || fs::is_symlink(replaced)) {
+            fs::remove(temporary_, error);
+        } else if (!error) {
+            error = std::make_error_code(std::errc::is_a_directory);
+        }
+        if (error) {
+            platform::exchange_names(temporary_, target_);
+        }
+    } else {
+        fs::rename(temporary_, target_, error);
+    }
     if (error) {
         discard();
         return std::unexpected(FileError{display_path(target_), error.message(), error});

@@ -1,6 +1,7 @@
 #include "model/export_model.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "model/byte_search.h"
 
@@ -15,7 +16,13 @@ LineReader::LineReader(std::string_view text, DamageLog* damage) : text_(text), 
 }
 
 LineReader::LineReader(ArrivingText& text, DamageLog* damage)
-    : arriving_(&text), whole_(false), damage_(damage) {
+    : arriving_(&text),
+      whole_(false),
+      capacity_(8 * std::max<std::size_t>(text.piece_size(), 1)),
+      piece_(std::max<std::size_t>(text.piece_size(), 1)),
+      damage_(damage) {
+    buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
+    text_ = std::string_view(buffer_.get(), 0);
     choose_line_end();
 }
 
@@ -38,11 +45,41 @@ void LineReader::choose_line_end() {
 }
 
 bool LineReader::take_arrived() {
-    const ArrivingText::Arrived arrived = arriving_->wait_beyond(text_.size());
-    const bool grew = arrived.text.size() > text_.size();
-    text_ = arrived.text;
-    whole_ = arrived.whole;
-    return grew;
+    if (text_.size() == capacity_) {
+        // Full of lines in use (or of one long line): what is in use moves to a larger buffer,
+        // and this one is kept until they are let go.
+        const std::size_t kept = text_.size() - in_use_;
+        const std::size_t capacity = std::max(capacity_, 2 * kept + piece_);
+        auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+        std::copy(text_.begin() + static_cast<std::ptrdiff_t>(in_use_), text_.end(), larger.get());
+        retired_.push_back(std::exchange(buffer_, std::move(larger)));
+        capacity_ = capacity;
+        start_ += in_use_;
+        position_ -= in_use_;
+        in_use_ = 0;
+        text_ = std::string_view(buffer_.get(), kept);
+    }
+    const std::size_t room = std::min(capacity_ - text_.size(), piece_);
+    const std::size_t got = arriving_->read(buffer_.get() + text_.size(), room);
+    if (got == 0) {
+        whole_ = true;
+        return false;
+    }
+    text_ = std::string_view(buffer_.get(), text_.size() + got);
+    return true;
+}
+
+void LineReader::make_room() {
+    retired_.clear();
+    if (capacity_ - text_.size() < piece_) {
+        const std::size_t rest = text_.size() - position_;
+        std::copy(text_.begin() + static_cast<std::ptrdiff_t>(position_), text_.end(),
+                  buffer_.get());
+        start_ += position_;
+        position_ = 0;
+        in_use_ = 0;
+        text_ = std::string_view(buffer_.get(), rest);
+    }
 }
 
 bool LineReader::next_starts_with(std::string_view prefix) {
@@ -57,7 +94,7 @@ std::string_view LineReader::take_next_line() {
         return {};
     }
     ++line_number_;
-    const std::size_t end = find_line_end(position_);
+    const std::size_t end = find_line_end();
     std::string_view line;
     if (end == std::string_view::npos) {
         line = text_.substr(position_);
@@ -70,20 +107,21 @@ std::string_view LineReader::take_next_line() {
     return line;
 }
 
-std::size_t LineReader::find_line_end(std::size_t from) {
+std::size_t LineReader::find_line_end() {
     // Look for the LF and then at the character before it: LF is rarer in export text than CR.
+    // Counted from position_, which moves when more text comes into a new buffer.
     const bool crlf = line_end_.size() == 2;
-    for (std::size_t searched = from;;) {
-        for (std::size_t at = searched; (at = find_first_of_bytes<'\n'>(text_, at)) < text_.size();
-             ++at) {
+    for (std::size_t searched = 0;;) {
+        for (std::size_t at = position_ + searched;
+             (at = find_first_of_bytes<'\n'>(text_, at)) < text_.size(); ++at) {
             if (!crlf) {
                 return at;
             }
-            if (at > from && text_[at - 1] == '\r') {
+            if (at > position_ && text_[at - 1] == '\r') {
                 return at - 1;
             }
         }
-        searched = text_.size();
+        searched = text_.size() - position_;
         if (!more()) {
             return std::string_view::npos;
         }

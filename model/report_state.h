@@ -8,8 +8,8 @@
 namespace qlx::renderers {
 
 // A table filled from a value line of counted strings: entry i (1 to 30) is the i-th string;
-// entry 0 is never filled. The entries view the export's text, which outlives the conversion.
-using CountedList = std::array<std::string_view, 31>;
+// entry 0 is never filled. The entries are copies: they outlive the line they come from.
+using CountedList = std::array<std::string, 31>;
 
 // What the report renderers keep between lines of one conversion: the selection table and
 // the numbers that carry over from one report line, item or procedure to the next.

@@ -2,7 +2,8 @@
 // call fail as a failing disk would, without a full disk, and see the order of the calls
 // that make a file durable. It does nothing until a test asks, through the environment:
 //
-//   QLX_FAULT=CALL:PART[:MS]   CALL (fwrite, fclose, fsync or rename) fails for a file whose
+//   QLX_FAULT=CALL:PART[:MS]   CALL (fwrite, fclose, fsync or rename; renameat2, which swaps
+//                              two names, counts as rename) fails for a file whose
 //                              path holds PART, after waiting MS milliseconds: fwrite with
 //                              "No space left on device", the others with "Input/output
 //                              error". A failing fclose still closes the file.
@@ -113,4 +114,15 @@ extern "C" int rename(const char* from, const char* to) {
         return -1;
     }
     return real(from, to);
+}
+
+extern "C" int renameat2(int from_folder, const char* from, int to_folder, const char* to,
+                         unsigned int flags) {
+    static auto real = next<int (*)(int, const char*, int, const char*, unsigned int)>("renameat2");
+    log(std::string("rename ") + from + " " + to);
+    if (fails("rename", to)) {
+        errno = EIO;
+        return -1;
+    }
+    return real(from_folder, from, to_folder, to, flags);
 }

@@ -676,8 +676,8 @@ TEST_F(FilesTest, OnlyRegularFilesAreReadUnlessPipesAreAllowed) {
     EXPECT_EQ(read_file(root_ / "short", {}, exports_only).error().reason, "not an export");
 }
 
-TEST_F(FilesTest, AFileReadAheadArrivesWholeUnderTheRulesOfReadFile) {
-    // Several chunks' worth, with every byte value.
+TEST_F(FilesTest, AFileInPiecesArrivesWholeUnderTheRulesOfReadFile) {
+    // Several pieces' worth, with every byte value.
     std::string bytes = "MEDI";
     for (std::size_t i = 0; bytes.size() < (5u << 20) + 7; ++i) {
         bytes += static_cast<char>(i * 7 % 251);
@@ -688,39 +688,34 @@ TEST_F(FilesTest, AFileReadAheadArrivesWholeUnderTheRulesOfReadFile) {
     exports_only.check_start = [](std::string_view start) {
         return start.starts_with("MEDI") ? std::string() : "not an export";
     };
-    auto reading = FileReadAhead::open(root_ / "big", exports_only);
+    auto reading = FileInPieces::open(root_ / "big", exports_only);
     ASSERT_TRUE(reading);
     EXPECT_EQ((*reading)->expected_size(), bytes.size());
-    ArrivingText::Arrived arrived = (*reading)->wait_beyond(0);
-    EXPECT_GE(arrived.text.size(), 4u);
-    while (!arrived.whole) {
-        const std::size_t had = arrived.text.size();
-        arrived = (*reading)->wait_beyond(had);
-        EXPECT_TRUE(arrived.whole || arrived.text.size() > had);
+    EXPECT_EQ((*reading)->start(), "MEDI");
+    std::string arrived;
+    std::string piece(300 * 1024, '\0');
+    for (std::size_t got; (got = (*reading)->read(piece.data(), piece.size())) > 0;) {
+        arrived.append(piece, 0, got);
     }
-    EXPECT_TRUE(arrived.text == bytes);
+    EXPECT_TRUE(arrived == bytes);
     EXPECT_TRUE((*reading)->finish());
-    EXPECT_EQ((*reading)->take_whole().value(), bytes);
+    EXPECT_EQ(FileInPieces::open(root_ / "big", exports_only).value()->take_whole().value(), bytes);
 
     // Refused as read_file refuses, before anything is converted.
     write(root_ / "other", "MEDLEY");
-    EXPECT_EQ(FileReadAhead::open(root_ / "other", exports_only).error().reason, "not an export");
+    EXPECT_EQ(FileInPieces::open(root_ / "other", exports_only).error().reason, "not an export");
     write(root_ / "short", "ME");
-    EXPECT_EQ(FileReadAhead::open(root_ / "short", exports_only).error().reason, "not an export");
+    EXPECT_EQ(FileInPieces::open(root_ / "short", exports_only).error().reason, "not an export");
     ReadRules small;
     small.max_size = 4096;
-    EXPECT_EQ(FileReadAhead::open(root_ / "big", small).error().reason,
+    EXPECT_EQ(FileInPieces::open(root_ / "big", small).error().reason,
               "it is larger than 4096 bytes, far more than any export holds; it was not read");
-    EXPECT_FALSE(FileReadAhead::open(root_ / "missing"));
+    EXPECT_FALSE(FileInPieces::open(root_ / "missing"));
     write(root_ / "empty", "");
-    auto empty = FileReadAhead::open(root_ / "empty");
+    auto empty = FileInPieces::open(root_ / "empty");
     ASSERT_TRUE(empty);
-    EXPECT_TRUE((*empty)->wait_beyond(0).whole);
-    EXPECT_EQ((*empty)->take_whole().value(), "");
-
-    // Given up halfway: the reading stops and nothing is left behind.
-    auto given_up = FileReadAhead::open(root_ / "big");
-    ASSERT_TRUE(given_up);
+    EXPECT_EQ((*empty)->read(piece.data(), piece.size()), 0u);
+    EXPECT_EQ(FileInPieces::open(root_ / "empty").value()->take_whole().value(), "");
 }
 
 TEST_F(FilesTest, ConverterTakesFileNamesByteForByteAndShowsThemReadably) {

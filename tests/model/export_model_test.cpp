@@ -100,50 +100,79 @@ TEST(LineReader, MissingLineIsEmptyAndNumberedWithTheClaimingLine) {
     EXPECT_EQ(reader.line_number(), 3u);
 }
 
-// A text that arrives a byte more at each wait, as slowly as it can.
+// A text that arrives a byte at a time, as slowly as it can.
 class ByteByByte : public ArrivingText {
 public:
     explicit ByteByByte(std::string_view text) : text_(text) {}
-    Arrived wait_beyond(std::size_t have) override {
-        ++waits;
-        arrived_ = std::min(std::max(arrived_, have + 1), text_.size());
-        return {text_.substr(0, arrived_), arrived_ == text_.size()};
+    std::size_t read(char* data, std::size_t room) override {
+        ++reads;
+        EXPECT_GT(room, 0u);
+        if (text_.empty()) {
+            return 0;
+        }
+        *data = text_.front();
+        text_.remove_prefix(1);
+        return 1;
     }
     std::size_t expected_size() const override { return text_.size(); }
-    std::size_t waits = 0;
+    std::size_t piece_size() const override { return 1; }
+    std::size_t reads = 0;
 
 private:
     std::string_view text_;
-    std::size_t arrived_ = 0;
 };
 
 TEST(LineReader, TextStillArrivingSplitsAsTheWholeTextDoes) {
     for (const std::string_view text :
          {"one\r\ntwo\rtwo\ntwo\r\n\r\nfour\r\n"sv, "one\ntwo\n"sv, "one\ntwo\r\nthree\n"sv,
-          "one\r\nlast"sv, "no line end"sv, ""sv, "\r"sv}) {
+          "one\r\nlast"sv, "no line end"sv, ""sv, "\r"sv,
+          "a line longer than the room the reader starts with\r\n\r\nb\r"sv}) {
         DamageLog whole_damage;
         LineReader whole(text, &whole_damage);
         DamageLog arriving_damage;
         ByteByByte arriving(text);
         LineReader reader(arriving, &arriving_damage);
-        EXPECT_EQ(take_all(reader), take_all(whole)) << text;
+        // A line at a time, each let go before the next is taken, as the converter does.
+        while (!reader.at_end()) {
+            ASSERT_FALSE(whole.at_end()) << text;
+            EXPECT_EQ(reader.take_next_line(), whole.take_next_line()) << text;
+            EXPECT_EQ(reader.consumed(), whole.consumed()) << text;
+            reader.let_go_of_taken();
+        }
+        EXPECT_TRUE(whole.at_end()) << text;
         EXPECT_EQ(reader.line_number(), whole.line_number()) << text;
         EXPECT_EQ(arriving_damage.kept(), whole_damage.kept()) << text;
     }
+
+    // Lines taken and not let go stay as they were while far more than the reader's first room
+    // arrives after them.
+    const std::string long_line(100, 'x');
+    const std::string text = "one\r\n" + long_line + "\r\nthree\r\nfour\r\n";
+    ByteByByte slowly(text);
+    LineReader held(slowly);
+    EXPECT_EQ(held.take_next_line(), "one");
+    held.let_go_of_taken();
+    const std::string_view two = held.take_next_line();
+    const std::string_view three = held.take_next_line();
+    EXPECT_EQ(two, long_line);
+    EXPECT_EQ(three, "three");
+    held.let_go_of_taken();
+    EXPECT_EQ(held.take_next_line(), "four");
+    EXPECT_TRUE(held.at_end());
+    EXPECT_EQ(held.consumed(), text.size());
 
     // What comes next is looked at as far as it needs, across what has not arrived yet.
     ByteByByte arriving("a\r\n***\r\n**");
     LineReader reader(arriving);
     EXPECT_EQ(reader.take_next_line(), "a");
-    const std::size_t waits = arriving.waits;
+    const std::size_t reads = arriving.reads;
     EXPECT_TRUE(reader.next_starts_with("***"));
-    EXPECT_GT(arriving.waits, waits);
+    EXPECT_GT(arriving.reads, reads);
     EXPECT_EQ(reader.take_next_line(), "***");
     EXPECT_FALSE(reader.next_starts_with("***"));
     EXPECT_EQ(reader.take_next_line(), "**");
     EXPECT_TRUE(reader.at_end());
 }
-
 TEST(TakeCountedString, TakesLengthPrefixedStringsInTurn) {
     LineReader reader("");
     const std::string long_value(200, 'x');
