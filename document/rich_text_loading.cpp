@@ -1,6 +1,7 @@
 #include "document/rich_text_adapter.h"
 
 #include <QImage>
+#include <QScopeGuard>
 #include <QString>
 #include <QTextBlock>
 #include <QTextBlockFormat>
@@ -17,14 +18,18 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
+#include <functional>
 #include <limits>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "document/rich_text_properties.h"
@@ -529,13 +534,92 @@ private:
     bool closed_ = false;
 };
 
-// Below this size a document is read before it is built: starting the reader's thread and
-// taking its first paragraphs costs as much as reading it saves (an export's documents, some
-// tens of kilobytes each, load faster read first: 470 against 530 ms for 10 MB of them, on a
-// quiet machine). Above it the reading
-// (about a third of setPlainText's time for the same text) leaves the loader's thread; where
-// no core is free, the two threads take turns and the load costs what it would read first.
-constexpr std::size_t overlapped_size = 1024 * 1024;
+// A thread that reads documents for the loaders: started with the first and kept, waiting,
+// for the next (made for each of an export's documents of some tens of kilobytes, a thread
+// cost more than reading on it saved: 530 against 470 ms for 10 MB of them, read first). A
+// loader offers it a document and builds what it hands over; one whose document the thread
+// has not begun by the time the building starts (no core free) takes the reading back.
+class ReadingThread {
+public:
+    ReadingThread() = default;
+    ReadingThread(const ReadingThread&) = delete;
+    ReadingThread& operator=(const ReadingThread&) = delete;
+
+    // Offers `read` to the thread; false when it reads for another loader or there is no
+    // thread to be had. Once offered, the loader takes it back or waits for it to be done.
+    bool offer(const std::function<void()>& read) {
+        const std::lock_guard lock(mutex_);
+        if (state_ != State::idle) {
+            return false;
+        }
+        if (!thread_.joinable()) {
+            try {
+                thread_ = std::jthread([this](const std::stop_token& stop) { run(stop); });
+            } catch (const std::system_error&) {
+                return false;
+            }
+        }
+        job_ = &read;
+        state_ = State::offered;
+        changed_.notify_all();
+        return true;
+    }
+
+    // Takes back what was offered when the thread has not begun it; false once it has.
+    bool take_back() {
+        const std::lock_guard lock(mutex_);
+        if (state_ != State::offered) {
+            return false;
+        }
+        state_ = State::idle;
+        job_ = nullptr;
+        return true;
+    }
+
+    // Waits until the reading the thread began is done.
+    void wait_done() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return state_ == State::done; });
+        state_ = State::idle;
+    }
+
+private:
+    enum class State : std::uint8_t { idle, offered, reading, done };
+
+    void run(const std::stop_token& stop) {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            if (!changed_.wait(lock, stop, [&] { return state_ == State::offered; })) {
+                return;  // stopped
+            }
+            const std::function<void()>* job = std::exchange(job_, nullptr);
+            state_ = State::reading;
+            lock.unlock();
+            (*job)();  // catches what it throws
+            lock.lock();
+            state_ = State::done;
+            changed_.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable_any changed_;
+    const std::function<void()>* job_ = nullptr;
+    State state_ = State::idle;
+    std::jthread thread_;  // last: stopped and joined before the rest goes
+};
+
+ReadingThread& reading_thread() {
+    static ReadingThread thread;
+    return thread;
+}
+
+// Below this size a document is read before it is built: offering it to the reading thread
+// and waiting for its first paragraphs costs about what reading it takes.
+constexpr std::size_t overlapped_size = 16 * 1024;
+// From this size on, a document the reading thread is busy with another's reading is read on
+// a thread made for it.
+constexpr std::size_t own_thread_size = 1024 * 1024;
 
 }  // namespace
 
@@ -546,44 +630,70 @@ void load_model(QTextDocument& document, const rt::Document& model) {
     loader.finish(model);
 }
 
-// The document is built while the RTF is read: a reader on a thread of its own hands over
-// the paragraphs it has finished, and they are inserted as they come.
+// The document is built while the RTF is read: a reader on another thread hands over the
+// paragraphs it has finished, and they are inserted as they come.
 rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
-    if (rtf.size() < overlapped_size) {
+    const auto read_first = [&] {
         rt::RtfReadResult read = rt::read_rtf(rtf);
         load_model(document, read.document);
         return read.problems;
+    };
+    if (rtf.size() < overlapped_size) {
+        return read_first();
     }
     ParagraphQueue queue;
     rt::RtfReadResult read;
     std::exception_ptr failure;
-    std::jthread reader;  // joined however the building ends
-    try {
-        reader = std::jthread([&] {
-            try {
-                read = rt::read_rtf(rtf, queue);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            queue.close();
-        });
-    } catch (const std::system_error&) {  // no thread to be had: read, then build
-        read = rt::read_rtf(rtf);
-        load_model(document, read.document);
-        return read.problems;
+    const std::function<void()> read_into_queue = [&] {
+        try {
+            read = rt::read_rtf(rtf, queue);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        queue.close();
+    };
+    ReadingThread& thread = reading_thread();
+    std::jthread own_reader;  // joined however the building ends
+    bool offered = thread.offer(read_into_queue);
+    if (!offered) {
+        if (rtf.size() < own_thread_size) {
+            return read_first();
+        }
+        try {
+            own_reader = std::jthread(read_into_queue);
+        } catch (const std::system_error&) {  // no thread to be had
+            return read_first();
+        }
     }
+    // Taken back or waited for however the building ends: the reading refers to what is
+    // above.
+    const auto end_reading = qScopeGuard([&] {
+        if (offered && !thread.take_back()) {
+            thread.wait_done();
+        }
+    });
     DocumentLoader loader(document);
     std::size_t handed = 0;
     // Freed once the reader is done: their memory is the reader's, and freeing it while the
     // reader allocates would make both wait for the allocator.
     std::vector<ParagraphQueue::Batch> inserted;
-    while (std::optional<ParagraphQueue::Batch> batch = queue.next()) {
-        loader.add_formats(batch->formats);
-        loader.add_paragraphs(batch->paragraphs, 0, batch->paragraphs.size());
-        handed += batch->paragraphs.size();
-        inserted.push_back(std::move(*batch));
+    if (offered && thread.take_back()) {
+        offered = false;
+        read = rt::read_rtf(rtf);
+    } else {
+        while (std::optional<ParagraphQueue::Batch> batch = queue.next()) {
+            loader.add_formats(batch->formats);
+            loader.add_paragraphs(batch->paragraphs, 0, batch->paragraphs.size());
+            handed += batch->paragraphs.size();
+            inserted.push_back(std::move(*batch));
+        }
+        if (offered) {
+            thread.wait_done();
+            offered = false;
+        } else {
+            own_reader.join();
+        }
     }
-    reader.join();
     if (failure) {
         std::rethrow_exception(failure);
     }
