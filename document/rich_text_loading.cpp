@@ -22,6 +22,7 @@
 #include <deque>
 #include <exception>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <mutex>
 #include <optional>
@@ -583,14 +584,34 @@ public:
         state_ = State::idle;
     }
 
+    // Paragraphs the thread read and a loader has built, freed on the thread while it waits
+    // for the next document: their memory is the thread's, and the loader goes on meanwhile.
+    void discard(std::vector<std::vector<rt::Paragraph>> paragraphs) {
+        {
+            const std::lock_guard lock(mutex_);
+            std::ranges::move(paragraphs, std::back_inserter(discarded_));
+        }
+        changed_.notify_all();
+    }
+
 private:
     enum class State : std::uint8_t { idle, offered, reading, done };
 
     void run(const std::stop_token& stop) {
         std::unique_lock lock(mutex_);
         for (;;) {
-            if (!changed_.wait(lock, stop, [&] { return state_ == State::offered; })) {
+            if (!changed_.wait(lock, stop, [&] {
+                    return state_ == State::offered || !discarded_.empty();
+                })) {
                 return;  // stopped
+            }
+            if (state_ != State::offered) {
+                std::vector<std::vector<rt::Paragraph>> discarded = std::move(discarded_);
+                discarded_.clear();
+                lock.unlock();
+                discarded.clear();
+                lock.lock();
+                continue;
             }
             const std::function<void()>* job = std::exchange(job_, nullptr);
             state_ = State::reading;
@@ -606,6 +627,7 @@ private:
     std::condition_variable_any changed_;
     const std::function<void()>* job_ = nullptr;
     State state_ = State::idle;
+    std::vector<std::vector<rt::Paragraph>> discarded_;
     std::jthread thread_;  // last: stopped and joined before the rest goes
 };
 
@@ -676,7 +698,8 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
     std::size_t handed = 0;
     // Freed once the reader is done: their memory is the reader's, and freeing it while the
     // reader allocates would make both wait for the allocator.
-    std::vector<ParagraphQueue::Batch> inserted;
+    std::vector<std::vector<rt::Paragraph>> inserted;
+    bool read_on_thread = false;  // the reading thread's memory holds the paragraphs
     if (offered && thread.take_back()) {
         offered = false;
         read = rt::read_rtf(rtf);
@@ -685,11 +708,12 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
             loader.add_formats(batch->formats);
             loader.add_paragraphs(batch->paragraphs, 0, batch->paragraphs.size());
             handed += batch->paragraphs.size();
-            inserted.push_back(std::move(*batch));
+            inserted.push_back(std::move(batch->paragraphs));
         }
         if (offered) {
             thread.wait_done();
             offered = false;
+            read_on_thread = true;
         } else {
             own_reader.join();
         }
@@ -701,6 +725,10 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
     loader.add_formats(model.formats(), loader.formats());
     loader.add_paragraphs(model.paragraphs(), handed, model.paragraphs().size());
     loader.finish(model);
+    if (read_on_thread) {
+        inserted.push_back(std::move(read.document.paragraphs()));
+        thread.discard(std::move(inserted));
+    }
     return read.problems;
 }
 
