@@ -539,7 +539,8 @@ private:
 // for the next (made for each of an export's documents of some tens of kilobytes, a thread
 // cost more than reading on it saved: 530 against 470 ms for 10 MB of them, read first). A
 // loader offers it a document and builds what it hands over; one whose document the thread
-// has not begun by the time the building starts (no core free) takes the reading back.
+// has not begun by the time the building starts (no core free) takes the reading back, unless
+// the document is long.
 class ReadingThread {
 public:
     ReadingThread() = default;
@@ -639,9 +640,10 @@ ReadingThread& reading_thread() {
 // Below this size a document is read before it is built: offering it to the reading thread
 // and waiting for its first paragraphs costs about what reading it takes.
 constexpr std::size_t overlapped_size = 16 * 1024;
-// From this size on, a document the reading thread is busy with another's reading is read on
-// a thread made for it.
-constexpr std::size_t own_thread_size = 1024 * 1024;
+// From this size on, a document is always read while it is built: the thread is waited for
+// when it has not begun (what it costs is nothing against building such a document), and one
+// made for it reads it when the reading thread reads another's.
+constexpr std::size_t long_size = 1024 * 1024;
 
 }  // namespace
 
@@ -678,7 +680,7 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
     std::jthread own_reader;  // joined however the building ends
     bool offered = thread.offer(read_into_queue);
     if (!offered) {
-        if (rtf.size() < own_thread_size) {
+        if (rtf.size() < long_size) {
             return read_first();
         }
         try {
@@ -700,7 +702,7 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
     // reader allocates would make both wait for the allocator.
     std::vector<std::vector<rt::Paragraph>> inserted;
     bool read_on_thread = false;  // the reading thread's memory holds the paragraphs
-    if (offered && thread.take_back()) {
+    if (offered && rtf.size() < long_size && thread.take_back()) {
         offered = false;
         read = rt::read_rtf(rtf);
     } else {
