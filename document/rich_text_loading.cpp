@@ -17,6 +17,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -567,9 +568,11 @@ public:
         return true;
     }
 
-    // Takes back what was offered when the thread has not begun it; false once it has.
-    bool take_back() {
-        const std::lock_guard lock(mutex_);
+    // Takes back what was offered when the thread has not begun it within `patience`;
+    // false once it has.
+    bool take_back(std::chrono::microseconds patience = {}) {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, patience, [&] { return state_ != State::offered; });
         if (state_ != State::offered) {
             return false;
         }
@@ -616,6 +619,7 @@ private:
             }
             const std::function<void()>* job = std::exchange(job_, nullptr);
             state_ = State::reading;
+            changed_.notify_all();
             lock.unlock();
             (*job)();  // catches what it throws
             lock.lock();
@@ -644,6 +648,9 @@ constexpr std::size_t overlapped_size = 16 * 1024;
 // when it has not begun (what it costs is nothing against building such a document), and one
 // made for it reads it when the reading thread reads another's.
 constexpr std::size_t long_size = 1024 * 1024;
+// How long the loader waits for the reading thread to begin a document before it takes the
+// reading back: a thread woken on an idle core takes some tens of microseconds to run.
+constexpr std::chrono::microseconds begin_patience{50};
 
 }  // namespace
 
@@ -702,7 +709,7 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
     // reader allocates would make both wait for the allocator.
     std::vector<std::vector<rt::Paragraph>> inserted;
     bool read_on_thread = false;  // the reading thread's memory holds the paragraphs
-    if (offered && rtf.size() < long_size && thread.take_back()) {
+    if (offered && rtf.size() < long_size && thread.take_back(begin_patience)) {
         offered = false;
         read = rt::read_rtf(rtf);
     } else {
