@@ -1,7 +1,6 @@
 #include "document/rich_text_adapter.h"
 
 #include <QImage>
-#include <QScopeGuard>
 #include <QString>
 #include <QTextBlock>
 #include <QTextBlockFormat>
@@ -22,9 +21,9 @@
 #include <cstdint>
 #include <deque>
 #include <exception>
-#include <functional>
 #include <iterator>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stop_token>
@@ -517,6 +516,12 @@ public:
         changed_.notify_one();
     }
 
+    // Whether a batch came or the reader is done within `patience`.
+    bool ready_within(std::chrono::microseconds patience) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, patience, [&] { return closed_ || !batches_.empty(); });
+    }
+
     // The next batch; none once the reader is done and every batch was taken.
     std::optional<Batch> next() {
         std::unique_lock lock(mutex_);
@@ -536,21 +541,42 @@ private:
     bool closed_ = false;
 };
 
+// A document read on the reading thread, and what the reader hands over: shared by the thread
+// and the loader, which may leave it to end alone. The reader reads its own copy of the RTF.
+struct SharedReading {
+    explicit SharedReading(std::string_view text) : rtf(text) {}
+
+    void run() {
+        try {
+            read = rt::read_rtf(rtf, queue);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        queue.close();  // after `read` and `failure`, which the loader takes once it is closed
+    }
+
+    const std::string rtf;
+    ParagraphQueue queue;
+    rt::RtfReadResult read;
+    std::exception_ptr failure;
+};
+
 // A thread that reads documents for the loaders: started with the first and kept, waiting,
 // for the next (made for each of an export's documents of some tens of kilobytes, a thread
 // cost more than reading on it saved: 530 against 470 ms for 10 MB of them, read first). A
-// loader offers it a document and builds what it hands over; one whose document the thread
-// has not begun by the time the building starts (no core free) takes the reading back, unless
-// the document is long.
+// loader offers it a document and builds what it hands over. Where no core is free the
+// thread may begin late or stop for a while: a loader whose document it has not begun when
+// the building starts takes the reading back, and one that waits too long for paragraphs
+// leaves the reading to end alone and reads the document itself (but for a long one).
 class ReadingThread {
 public:
     ReadingThread() = default;
     ReadingThread(const ReadingThread&) = delete;
     ReadingThread& operator=(const ReadingThread&) = delete;
 
-    // Offers `read` to the thread; false when it reads for another loader or there is no
-    // thread to be had. Once offered, the loader takes it back or waits for it to be done.
-    bool offer(const std::function<void()>& read) {
+    // Offers the reading to the thread; false when it reads for another loader or there is
+    // no thread to be had.
+    bool offer(const std::shared_ptr<SharedReading>& reading) {
         const std::lock_guard lock(mutex_);
         if (state_ != State::idle) {
             return false;
@@ -562,7 +588,7 @@ public:
                 return false;
             }
         }
-        job_ = &read;
+        job_ = reading;
         state_ = State::offered;
         changed_.notify_all();
         return true;
@@ -577,62 +603,63 @@ public:
             return false;
         }
         state_ = State::idle;
-        job_ = nullptr;
+        job_.reset();
         return true;
-    }
-
-    // Waits until the reading the thread began is done.
-    void wait_done() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return state_ == State::done; });
-        state_ = State::idle;
     }
 
     // Paragraphs the thread read and a loader has built, freed on the thread while it waits
     // for the next document: their memory is the thread's, and the loader goes on meanwhile.
-    void discard(std::vector<std::vector<rt::Paragraph>> paragraphs) {
+    void discard(std::vector<std::vector<rt::Paragraph>> paragraphs,
+                 std::shared_ptr<SharedReading> reading) {
         {
             const std::lock_guard lock(mutex_);
             std::ranges::move(paragraphs, std::back_inserter(discarded_));
+            discarded_readings_.push_back(std::move(reading));
         }
         changed_.notify_all();
     }
 
 private:
-    enum class State : std::uint8_t { idle, offered, reading, done };
+    enum class State : std::uint8_t { idle, offered, reading };
 
     void run(const std::stop_token& stop) {
         std::unique_lock lock(mutex_);
         for (;;) {
             if (!changed_.wait(lock, stop, [&] {
-                    return state_ == State::offered || !discarded_.empty();
+                    return state_ == State::offered || !discarded_readings_.empty();
                 })) {
                 return;  // stopped
             }
             if (state_ != State::offered) {
-                std::vector<std::vector<rt::Paragraph>> discarded = std::move(discarded_);
+                std::vector<std::vector<rt::Paragraph>> paragraphs = std::move(discarded_);
+                std::vector<std::shared_ptr<SharedReading>> readings =
+                    std::move(discarded_readings_);
                 discarded_.clear();
+                discarded_readings_.clear();
                 lock.unlock();
-                discarded.clear();
+                paragraphs.clear();
+                readings.clear();
                 lock.lock();
                 continue;
             }
-            const std::function<void()>* job = std::exchange(job_, nullptr);
+            std::shared_ptr<SharedReading> job = std::move(job_);
+            job_.reset();
             state_ = State::reading;
             changed_.notify_all();
             lock.unlock();
-            (*job)();  // catches what it throws
+            job->run();
+            job.reset();  // the last owner when its loader left it
             lock.lock();
-            state_ = State::done;
-            changed_.notify_all();
+            state_ = State::idle;
         }
     }
 
     std::mutex mutex_;
     std::condition_variable_any changed_;
-    const std::function<void()>* job_ = nullptr;
+    std::shared_ptr<SharedReading> job_;
     State state_ = State::idle;
     std::vector<std::vector<rt::Paragraph>> discarded_;
+    std::vector<std::shared_ptr<SharedReading>> discarded_readings_;
     std::jthread thread_;  // last: stopped and joined before the rest goes
 };
 
@@ -645,12 +672,15 @@ ReadingThread& reading_thread() {
 // and waiting for its first paragraphs costs about what reading it takes.
 constexpr std::size_t overlapped_size = 16 * 1024;
 // From this size on, a document is always read while it is built: the thread is waited for
-// when it has not begun (what it costs is nothing against building such a document), and one
-// made for it reads it when the reading thread reads another's.
+// however late it begins or slow it goes (what that costs is little against building such a
+// document), and one made for it reads it when the reading thread reads another's.
 constexpr std::size_t long_size = 1024 * 1024;
 // How long the loader waits for the reading thread to begin a document before it takes the
 // reading back: a thread woken on an idle core takes some tens of microseconds to run.
 constexpr std::chrono::microseconds begin_patience{50};
+// How long it waits for the next paragraphs before it leaves the reading: the reader hands
+// them over several times faster than they are built, unless it has no core.
+constexpr std::chrono::microseconds stall_patience{200};
 
 }  // namespace
 
@@ -672,73 +702,59 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
     if (rtf.size() < overlapped_size) {
         return read_first();
     }
-    ParagraphQueue queue;
-    rt::RtfReadResult read;
-    std::exception_ptr failure;
-    const std::function<void()> read_into_queue = [&] {
-        try {
-            read = rt::read_rtf(rtf, queue);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        queue.close();
-    };
+    const bool long_document = rtf.size() >= long_size;
+    const auto reading = std::make_shared<SharedReading>(rtf);
     ReadingThread& thread = reading_thread();
     std::jthread own_reader;  // joined however the building ends
-    bool offered = thread.offer(read_into_queue);
+    const bool offered = thread.offer(reading);
     if (!offered) {
-        if (rtf.size() < long_size) {
+        if (!long_document) {
             return read_first();
         }
         try {
-            own_reader = std::jthread(read_into_queue);
+            own_reader = std::jthread([reading] { reading->run(); });
         } catch (const std::system_error&) {  // no thread to be had
             return read_first();
         }
     }
-    // Taken back or waited for however the building ends: the reading refers to what is
-    // above.
-    const auto end_reading = qScopeGuard([&] {
-        if (offered && !thread.take_back()) {
-            thread.wait_done();
-        }
-    });
     DocumentLoader loader(document);
+    // What the loader reads itself when it takes the reading back or leaves it.
+    std::optional<rt::RtfReadResult> read_here;
+    if (offered && !long_document && thread.take_back(begin_patience)) {
+        read_here = rt::read_rtf(rtf);
+    }
     std::size_t handed = 0;
     // Freed once the reader is done: their memory is the reader's, and freeing it while the
     // reader allocates would make both wait for the allocator.
     std::vector<std::vector<rt::Paragraph>> inserted;
-    bool read_on_thread = false;  // the reading thread's memory holds the paragraphs
-    if (offered && rtf.size() < long_size && thread.take_back(begin_patience)) {
-        offered = false;
-        read = rt::read_rtf(rtf);
-    } else {
-        while (std::optional<ParagraphQueue::Batch> batch = queue.next()) {
-            loader.add_formats(batch->formats);
-            loader.add_paragraphs(batch->paragraphs, 0, batch->paragraphs.size());
-            handed += batch->paragraphs.size();
-            inserted.push_back(std::move(batch->paragraphs));
+    while (!read_here) {
+        if (!long_document && !reading->queue.ready_within(stall_patience)) {
+            read_here = rt::read_rtf(rtf);  // its first paragraphs are built already
+            break;
         }
-        if (offered) {
-            thread.wait_done();
-            offered = false;
-            read_on_thread = true;
-        } else {
-            own_reader.join();
+        std::optional<ParagraphQueue::Batch> batch = reading->queue.next();
+        if (!batch) {
+            break;
         }
+        loader.add_formats(batch->formats);
+        loader.add_paragraphs(batch->paragraphs, 0, batch->paragraphs.size());
+        handed += batch->paragraphs.size();
+        inserted.push_back(std::move(batch->paragraphs));
     }
-    if (failure) {
-        std::rethrow_exception(failure);
+    if (!read_here && reading->failure) {
+        std::rethrow_exception(reading->failure);
     }
+    rt::RtfReadResult& read = read_here ? *read_here : reading->read;
     const rt::Document& model = read.document;
     loader.add_formats(model.formats(), loader.formats());
     loader.add_paragraphs(model.paragraphs(), handed, model.paragraphs().size());
     loader.finish(model);
-    if (read_on_thread) {
-        inserted.push_back(std::move(read.document.paragraphs()));
-        thread.discard(std::move(inserted));
+    const rt::RtfProblems problems = read.problems;
+    if (offered && !read_here) {
+        inserted.push_back(std::move(reading->read.document.paragraphs()));
+        thread.discard(std::move(inserted), reading);
     }
-    return read.problems;
+    return problems;
 }
 
 }  // namespace qlx::document

@@ -264,6 +264,18 @@ TEST(RichTextAdapter, BuildsADocumentWhileReadingItAsAfterReadingIt) {
     EXPECT_NE(overlapped.toPlainText().indexOf(QStringLiteral("2. item")), -1);
     EXPECT_GT(rtf.size(), std::size_t{1} << 20);
 
+    // One whose reader hands nothing over before its end (a list item comes first), which
+    // the loader waits for long enough to read it itself.
+    std::string listed = rtf.substr(0, 600 * 1024) + "}";
+    const std::string head_end = "\\deftab360\r\n";
+    listed.insert(listed.find(head_end) + head_end.size(), "\\pard\\ls1 first\\par ");
+    QTextDocument listed_read_first;
+    load_model(with_default_font(listed_read_first), rt::read_rtf(listed).document);
+    QTextDocument listed_overlapped;
+    load_rtf(with_default_font(listed_overlapped), listed);
+    EXPECT_EQ(listed_overlapped.toHtml(), listed_read_first.toHtml());
+    EXPECT_NE(listed_overlapped.toPlainText().indexOf(QStringLiteral("1. first")), -1);
+
     // Two windows loading at once: one has the reading thread, the other reads on its own
     // (before building a document of some tens of kilobytes, while building a larger one).
     const std::string smaller = rtf.substr(0, 40 * 1024) + "}";
