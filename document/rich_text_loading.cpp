@@ -501,12 +501,24 @@ public:
         std::vector<rt::CharFormat> formats;
     };
 
+    // Thrown to the reader by a queue its loader has left.
+    struct Left {};
+
     void take(std::vector<rt::Paragraph> paragraphs, std::vector<rt::CharFormat> formats) override {
         {
             const std::lock_guard lock(mutex_);
+            if (left_) {
+                throw Left();  // the reading ends here
+            }
             batches_.push_back({std::move(paragraphs), std::move(formats)});
         }
         changed_.notify_one();
+    }
+
+    // The loader takes no more batches: the reader stops at the next.
+    void leave() {
+        const std::lock_guard lock(mutex_);
+        left_ = true;
     }
 
     // The reader is done: no batch comes after this one.
@@ -539,6 +551,7 @@ private:
     std::condition_variable changed_;
     std::deque<Batch> batches_;
     bool closed_ = false;
+    bool left_ = false;
 };
 
 // A document read on the reading thread, and what the reader hands over: shared by the thread
@@ -549,6 +562,8 @@ struct SharedReading {
     void run() {
         try {
             read = rt::read_rtf(rtf, queue);
+        } catch (const ParagraphQueue::Left&) {
+            // nothing of it is wanted
         } catch (...) {
             failure = std::current_exception();
         }
@@ -729,6 +744,7 @@ rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
     std::vector<std::vector<rt::Paragraph>> inserted;
     while (!read_here) {
         if (!long_document && !reading->queue.ready_within(stall_patience)) {
+            reading->queue.leave();
             read_here = rt::read_rtf(rtf);  // its first paragraphs are built already
             break;
         }
