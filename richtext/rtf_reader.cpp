@@ -26,8 +26,13 @@ namespace {
 // begin a line at least every few hundred bytes, at each paragraph those made for people to
 // read. Room left over is never written to, so it costs the memory of no page.
 std::size_t paragraph_estimate(std::string_view in) {
-    const auto lines = static_cast<std::size_t>(std::ranges::count(in, '\n')) + 1;
-    return std::min(lines, std::max<std::size_t>(in.size() / 32, 1));
+    std::size_t lines = 1;
+    const std::size_t most = in.size() / 32;
+    for (std::size_t at = in.find('\n'); at != std::string_view::npos && lines < most;
+         at = in.find('\n', at + 1)) {
+        ++lines;
+    }
+    return lines;
 }
 
 }  // namespace
