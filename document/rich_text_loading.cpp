@@ -16,6 +16,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -493,6 +494,20 @@ private:
     ParagraphInserter paragraphs_;
 };
 
+// Whether `done` comes true within `patience`, asked again and again, letting other threads
+// of the core run in between.
+template <class Done>
+bool spin_until(Done done, std::chrono::microseconds patience) {
+    const auto until = std::chrono::steady_clock::now() + patience;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= until) {
+            return false;
+        }
+        std::this_thread::yield();
+    }
+    return true;
+}
+
 // Paragraphs a reader hands over on its thread, waiting to be taken on the loader's.
 class ParagraphQueue : public rt::ParagraphSink {
 public:
@@ -511,6 +526,7 @@ public:
                 throw Left();  // the reading ends here
             }
             batches_.push_back({std::move(paragraphs), std::move(formats)});
+            ready_.store(true, std::memory_order_release);
         }
         changed_.notify_one();
     }
@@ -525,13 +541,15 @@ public:
     void close() {
         const std::lock_guard lock(mutex_);
         closed_ = true;
+        ready_.store(true, std::memory_order_release);
         changed_.notify_one();
     }
 
-    // Whether a batch came or the reader is done within `patience`.
+    // Whether a batch came or the reader is done within `patience`. Looked for without
+    // sleeping: a thread that sleeps takes some tens of microseconds to wake, as long as the
+    // reader takes for a good part of a batch.
     bool ready_within(std::chrono::microseconds patience) {
-        std::unique_lock lock(mutex_);
-        return changed_.wait_for(lock, patience, [&] { return closed_ || !batches_.empty(); });
+        return spin_until([&] { return ready_.load(std::memory_order_acquire); }, patience);
     }
 
     // The next batch; none once the reader is done and every batch was taken.
@@ -543,6 +561,7 @@ public:
         }
         Batch batch = std::move(batches_.front());
         batches_.pop_front();
+        ready_.store(closed_ || !batches_.empty(), std::memory_order_relaxed);
         return batch;
     }
 
@@ -552,6 +571,7 @@ private:
     std::deque<Batch> batches_;
     bool closed_ = false;
     bool left_ = false;
+    std::atomic<bool> ready_ = false;  // a batch waits or the reader is done
 };
 
 // A document read on the reading thread, and what the reader hands over: shared by the thread
@@ -605,6 +625,7 @@ public:
         }
         job_ = reading;
         state_ = State::offered;
+        begun_.store(false, std::memory_order_relaxed);
         changed_.notify_all();
         return true;
     }
@@ -612,8 +633,8 @@ public:
     // Takes back what was offered when the thread has not begun it within `patience`;
     // false once it has.
     bool take_back(std::chrono::microseconds patience = {}) {
-        std::unique_lock lock(mutex_);
-        changed_.wait_for(lock, patience, [&] { return state_ != State::offered; });
+        spin_until([&] { return begun_.load(std::memory_order_relaxed); }, patience);
+        const std::lock_guard lock(mutex_);
         if (state_ != State::offered) {
             return false;
         }
@@ -660,7 +681,7 @@ private:
             std::shared_ptr<SharedReading> job = std::move(job_);
             job_.reset();
             state_ = State::reading;
-            changed_.notify_all();
+            begun_.store(true, std::memory_order_relaxed);
             lock.unlock();
             job->run();
             job.reset();  // the last owner when its loader left it
@@ -673,6 +694,7 @@ private:
     std::condition_variable_any changed_;
     std::shared_ptr<SharedReading> job_;
     State state_ = State::idle;
+    std::atomic<bool> begun_ = false;  // the reading offered last has begun
     std::vector<std::vector<rt::Paragraph>> discarded_;
     std::vector<std::shared_ptr<SharedReading>> discarded_readings_;
     std::jthread thread_;  // last: stopped and joined before the rest goes
