@@ -560,7 +560,8 @@ void Reader::finish_paragraph() {
 // paragraph before it), and list labels are given at the end, so none goes once a list
 // item came.
 void Reader::hand_over() {
-    constexpr std::size_t batch = 64;
+    // The first few go at once, so that their building begins while the reader reads on.
+    const std::size_t batch = paragraphs_handed_ == 0 ? 8 : 64;
     std::vector<Paragraph>& paragraphs = document_.paragraphs();
     if (numbered_ || paragraphs.size() < paragraphs_handed_ + batch + 3) {
         return;
