@@ -16,15 +16,22 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
+#include <iterator>
 #include <limits>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "document/rich_text_properties.h"
@@ -487,6 +494,20 @@ private:
     ParagraphInserter paragraphs_;
 };
 
+// Whether `done` comes true within `patience`, asked again and again, letting other threads
+// of the core run in between.
+template <class Done>
+bool spin_until(Done done, std::chrono::microseconds patience) {
+    const auto until = std::chrono::steady_clock::now() + patience;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= until) {
+            return false;
+        }
+        std::this_thread::yield();
+    }
+    return true;
+}
+
 // Paragraphs a reader hands over on its thread, waiting to be taken on the loader's.
 class ParagraphQueue : public rt::ParagraphSink {
 public:
@@ -495,19 +516,40 @@ public:
         std::vector<rt::CharFormat> formats;
     };
 
+    // Thrown to the reader by a queue its loader has left.
+    struct Left {};
+
     void take(std::vector<rt::Paragraph> paragraphs, std::vector<rt::CharFormat> formats) override {
         {
             const std::lock_guard lock(mutex_);
+            if (left_) {
+                throw Left();  // the reading ends here
+            }
             batches_.push_back({std::move(paragraphs), std::move(formats)});
+            ready_.store(true, std::memory_order_release);
         }
         changed_.notify_one();
+    }
+
+    // The loader takes no more batches: the reader stops at the next.
+    void leave() {
+        const std::lock_guard lock(mutex_);
+        left_ = true;
     }
 
     // The reader is done: no batch comes after this one.
     void close() {
         const std::lock_guard lock(mutex_);
         closed_ = true;
+        ready_.store(true, std::memory_order_release);
         changed_.notify_one();
+    }
+
+    // Whether a batch came or the reader is done within `patience`. Looked for without
+    // sleeping: a thread that sleeps takes some tens of microseconds to wake, as long as the
+    // reader takes for a good part of a batch.
+    bool ready_within(std::chrono::microseconds patience) {
+        return spin_until([&] { return ready_.load(std::memory_order_acquire); }, patience);
     }
 
     // The next batch; none once the reader is done and every batch was taken.
@@ -519,6 +561,7 @@ public:
         }
         Batch batch = std::move(batches_.front());
         batches_.pop_front();
+        ready_.store(closed_ || !batches_.empty(), std::memory_order_relaxed);
         return batch;
     }
 
@@ -527,15 +570,154 @@ private:
     std::condition_variable changed_;
     std::deque<Batch> batches_;
     bool closed_ = false;
+    bool left_ = false;
+    std::atomic<bool> ready_ = false;  // a batch waits or the reader is done
 };
 
-// Below this size a document is read before it is built: starting the reader's thread and
-// taking its first paragraphs costs as much as reading it saves (an export's documents, some
-// tens of kilobytes each, load faster read first: 470 against 530 ms for 10 MB of them, on a
-// quiet machine). Above it the reading
-// (about a third of setPlainText's time for the same text) leaves the loader's thread; where
-// no core is free, the two threads take turns and the load costs what it would read first.
-constexpr std::size_t overlapped_size = 1024 * 1024;
+// A document read on the reading thread, and what the reader hands over: shared by the thread
+// and the loader, which may leave it to end alone. The reader reads its own copy of the RTF.
+struct SharedReading {
+    explicit SharedReading(std::string_view text) : rtf(text) {}
+
+    void run() {
+        try {
+            read = rt::read_rtf(rtf, queue);
+        } catch (const ParagraphQueue::Left&) {
+            // nothing of it is wanted
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        queue.close();  // after `read` and `failure`, which the loader takes once it is closed
+    }
+
+    const std::string rtf;
+    ParagraphQueue queue;
+    rt::RtfReadResult read;
+    std::exception_ptr failure;
+};
+
+// A thread that reads documents for the loaders: started with the first and kept, waiting,
+// for the next (made for each of an export's documents of some tens of kilobytes, a thread
+// cost more than reading on it saved: 530 against 470 ms for 10 MB of them, read first). A
+// loader offers it a document and builds what it hands over. Where no core is free the
+// thread may begin late or stop for a while: a loader whose document it has not begun when
+// the building starts takes the reading back, and one that waits too long for paragraphs
+// leaves the reading to end alone and reads the document itself (but for a long one).
+class ReadingThread {
+public:
+    ReadingThread() = default;
+    ReadingThread(const ReadingThread&) = delete;
+    ReadingThread& operator=(const ReadingThread&) = delete;
+
+    // Offers the reading to the thread; false when it reads for another loader or there is
+    // no thread to be had.
+    bool offer(const std::shared_ptr<SharedReading>& reading) {
+        const std::lock_guard lock(mutex_);
+        if (state_ != State::idle) {
+            return false;
+        }
+        if (!thread_.joinable()) {
+            try {
+                thread_ = std::jthread([this](const std::stop_token& stop) { run(stop); });
+            } catch (const std::system_error&) {
+                return false;
+            }
+        }
+        job_ = reading;
+        state_ = State::offered;
+        begun_.store(false, std::memory_order_relaxed);
+        changed_.notify_all();
+        return true;
+    }
+
+    // Takes back what was offered when the thread has not begun it within `patience`;
+    // false once it has.
+    bool take_back(std::chrono::microseconds patience = {}) {
+        spin_until([&] { return begun_.load(std::memory_order_relaxed); }, patience);
+        const std::lock_guard lock(mutex_);
+        if (state_ != State::offered) {
+            return false;
+        }
+        state_ = State::idle;
+        job_.reset();
+        return true;
+    }
+
+    // Paragraphs the thread read and a loader has built, freed on the thread while it waits
+    // for the next document: their memory is the thread's, and the loader goes on meanwhile.
+    void discard(std::vector<std::vector<rt::Paragraph>> paragraphs,
+                 std::shared_ptr<SharedReading> reading) {
+        {
+            const std::lock_guard lock(mutex_);
+            std::ranges::move(paragraphs, std::back_inserter(discarded_));
+            discarded_readings_.push_back(std::move(reading));
+        }
+        changed_.notify_all();
+    }
+
+private:
+    enum class State : std::uint8_t { idle, offered, reading };
+
+    void run(const std::stop_token& stop) {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            if (!changed_.wait(lock, stop, [&] {
+                    return state_ == State::offered || !discarded_readings_.empty();
+                })) {
+                return;  // stopped
+            }
+            if (state_ != State::offered) {
+                std::vector<std::vector<rt::Paragraph>> paragraphs = std::move(discarded_);
+                std::vector<std::shared_ptr<SharedReading>> readings =
+                    std::move(discarded_readings_);
+                discarded_.clear();
+                discarded_readings_.clear();
+                lock.unlock();
+                paragraphs.clear();
+                readings.clear();
+                lock.lock();
+                continue;
+            }
+            std::shared_ptr<SharedReading> job = std::move(job_);
+            job_.reset();
+            state_ = State::reading;
+            begun_.store(true, std::memory_order_relaxed);
+            lock.unlock();
+            job->run();
+            job.reset();  // the last owner when its loader left it
+            lock.lock();
+            state_ = State::idle;
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable_any changed_;
+    std::shared_ptr<SharedReading> job_;
+    State state_ = State::idle;
+    std::atomic<bool> begun_ = false;  // the reading offered last has begun
+    std::vector<std::vector<rt::Paragraph>> discarded_;
+    std::vector<std::shared_ptr<SharedReading>> discarded_readings_;
+    std::jthread thread_;  // last: stopped and joined before the rest goes
+};
+
+ReadingThread& reading_thread() {
+    static ReadingThread thread;
+    return thread;
+}
+
+// Below this size a document is read before it is built: offering it to the reading thread
+// and waiting for its first paragraphs costs about what reading it takes.
+constexpr std::size_t overlapped_size = 16 * 1024;
+// From this size on, a document is always read while it is built: the thread is waited for
+// however late it begins or slow it goes (what that costs is little against building such a
+// document), and one made for it reads it when the reading thread reads another's.
+constexpr std::size_t long_size = 1024 * 1024;
+// How long the loader waits for the reading thread to begin a document before it takes the
+// reading back: a thread woken on an idle core takes some tens of microseconds to run.
+constexpr std::chrono::microseconds begin_patience{50};
+// How long it waits for the next paragraphs before it leaves the reading: the reader hands
+// them over several times faster than they are built, unless it has no core.
+constexpr std::chrono::microseconds stall_patience{200};
 
 }  // namespace
 
@@ -546,52 +728,71 @@ void load_model(QTextDocument& document, const rt::Document& model) {
     loader.finish(model);
 }
 
-// The document is built while the RTF is read: a reader on a thread of its own hands over
-// the paragraphs it has finished, and they are inserted as they come.
+// The document is built while the RTF is read: a reader on another thread hands over the
+// paragraphs it has finished, and they are inserted as they come.
 rt::RtfProblems load_rtf(QTextDocument& document, std::string_view rtf) {
-    if (rtf.size() < overlapped_size) {
+    const auto read_first = [&] {
         rt::RtfReadResult read = rt::read_rtf(rtf);
         load_model(document, read.document);
         return read.problems;
+    };
+    if (rtf.size() < overlapped_size) {
+        return read_first();
     }
-    ParagraphQueue queue;
-    rt::RtfReadResult read;
-    std::exception_ptr failure;
-    std::jthread reader;  // joined however the building ends
-    try {
-        reader = std::jthread([&] {
-            try {
-                read = rt::read_rtf(rtf, queue);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-            queue.close();
-        });
-    } catch (const std::system_error&) {  // no thread to be had: read, then build
-        read = rt::read_rtf(rtf);
-        load_model(document, read.document);
-        return read.problems;
+    const bool long_document = rtf.size() >= long_size;
+    const auto reading = std::make_shared<SharedReading>(rtf);
+    ReadingThread& thread = reading_thread();
+    std::jthread own_reader;  // joined however the building ends
+    const bool offered = thread.offer(reading);
+    if (!offered) {
+        if (!long_document) {
+            return read_first();
+        }
+        try {
+            own_reader = std::jthread([reading] { reading->run(); });
+        } catch (const std::system_error&) {  // no thread to be had
+            return read_first();
+        }
     }
     DocumentLoader loader(document);
+    // What the loader reads itself when it takes the reading back or leaves it.
+    std::optional<rt::RtfReadResult> read_here;
+    if (offered && !long_document && thread.take_back(begin_patience)) {
+        read_here = rt::read_rtf(rtf);
+    }
     std::size_t handed = 0;
     // Freed once the reader is done: their memory is the reader's, and freeing it while the
     // reader allocates would make both wait for the allocator.
-    std::vector<ParagraphQueue::Batch> inserted;
-    while (std::optional<ParagraphQueue::Batch> batch = queue.next()) {
+    std::vector<std::vector<rt::Paragraph>> inserted;
+    while (!read_here) {
+        if (!long_document && !reading->queue.ready_within(stall_patience)) {
+            reading->queue.leave();
+            read_here = rt::read_rtf(rtf);  // its first paragraphs are built already
+            break;
+        }
+        std::optional<ParagraphQueue::Batch> batch = reading->queue.next();
+        if (!batch) {
+            break;
+        }
         loader.add_formats(batch->formats);
         loader.add_paragraphs(batch->paragraphs, 0, batch->paragraphs.size());
         handed += batch->paragraphs.size();
-        inserted.push_back(std::move(*batch));
+        inserted.push_back(std::move(batch->paragraphs));
     }
-    reader.join();
-    if (failure) {
-        std::rethrow_exception(failure);
+    if (!read_here && reading->failure) {
+        std::rethrow_exception(reading->failure);
     }
+    rt::RtfReadResult& read = read_here ? *read_here : reading->read;
     const rt::Document& model = read.document;
     loader.add_formats(model.formats(), loader.formats());
     loader.add_paragraphs(model.paragraphs(), handed, model.paragraphs().size());
     loader.finish(model);
-    return read.problems;
+    const rt::RtfProblems problems = read.problems;
+    if (offered && !read_here) {
+        inserted.push_back(std::move(reading->read.document.paragraphs()));
+        thread.discard(std::move(inserted), reading);
+    }
+    return problems;
 }
 
 }  // namespace qlx::document

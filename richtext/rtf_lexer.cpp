@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace qlx::richtext {
@@ -37,6 +39,30 @@ bool is_text_byte(char c) {
     return text_bytes[static_cast<unsigned char>(c)];
 }
 
+// Where the text from `at` ends: at the first byte that is not text. Text runs for tens of
+// bytes between control words, so it is looked at eight bytes at a time, a word of them
+// holding none of the five when no byte of it, XORed with each, comes out zero.
+std::size_t text_end(std::string_view in, std::size_t at) {
+    constexpr std::uint64_t ones = 0x0101010101010101ULL;
+    constexpr std::uint64_t highs = 0x8080808080808080ULL;
+    const auto zero_byte = [](std::uint64_t word, unsigned char byte) {
+        const std::uint64_t x = word ^ (ones * byte);
+        return (x - ones) & ~x & highs;
+    };
+    for (; at + 8 <= in.size(); at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, in.data() + at, 8);
+        if ((zero_byte(word, '\\') | zero_byte(word, '{') | zero_byte(word, '}') |
+             zero_byte(word, '\r') | zero_byte(word, '\n')) != 0) {
+            break;
+        }
+    }
+    while (at < in.size() && is_text_byte(in[at])) {
+        ++at;
+    }
+    return at;
+}
+
 }  // namespace
 
 Token RtfLexer::next() {
@@ -59,9 +85,7 @@ Token RtfLexer::next() {
             break;
     }
     const std::size_t start = pos_;
-    while (pos_ < in_.size() && is_text_byte(in_[pos_])) {
-        ++pos_;
-    }
+    pos_ = text_end(in_, pos_);
     Token token = token_of(TokenKind::text);
     token.text = in_.substr(start, pos_ - start);
     return token;

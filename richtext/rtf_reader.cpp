@@ -320,7 +320,13 @@ void Reader::text(std::string_view bytes) {
     settle_surrogate();
     switch (state().destination) {
         case Destination::text:
-            pending_ += bytes;
+            // A piece of text between control words, the most common, stays where it is.
+            if (pending_.empty() && pending_input_.empty()) {
+                pending_input_ = bytes;
+            } else {
+                keep_pending();
+                pending_ += bytes;
+            }
             break;
         case Destination::font_table:
             if (in_font_name()) {
@@ -420,7 +426,15 @@ void Reader::control_symbol(char symbol) {
 
 void Reader::add_byte(char byte) {
     if (state().destination == Destination::text) {
+        keep_pending();
         pending_ += byte;
+    }
+}
+
+void Reader::keep_pending() {
+    if (!pending_input_.empty()) {
+        pending_ = pending_input_;
+        pending_input_ = {};
     }
 }
 
@@ -478,23 +492,26 @@ void Reader::settle_surrogate() {
 }
 
 void Reader::flush() {
-    if (pending_.empty()) {
+    const std::string_view pending = pending_input_.empty() ? pending_ : pending_input_;
+    if (pending.empty()) {
         return;
     }
     // Printable ASCII is the same in every code page a document may have (see
     // is_ascii_compatible): most text goes in as it came.
     bool printable = true;  // a loop without an early end, which compilers vectorise
-    for (const char c : pending_) {
+    for (const char c : pending) {
         printable &= static_cast<unsigned char>(c - 0x20) < 0x5F;
     }
     if (printable) {
-        document_.append_text(pending_, current_format(), state().field);
+        document_.append_text(pending, current_format(), state().field);
         pending_.clear();
+        pending_input_ = {};
         return;
     }
     utf8_.clear();
-    decoder_for_code_page(tables_.text_code_page(resolved_font())).append_utf8(utf8_, pending_);
+    decoder_for_code_page(tables_.text_code_page(resolved_font())).append_utf8(utf8_, pending);
     pending_.clear();
+    pending_input_ = {};
     // Control characters other than TAB are not text.
     std::erase_if(utf8_, [](char c) { return static_cast<unsigned char>(c) < 0x20 && c != '\t'; });
     if (!utf8_.empty()) {
@@ -543,7 +560,8 @@ void Reader::finish_paragraph() {
 // paragraph before it), and list labels are given at the end, so none goes once a list
 // item came.
 void Reader::hand_over() {
-    constexpr std::size_t batch = 64;
+    // The first few go at once, so that their building begins while the reader reads on.
+    const std::size_t batch = paragraphs_handed_ == 0 ? 8 : 64;
     std::vector<Paragraph>& paragraphs = document_.paragraphs();
     if (numbered_ || paragraphs.size() < paragraphs_handed_ + batch + 3) {
         return;

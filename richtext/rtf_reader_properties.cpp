@@ -335,6 +335,18 @@ std::size_t Reader::current_format() {
     if (s.format != unresolved && s.format_tables == tables_generation_) {
         return s.format;
     }
+    const CharacterKey key{resolved_font(),  s.east_asian_font, s.half_points, s.color,
+                           s.highlight,      s.character_style, s.raise_half_points,
+                           s.size_given,     s.bold,            s.italic,
+                           s.underline,      s.underline_kind,  s.strike_out,
+                           s.hidden,         s.position,        tables_generation_};
+    for (const auto& [resolved_key, resolved] : resolved_) {
+        if (resolved_key == key && resolved != unresolved) {
+            s.format = resolved;
+            s.format_tables = tables_generation_;
+            return resolved;
+        }
+    }
     CharFormat format;
     format.font_family = tables_.font_family(resolved_font());
     // Text in a font without a name is in the reader's default font, whatever the entry's
@@ -361,6 +373,8 @@ std::size_t Reader::current_format() {
     format.hidden = s.hidden;
     s.format = document_.intern(format);
     s.format_tables = tables_generation_;
+    resolved_[next_resolved_] = {key, s.format};
+    next_resolved_ = (next_resolved_ + 1) % resolved_.size();
     return s.format;
 }
 

@@ -4,12 +4,14 @@
 // reader has read so far. The reading itself is in rtf_reader.cpp (groups, text, paragraphs)
 // and rtf_reader_properties.cpp (what control words set, and the formats they make).
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "richtext/document.h"
@@ -69,7 +71,7 @@ struct GroupState {
         GroupState reset;
         reset.destination = destination;
         reset.unicode_skip = unicode_skip;
-        reset.paragraph = paragraph;
+        reset.paragraph = std::move(paragraph);  // and back: \plain comes at every line
         reset.start = start;
         reset.carried = carried;
         reset.field = field;
@@ -77,7 +79,7 @@ struct GroupState {
         reset.table_depth = table_depth;
         reset.two_versions = two_versions;
         reset.version = version;
-        *this = reset;
+        *this = std::move(reset);
     }
 };
 
@@ -108,6 +110,8 @@ private:
     void apply_to_color_table(const Token& token);
 
     void add_byte(char byte);
+    // Makes the text bytes waiting a copy, to add to.
+    void keep_pending();
     void add_code_point(char32_t code);
     void add_unicode(int parameter);
     void settle_surrogate();
@@ -128,6 +132,33 @@ private:
     void end_document();
 
     std::size_t current_format();
+    // What a group's format is resolved from.
+    struct CharacterKey {
+        int font = 0;
+        int east_asian_font = 0;
+        int half_points = 0;
+        int color = 0;
+        int highlight = 0;
+        int character_style = 0;
+        int raise_half_points = 0;
+        bool size_given = false;
+        bool bold = false;
+        bool italic = false;
+        bool underline = false;
+        std::uint8_t underline_kind = 0;
+        bool strike_out = false;
+        bool hidden = false;
+        VerticalPosition position = VerticalPosition::baseline;
+        std::size_t tables = 0;  // the generation of the tables
+        friend bool operator==(const CharacterKey&, const CharacterKey&) = default;
+    };
+    // The formats resolved last: text goes back to a few again and again (\plain and its
+    // words begin each line of a converted document), found here without being interned.
+    std::array<std::pair<CharacterKey, std::size_t>, 4> resolved_{{{{}, unresolved},
+                                                                    {{}, unresolved},
+                                                                    {{}, unresolved},
+                                                                    {{}, unresolved}}};
+    std::size_t next_resolved_ = 0;
     void forget_formats();
     int resolved_font() const;
     void leave_table(Destination table);
@@ -153,7 +184,10 @@ private:
     int default_font_ = 0;             // without \deffN, font 0, as word processors take it
     bool default_font_named_ = false;  // \deffN was given
 
-    std::string pending_;  // text bytes not yet decoded, all in the current group's state
+    // Text bytes not yet decoded, all in the current group's state: the input's own while
+    // they are one piece of it, else a copy.
+    std::string pending_;
+    std::string_view pending_input_;
     std::string utf8_;
     int bytes_to_skip_ = 0;  // fallback text still to skip after \uN
     char32_t high_surrogate_ = 0;

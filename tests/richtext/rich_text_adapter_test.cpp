@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 #include <utility>
 
 #include "model_dump.h"
@@ -222,7 +223,7 @@ TEST(RichTextAdapter, EveryTestAndFuzzFileSurvivesTheWindowUnchanged) {
 }
 
 // A document of some tens of kilobytes and more is built while it is read, from paragraphs
-// the reader hands over: what comes later (tables, a section's end, links and fields across
+// the reader hands over on another thread: what comes later (tables, a section's end, links and fields across
 // paragraphs, list items, footnotes) changes none that went.
 TEST(RichTextAdapter, BuildsADocumentWhileReadingItAsAfterReadingIt) {
     // More than a megabyte: documents under it are read before they are built.
@@ -262,6 +263,37 @@ TEST(RichTextAdapter, BuildsADocumentWhileReadingItAsAfterReadingIt) {
     EXPECT_EQ(save_rtf(overlapped), save_rtf(read_first));
     EXPECT_NE(overlapped.toPlainText().indexOf(QStringLiteral("2. item")), -1);
     EXPECT_GT(rtf.size(), std::size_t{1} << 20);
+
+    // One whose reader hands nothing over before its end (a list item comes first), which
+    // the loader waits for long enough to read it itself.
+    std::string listed = rtf.substr(0, 600 * 1024) + "}";
+    const std::string head_end = "\\deftab360\r\n";
+    listed.insert(listed.find(head_end) + head_end.size(), "\\pard\\ls1 first\\par ");
+    QTextDocument listed_read_first;
+    load_model(with_default_font(listed_read_first), rt::read_rtf(listed).document);
+    QTextDocument listed_overlapped;
+    load_rtf(with_default_font(listed_overlapped), listed);
+    EXPECT_EQ(listed_overlapped.toHtml(), listed_read_first.toHtml());
+    EXPECT_NE(listed_overlapped.toPlainText().indexOf(QStringLiteral("1. first")), -1);
+
+    // Two windows loading at once: one has the reading thread, the other reads on its own
+    // (before building a document of some tens of kilobytes, while building a larger one).
+    const std::string smaller = rtf.substr(0, 40 * 1024) + "}";
+    QTextDocument smaller_read_first;
+    load_model(with_default_font(smaller_read_first), rt::read_rtf(smaller).document);
+    for (const std::string* other : {&smaller, &std::as_const(rtf)}) {
+        QString elsewhere;
+        std::thread loading([&] {
+            QTextDocument document;
+            load_rtf(with_default_font(document), rtf);
+            elsewhere = document.toHtml();
+        });
+        QTextDocument here;
+        load_rtf(with_default_font(here), *other);
+        loading.join();
+        EXPECT_EQ(elsewhere, read_first.toHtml());
+        EXPECT_EQ(here.toHtml(), (other == &rtf ? read_first : smaller_read_first).toHtml());
+    }
 }
 
 TEST(RichTextAdapter, ShowsListItemsWithTheirLabelsIndentedByLevel) {
