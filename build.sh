@@ -4,10 +4,8 @@
 #   ./build.sh test   install what is needed, build, run every test
 #   ./build.sh sanitize   the same tests, built with AddressSanitizer and UBSan (build-asan/)
 #   ./build.sh tsan       the tests of the code that runs threads (the background writer, the
-#                         export's reading, the comparison's helpers, Find All's search, the
-#                         loading of plain files and of long RTF documents), built
-#                         with ThreadSanitizer
-#                         (build-tsan/)
+#                         comparison's helpers, Find All's search, the loading of plain files
+#                         and of RTF documents), built with ThreadSanitizer (build-tsan/)
 #   ./build.sh windows    qlx-convert.exe and the core's tests cross-built with MinGW-w64
 #                         (build-windows/), the tests run under Wine, the converter checked
 #                         against the Linux build's
@@ -81,10 +79,11 @@ sanitize)
     ;;
 tsan)
     install_packages
-    # Only the programs whose tests run threads: the reading and writer threads of a conversion
-    # (model and files), the comparison's helper threads, a published site's page threads, a
-    # long RTF document read while it is built, and in the viewer Find All's search, the
-    # comparison's work and the loading of plain files. Each runs as a whole, without CTest.
+    # Only the programs whose tests run threads: the writer thread of a conversion (model and
+    # files), the comparison's helper threads, a published site's page threads, RTF documents
+    # read on the reading thread while they are built, and in the viewer the packing of an
+    # export's documents, Find All's search, the comparison's work and the loading of plain
+    # files. Each runs as a whole, without CTest.
     cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQLX_SANITIZE_THREAD=ON
     threaded=(model_tests files_tests comparison_tests publishing_tests rich_text_adapter_tests
               navigation_test compare_window_test file_commands_test)
