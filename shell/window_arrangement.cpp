@@ -446,6 +446,19 @@ void CoveredWindows::update() {
             }
         }
     }
+    // The active window closed, and the workspace found none to make active in its place (it
+    // passes over hidden windows, and those it would take were hidden under the one that
+    // closed): the window now on top becomes the active one, as it would among windows all
+    // shown.
+    if (area_.currentSubWindow() == nullptr) {
+        const QList<QMdiSubWindow*> now = stacking_order(area_);
+        const auto top = std::ranges::find_if(now.rbegin(), now.rend(), [](QMdiSubWindow* window) {
+            return !window->isHidden();
+        });
+        if (top != now.rend()) {
+            area_.setActiveSubWindow(*top);
+        }
+    }
     // A hidden window's tab still reaches it.
     if (auto* bar = tabs ? area_.findChild<QTabBar*>() : nullptr) {
         for (int i = 0; i < bar->count(); ++i) {

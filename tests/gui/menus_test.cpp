@@ -743,6 +743,27 @@ private slots:
         QCOMPARE(gt::document_windows(window), documents);
     }
 
+    void closing_the_active_window_of_an_export_makes_the_one_on_top_active() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        window.resize(800, 600);
+        window.MDIForm_Load({gt::many_procedures_export(sandbox, 100)});
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* area = window.findChild<QMdiArea*>();
+        for (int closed = 0; closed < 3; ++closed) {
+            area->currentSubWindow()->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+            QCOMPARE(gt::shown_when_settled(window), QString());
+            QMdiSubWindow* active = area->currentSubWindow();
+            QVERIFY(active != nullptr);
+            QCOMPARE(active, area->subWindowList(QMdiArea::StackingOrder).back());
+            QVERIFY(active->isVisible());
+            QCOMPARE(window.active_document()->caption(), QStringLiteral("P%1").arg(99 - closed));
+        }
+    }
+
     void many_windows_tile_in_a_grid_and_cascade_within_the_workspace() {
         gt::Sandbox sandbox;
         frmMain window;
