@@ -229,7 +229,11 @@ private:
 // them on the active window's alone. The keys of every window are in one list, which each
 // window's menu goes over whenever it changes, and thousands of windows make that slow.
 void keep_keys_while_active(QMdiSubWindow& window, QAction& close) {
-    const QList<QKeySequence> keys = close.shortcuts();
+    // Ctrl+F4 on every system: under X11 the workspace gives its Close only Ctrl+W.
+    QList<QKeySequence> keys = close.shortcuts();
+    if (const QKeySequence ctrl_f4(Qt::CTRL | Qt::Key_F4); !keys.contains(ctrl_f4)) {
+        keys.prepend(ctrl_f4);
+    }
     close.setShortcuts({});
     QObject::connect(&window, &QMdiSubWindow::windowStateChanged, &close,
                      [&close, keys](Qt::WindowStates before, Qt::WindowStates now) {
