@@ -28,6 +28,7 @@
 #include "bench/viewer_sandbox.h"
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
+#include "shell/document_windows.h"
 #include "shell/find_results.h"
 #include "shell/frm_main.h"
 #include "shell/messages.h"
@@ -71,17 +72,31 @@ int main(int argc, char* argv[]) {
     window.MDIForm_Load({});
     window.openfile(export_path);
     auto* area = window.findChild<QMdiArea*>();
-    const QList<QMdiSubWindow*> windows = area->subWindowList();
-    const auto box = [](QMdiSubWindow* sub) {
-        return qobject_cast<qlx::document::frmDocument*>(sub->widget())->RichTextBox1();
+    (void)area;
+    // The documents, those whose windows wait to be made too.
+    qlx::shell::DocumentWindows& listed = window.document_windows();
+    using Entry = qlx::shell::DocumentWindows::Entry;
+    const QList<Entry> windows = listed.entries();
+    const auto box = [](const Entry& entry) {
+        return qobject_cast<qlx::document::frmDocument*>(entry.window->widget())->RichTextBox1();
+    };
+    const auto deferred_of = [&](const Entry& entry) {
+        return entry.waiting != nullptr ? entry.waiting->text : box(entry)->deferred();
+    };
+    const auto waits = [&](const Entry& entry) {
+        return entry.waiting != nullptr || box(entry)->text_deferred();
+    };
+    const auto search_text_of = [&](const Entry& entry) {
+        return entry.waiting != nullptr ? entry.waiting->text->searchable()
+                                        : box(entry)->search_text();
     };
 
     // The texts are worked out in the background after the opening.
     const auto prepared_from = Clock::now();
     for (bool ready = false; !ready;) {
         ready = true;
-        for (QMdiSubWindow* sub : windows) {
-            if (const auto deferred = box(sub)->deferred(); deferred && !deferred->text.load()) {
+        for (const Entry& sub : windows) {
+            if (const auto deferred = deferred_of(sub); deferred && !deferred->text.load()) {
                 ready = false;
                 break;
             }
@@ -95,9 +110,9 @@ int main(int argc, char* argv[]) {
     const QString all_text = sandbox.path("all.txt");
     {
         std::ofstream out(QFile::encodeName(all_text).toStdString(), std::ios::binary);
-        for (QMdiSubWindow* sub : windows) {
-            waiting += box(sub)->text_deferred() ? 1 : 0;
-            out << *box(sub)->search_text() << '\n';
+        for (const Entry& sub : windows) {
+            waiting += waits(sub) ? 1 : 0;
+            out << *search_text_of(sub) << '\n';
         }
     }
 
@@ -106,7 +121,7 @@ int main(int argc, char* argv[]) {
         QEventLoop loop;
         QObject::connect(results, &qlx::shell::FindResults::finished, &loop, &QEventLoop::quit);
         const auto start = Clock::now();
-        results->search(windows, QString::fromStdString(word), {.match_case = match_case});
+        results->search(listed, QString::fromStdString(word), {.match_case = match_case});
         if (results->searching()) {
             loop.exec();
         }
@@ -117,8 +132,8 @@ int main(int argc, char* argv[]) {
     const double any_case_ms = find_all(false);
     const int any_case_matches = results->results->rowCount();
     int still_waiting = 0;
-    for (QMdiSubWindow* sub : windows) {
-        still_waiting += box(sub)->text_deferred() ? 1 : 0;
+    for (const Entry& sub : listed.entries()) {
+        still_waiting += waits(sub) ? 1 : 0;
     }
 
     const std::string file = QFile::encodeName(all_text).toStdString();

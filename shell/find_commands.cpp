@@ -93,7 +93,7 @@ void frmMain::find_in_all_documents() {
     if (text.isEmpty()) {
         return;
     }
-    find_results_->search(mdiArea->subWindowList(), text, find_bar_->options());
+    find_results_->search(*document_windows_, text, find_bar_->options());
 }
 
 void frmMain::show_found(QMdiSubWindow* window, std::size_t line, std::size_t column,

@@ -50,11 +50,6 @@ constexpr qint64 slice_ms = 15;
 // Lines longer than this show their start around the match.
 constexpr qsizetype shown_line = 400;
 
-QString caption_of(const QMdiSubWindow* window) {
-    const auto* form = qobject_cast<const document::frmDocument*>(window->widget());
-    return form != nullptr ? form->caption() : window->windowTitle();
-}
-
 // The line of a row as shown, and the match's place in it.
 std::pair<QString, QPoint> shown_line_of(const FindResultsModel::Row& row) {
     const std::string& text = *row.document.text;
@@ -171,7 +166,7 @@ QVariant FindResultsModel::headerData(int section, Qt::Orientation orientation, 
 
 Qt::ItemFlags FindResultsModel::flags(const QModelIndex& index) const {
     if (!index.isValid() || index.row() >= rowCount() ||
-        row(index.row()).document.window == nullptr) {
+        DocumentWindows::gone(row(index.row()).document.window)) {
         return Qt::NoItemFlags;
     }
     return QAbstractTableModel::flags(index);
@@ -179,7 +174,8 @@ Qt::ItemFlags FindResultsModel::flags(const QModelIndex& index) const {
 
 int FindResultsModel::closed_documents() const {
     return static_cast<int>(std::ranges::count_if(
-        documents_, [](const Document& document) { return document.window == nullptr; }));
+        documents_,
+        [](const Document& document) { return DocumentWindows::gone(document.window); }));
 }
 
 FindResultsModel::Row FindResultsModel::row(int index) const {
@@ -213,9 +209,9 @@ void FindResultsModel::append(std::vector<Document> documents) {
         }
         const auto number = static_cast<std::uint32_t>(documents_.size());
         // Once the window has gone (and the pointer to it with it), its rows are redrawn.
-        if (document.window != nullptr) {
+        if (document.window.window != nullptr) {
             connect(
-                document.window, &QObject::destroyed, this,
+                document.window.window, &QObject::destroyed, this,
                 [this] {
                     emit dataChanged(index(0, 0), index(rowCount() - 1, column_count - 1));
                     emit document_closed();
@@ -269,19 +265,33 @@ FindResults::FindResults(QWidget* parent)
     connect(results, &FindResultsModel::document_closed, this, &FindResults::show_summary);
     connect(list, &QTreeView::activated, this, [this](const QModelIndex& index) {
         const FindResultsModel::Row row = results->row(index.row());
-        if (row.document.window != nullptr) {
-            emit result_chosen(row.document.window, row.match.line,
-                               row.match.start - row.match.line_start, row.match.length);
+        QMdiSubWindow* window =
+            documents_ != nullptr ? documents_->window(row.document.window) : nullptr;
+        if (window != nullptr) {
+            emit result_chosen(window, row.match.line, row.match.start - row.match.line_start,
+                               row.match.length);
         }
     });
 }
 
-void FindResults::search(const QList<QMdiSubWindow*>& windows, const QString& pattern,
+void FindResults::search(DocumentWindows& windows, const QString& pattern,
                          richtext::SearchOptions options) {
-    windows_.clear();
-    for (QMdiSubWindow* window : windows) {
-        windows_ << window;
+    if (documents_ != &windows) {
+        if (documents_ != nullptr) {
+            disconnect(documents_, nullptr, this, nullptr);
+        }
+        documents_ = &windows;
+        // Those that waited are greyed once let go, or closed after they were made.
+        connect(documents_, &DocumentWindows::changed, this, [this] {
+            if (results->rowCount() > 0) {
+                emit results->dataChanged(
+                    results->index(0, 0),
+                    results->index(results->rowCount() - 1, FindResultsModel::column_count - 1));
+                show_summary();
+            }
+        });
     }
+    windows_ = windows.entries();
     next_ = 0;
     pattern_ = pattern.toStdString();
     shown_pattern_ = pattern;
@@ -308,18 +318,29 @@ void FindResults::search_some() {
     slice.start();
     std::vector<FindResultsModel::Document> found;
     while (searching() && !slice.hasExpired(slice_ms)) {
-        QMdiSubWindow* const window = windows_[next_++];
-        const auto* form = window != nullptr
-                               ? qobject_cast<const document::frmDocument*>(window->widget())
-                               : nullptr;
-        if (form == nullptr) {
+        const DocumentWindows::Entry& window = windows_[next_++];
+        if (DocumentWindows::gone(window)) {
             continue;
         }
-        std::shared_ptr<const std::string> text = form->search_text();
+        // A window that waited may have been made since.
+        const QMdiSubWindow* made =
+            window.waiting != nullptr ? window.waiting->made.data() : window.window.data();
+        std::shared_ptr<const std::string> text;
+        if (const auto* form = made != nullptr
+                                   ? qobject_cast<const document::frmDocument*>(made->widget())
+                                   : nullptr) {
+            text = form->search_text();
+        } else if (made == nullptr && window.waiting != nullptr && window.waiting->text != nullptr) {
+            text = window.waiting->text->searchable();
+        }
+        if (text == nullptr) {
+            continue;
+        }
         std::vector<richtext::TextMatch> matches =
             richtext::find_matches(*text, pattern_, options_);
         if (!matches.empty()) {
-            found.push_back({window, caption_of(window), std::move(text), std::move(matches)});
+            found.push_back({window, DocumentWindows::caption(window), std::move(text),
+                             std::move(matches)});
         }
     }
     results->append(std::move(found));

@@ -16,6 +16,7 @@
 
 #include "document/rich_text_box.h"
 #include "richtext/text_search.h"
+#include "shell/document_windows.h"
 
 class QLabel;
 class QMdiSubWindow;
@@ -35,7 +36,7 @@ public:
 
     // A document searched, with what was found there.
     struct Document {
-        QPointer<QMdiSubWindow> window;
+        DocumentWindows::Entry window;
         QString caption;
         std::shared_ptr<const std::string> text;  // the document's text when it was searched
         std::vector<richtext::TextMatch> matches;
@@ -89,14 +90,15 @@ public:
     QPushButton* const stop_button;
     FindResultsModel* const results;
 
-    // Searches the windows' documents in turn, between events; an earlier search stops.
-    void search(const QList<QMdiSubWindow*>& windows, const QString& pattern,
-                richtext::SearchOptions options);
+    // Searches the documents of the windows in turn (those waiting to be made too), between
+    // events; an earlier search stops.
+    void search(DocumentWindows& windows, const QString& pattern, richtext::SearchOptions options);
     void stop();
     bool searching() const { return next_ < windows_.size(); }
 
 signals:
-    // A result was chosen: the window to show and the place to select there.
+    // A result was chosen: the window to show (made when it waits) and the place to select
+    // there.
     void result_chosen(QMdiSubWindow* window, std::size_t line, std::size_t column,
                        std::size_t length);
     void finished();
@@ -105,7 +107,8 @@ private:
     void search_some();
     void show_summary();
 
-    QList<QPointer<QMdiSubWindow>> windows_;
+    QPointer<DocumentWindows> documents_;
+    QList<DocumentWindows::Entry> windows_;
     qsizetype next_ = 0;
     std::string pattern_;
     QString shown_pattern_;

@@ -27,6 +27,7 @@
 #include "document/rich_text_box.h"
 #include "document/twips.h"
 #include "files/output_folders.h"
+#include "shell/document_windows.h"
 #include "shell/help_window.h"
 #include "shell/messages.h"
 #include "shell/placement.h"
@@ -80,14 +81,16 @@ frmMain::frmMain()
     mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea);
-    covered_ = new CoveredWindows(*mdiArea);
+    document_windows_ = new DocumentWindows(
+        *mdiArea, [this](WaitingWindow& waiting) { return make_waiting_window(waiting); });
+    covered_ = new CoveredWindows(*mdiArea, *document_windows_);
     set_help_page(mdiArea, help_page::documents);
     setAcceptDrops(true);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::update_menus);
     connect(mdiArea, &QMdiArea::subWindowActivated, this, &frmMain::describe_active_document);
     create_actions();
     create_find();
-    procedures_panel_ = new ProceduresPanel(mdiArea, this);
+    procedures_panel_ = new ProceduresPanel(mdiArea, *document_windows_, this);
     addDockWidget(Qt::LeftDockWidgetArea, procedures_panel_);
     procedures_panel_->hide();
     connect(procedures_panel_->toggleViewAction(), &QAction::toggled, mnuWindowProcedures,
@@ -319,6 +322,16 @@ document::frmDocument* frmMain::create_document(const QString& caption, QSize si
     procedures_panel_->refresh_soon();
     connect(form, &document::frmDocument::files_dropped, this, &frmMain::open_dropped);
     return form;
+}
+
+QMdiSubWindow* frmMain::make_waiting_window(WaitingWindow& waiting) {
+    document::frmDocument* form = create_document(waiting.caption, waiting.place.size());
+    form->set_source(waiting.source);
+    form->set_outline(std::move(waiting.outline));
+    if (waiting.text != nullptr) {
+        form->defer_text(std::move(waiting.text));
+    }
+    return qobject_cast<QMdiSubWindow*>(form->parentWidget());
 }
 
 void frmMain::show_document(document::frmDocument* form) {

@@ -52,7 +52,9 @@ class frmStatus;
 
 namespace qlx::shell {
 
+struct WaitingWindow;
 class CoveredWindows;
+class DocumentWindows;
 class HeldDeletions;
 class FindBar;
 class FindResults;
@@ -90,6 +92,12 @@ public:
     // The document window the commands act on: the active one, or the one last active while
     // the main window itself is not; nullptr when none is open.
     document::frmDocument* active_document() const;
+    // Every document window in its order, made or waiting to be made.
+    DocumentWindows& document_windows() const { return *document_windows_; }
+    // An export of more procedures than this opens with only the windows of its last ones
+    // made; the others wait until reached (see DocumentWindows).
+    void set_windows_made_at_once(std::size_t count) { made_at_once_ = count; }
+
     // Whether a conversion is running (file commands wait until it ends).
     bool converting() const { return converting_; }
     // The viewer's folder, where each conversion makes a folder for its documents, or why
@@ -229,6 +237,8 @@ private:
     // show_document.
     document::frmDocument* create_document(const QString& caption, QSize size = {});
     void show_document(document::frmDocument* form);
+    // Makes the window of a procedure that waited (see DocumentWindows), hidden.
+    QMdiSubWindow* make_waiting_window(WaitingWindow& waiting);
     // Shows a file that is not converted in a new window: as RTF when its name ends in ".rtf",
     // otherwise as text.
     void open_unconverted(const QString& path);
@@ -275,6 +285,8 @@ private:
                                   dialogs::frmStatus& status);
 
     QMdiArea* mdiArea;
+    // Every document window in its order, those still waiting to be made too.
+    DocumentWindows* document_windows_ = nullptr;
     // Hides the document windows that lie wholly under others, and shows them when reached.
     CoveredWindows* covered_ = nullptr;
     HeldDeletions* held_deletions_ = nullptr;  // Close All's closed windows, while it runs
@@ -325,6 +337,7 @@ private:
 
     std::expected<std::filesystem::path, conversion::FileError> output_folder_;
     QSize outer_size_to_place_;  // invalid once placed with the borders known
+    std::size_t made_at_once_ = 200;
     bool converting_ = false;
     bool cancel_requested_ = false;
     bool closing_ = false;      // all documents may close without asking again

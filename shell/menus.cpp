@@ -29,11 +29,13 @@
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "document/twips.h"
+#include "shell/document_windows.h"
 #include "shell/help_window.h"
 #include "shell/messages.h"
 #include "shell/native_paths.h"
 #include "shell/printing.h"
 #include "shell/procedures_panel.h"
+#include "shell/wait_pointer.h"
 #include "shell/window_arrangement.h"
 
 namespace qlx::shell {
@@ -42,12 +44,6 @@ namespace {
 
 constexpr double tool_bar_height_twips = 420;
 constexpr qsizetype listed_windows = 9;  // the Window menu's entries, with their numbers
-
-// A document window's caption as the Window menu lists it.
-QString window_caption(const QMdiSubWindow* window) {
-    const auto* form = qobject_cast<const document::frmDocument*>(window->widget());
-    return form != nullptr ? form->caption() : window->windowTitle();
-}
 
 // A toolbar button: its key (also its tooltip), its picture's number in imlIcons, and the
 // menu entry whose enabled state it shares. A separator has no key.
@@ -284,21 +280,22 @@ void frmMain::list_document_windows() {
         mnuWindow->removeAction(entry);
         delete entry;
     }
-    const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
+    const QList<DocumentWindows::Entry> windows = document_windows_->entries();
     if (windows.isEmpty()) {
         return;
     }
     window_list_ << mnuWindow->addSeparator();
     // The first nine, numbered as their access keys; the others through "More Windows...".
     for (qsizetype i = 0; i < std::min<qsizetype>(windows.size(), listed_windows); ++i) {
-        QMdiSubWindow* window = windows[i];
+        const DocumentWindows::Entry& window = windows[i];
         QAction* entry = mnuWindow->addAction(
             QStringLiteral("&%1 ").arg(i + 1) +
-            window_caption(window).replace(QLatin1Char('&'), QStringLiteral("&&")));
+            DocumentWindows::caption(window).replace(QLatin1Char('&'), QStringLiteral("&&")));
         entry->setCheckable(true);
-        entry->setChecked(window == mdiArea->currentSubWindow());
-        connect(entry, &QAction::triggered, window,
-                [this, window] { bring_forward(*mdiArea, window); });
+        entry->setChecked(window.window != nullptr && window.window == mdiArea->currentSubWindow());
+        connect(entry, &QAction::triggered, this, [this, window] {
+            bring_forward(*mdiArea, document_windows_->window(window));
+        });
         window_list_ << entry;
     }
     if (windows.size() > listed_windows) {
@@ -369,6 +366,8 @@ void frmMain::mnuWindowCloseAll_Click() {
     // None is active, nor shown, while they close: so none becomes the active one on the way
     // (the workspace would go over every window left each time).
     mdiArea->setActiveSubWindow(nullptr);
+    // Those that wait have nothing to ask about or close.
+    document_windows_->drop_waiting();
     QList<QPointer<QMdiSubWindow>> windows;
     for (QMdiSubWindow* window : mdiArea->subWindowList()) {
         window->hide();
@@ -469,23 +468,24 @@ void frmMain::mnuViewActualSize_Click() {
 }
 
 void frmMain::mnuWindowNext_Click() {
-    bring_forward(*mdiArea, next_window(*mdiArea, false));
+    bring_forward(*mdiArea, next_window(*mdiArea, *document_windows_, false));
 }
 
 void frmMain::mnuWindowPrevious_Click() {
-    bring_forward(*mdiArea, next_window(*mdiArea, true));
+    bring_forward(*mdiArea, next_window(*mdiArea, *document_windows_, true));
 }
 
 void frmMain::mnuWindowMore_Click() {
-    const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
+    const QList<DocumentWindows::Entry> windows = document_windows_->entries();
     QStringList captions;
-    for (QMdiSubWindow* window : windows) {
-        captions << window_caption(window);
+    for (const DocumentWindows::Entry& window : windows) {
+        captions << DocumentWindows::caption(window);
     }
     dialogs::MoreWindowsDialog dialog(
-        captions, static_cast<int>(windows.indexOf(mdiArea->currentSubWindow())), this);
+        captions, static_cast<int>(document_windows_->index_of(mdiArea->currentSubWindow())),
+        this);
     if (dialog.exec() == QDialog::Accepted && dialog.chosen() >= 0) {
-        bring_forward(*mdiArea, windows[dialog.chosen()]);
+        bring_forward(*mdiArea, document_windows_->window(windows[dialog.chosen()]));
     }
 }
 
@@ -498,6 +498,11 @@ void frmMain::set_tabbed_view(bool tabs) {
     if (tabs == (mdiArea->viewMode() == QMdiArea::TabbedView)) {
         return;
     }
+    if (tabs) {
+        // Each document has its tab: those that wait are made.
+        const WaitPointer waiting;
+        document_windows_->make_all();
+    }
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     if (tabs) {
         // Each window's place and state, to come back to when the tabs go.
@@ -508,6 +513,21 @@ void frmMain::set_tabbed_view(bool tabs) {
         mdiArea->setViewMode(QMdiArea::TabbedView);
         mdiArea->setTabsClosable(true);
         if (auto* tab_bar = mdiArea->findChild<QTabBar*>()) {
+            // The tabs in the documents' order: windows that waited were added after the
+            // others. (Moving a tab moves its window in the workspace's list too.)
+            QList<QMdiSubWindow*> order = mdiArea->subWindowList();
+            qsizetype to = 0;
+            for (const DocumentWindows::Entry& entry : document_windows_->entries()) {
+                const auto from = order.indexOf(entry.window.data(), to);
+                if (from < 0) {
+                    continue;
+                }
+                if (from != to) {
+                    tab_bar->moveTab(static_cast<int>(from), static_cast<int>(to));
+                    order.move(from, to);
+                }
+                ++to;
+            }
             tab_bar->setUsesScrollButtons(true);
             tab_bar->setElideMode(Qt::ElideNone);  // whole captions, scrolled
             tab_bar->setExpanding(false);
@@ -597,28 +617,28 @@ void frmMain::mnuFormatUnderline_Click() {
 
 void frmMain::mnuWindowCascade_Click() {
     if (mdiArea->viewMode() == QMdiArea::SubWindowView) {
-        arrange(*mdiArea, Arrangement::cascade);
+        arrange(*mdiArea, *document_windows_, Arrangement::cascade);
         covered_->update();
     }
 }
 
 void frmMain::mnuWindowTileHorizontal_Click() {
     if (mdiArea->viewMode() == QMdiArea::SubWindowView) {
-        arrange(*mdiArea, Arrangement::tile_horizontal);
+        arrange(*mdiArea, *document_windows_, Arrangement::tile_horizontal);
         covered_->update();
     }
 }
 
 void frmMain::mnuWindowTileVertical_Click() {
     if (mdiArea->viewMode() == QMdiArea::SubWindowView) {
-        arrange(*mdiArea, Arrangement::tile_vertical);
+        arrange(*mdiArea, *document_windows_, Arrangement::tile_vertical);
         covered_->update();
     }
 }
 
 void frmMain::mnuWindowArrangeIcons_Click() {
     if (mdiArea->viewMode() == QMdiArea::SubWindowView) {
-        arrange(*mdiArea, Arrangement::arrange_icons);
+        arrange(*mdiArea, *document_windows_, Arrangement::arrange_icons);
         covered_->update();
     }
 }

@@ -35,6 +35,7 @@
 #include "files/saved_file.h"
 #include "model/export_encoding.h"
 #include "richtext/windows1252.h"
+#include "shell/document_windows.h"
 #include "shell/find_results.h"
 #include "shell/messages.h"
 #include "shell/native_paths.h"
@@ -421,12 +422,26 @@ void frmMain::open_converted_documents(const QString& path, ConvertedExport& con
     const QString source = absolute_path(path);
     const QDateTime opened_at = QDateTime::currentDateTime();
     // The windows are made hidden, and only those not wholly under others are shown at the
-    // end: in a cascade of thousands, a few. Each text waits until it is looked at.
+    // end: in a cascade of thousands, a few. Each text waits until it is looked at. Of a large
+    // export, only the last procedures' windows are made: the others wait, listed, under them.
     //
     // The last procedure's window is made first and shown at once with its text, on top, so
     // that it can be read while the others are made beneath it; it then takes its place after
     // them in the workspace's list.
+    // (As tabs, each document has its tab: all are made.)
+    const std::size_t first_made =
+        count > made_at_once_ && mdiArea->viewMode() == QMdiArea::SubWindowView
+            ? count - made_at_once_
+            : 0;
     std::vector<QPointer<QMdiSubWindow>> opened(count);
+    const auto source_of = [&](std::size_t i) {
+        return document::frmDocument::Source{source, static_cast<int>(i + 1),
+                                             static_cast<int>(count), opened_at};
+    };
+    const auto outline = [&](std::size_t i) {
+        return i < report.maps.size() ? outline_of(std::move(report.maps[i].outline))
+                                      : std::vector<document::frmDocument::Heading>();
+    };
     const auto make = [&](std::size_t i) {
         // All of the size of the one made first: the workspace would fit each to its room at
         // the moment it is added, which shrinks once the scroll bars come.
@@ -434,10 +449,8 @@ void frmMain::open_converted_documents(const QString& path, ConvertedExport& con
             caption(i),
             i + 1 < count && opened.back() != nullptr ? opened.back()->size() : QSize());
         opened[i] = qobject_cast<QMdiSubWindow*>(form->parentWidget());
-        form->set_source({source, static_cast<int>(i + 1), static_cast<int>(count), opened_at});
-        if (i < report.maps.size()) {
-            form->set_outline(outline_of(std::move(report.maps[i].outline)));
-        }
+        form->set_source(source_of(i));
+        form->set_outline(outline(i));
         if (documents[i] != nullptr) {
             form->defer_text(std::move(documents[i]));
         }
@@ -448,13 +461,34 @@ void frmMain::open_converted_documents(const QString& path, ConvertedExport& con
         make(count - 1);
         // Where the cascade will put it: after as many steps as there are windows before it.
         QMdiSubWindow* last = opened.back();
-        place_cascaded(*mdiArea, QList<QMdiSubWindow*>(static_cast<qsizetype>(count), last));
+        last->move(cascaded_places(*mdiArea, *last, static_cast<qsizetype>(count)).back());
         bring_forward(*mdiArea, last);
         qobject_cast<document::frmDocument*>(last->widget())->RichTextBox1()->load_deferred();
         progress(1);
         slices.end_of_step();
     }
-    for (std::size_t i = 0; i + 1 < count && !cancel_requested_; ++i) {
+    // Their text for searches is worked out once all are open, on a thread of its own.
+    std::vector<std::weak_ptr<document::RichTextBox::DeferredText>> waiting_texts;
+    std::vector<std::shared_ptr<WaitingWindow>> waiting;
+    if (count > 0 && first_made > 0) {
+        const QMdiSubWindow& last = *opened.back();
+        const QList<QPoint> places =
+            cascaded_places(*mdiArea, last, static_cast<qsizetype>(count));
+        waiting.reserve(first_made);
+        for (std::size_t i = 0; i < first_made; ++i) {
+            auto entry = std::make_shared<WaitingWindow>();
+            entry->caption = caption(i);
+            entry->source = source_of(i);
+            entry->outline = outline(i);
+            entry->text = std::move(documents[i]);
+            entry->place = QRect(places[static_cast<qsizetype>(i)], last.size());
+            if (entry->text != nullptr) {
+                waiting_texts.push_back(entry->text);
+            }
+            waiting.push_back(std::move(entry));
+        }
+    }
+    for (std::size_t i = first_made; i + 1 < count && !cancel_requested_; ++i) {
         make(i);
         progress(i + 2);
         slices.end_of_step();
@@ -465,29 +499,38 @@ void frmMain::open_converted_documents(const QString& path, ConvertedExport& con
         QMdiSubWindow* last = opened.back();
         mdiArea->removeSubWindow(last);
         mdiArea->addSubWindow(last);
+        document_windows_->move_to_end(last);
         slices.end_of_step();
     }
     // Made hidden, they were not placed: they open cascaded. The last one ends on top and
     // active; those under it that can be seen are shown beneath it.
-    place_cascaded(*mdiArea, QList<QMdiSubWindow*>(opened.begin(), opened.end()));
+    if (!opened.empty()) {
+        const QList<QPoint> places =
+            cascaded_places(*mdiArea, *opened.back(), static_cast<qsizetype>(count));
+        const std::size_t skipped = count - opened.size();  // those waiting, or stopped
+        for (std::size_t i = 0; i + 1 < opened.size(); ++i) {
+            opened[i]->move(places[static_cast<qsizetype>(skipped + i)]);
+        }
+        opened.back()->move(places.back());
+    }
+    document_windows_->add_waiting(std::move(waiting),
+                                   opened.empty() ? nullptr : opened.front().data());
     slices.end_of_step();
     if (!opened.empty()) {
         bring_forward(*mdiArea, opened.back());
         slices.end_of_step();
     }
     covered_->set_held(false);
-    // Their text for searches is worked out meanwhile, on a thread of its own.
-    std::vector<std::weak_ptr<document::RichTextBox::DeferredText>> waiting;
     for (const QPointer<QMdiSubWindow>& window : opened) {
         if (window != nullptr) {
             if (auto* form = qobject_cast<document::frmDocument*>(window->widget())) {
                 if (auto deferred = form->deferred()) {
-                    waiting.push_back(deferred);
+                    waiting_texts.push_back(deferred);
                 }
             }
         }
     }
-    prepare_search_texts(std::move(waiting), stop_preparing_);
+    prepare_search_texts(std::move(waiting_texts), stop_preparing_);
 }
 
 }  // namespace qlx::shell

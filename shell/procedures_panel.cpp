@@ -16,6 +16,7 @@
 #include "document/frm_document.h"
 #include "document/rich_text_box.h"
 #include "richtext/windows1252.h"
+#include "shell/document_windows.h"
 #include "shell/help_window.h"
 #include "shell/window_arrangement.h"
 
@@ -24,6 +25,8 @@ namespace qlx::shell {
 namespace {
 
 constexpr int window_role = Qt::UserRole;  // the item's window, as quintptr
+// The item's window that waits to be made, as quintptr (a key of waiting_).
+constexpr int waiting_role = Qt::UserRole + 2;
 // An outline entry's paragraph in its document; no value on the other entries.
 constexpr int paragraph_role = Qt::UserRole + 1;
 constexpr int refresh_delay_ms = 50;
@@ -38,11 +41,12 @@ document::frmDocument* form_of(QMdiSubWindow* window) {
 
 }  // namespace
 
-ProceduresPanel::ProceduresPanel(QMdiArea* area, QWidget* parent)
+ProceduresPanel::ProceduresPanel(QMdiArea* area, DocumentWindows& windows, QWidget* parent)
     : QDockWidget(tr("Procedures"), parent),
       filter(new QLineEdit),
       tree(new QTreeWidget),
-      area_(area) {
+      area_(area),
+      windows_(windows) {
     setObjectName(QStringLiteral("procedures_panel"));
     set_help_page(this, help_page::outline);
     auto* inside = new QWidget;
@@ -64,7 +68,7 @@ ProceduresPanel::ProceduresPanel(QMdiArea* area, QWidget* parent)
     connect(tree, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         if (is_outline_entry(item)) {
             go_to(item);
-        } else if (QMdiSubWindow* window = window_of(item)) {
+        } else if (QMdiSubWindow* window = reach(item)) {
             bring_forward(*area_, window);
         }
     });
@@ -86,10 +90,11 @@ ProceduresPanel::ProceduresPanel(QMdiArea* area, QWidget* parent)
         }
     });
     connect(area_, &QMdiArea::subWindowActivated, this, &ProceduresPanel::mark_active);
+    connect(&windows_, &DocumentWindows::changed, this, &ProceduresPanel::refresh_soon);
     // Enter in the filter box goes to the first entry left.
     connect(filter, &QLineEdit::returnPressed, this, [this] {
         for (QTreeWidgetItemIterator it(tree, QTreeWidgetItemIterator::NotHidden); *it; ++it) {
-            if (QMdiSubWindow* window = window_of(*it)) {
+            if (QMdiSubWindow* window = reach(*it)) {
                 bring_forward(*area_, window);
                 return;
             }
@@ -118,7 +123,16 @@ void ProceduresPanel::showEvent(QShowEvent* event) {
     }
 }
 
+WaitingWindow* ProceduresPanel::waiting_of(const QTreeWidgetItem* item) const {
+    const auto key = item->data(0, waiting_role).value<quintptr>();
+    const auto found = key == 0 ? waiting_.constEnd() : waiting_.constFind(key);
+    return found == waiting_.constEnd() ? nullptr : found->get();
+}
+
 QMdiSubWindow* ProceduresPanel::window_of(const QTreeWidgetItem* item) const {
+    if (const WaitingWindow* waiting = waiting_of(item)) {
+        return waiting->made;
+    }
     const auto pointer = item->data(0, window_role).value<quintptr>();
     if (pointer == 0) {
         return nullptr;
@@ -130,6 +144,13 @@ QMdiSubWindow* ProceduresPanel::window_of(const QTreeWidgetItem* item) const {
         }
     }
     return nullptr;
+}
+
+QMdiSubWindow* ProceduresPanel::reach(const QTreeWidgetItem* item) {
+    if (const WaitingWindow* waiting = waiting_of(item)) {
+        return windows_.window(*waiting);
+    }
+    return window_of(item);
 }
 
 QTreeWidgetItem* ProceduresPanel::item_of(const QMdiSubWindow* window) const {
@@ -147,36 +168,60 @@ void ProceduresPanel::refresh() {
             expanded.insert(reinterpret_cast<quintptr>(it.key()));
         }
     }
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if (const WaitingWindow* waiting = waiting_of(*it);
+            waiting != nullptr && (*it)->isExpanded() && !is_outline_entry(*it)) {
+            // Made since, it is the window's.
+            expanded.insert(waiting->made != nullptr ? reinterpret_cast<quintptr>(waiting->made.data())
+                                                     : reinterpret_cast<quintptr>(waiting));
+        }
+    }
     expanded_for_active_ = nullptr;
     items_.clear();
     tree->clear();
+    waiting_.clear();
     // One group per opening of an export: by its path and when it was opened.
     std::map<std::pair<QString, QDateTime>, QTreeWidgetItem*> exports;
     std::map<QString, int> openings;  // of each path
     QList<QTreeWidgetItem*> top;
     QList<QTreeWidgetItem*> to_expand;
-    for (QMdiSubWindow* window : area_->subWindowList()) {
-        const auto* form = qobject_cast<const document::frmDocument*>(window->widget());
-        if (form == nullptr) {
+    for (const DocumentWindows::Entry& entry : windows_.entries()) {
+        const std::shared_ptr<WaitingWindow>& waiting = entry.waiting;
+        QMdiSubWindow* const window = entry.window;
+        const auto* form = window != nullptr
+                               ? qobject_cast<const document::frmDocument*>(window->widget())
+                               : nullptr;
+        if (form == nullptr && waiting == nullptr) {
             continue;
         }
-        const document::frmDocument::Source& source = form->source();
+        const document::frmDocument::Source& source =
+            waiting != nullptr ? waiting->source : form->source();
+        const QString caption = waiting != nullptr ? waiting->caption : form->caption();
+        const bool has_outline =
+            waiting != nullptr ? !waiting->outline.empty() : !form->outline().empty();
+        const auto key = waiting != nullptr ? reinterpret_cast<quintptr>(waiting.get())
+                                            : reinterpret_cast<quintptr>(window);
         // A procedure by its name, an opened file by the file's name, a new document by its
         // caption.
         const QString name = source.procedure == 0 && !source.path.isEmpty()
                                  ? QFileInfo(source.path).fileName()
-                                 : form->caption();
+                                 : caption;
         auto* item = new QTreeWidgetItem(QStringList{name});
-        item->setData(0, window_role, QVariant::fromValue(reinterpret_cast<quintptr>(window)));
-        items_.insert(window, item);
+        if (waiting != nullptr) {
+            item->setData(0, waiting_role, QVariant::fromValue(key));
+            waiting_.insert(key, waiting);
+        } else {
+            item->setData(0, window_role, QVariant::fromValue(key));
+            items_.insert(window, item);
+        }
         if (source.procedure == 0) {
             item->setToolTip(0, QDir::toNativeSeparators(source.path));
             top << item;
             continue;
         }
-        if (!form->outline().empty()) {
+        if (has_outline) {
             item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-            if (expanded.contains(reinterpret_cast<quintptr>(window))) {
+            if (expanded.contains(key)) {
                 to_expand << item;
             }
         }
@@ -213,16 +258,21 @@ void ProceduresPanel::fill_outline(QTreeWidgetItem* item) {
     if (item->childCount() > 0 || is_outline_entry(item)) {
         return;
     }
-    const document::frmDocument* form = form_of(window_of(item));
-    if (form == nullptr) {
+    // A window that waits knows its outline too.
+    const WaitingWindow* waiting = waiting_of(item);
+    const document::frmDocument* form =
+        waiting == nullptr || waiting->made != nullptr ? form_of(window_of(item)) : nullptr;
+    if (form == nullptr && (waiting == nullptr || waiting->was_made)) {
         return;
     }
     const QVariant window = item->data(0, window_role);
+    const QVariant waits = item->data(0, waiting_role);
     QTreeWidgetItem* item_entry = nullptr;  // the report, macro or screen now open
-    for (const document::frmDocument::Heading& heading : form->outline()) {
-        auto* entry = new QTreeWidgetItem(
+    for (const document::frmDocument::Heading& heading :
+         form != nullptr ? form->outline() : waiting->outline) {        auto* entry = new QTreeWidgetItem(
             QStringList{QString::fromStdString(richtext::windows1252_to_utf8(heading.text))});
         entry->setData(0, window_role, window);
+        entry->setData(0, waiting_role, waits);
         entry->setData(0, paragraph_role, heading.paragraph);
         if (heading.level >= 2 && item_entry != nullptr) {
             item_entry->addChild(entry);
@@ -244,7 +294,7 @@ void ProceduresPanel::expand(QTreeWidgetItem* item) {
 }
 
 void ProceduresPanel::go_to(QTreeWidgetItem* item) {
-    QMdiSubWindow* window = window_of(item);
+    QMdiSubWindow* window = reach(item);
     document::frmDocument* form = form_of(window);
     if (form == nullptr) {
         return;

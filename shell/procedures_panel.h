@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <memory>
+
 class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
@@ -14,10 +16,13 @@ class QTreeWidgetItem;
 
 namespace qlx::shell {
 
+class DocumentWindows;
+struct WaitingWindow;
+
 // The Procedures panel: every open document under the file it came from (an export's name,
 // then its procedures in export order; an opened file by its name; new documents by their
 // captions), with a filter box that narrows the list as you type. Activating an entry
-// activates its window. The list follows the windows as they open, close and are renamed.
+// activates its window (made then when it waits). The list follows the windows as they open, close and are renamed.
 // Each opening of an export is an entry of its own; when one file is open more than once, its
 // entries say when each was opened.
 //
@@ -30,7 +35,7 @@ class ProceduresPanel : public QDockWidget {
     Q_OBJECT
 
 public:
-    ProceduresPanel(QMdiArea* area, QWidget* parent);
+    ProceduresPanel(QMdiArea* area, DocumentWindows& windows, QWidget* parent);
 
     QLineEdit* const filter;
     QTreeWidget* const tree;
@@ -51,7 +56,11 @@ protected:
 private:
     void apply_filter();
     void mark_active();
+    // The window of an entry, nullptr while it waits to be made; reach() makes it.
     QMdiSubWindow* window_of(const QTreeWidgetItem* item) const;
+    QMdiSubWindow* reach(const QTreeWidgetItem* item);
+    // The entry's window that waits; nullptr for one made.
+    WaitingWindow* waiting_of(const QTreeWidgetItem* item) const;
     // Makes the outline entries of a procedure's entry, unless it has them.
     void fill_outline(QTreeWidgetItem* item);
     void expand(QTreeWidgetItem* item);
@@ -61,6 +70,9 @@ private:
     void follow_cursor();
 
     QMdiArea* const area_;
+    DocumentWindows& windows_;
+    // The windows waiting to be made that the list shows, by their entries' keys.
+    QHash<quintptr, std::shared_ptr<WaitingWindow>> waiting_;
     QTimer refresh_timer_;
     bool paused_ = false;
     bool stale_ = true;

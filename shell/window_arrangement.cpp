@@ -19,6 +19,8 @@
 #include <QStyleFactory>
 #include <QTabBar>
 
+#include "shell/document_windows.h"
+
 #include <algorithm>
 #include <ranges>
 #include <utility>
@@ -64,9 +66,10 @@ int cascade_step(const QMdiSubWindow& window) {
     return std::max(window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window), 8);
 }
 
-// Lays the windows out in `rows` rows of `columns`, row by row, filling `space`.
-void tile_grid(const QList<QMdiSubWindow*>& windows, const QRect& space, int rows, int columns) {
-    const auto count = static_cast<int>(windows.size());
+// The places of `count` windows in `rows` rows of `columns`, row by row, filling `space`.
+QList<QRect> tile_grid(int count, const QRect& space, int rows, int columns) {
+    QList<QRect> places;
+    places.reserve(count);
     for (int i = 0; i < count; ++i) {
         const int row = i / columns;
         const int column = i % columns;
@@ -80,106 +83,136 @@ void tile_grid(const QList<QMdiSubWindow*>& windows, const QRect& space, int row
         for (int r = 0; r < row; ++r) {
             top += part(space.height(), rows, r);
         }
-        QMdiSubWindow* window = windows[i];
-        if (window->isMaximized()) {
-            window->showNormal();
-        }
-        window->setGeometry(left, top, part(space.width(), in_row, column),
-                            part(space.height(), rows, row));
+        places << QRect(left, top, part(space.width(), in_row, column),
+                        part(space.height(), rows, row));
     }
+    return places;
 }
 
-void tile(QMdiArea& area, Direction direction) {
-    const QList<QMdiSubWindow*> windows = windows_from_top(area, false);
-    if (windows.isEmpty()) {
+void put(QMdiSubWindow& window, const QRect& place) {
+    if (window.isMaximized()) {
+        window.showNormal();
+    }
+    window.setGeometry(place);
+}
+
+// The windows an arrangement lays out: those made, not minimised, and under them those that
+// wait (which are only given their places). When every window made is minimised, the top one
+// that waits is made, for the sizes of its title bar and text.
+struct Laid {
+    QList<QMdiSubWindow*> made;
+    QList<std::shared_ptr<WaitingWindow>> waiting;  // from the bottom up
+
+    Laid(DocumentWindows& windows, QList<QMdiSubWindow*> laid)
+        : made(std::move(laid)), waiting(windows.waiting()) {
+        if (made.isEmpty() && !waiting.isEmpty()) {
+            if (QMdiSubWindow* window = windows.window(*waiting.back())) {
+                made << window;
+            }
+            waiting.removeLast();
+        }
+    }
+    int count() const { return static_cast<int>(made.size() + waiting.size()); }
+};
+
+void tile(QMdiArea& area, DocumentWindows& documents, Direction direction) {
+    const Laid laid(documents, windows_from_top(area, false));
+    if (laid.made.isEmpty()) {
         return;
     }
+    // From the top down: the active window, the others made, then those that wait.
+    const auto place = [&](int i, const QRect& rect) {
+        if (i < laid.made.size()) {
+            put(*laid.made[i], rect);
+        } else {
+            laid.waiting[laid.waiting.size() - 1 - (i - laid.made.size())]->place = rect;
+        }
+    };
     QRect space = area.viewport()->rect();
     const QList<QMdiSubWindow*> icons = windows_from_top(area, true);
     if (!icons.isEmpty()) {
         space.setBottom(space.bottom() - icons.front()->height());
     }
-    const auto count = static_cast<int>(windows.size());
-    const QSize smallest = smallest_readable(*windows.front());
-    if (direction == Direction::down && space.height() / count >= smallest.height()) {
-        tile_grid(windows, space, count, 1);
-    } else if (direction == Direction::across && space.width() / count >= smallest.width()) {
-        tile_grid(windows, space, 1, count);
-    } else {
+    const int count = laid.count();
+    const QSize smallest = smallest_readable(*laid.made.front());
+    int rows = count;
+    int columns = 1;
+    if (direction == Direction::across && space.width() / count >= smallest.width()) {
+        rows = 1;
+        columns = count;
+    } else if (direction == Direction::across || space.height() / count < smallest.height()) {
         // Too many for one each: rows of several, as many rows as stay readable.
-        const int rows = std::clamp(space.height() / std::max(smallest.height(), 1), 1, count);
-        const int columns = (count + rows - 1) / rows;
-        // A tile is at least as wide as a title bar is high.
-        const int narrowest = cascade_step(*windows.front());
-        const int most_columns = std::max(space.width() / narrowest, 1);
-        if (columns <= most_columns) {
-            tile_grid(windows, space, rows, columns);
-            return;
-        }
-        // More than all the tiles the workspace has room for: the tiles take the first
-        // windows, and the others lie under them in turn, each in the place of a tile.
-        const int tiles = rows * most_columns;
-        tile_grid(windows.mid(0, tiles), space, rows, most_columns);
-        for (int i = tiles; i < count; ++i) {
-            if (windows[i]->isMaximized()) {
-                windows[i]->showNormal();
-            }
-            windows[i]->setGeometry(windows[i % tiles]->geometry());
-        }
+        rows = std::clamp(space.height() / std::max(smallest.height(), 1), 1, count);
+        columns = (count + rows - 1) / rows;
+    }
+    // A tile is at least as wide as a title bar is high. More than all the tiles the
+    // workspace has room for: the tiles take the first windows, and the others lie under them
+    // in turn, each in the place of a tile.
+    const int most_columns = std::max(space.width() / cascade_step(*laid.made.front()), 1);
+    const int tiles = columns <= most_columns ? count : rows * most_columns;
+    const QList<QRect> places =
+        tile_grid(tiles, space, rows, columns <= most_columns ? columns : most_columns);
+    for (int i = 0; i < count; ++i) {
+        place(i, places[i % tiles]);
     }
 }
 
 // Each window a title bar's height down and to the right of the one before, all of one size;
-// when the next would leave the workspace, back to its top-left corner.
-void cascade(QMdiArea& area) {
-    QList<QMdiSubWindow*> windows;
+// when the next would leave the workspace, back to its top-left corner. Those that wait stay
+// under the others.
+void cascade(QMdiArea& area, DocumentWindows& documents) {
+    QList<QMdiSubWindow*> made;
     for (QMdiSubWindow* window : stacking_order(area)) {
         if (!window->isMinimized()) {
-            windows << window;
+            made << window;
         }
     }
-    if (windows.isEmpty()) {
+    const Laid laid(documents, made);
+    if (laid.made.isEmpty()) {
         return;
     }
     const QRect space = area.viewport()->rect();
-    const int step = cascade_step(*windows.front());
+    const int step = cascade_step(*laid.made.front());
     // A window covers at least two thirds of the workspace; as many steps as that leaves.
     const int steps = std::max(1, std::min(space.width(), space.height()) / 3 / step);
-    const auto count = static_cast<int>(windows.size());
+    const int count = laid.count();
     const int in_run = std::min(count, steps + 1);
     const QSize size(space.width() - (in_run - 1) * step, space.height() - (in_run - 1) * step);
+    const auto waiting = static_cast<int>(laid.waiting.size());
     for (int i = 0; i < count; ++i) {
-        QMdiSubWindow* window = windows[i];
-        if (window->isMaximized()) {
-            window->showNormal();
-        }
         const int offset = (i % in_run) * step;
-        window->setGeometry(QRect(space.topLeft() + QPoint(offset, offset), size));
+        const QRect place(space.topLeft() + QPoint(offset, offset), size);
+        if (i < waiting) {
+            laid.waiting[i]->place = place;
+            continue;
+        }
+        QMdiSubWindow* window = laid.made[i - waiting];
+        put(*window, place);
         window->raise();
     }
-    bring_forward(area, windows.back());
+    bring_forward(area, laid.made.back());
 }
 
 }  // namespace
 
-void place_cascaded(const QMdiArea& area, const QList<QMdiSubWindow*>& windows) {
-    if (windows.isEmpty()) {
-        return;
-    }
+QList<QPoint> cascaded_places(const QMdiArea& area, const QMdiSubWindow& like, qsizetype count) {
+    QList<QPoint> places;
+    places.reserve(count);
     const QRect space = area.viewport()->rect();
-    const int step = cascade_step(*windows.front());
+    const int step = cascade_step(like);
     // Windows larger than the workspace still step down a few times before they go back.
     constexpr int least_steps = 8;
+    const QSize room = space.size() - like.size();
+    const int last = std::max(std::min(room.width(), room.height()), least_steps * step);
     int offset = 0;
-    for (QMdiSubWindow* window : windows) {
-        const QSize room = space.size() - window->size();
-        const int last = std::max(std::min(room.width(), room.height()), least_steps * step);
+    for (qsizetype i = 0; i < count; ++i) {
         if (offset > last) {
             offset = 0;
         }
-        window->move(space.topLeft() + QPoint(offset, offset));
+        places << space.topLeft() + QPoint(offset, offset);
         offset += step;
     }
+    return places;
 }
 
 namespace {
@@ -306,20 +339,21 @@ void bring_forward(QMdiArea& area, QMdiSubWindow* window) {
     area.setActiveSubWindow(window);
 }
 
-QMdiSubWindow* next_window(const QMdiArea& area, bool backward) {
-    const QList<QMdiSubWindow*> windows = area.subWindowList();
-    if (windows.isEmpty()) {
+QMdiSubWindow* next_window(const QMdiArea& area, DocumentWindows& windows, bool backward) {
+    const QList<DocumentWindows::Entry> entries = windows.entries();
+    if (entries.isEmpty()) {
         return nullptr;
     }
-    const auto count = windows.size();
-    const auto here = windows.indexOf(area.currentSubWindow());
+    const auto count = entries.size();
+    const auto here = windows.index_of(area.currentSubWindow());
     if (here < 0) {
-        return backward ? windows.back() : windows.front();
+        return windows.window(backward ? entries.back() : entries.front());
     }
-    return windows[(here + (backward ? count - 1 : 1)) % count];
+    return windows.window(entries[(here + (backward ? count - 1 : 1)) % count]);
 }
 
-CoveredWindows::CoveredWindows(QMdiArea& area) : QObject(&area), area_(area) {
+CoveredWindows::CoveredWindows(QMdiArea& area, DocumentWindows& windows)
+    : QObject(&area), area_(area), windows_(windows) {
     soon_.setSingleShot(true);
     soon_.setInterval(0);
     connect(&soon_, &QTimer::timeout, this, &CoveredWindows::update);
@@ -450,6 +484,26 @@ void CoveredWindows::update() {
             }
         }
     }
+    // Those that wait lie under every window made: one that no window shown covers any more is
+    // made now (hidden, and shown the next time round), for a slice of time at a time.
+    if (!tabs && windows_.has_waiting()) {
+        QElapsedTimer making;
+        making.start();
+        const QList<std::shared_ptr<WaitingWindow>> waiting = windows_.waiting();
+        for (const std::shared_ptr<WaitingWindow>& entry : waiting | std::views::reverse) {
+            const QRect place = entry->place;
+            if (std::ranges::any_of(shown_above,
+                                    [&](const QRect& over) { return over.contains(place); })) {
+                continue;
+            }
+            if (making.hasExpired(show_slice_ms)) {
+                more = true;
+                break;
+            }
+            more = windows_.window(*entry) != nullptr || more;
+            shown_above << place;
+        }
+    }
     // The active window closed, and the workspace found none to make active in its place (it
     // passes over hidden windows, and those it would take were hidden under the one that
     // closed): the window now on top becomes the active one, as it would among windows all
@@ -494,16 +548,16 @@ void HeldDeletions::release(qint64 ms) {
     }
 }
 
-void arrange(QMdiArea& area, Arrangement arrangement) {
+void arrange(QMdiArea& area, DocumentWindows& windows, Arrangement arrangement) {
     switch (arrangement) {
         case Arrangement::cascade:
-            cascade(area);
+            cascade(area, windows);
             break;
         case Arrangement::tile_horizontal:
-            tile(area, Direction::down);
+            tile(area, windows, Direction::down);
             break;
         case Arrangement::tile_vertical:
-            tile(area, Direction::across);
+            tile(area, windows, Direction::across);
             break;
         case Arrangement::arrange_icons:
             arrange_icons(area);

@@ -12,6 +12,8 @@ class QMdiSubWindow;
 
 namespace qlx::shell {
 
+class DocumentWindows;
+
 // The arrangements of the Window menu, by their codes.
 enum class Arrangement {
     cascade = 0,          // overlapping, each one down and to the right of the one before,
@@ -23,15 +25,16 @@ enum class Arrangement {
     arrange_icons = 3,  // the minimised windows in rows along the bottom edge
 };
 
-// Lays out the document windows of `area`. Tiling starts with the active window and leaves
-// the minimised windows, and a row for them at the bottom, alone. With no windows nothing
-// happens.
-void arrange(QMdiArea& area, Arrangement arrangement);
+// Lays out the document windows of `area`, and gives those that wait (`windows`) their places
+// under them. Tiling starts with the active window and leaves the minimised windows, and a
+// row for them at the bottom, alone. With no windows nothing happens.
+void arrange(QMdiArea& area, DocumentWindows& windows, Arrangement arrangement);
 
-// Places windows that open together (an export's), in their order, each a title bar's height
-// down and to the right of the one before, back at the top-left when the next would leave the
-// workspace (after eight steps when they are larger than the workspace). They keep their size.
-void place_cascaded(const QMdiArea& area, const QList<QMdiSubWindow*>& windows);
+// The places of windows that open together (an export's), in their order, all of the size of
+// `like`: each a title bar's height down and to the right of the one before, back at the
+// top-left when the next would leave the workspace (after eight steps when they are larger
+// than the workspace).
+QList<QPoint> cascaded_places(const QMdiArea& area, const QMdiSubWindow& like, qsizetype count);
 
 // Makes the application's style read the pictures of title bars and window menus once for all
 // windows (add_window's windows each ask for them). Once is enough; again does nothing.
@@ -51,9 +54,9 @@ QList<QMdiSubWindow*> stacking_order(const QMdiArea& area);
 // the windows above it.
 void bring_forward(QMdiArea& area, QMdiSubWindow* window);
 
-// The window after (or before) the active one, in the order the windows opened, round to the
-// first (or last); nullptr with no windows.
-QMdiSubWindow* next_window(const QMdiArea& area, bool backward);
+// The window after (or before) the active one, in the order of `windows`, round to the first
+// (or last), made when it waits; nullptr with no windows.
+QMdiSubWindow* next_window(const QMdiArea& area, DocumentWindows& windows, bool backward);
 
 // Holds back the deletion of the objects it watches that ask for it (deleteLater, as a window
 // closed with Qt::WA_DeleteOnClose does) until it is released, and then deletes them a slice
@@ -84,12 +87,13 @@ private:
 // thousands of procedures opens cascaded, where all but a few of them are out of sight.
 // A hidden window stays in the workspace's list, and is shown again as soon as anything above
 // it moves, closes, is minimised or falls below it (bring_forward shows it at once). The
-// active window is never hidden, nor a minimised one.
+// active window is never hidden, nor a minimised one. A window that waits to be made (see
+// DocumentWindows) is made once nothing shown covers it.
 class CoveredWindows : public QObject {
     Q_OBJECT
 
 public:
-    explicit CoveredWindows(QMdiArea& area);
+    CoveredWindows(QMdiArea& area, DocumentWindows& windows);
 
     // Follows this window's moves, resizes and state from now on.
     void watch(QMdiSubWindow* window);
@@ -106,6 +110,7 @@ protected:
 
 private:
     QMdiArea& area_;
+    DocumentWindows& windows_;
     // The windows this may show when they are hidden: those it watches until they close.
     // (A closed window is hidden until it is deleted, and stays so.)
     QSet<const QObject*> may_show_;

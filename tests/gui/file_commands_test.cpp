@@ -474,29 +474,38 @@ private slots:
         gt::Sandbox sandbox;
         gt::SaveQuestionRecorder questions;
         qlx::shell::frmMain window;
+        // The first 200 procedures' windows wait to be made.
+        window.set_windows_made_at_once(100);
         window.MDIForm_Load({gt::many_procedures_export(sandbox, 300)});
         auto* area = window.findChild<QMdiArea*>();
-        const QList<QMdiSubWindow*> documents = gt::document_windows(window);
-        QCOMPARE(documents.size(), 300);
+        QCOMPARE(window.document_windows().size(), 300);
         // Many windows looked at in turn (from the Procedures panel), two of them edited.
         auto* panel = window.findChild<qlx::shell::ProceduresPanel*>();
         panel->show();
-        panel->refresh();
-        for (int index = 0; index < 300; index += 10) {
-            emit panel->tree->itemActivated(panel->item_of(documents[index]), 0);
+        const auto activate = [&](int index) {
+            panel->refresh();
+            const auto found = panel->tree->findItems(QStringLiteral("P%1").arg(index + 1),
+                                                      Qt::MatchExactly | Qt::MatchRecursive);
+            QCOMPARE(found.size(), 1);
+            emit panel->tree->itemActivated(found.front(), 0);
             QCoreApplication::processEvents();
+        };
+        for (int index = 0; index < 300; index += 10) {
+            activate(index);
         }
         for (int index : {20, 140}) {
-            emit panel->tree->itemActivated(panel->item_of(documents[index]), 0);
+            activate(index);
             window.active_document()->RichTextBox1()->insertPlainText(QStringLiteral("typed"));
         }
+        const QList<QMdiSubWindow*> documents = gt::document_windows(window);
+        QVERIFY(window.document_windows().waiting().size() > 150);
         QSet<const QMdiSubWindow*> waiting;
         for (const QMdiSubWindow* document : documents) {
             if (gt::form_of(document)->text_deferred()) {
                 waiting.insert(document);
             }
         }
-        QVERIFY(waiting.size() > 200);
+        QVERIFY(waiting.size() > 50);
         // Whatever comes on top while the windows close is not built.
         QStringList built;
         connect(area, &QMdiArea::subWindowActivated, &window, [&](QMdiSubWindow* active) {
@@ -508,6 +517,7 @@ private slots:
         questions.answers << SaveChoice::cancel;
         window.mnuWindowCloseAll_Click();
         QCOMPARE(gt::document_windows(window), documents);
+        QCOMPARE(window.document_windows().size(), 300);
         QCOMPARE(questions.texts,
                  QStringList{QStringLiteral("Save changes to these 2 documents?")});
         QCOMPARE(questions.lists, QStringList{QStringLiteral("P21\nP141")});
@@ -519,6 +529,7 @@ private slots:
         questions.answers << SaveChoice::discard;
         window.mnuWindowCloseAll_Click();
         QTRY_VERIFY(gt::document_windows(window).isEmpty());
+        QCOMPARE(window.document_windows().size(), 0);
         QCOMPARE(window.menuBar()->cornerWidget(Qt::TopRightCorner), nullptr);
         QCOMPARE(questions.texts.size(), 2);
         QCOMPARE(built, QStringList());

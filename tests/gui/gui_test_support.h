@@ -12,11 +12,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <utility>
 
 #include "document/frm_document.h"
+#include "shell/document_windows.h"
 #include "shell/frm_main.h"
 #include "shell/messages.h"
 #include "support/export_builder.h"
@@ -123,11 +125,12 @@ inline document::frmDocument* form_of(const QMdiSubWindow* window) {
     return qobject_cast<document::frmDocument*>(window->widget());
 }
 
-// The documents' captions, without the edited marker.
+// The documents' captions in their order, without the edited marker (those waiting to be
+// made too).
 inline QStringList captions(const shell::frmMain& window) {
     QStringList titles;
-    for (const QMdiSubWindow* window_of_document : document_windows(window)) {
-        titles << form_of(window_of_document)->caption();
+    for (const shell::DocumentWindows::Entry& entry : window.document_windows().entries()) {
+        titles << shell::DocumentWindows::caption(entry);
     }
     return titles;
 }
@@ -167,6 +170,15 @@ inline QString shown_as_expected(const shell::frmMain& window) {
         }
         if (!sub->isMinimized() && sub->isVisible()) {
             above << sub->geometry();
+        }
+    }
+    // Those waiting to be made lie under the windows made, each wholly.
+    for (const auto& waiting : window.document_windows().waiting()) {
+        if (area->viewMode() == QMdiArea::SubWindowView &&
+            std::ranges::none_of(above, [&](const QRect& over) {
+                return over.contains(waiting->place);
+            })) {
+            return waiting->caption + QStringLiteral(" waits in sight");
         }
     }
     return {};

@@ -599,23 +599,30 @@ private slots:
     void an_export_of_hundreds_opens_every_window_listed_reachable_and_arranged() {
         gt::Sandbox sandbox;
         constexpr int count = 300;
+        constexpr int made_at_once = 50;
         const QString path = gt::many_procedures_export(sandbox, count);
         frmMain window;
         window.resize(800, 600);
+        // All but the last 50 procedures' windows wait to be made.
+        window.set_windows_made_at_once(made_at_once);
         window.MDIForm_Load({path});
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         auto* area = window.findChild<QMdiArea*>();
+        qlx::shell::DocumentWindows& listed = window.document_windows();
         const QList<QMdiSubWindow*> documents = gt::document_windows(window);
-        QCOMPARE(documents.size(), count);
+        QCOMPARE(documents.size(), made_at_once);
+        QCOMPARE(listed.size(), count);
         // One window per procedure, in export order, the last on top and active; the stack
-        // is the export's order.
+        // is the export's order, those waiting under the others.
         QStringList expected;
         for (int n = 1; n <= count; ++n) {
             expected << QStringLiteral("P%1").arg(n);
         }
         QCOMPARE(gt::captions(window), expected);
         QCOMPARE(area->subWindowList(QMdiArea::StackingOrder), documents);
+        QCOMPARE(gt::form_of(documents.front())->caption(),
+                 QStringLiteral("P%1").arg(count - made_at_once + 1));
         QCOMPARE(area->currentSubWindow(), documents.back());
         QVERIFY(documents.back()->isVisible());
         QCOMPARE(window.active_document()->RichTextBox1()->Text().contains(QStringLiteral("P300")),
@@ -629,22 +636,27 @@ private slots:
         }
         QVERIFY2(built < 40, qPrintable(QString::number(built)));
 
-        // Every route reaches a window beneath the others: it comes forward, on top and
-        // active, with its text shown and taking the keys, and what is shown follows.
+        // The window of a procedure, nullptr while it waits to be made.
+        const auto made = [&](int index) -> QMdiSubWindow* {
+            return listed.entries()[index].window;
+        };
+        // Every route reaches a window beneath the others, made or waiting: it comes forward,
+        // on top and active, with its text shown and taking the keys, and what is shown
+        // follows. The list keeps its order.
         const auto reached = [&](int index, const char* route) {
             QCoreApplication::processEvents();
             const QString shown = gt::shown_when_settled(window);
-            const qlx::document::frmDocument* form = gt::form_of(documents[index]);
-            return area->currentSubWindow() == documents[index] && documents[index]->isVisible() &&
-                           area->subWindowList(QMdiArea::StackingOrder).back() ==
-                               documents[index] &&
+            QMdiSubWindow* sub = made(index);
+            const qlx::document::frmDocument* form = sub != nullptr ? gt::form_of(sub) : nullptr;
+            return form != nullptr && area->currentSubWindow() == sub && sub->isVisible() &&
+                           area->subWindowList(QMdiArea::StackingOrder).back() == sub &&
                            window.active_document()->caption() ==
                                QStringLiteral("P%1").arg(index + 1) &&
                            form->has_text_box() && form->RichTextBox1()->isVisible() &&
                            form->RichTextBox1()->Text().contains(
                                QStringLiteral("P%1").arg(index + 1)) &&
-                           window.focusWidget() == form->RichTextBox1() &&
-                           shown.isEmpty()
+                           window.focusWidget() == form->RichTextBox1() && shown.isEmpty() &&
+                           gt::captions(window) == expected
                        ? QString()
                        : QStringLiteral("%1: %2 %3")
                              .arg(QLatin1String(route))
@@ -653,14 +665,14 @@ private slots:
         };
         QMenu* menu = window.findChild<QMenu*>(QStringLiteral("mnuWindow"));
         emit menu->aboutToShow();
-        QVERIFY(documents[1]->isHidden());
+        QVERIFY(made(1) == nullptr);
         listed_windows(menu)[2]->trigger();  // "&2 P2"
         QCOMPARE(reached(1, "Window menu"), QString());
         menu_entry(window, QStringLiteral("mnuWindowPrevious"))->trigger();
         QCOMPARE(reached(0, "Previous Window"), QString());
         menu_entry(window, QStringLiteral("mnuWindowPrevious"))->trigger();
         QCOMPARE(reached(count - 1, "Previous Window, round"), QString());
-        QVERIFY(documents[150]->isHidden());
+        QVERIFY(made(150) == nullptr);
         QTimer::singleShot(0, [] {
             auto* dialog =
                 qobject_cast<qlx::dialogs::MoreWindowsDialog*>(QApplication::activeModalWidget());
@@ -672,14 +684,26 @@ private slots:
         emit menu->aboutToShow();
         menu_entry(window, QStringLiteral("mnuWindowMore"))->trigger();
         QCOMPARE(reached(150, "More Windows"), QString());
+        QVERIFY(made(151) == nullptr);
         menu_entry(window, QStringLiteral("mnuWindowNext"))->trigger();
         QCOMPARE(reached(151, "Next Window"), QString());
         auto* panel = window.findChild<qlx::shell::ProceduresPanel*>();
         window.findChild<QAction*>(QStringLiteral("mnuWindowProcedures"))->trigger();
         panel->refresh();
-        QVERIFY(documents[200]->isHidden());
-        emit panel->tree->itemActivated(panel->item_of(documents[200]), 0);
+        const auto panel_entry = [&](int index) {
+            const auto found = panel->tree->findItems(QStringLiteral("P%1").arg(index + 1),
+                                                      Qt::MatchExactly | Qt::MatchRecursive);
+            return found.size() == 1 ? found.front() : nullptr;
+        };
+        QVERIFY(made(200) == nullptr);
+        emit panel->tree->itemActivated(panel_entry(200), 0);
         QCOMPARE(reached(200, "Procedures panel"), QString());
+        // A waiting procedure's outline is there before its window is.
+        QVERIFY(made(10) == nullptr);
+        QCOMPARE(panel_entry(10)->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+        panel_entry(10)->setExpanded(true);
+        QVERIFY(panel_entry(10)->childCount() > 0);
+        QVERIFY(made(10) == nullptr);
         window.mnuEditFind_Click();
         window.findChild<QLineEdit*>(QStringLiteral("find_text"))
             ->setText(QStringLiteral("of P120"));
@@ -688,59 +712,76 @@ private slots:
         window.findChild<QAction*>(QStringLiteral("find_all"))->trigger();
         QVERIFY(finished.count() == 1 || finished.wait(5000));
         QCOMPARE(results->results->rowCount(), 1);
-        QVERIFY(documents[119]->isHidden());
+        QVERIFY(made(119) == nullptr);
         emit results->list->activated(results->results->index(0, 0));
         QCOMPARE(reached(119, "Find All"), QString());
-        emit panel->tree->itemActivated(panel->item_of(documents[200]), 0);
+        panel->refresh();
+        emit panel->tree->itemActivated(panel_entry(200), 0);
         QCOMPARE(reached(200, "Procedures panel"), QString());
 
-        // The arrangements lay out every window in the workspace, and show only those not
-        // under others.
+        // The arrangements lay out every window in the workspace (those waiting are given
+        // their places), and show only those not under others.
         for (const char* arrangement :
              {"mnuWindowCascade", "mnuWindowTileHorizontal", "mnuWindowTileVertical"}) {
             menu_entry(window, QLatin1String(arrangement))->trigger();
             QCoreApplication::processEvents();
             const QRect space = area->viewport()->rect();
             QCOMPARE(gt::shown_when_settled(window), QString());
-            for (const QMdiSubWindow* document : documents) {
+            for (const QMdiSubWindow* document : gt::document_windows(window)) {
                 QVERIFY2(space.contains(document->geometry()), arrangement);
             }
-            QCOMPARE(area->currentSubWindow(), documents[200]);
+            for (const auto& waiting : listed.waiting()) {
+                QVERIFY2(space.contains(waiting->place), arrangement);
+            }
+            QCOMPARE(area->currentSubWindow(), made(200));
+            QCOMPARE(gt::captions(window), expected);
         }
         // Icons: windows minimised from beneath line up along the bottom, shown.
+        const QList<qlx::shell::DocumentWindows::Entry> entries = listed.entries();
         for (int index : {3, 4, 5}) {
-            documents[index]->showMinimized();
+            listed.window(entries[index])->showMinimized();
         }
         menu_entry(window, QStringLiteral("mnuWindowArrangeIcons"))->trigger();
         QCoreApplication::processEvents();
         const QRect space = area->viewport()->rect();
         int lowest = 0;
         for (int index : {3, 4, 5}) {
-            QVERIFY(documents[index]->isVisible());
-            QVERIFY(space.contains(documents[index]->geometry()));
-            lowest = std::max(lowest, documents[index]->geometry().bottom());
+            QVERIFY(made(index)->isVisible());
+            QVERIFY(space.contains(made(index)->geometry()));
+            lowest = std::max(lowest, made(index)->geometry().bottom());
         }
         QCOMPARE(lowest, space.bottom());
         QCOMPARE(gt::shown_when_settled(window), QString());
 
-        // As tabs, only the active window is shown; every tab still reaches its window.
+        // As tabs, every document has its tab (those waiting are made), only the active
+        // window is shown, and every tab reaches its window.
         menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
         QCoreApplication::processEvents();
+        QVERIFY(!listed.has_waiting());
+        QCOMPARE(gt::captions(window), expected);
         auto* tabs = area->findChild<QTabBar*>();
         QCOMPARE(tabs->count(), count);
-        QVERIFY(documents[250]->isHidden());
-        QVERIFY(tabs->isTabEnabled(250));
-        emit tabs->tabBarClicked(250);
+        // In the documents' order.
+        const QList<QMdiSubWindow*> all = gt::document_windows(window);
+        for (int i = 0; i < count; ++i) {
+            QCOMPARE(tabs->tabText(i), QStringLiteral("P%1").arg(i + 1));
+            QCOMPARE(gt::form_of(all[i])->caption(), QStringLiteral("P%1").arg(i + 1));
+        }
+        const int tab_index = 250;
+        QMdiSubWindow* tab_250 = all[tab_index];
+        QVERIFY(tab_250 != nullptr && tab_250->isHidden());
+        QVERIFY(tabs->isTabEnabled(tab_index));
+        emit tabs->tabBarClicked(tab_index);
         QCoreApplication::processEvents();
-        QCOMPARE(area->currentSubWindow(), documents[250]);
-        QVERIFY(documents[250]->isVisible());
-        QCOMPARE(tabs->currentIndex(), 250);
-        QVERIFY(documents[200]->isHidden());
+        QCOMPARE(area->currentSubWindow(), tab_250);
+        QVERIFY(tab_250->isVisible());
+        QCOMPARE(tabs->currentIndex(), tab_index);
+        QVERIFY(made(200)->isHidden());
         menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
         QCoreApplication::processEvents();
-        QCOMPARE(area->currentSubWindow(), documents[250]);
+        QCOMPARE(area->currentSubWindow(), tab_250);
         QCOMPARE(gt::shown_when_settled(window), QString());
-        QCOMPARE(gt::document_windows(window), documents);
+        QCOMPARE(gt::document_windows(window), all);
     }
 
     void closing_the_active_window_of_an_export_makes_the_one_on_top_active() {

@@ -198,18 +198,18 @@ private slots:
         // others, the commands are back, and each window holds its own document.
         QCOMPARE(window.findChildren<frmStatus*>().size(), 0);
         QVERIFY(!window.converting());
-        const QList<QMdiSubWindow*> documents = gt::document_windows(window);
         QCOMPARE(gt::shown_when_settled(window), QString());
-        QVERIFY(gt::form_of(documents.front())
-                    ->RichTextBox1()->Text()
-                    .contains(QStringLiteral("ProcedureP1")));
-        QVERIFY(gt::form_of(documents[documents.size() - 2])
-                    ->RichTextBox1()->Text()
-                    .contains(QStringLiteral("ProcedureP%1").arg(documents.size() - 1)));
-        QVERIFY(gt::form_of(documents.back())
-                    ->RichTextBox1()->Text()
-                    .contains(QStringLiteral("ProcedureP2000")));
-        QCOMPARE(window.active_document(), gt::form_of(documents.back()));
+        // (Those that wait are made as they are reached.)
+        qlx::shell::DocumentWindows& listed = window.document_windows();
+        const QList<qlx::shell::DocumentWindows::Entry> entries = listed.entries();
+        const auto text_of = [&](qsizetype index) {
+            return gt::form_of(listed.window(entries[index]))->RichTextBox1()->Text();
+        };
+        QVERIFY(text_of(0).contains(QStringLiteral("ProcedureP1\r")));
+        QVERIFY(text_of(entries.size() - 2)
+                    .contains(QStringLiteral("ProcedureP%1\r").arg(entries.size() - 1)));
+        QVERIFY(text_of(entries.size() - 1).contains(QStringLiteral("ProcedureP2000\r")));
+        QCOMPARE(window.active_document(), gt::form_of(listed.window(entries.back())));
     }
 
     // The window stays alive while a large export converts: events run between every few
