@@ -148,9 +148,12 @@ int main(int argc, char* argv[]) {
         const Clock::duration longest = settle(start);
         const double took = milliseconds(Clock::now() - start);
         within = within && took <= 1000;
-        std::printf("%-24s           %.0f ms (longest gap %.0f ms), %lld windows left, %.0f MB\n",
-                    command, took, milliseconds(longest),
-                    static_cast<long long>(window.document_windows().size()), resident_mb());
+        std::printf(
+            "%-24s           %.0f ms (longest gap %.0f ms), %lld windows left (%lld made), "
+            "%.0f MB\n",
+            command, took, milliseconds(longest),
+            static_cast<long long>(window.document_windows().size()),
+            static_cast<long long>(area->subWindowList().size()), resident_mb());
     }
     return within ? 0 : 1;
 }
