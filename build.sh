@@ -15,11 +15,12 @@ cd "$(dirname "$0")"
 
 # poppler-utils: the printing tests read the PDFs they print with pdftotext and pdffonts.
 # libicu-dev: the code pages of RTF files. libdtl-dev: the diff of two exports' documents.
+# liblz4-dev: the viewer keeps the documents waiting to be shown packed.
 # mandoc: the viewer's help pages, made from the manuals.
 # chromium, chromium-driver, python3-selenium, tidy: a published site and the comparison page
 # opened in a real browser and checked by a validator.
 packages=(build-essential cmake qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libicu-dev libdtl-dev fonts-liberation poppler-utils mandoc
+          libbenchmark-dev libicu-dev libdtl-dev liblz4-dev fonts-liberation poppler-utils mandoc
           chromium chromium-driver python3-selenium tidy)
 
 # LibreOffice: a second reader of the RTF files the tests read and save.

