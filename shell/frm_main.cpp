@@ -80,6 +80,9 @@ frmMain::frmMain()
     setWindowIcon(assets::application_icon());
     mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // When the active window closes, the one on top (rather than the next one made) becomes
+    // the active one.
+    mdiArea->setActivationOrder(QMdiArea::StackingOrder);
     setCentralWidget(mdiArea);
     document_windows_ = new DocumentWindows(
         *mdiArea, [this](WaitingWindow& waiting) { return make_waiting_window(waiting); });

@@ -784,14 +784,24 @@ private slots:
         QCOMPARE(gt::document_windows(window), all);
     }
 
+    void closing_the_active_window_of_an_export_makes_the_one_on_top_active_data() {
+        QTest::addColumn<int>("made_at_once");
+        QTest::newRow("every window made") << 200;
+        // Closing the windows on top uncovers windows that wait: they are made and shown.
+        QTest::newRow("the last ten made") << 10;
+    }
+
     void closing_the_active_window_of_an_export_makes_the_one_on_top_active() {
+        QFETCH(int, made_at_once);
         gt::Sandbox sandbox;
         frmMain window;
         window.resize(800, 600);
+        window.set_windows_made_at_once(static_cast<std::size_t>(made_at_once));
         window.MDIForm_Load({gt::many_procedures_export(sandbox, 100)});
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         auto* area = window.findChild<QMdiArea*>();
+        QCOMPARE(gt::shown_when_settled(window), QString());
         for (int closed = 0; closed < 3; ++closed) {
             area->currentSubWindow()->close();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -802,6 +812,7 @@ private slots:
             QCOMPARE(active, area->subWindowList(QMdiArea::StackingOrder).back());
             QVERIFY(active->isVisible());
             QCOMPARE(window.active_document()->caption(), QStringLiteral("P%1").arg(99 - closed));
+            QCOMPARE(window.document_windows().size(), 99 - closed);
         }
     }
 
