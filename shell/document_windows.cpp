@@ -1,6 +1,7 @@
 #include "shell/document_windows.h"
 
 #include <QMdiArea>
+#include <QHash>
 #include <QMdiSubWindow>
 
 #include <algorithm>
@@ -165,9 +166,55 @@ QList<std::shared_ptr<WaitingWindow>> DocumentWindows::waiting() const {
 
 void DocumentWindows::make_all() {
     const QList<std::shared_ptr<WaitingWindow>> all = waiting();
-    for (const std::shared_ptr<WaitingWindow>& entry : all | std::views::reverse) {
-        window(*entry);
+    if (all.isEmpty()) {
+        return;
     }
+    // In their order, so that the workspace's own order has them in theirs; each goes above
+    // the one made before it, under the windows made already.
+    const QList<QMdiSubWindow*> stack = area_.subWindowList(QMdiArea::StackingOrder);
+    QMdiSubWindow* const lowest = stack.isEmpty() ? nullptr : stack.front();
+    for (const std::shared_ptr<WaitingWindow>& entry : all) {
+        if (QMdiSubWindow* made = window(*entry); made != nullptr && lowest != nullptr) {
+            made->stackUnder(lowest);
+        }
+    }
+}
+
+void DocumentWindows::put_workspace_in_order() {
+    update();
+    const QList<QMdiSubWindow*> made = area_.subWindowList();
+    QHash<const QMdiSubWindow*, qsizetype> place;
+    place.reserve(made.size());
+    for (qsizetype i = 0; i < made.size(); ++i) {
+        place.insert(made[i], i);
+    }
+    // The windows of the list's start that the workspace has in their order stay; the others
+    // are added again, in order, after them (a window can only be moved to the end). Windows
+    // that waited were made in order after the others: those others move.
+    std::vector<QMdiSubWindow*> in_order;
+    for (const Entry& entry : entries_) {
+        if (entry.window != nullptr) {
+            in_order.push_back(entry.window);
+        }
+    }
+    std::size_t staying = 0;
+    for (qsizetype last = -1; staying < in_order.size(); ++staying) {
+        const qsizetype at = place.value(in_order[staying], -1);
+        if (at < last) {
+            break;
+        }
+        last = at;
+    }
+    making_ = true;  // the list stays as it is
+    for (std::size_t i = staying; i < in_order.size(); ++i) {
+        QMdiSubWindow* window = in_order[i];
+        const bool shown = window->isVisible();
+        const Qt::WindowFlags flags = window->windowFlags();
+        area_.removeSubWindow(window);
+        area_.addSubWindow(window, flags);
+        window->setVisible(shown);
+    }
+    making_ = false;
 }
 
 void DocumentWindows::drop_waiting() {

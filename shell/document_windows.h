@@ -77,8 +77,10 @@ public:
     // Those waiting, from the bottom of the stack up (in their order).
     QList<std::shared_ptr<WaitingWindow>> waiting() const;
     bool has_waiting() const { return waiting_ > 0; }
-    // Makes every window that waits, from the top of the stack down.
+    // Makes every window that waits, under the windows made.
     void make_all();
+    // Puts the windows made in the workspace's own order (the order of its tabs) in theirs.
+    void put_workspace_in_order();
     // Lets every waiting entry go, unmade.
     void drop_waiting();
 

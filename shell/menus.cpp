@@ -498,10 +498,14 @@ void frmMain::set_tabbed_view(bool tabs) {
     if (tabs == (mdiArea->viewMode() == QMdiArea::TabbedView)) {
         return;
     }
-    if (tabs) {
-        // Each document has its tab: those that wait are made.
+    if (tabs && document_windows_->has_waiting()) {
+        // Each document has its tab, in the documents' order: those that wait are made, and
+        // the workspace takes their order.
         const WaitPointer waiting;
+        QMdiSubWindow* const active = mdiArea->currentSubWindow();
         document_windows_->make_all();
+        document_windows_->put_workspace_in_order();
+        bring_forward(*mdiArea, active);
     }
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     if (tabs) {
@@ -511,26 +515,12 @@ void frmMain::set_tabbed_view(bool tabs) {
             arrangement_.push_back({window, {window->geometry(), window->windowState()}});
         }
         mdiArea->setViewMode(QMdiArea::TabbedView);
-        mdiArea->setTabsClosable(true);
         if (auto* tab_bar = mdiArea->findChild<QTabBar*>()) {
-            // The tabs in the documents' order: windows that waited were added after the
-            // others. (Moving a tab moves its window in the workspace's list too.)
-            QList<QMdiSubWindow*> order = mdiArea->subWindowList();
-            qsizetype to = 0;
-            for (const DocumentWindows::Entry& entry : document_windows_->entries()) {
-                const auto from = order.indexOf(entry.window.data(), to);
-                if (from < 0) {
-                    continue;
-                }
-                if (from != to) {
-                    tab_bar->moveTab(static_cast<int>(from), static_cast<int>(to));
-                    order.move(from, to);
-                }
-                ++to;
-            }
             tab_bar->setUsesScrollButtons(true);
             tab_bar->setElideMode(Qt::ElideNone);  // whole captions, scrolled
             tab_bar->setExpanding(false);
+            // The current tab closes its window.
+            close_button_on_current_tab(*mdiArea, *tab_bar);
             // A window hidden under the others comes forward when its tab is chosen.
             connect(tab_bar, &QTabBar::tabBarClicked, this, [this](int index) {
                 const QList<QMdiSubWindow*> listed = mdiArea->subWindowList();

@@ -1,5 +1,6 @@
 #include "shell/window_arrangement.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -12,16 +13,19 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QRect>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyleOption>
 #include <QTabBar>
 
 #include "shell/document_windows.h"
 
 #include <algorithm>
+#include <memory>
 #include <ranges>
 #include <utility>
 
@@ -278,7 +282,114 @@ void keep_keys_while_active(QMdiSubWindow& window, QAction& close) {
                      });
 }
 
+// The close button of a tab, drawn as the style draws those Qt gives each tab.
+class TabCloseButton : public QAbstractButton {
+public:
+    explicit TabCloseButton(QWidget* parent) : QAbstractButton(parent) {
+        setFocusPolicy(Qt::NoFocus);
+        setCursor(Qt::ArrowCursor);
+        setToolTip(QTabBar::tr("Close Tab"));
+        resize(sizeHint());
+    }
+
+    QSize sizeHint() const override {
+        ensurePolished();
+        return {style()->pixelMetric(QStyle::PM_TabCloseIndicatorWidth, nullptr, this),
+                style()->pixelMetric(QStyle::PM_TabCloseIndicatorHeight, nullptr, this)};
+    }
+
+protected:
+    void enterEvent(QEnterEvent* event) override {
+        update();
+        QAbstractButton::enterEvent(event);
+    }
+    void leaveEvent(QEvent* event) override {
+        update();
+        QAbstractButton::leaveEvent(event);
+    }
+    void paintEvent(QPaintEvent* /*event*/) override {
+        QPainter painter(this);
+        QStyleOption option;
+        option.initFrom(this);
+        if (isEnabled() && underMouse() && !isDown()) {
+            option.state |= QStyle::State_Raised;
+        }
+        if (isDown()) {
+            option.state |= QStyle::State_Sunken;
+        }
+        option.state |= QStyle::State_Selected;  // it is on the current tab
+        style()->drawPrimitive(QStyle::PE_IndicatorTabClose, &option, &painter, this);
+    }
+};
+
+// Keeps a close button on the current tab of a workspace's tab bar (as its child).
+class CurrentTabCloser : public QObject {
+public:
+    CurrentTabCloser(QMdiArea& area, QTabBar& tabs)
+        : QObject(&tabs),
+          area_(area),
+          tabs_(tabs),
+          side_(static_cast<QTabBar::ButtonPosition>(
+              tabs.style()->styleHint(QStyle::SH_TabBar_CloseButtonPosition, nullptr, &tabs))) {
+        connect(&tabs, &QTabBar::currentChanged, this, &CurrentTabCloser::follow);
+        // The tab bar may say nothing of a new current tab as one goes: once the workspace
+        // has made another window active, the current tab has the button.
+        connect(
+            &area, &QMdiArea::subWindowActivated, this,
+            [this] { follow(tabs_.currentIndex()); }, Qt::QueuedConnection);
+        follow(tabs.currentIndex());
+    }
+
+private:
+    // The tab the button is on; -1 when none.
+    int holder() const {
+        for (int i = 0; button_ != nullptr && i < tabs_.count(); ++i) {
+            if (tabs_.tabButton(i, side_) == button_) {
+                return i;
+            }
+        }
+        return -1;
+    }
+
+    void follow(int current) {
+        const int now = holder();
+        if (now == current) {
+            return;
+        }
+        if (now >= 0) {
+            tabs_.setTabButton(now, side_, nullptr);
+        }
+        if (current < 0) {
+            return;
+        }
+        if (button_ == nullptr) {
+            button_ = new TabCloseButton(&tabs_);
+            connect(button_, &QAbstractButton::clicked, this, [this] {
+                const QList<QMdiSubWindow*> windows = area_.subWindowList();
+                if (const int index = holder(); index >= 0 && index < windows.size()) {
+                    windows[index]->close();
+                }
+            });
+            // With its tab, the tab bar deletes it: the current tab is given another.
+            connect(
+                button_, &QObject::destroyed, this, [this] { follow(tabs_.currentIndex()); },
+                Qt::QueuedConnection);
+        }
+        tabs_.setTabButton(current, side_, button_);
+        button_->show();
+    }
+
+    QMdiArea& area_;
+    QTabBar& tabs_;
+    const QTabBar::ButtonPosition side_;
+    QPointer<QAbstractButton> button_;
+};
+
 }  // namespace
+
+void close_button_on_current_tab(QMdiArea& area, QTabBar& tabs) {
+    new CurrentTabCloser(area, tabs);
+}
 
 void share_title_bar_pictures() {
     if (dynamic_cast<const SharedTitleBarPictures*>(QApplication::style()) != nullptr) {

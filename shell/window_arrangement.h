@@ -9,6 +9,7 @@
 
 class QMdiArea;
 class QMdiSubWindow;
+class QTabBar;
 
 namespace qlx::shell {
 
@@ -49,6 +50,11 @@ QMdiSubWindow* add_window(QMdiArea& area, QWidget* widget, QSize size = {});
 
 // The windows from the bottom of the stack to the top.
 QList<QMdiSubWindow*> stacking_order(const QMdiArea& area);
+
+// Gives the workspace's current tab (of its tab bar, `tabs`) a button that closes its window,
+// and follows the current tab with it. (A button on each tab would lay out every tab again
+// as each one is given: minutes for thousands of tabs.)
+void close_button_on_current_tab(QMdiArea& area, QTabBar& tabs);
 
 // Makes a window of the workspace the active one, showing it first when it lay hidden under
 // the windows above it.

@@ -580,14 +580,36 @@ private slots:
             places = geometries(window);
             menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
             QCOMPARE(area->viewMode(), QMdiArea::TabbedView);
-            QVERIFY(area->tabsClosable());
-            QVERIFY(area->findChild<QTabBar*>()->usesScrollButtons());
+            auto* tabs = area->findChild<QTabBar*>();
+            QVERIFY(tabs->usesScrollButtons());
             menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
             QCOMPARE(area->viewMode(), QMdiArea::SubWindowView);
             QCOMPARE(geometries(window)[0], places[0]);
             QCOMPARE(geometries(window)[2], places[2]);
             QVERIFY(gt::document_windows(window)[1]->isMinimized());
+            window.show();
+            window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
             menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
+            tabs = area->findChild<QTabBar*>();
+            // The current tab's button closes its window, and the next current tab has it.
+            const auto side = static_cast<QTabBar::ButtonPosition>(
+                tabs->style()->styleHint(QStyle::SH_TabBar_CloseButtonPosition, nullptr, tabs));
+            const auto button_on = [&](int index) {
+                return qobject_cast<QAbstractButton*>(tabs->tabButton(index, side));
+            };
+            const int current = tabs->currentIndex();
+            QVERIFY(button_on(current) != nullptr);
+            tabs->setCurrentIndex(current == 0 ? 1 : 0);
+            QVERIFY(button_on(current) == nullptr);
+            QAbstractButton* close = button_on(tabs->currentIndex());
+            QVERIFY(close != nullptr && close->isVisible());
+            const QString closing = tabs->tabText(tabs->currentIndex());
+            close->click();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCOMPARE(tabs->count(), 2);
+            QVERIFY(!gt::captions(window).contains(closing));
+            QTRY_VERIFY(button_on(tabs->currentIndex()) != nullptr);
             window.close();
         }
         frmMain again;
