@@ -271,6 +271,8 @@ BENCHMARK_CAPTURE(load_rtf, tables_and_pictures, Input::tables_and_pictures)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(set_plain_text, tables_and_pictures, Input::tables_and_pictures)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(set_html, tables_and_pictures, Input::tables_and_pictures)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(read_rtf_only, tables_and_pictures, Input::tables_and_pictures)
     ->Unit(benchmark::kMillisecond);
 
