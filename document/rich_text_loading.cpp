@@ -191,27 +191,32 @@ private:
     }
 
     // A PNG or JPEG picture carried through, shown as itself; false for anything else. It is
-    // decoded only when it is drawn: its size comes from the group, else from its header.
+    // decoded only when it is drawn: its size comes from the group (where one byte of the file
+    // is read, to know there is one), else from the file's header.
     bool add_picture(const rt::Run& run) {
-        std::optional<rt::Picture> picture = rt::read_picture(run.rtf);
+        std::optional<rt::Picture> picture = rt::read_picture(run.rtf, 1);
         if (!picture) {
             return false;
         }
-        QByteArray bytes = QByteArray::fromStdString(picture->data);
         QTextImageFormat shown;
         shown.merge(formats_[run.format]);
         if (picture->width_twips > 0 && picture->height_twips > 0) {
             shown.setWidth(twips_to_screen(picture->width_twips));
             shown.setHeight(twips_to_screen(picture->height_twips));
-        } else if (const std::optional<QSizeF> size = picture_file_size(
-                       bytes, picture->format == rt::Picture::Format::png ? "png" : "jpeg")) {
+        } else {
+            picture = rt::read_picture(run.rtf);
+            const std::optional<QSizeF> size =
+                picture_file_size(QByteArray::fromStdString(picture->data),
+                                  picture->format == rt::Picture::Format::png ? "png" : "jpeg");
+            if (!size) {
+                return false;
+            }
             shown.setWidth(size->width());
             shown.setHeight(size->height());
-        } else {
-            return false;
         }
-        shown.setName(pictures_.add(std::move(bytes)));
-        shown.setProperty(carried_rtf_property, QByteArray::fromStdString(run.rtf));
+        const QByteArray group = QByteArray::fromStdString(run.rtf);
+        shown.setName(pictures_.add(group));
+        shown.setProperty(carried_rtf_property, group);
         cursor_.insertImage(shown);
         return true;
     }

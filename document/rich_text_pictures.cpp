@@ -9,18 +9,23 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#include "richtext/rtf_pictures.h"
 
 namespace qlx::document::adapter {
 
 namespace {
 
+namespace rt = qlx::richtext;
+
 constexpr QLatin1StringView picture_scheme("qlx-picture");
 
 }  // namespace
 
-// A picture's bytes until it is first asked for, its image after.
+// A picture's group until it is first asked for, its image after.
 struct LazyPictures::Store {
     QPointer<QTextDocument> document;  // the one loaded, which keeps each image once decoded
     std::vector<QVariant> pictures;    // QByteArray, then QImage; picture N is [N - 1]
@@ -34,10 +39,13 @@ struct LazyPictures::Store {
         }
         QVariant& picture = pictures[static_cast<std::size_t>(number - 1)];
         if (picture.typeId() == QMetaType::QByteArray) {
+            const QByteArray group = picture.toByteArray();
+            const std::optional<rt::Picture> file =
+                rt::read_picture(std::string_view(group.constData(), group.size()));
             QImage image;
-            // A file whose header was read but not the rest shows nothing where it stands,
-            // rather than Qt's picture of a missing file.
-            if (!image.loadFromData(picture.toByteArray())) {
+            // A file that cannot be decoded shows nothing where it stands, rather than Qt's
+            // picture of a missing file.
+            if (!file || !image.loadFromData(QByteArrayView(file->data))) {
                 image = QImage(1, 1, QImage::Format_ARGB32);
                 image.fill(Qt::transparent);
             }
@@ -56,8 +64,8 @@ LazyPictures::LazyPictures(QTextDocument& document) : store_(std::make_shared<St
     document.setResourceProvider([store = store_](const QUrl& name) { return store->image(name); });
 }
 
-QString LazyPictures::add(QByteArray bytes) {
-    store_->pictures.emplace_back(std::move(bytes));
+QString LazyPictures::add(QByteArray group) {
+    store_->pictures.emplace_back(std::move(group));
     return picture_scheme + QLatin1Char(':') + QString::number(store_->pictures.size());
 }
 

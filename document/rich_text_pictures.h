@@ -1,8 +1,8 @@
 #pragma once
 
 // The pictures of a text document read from RTF, decoded only when the document first
-// needs one: to draw it, print it, or lay it out at a zoom. Until then each is its file's
-// bytes. Shared by loading (rich_text_loading.cpp) and its tests.
+// needs one: to draw it, print it, or lay it out at a zoom. Until then each is the RTF group
+// that holds it, which its format keeps anyway. Used by loading (rich_text_loading.cpp).
 
 #include <QByteArray>
 #include <QSizeF>
@@ -20,9 +20,9 @@ public:
     // The document takes its pictures from these, and so do its clones (Qt prints a clone).
     explicit LazyPictures(QTextDocument& document);
 
-    // Keeps the bytes of a PNG or JPEG file for the document; returns the name its image
-    // format gives the picture.
-    QString add(QByteArray bytes);
+    // Keeps a group holding a PNG or JPEG picture (see richtext::read_picture) for the
+    // document; returns the name its image format gives the picture.
+    QString add(QByteArray group);
 
     struct Store;
 
