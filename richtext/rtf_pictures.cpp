@@ -57,7 +57,13 @@ std::optional<Picture> read_picture(std::string_view group, std::size_t most_byt
     int pending_nibble = -1;
     // No more than the group's hexadecimal digits spell.
     picture.data.reserve(std::min(group.size() / 2, most_bytes));
-    for_each_token(group, [&](const Token& token, int depth) {
+    // The file's bytes end the picture's group: once those wanted are read, nothing after them
+    // is.
+    RtfLexer lexer(group);
+    int depth = 0;
+    for (Token token = lexer.next();
+         token.kind != TokenKind::end && picture.data.size() < most_bytes; token = lexer.next()) {
+        depth += token.kind == TokenKind::group_open ? 1 : 0;
         if (token.kind == TokenKind::group_close && depth == pict_depth) {
             pict_depth = -2;  // one picture is enough
         }
@@ -84,7 +90,8 @@ std::optional<Picture> read_picture(std::string_view group, std::size_t most_byt
         } else if (token.kind == TokenKind::text && depth == pict_depth) {
             append_hex_bytes(token.text, picture.data, pending_nibble, most_bytes);
         }
-    });
+        depth -= token.kind == TokenKind::group_close ? 1 : 0;
+    }
     if (!shown || picture.data.empty()) {
         return std::nullopt;
     }
