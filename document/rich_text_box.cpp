@@ -16,6 +16,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QUrl>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -476,6 +477,10 @@ void RichTextBox::SelPrint(QPrinter& printer) const {
     }
     QTextDocument selection;
     selection.setDefaultFont(document()->defaultFont());
+    // A fragment takes no pictures with it: they stay this document's.
+    selection.setResourceProvider([whole = document()](const QUrl& name) {
+        return whole->resource(QTextDocument::ImageResource, name);
+    });
     QTextCursor(&selection).insertFragment(cursor.selection());
     selection.print(&printer);
 }
