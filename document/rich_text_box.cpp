@@ -81,6 +81,9 @@ QString RichTextBox::Text() const {
 void RichTextBox::setText(const QString& text) {
     deferred_.reset();
     from_rtf_ = false;
+    // The pictures of RTF loaded before, which the document decodes when it draws them, go
+    // with their text.
+    document()->setResourceProvider({});
     setPlainText(text);
     set_unedited();
 }
