@@ -22,6 +22,8 @@ namespace {
 namespace rt = qlx::richtext;
 
 constexpr QLatin1StringView picture_scheme("qlx-picture");
+// The property of a text document that names the pictures it was loaded with last.
+constexpr const char* pictures_property = "qlx_pictures";
 
 }  // namespace
 
@@ -50,8 +52,10 @@ struct LazyPictures::Store {
                 image.fill(Qt::transparent);
             }
             picture = image;
-            // In the document's own resources Qt finds it at once the next time.
-            if (document) {
+            // In the document's own resources Qt finds it at once the next time; unless the
+            // document was loaded again since, and a clone of it asks (one being printed).
+            if (document && document->property(pictures_property).value<quintptr>() ==
+                                reinterpret_cast<quintptr>(this)) {
                 document->addResource(QTextDocument::ImageResource, name, picture);
             }
         }
@@ -61,6 +65,7 @@ struct LazyPictures::Store {
 
 LazyPictures::LazyPictures(QTextDocument& document) : store_(std::make_shared<Store>()) {
     store_->document = &document;
+    document.setProperty(pictures_property, reinterpret_cast<quintptr>(store_.get()));
     document.setResourceProvider([store = store_](const QUrl& name) { return store->image(name); });
 }
 

@@ -443,12 +443,17 @@ TEST(RichTextAdapter, ShowsPngAndJpegPicturesAndSavesThemAsTheyWere) {
               QStringLiteral("before  after"));
     const std::string saved = save_rtf(document);
     EXPECT_NE(saved.find(groups + own_size), std::string::npos) << saved;
-    // Drawn, and printed (Qt prints a clone of the document), once the document is gone too.
     const int red = 2 * 96 * 48;  // the two of the group's size, but their edges
     EXPECT_GE(pixels_drawn(document, Qt::red), red * 9 / 10);
+    // Printed from a clone (as Qt prints) once the document holds other pictures.
+    load_rtf(document, rtf);
     const std::unique_ptr<QTextDocument> printed(document.clone());
-    load_rtf(document, "{\\rtf1 other}");
+    image.fill(Qt::green);
+    load_rtf(document, "{\\rtf1 {\\pict\\pngblip\\picwgoal1440\\pichgoal720 " +
+                           picture_file(image, "PNG").toHex().toStdString() + "}}");
     EXPECT_GE(pixels_drawn(*printed, Qt::red), red * 9 / 10);
+    EXPECT_EQ(pixels_drawn(document, Qt::red), 0);
+    EXPECT_GE(pixels_drawn(document, Qt::green), 96 * 48);
 }
 
 TEST(RichTextAdapter, ShowsAPictureThatCannotBeDecodedAsNothing) {
