@@ -269,7 +269,11 @@ BENCHMARK_CAPTURE(set_html, one_document, Input::one_document)->Unit(benchmark::
 BENCHMARK_CAPTURE(read_rtf_only, one_document, Input::one_document)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(load_rtf, tables_and_pictures, Input::tables_and_pictures)
     ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(read_then_load, tables_and_pictures, Input::tables_and_pictures)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(set_plain_text, tables_and_pictures, Input::tables_and_pictures)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(set_html, tables_and_pictures, Input::tables_and_pictures)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(read_rtf_only, tables_and_pictures, Input::tables_and_pictures)
     ->Unit(benchmark::kMillisecond);

@@ -16,6 +16,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QUrl>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -82,6 +83,9 @@ QString RichTextBox::Text() const {
 void RichTextBox::setText(const QString& text) {
     deferred_.reset();
     from_rtf_ = false;
+    // The pictures of RTF loaded before, which the document decodes when it draws them, go
+    // with their text.
+    document()->setResourceProvider({});
     setPlainText(text);
     set_unedited();
 }
@@ -490,6 +494,10 @@ void RichTextBox::SelPrint(QPrinter& printer) const {
     }
     QTextDocument selection;
     selection.setDefaultFont(document()->defaultFont());
+    // A fragment takes no pictures with it: they stay this document's.
+    selection.setResourceProvider([whole = document()](const QUrl& name) {
+        return whole->resource(QTextDocument::ImageResource, name);
+    });
     QTextCursor(&selection).insertFragment(cursor.selection());
     selection.print(&printer);
 }

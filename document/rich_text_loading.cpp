@@ -1,6 +1,5 @@
 #include "document/rich_text_adapter.h"
 
-#include <QImage>
 #include <QString>
 #include <QTextBlock>
 #include <QTextBlockFormat>
@@ -12,7 +11,6 @@
 #include <QTextTable>
 #include <QTextTableCell>
 #include <QTextTableFormat>
-#include <QUrl>
 #include <QVariant>
 
 #include <algorithm>
@@ -34,6 +32,7 @@
 #include <utility>
 #include <vector>
 
+#include "document/rich_text_pictures.h"
 #include "document/rich_text_properties.h"
 #include "richtext/field_instruction.h"
 #include "richtext/rtf_pictures.h"
@@ -54,8 +53,9 @@ constexpr double default_document_margin = 4.0;                   // QTextDocume
 // QTextCursor::insertText start new blocks whose character format is the inserted format.
 class Inserter {
 public:
-    Inserter(QTextCursor& cursor, const std::vector<QTextCharFormat>& formats)
-        : cursor_(cursor), formats_(formats) {}
+    Inserter(QTextCursor& cursor, const std::vector<QTextCharFormat>& formats,
+             LazyPictures& pictures)
+        : cursor_(cursor), formats_(formats), pictures_(pictures) {}
     ~Inserter() { flush(); }
 
     // A list item's label and a blank, shown before its text, marked as no text of it.
@@ -190,23 +190,33 @@ private:
         return format;
     }
 
-    // A PNG or JPEG picture carried through, shown as itself; false for anything else.
+    // A PNG or JPEG picture carried through, shown as itself; false for anything else. It is
+    // decoded only when it is drawn: its size comes from the group (where one byte of the file
+    // is read, to know there is one), else from the file's header.
     bool add_picture(const rt::Run& run) {
-        const std::optional<rt::Picture> picture = rt::read_picture(run.rtf);
-        QImage image;
-        if (!picture || !image.loadFromData(QByteArray::fromStdString(picture->data))) {
+        std::optional<rt::Picture> picture = rt::read_picture(run.rtf, 1);
+        if (!picture) {
             return false;
         }
-        const QUrl name(QStringLiteral("qlx-picture:%1").arg(++pictures_));
-        cursor_.document()->addResource(QTextDocument::ImageResource, name, image);
         QTextImageFormat shown;
         shown.merge(formats_[run.format]);
-        shown.setName(name.toString());
         if (picture->width_twips > 0 && picture->height_twips > 0) {
             shown.setWidth(twips_to_screen(picture->width_twips));
             shown.setHeight(twips_to_screen(picture->height_twips));
+        } else {
+            picture = rt::read_picture(run.rtf);
+            const std::optional<QSizeF> size =
+                picture_file_size(QByteArray::fromStdString(picture->data),
+                                  picture->format == rt::Picture::Format::png ? "png" : "jpeg");
+            if (!size) {
+                return false;
+            }
+            shown.setWidth(size->width());
+            shown.setHeight(size->height());
         }
-        shown.setProperty(carried_rtf_property, QByteArray::fromStdString(run.rtf));
+        const QByteArray group = QByteArray::fromStdString(run.rtf);
+        shown.setName(pictures_.add(group));
+        shown.setProperty(carried_rtf_property, group);
         cursor_.insertImage(shown);
         return true;
     }
@@ -215,7 +225,7 @@ private:
     const std::vector<QTextCharFormat>& formats_;
     std::string text_;
     std::size_t format_ = std::numeric_limits<std::size_t>::max();
-    int pictures_ = 0;
+    LazyPictures& pictures_;
     QTextBlockFormat untouched_block_;  // of the block the paragraphs began in
     bool block_formatted_ = false;      // the cursor's block has a paragraph's format
 };
@@ -423,7 +433,8 @@ public:
         : document_(document),
           undo_(document.isUndoRedoEnabled()),
           cursor_(&document),
-          inserter_(cursor_, formats_),
+          pictures_(document),
+          inserter_(cursor_, formats_, pictures_),
           paragraphs_(cursor_, inserter_, formats_, hidden_) {
         document.setUndoRedoEnabled(false);
         document.clear();
@@ -490,6 +501,7 @@ private:
     std::vector<QTextCharFormat> formats_;
     std::vector<bool> hidden_;
     QTextCursor cursor_;
+    LazyPictures pictures_;
     Inserter inserter_;
     ParagraphInserter paragraphs_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,7 +17,9 @@ struct Picture {
     int height_twips = 0;
 };
 
-// The PNG or JPEG picture a carried group holds, if it holds one.
-std::optional<Picture> read_picture(std::string_view group);
+// The PNG or JPEG picture a carried group holds, if it holds one; of its file only the first
+// `most_bytes` (its header, where only the size is wanted).
+std::optional<Picture> read_picture(std::string_view group,
+                                    std::size_t most_bytes = std::string::npos);
 
 }  // namespace qlx::richtext

@@ -1,5 +1,8 @@
 #include <QAbstractButton>
+#include <QBuffer>
+#include <QByteArray>
 #include <QCoreApplication>
+#include <QImage>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -175,6 +178,36 @@ private slots:
         const QString fonts = run_tool(QStringLiteral("pdffonts"), {pdf});
         QVERIFY2(!plain_fonts.contains(QStringLiteral("Bold")), qPrintable(plain_fonts));
         QVERIFY2(fonts.contains(QStringLiteral("Bold")), qPrintable(fonts));
+    }
+
+    // A picture prints as itself, from the whole document or from a selection (not as Qt's
+    // picture of a missing file).
+    void pictures_print() {
+        QImage image(8, 8, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+        frmDocument form;
+        form.RichTextBox1()->setTextRTF("{\\rtf1 before {\\pict\\pngblip " +
+                                        png.toHex().toStdString() + "} after}");
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("picture.pdf"));
+        for (const bool selected : {false, true}) {
+            if (selected) {
+                QTextCursor cursor = form.RichTextBox1()->textCursor();
+                cursor.setPosition(5);
+                cursor.setPosition(10, QTextCursor::KeepAnchor);
+                form.RichTextBox1()->setTextCursor(cursor);
+            }
+            PrintToPdf printer(pdf, true);
+            qlx::shell::print_document(&form, nullptr);
+            const QString images =
+                run_tool(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+            static const QRegularExpression eight_by_eight(QStringLiteral("\\bimage\\s+8\\s+8\\b"));
+            QVERIFY2(images.contains(eight_by_eight), qPrintable(images));
+        }
     }
 
     void cancel_prints_nothing() {

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QFont>
 #include <QImage>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -17,11 +18,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "model_dump.h"
 #include "richtext/rtf_reader.h"
@@ -223,8 +227,8 @@ TEST(RichTextAdapter, EveryTestAndFuzzFileSurvivesTheWindowUnchanged) {
 }
 
 // A document of some tens of kilobytes and more is built while it is read, from paragraphs
-// the reader hands over on another thread: what comes later (tables, a section's end, links and fields across
-// paragraphs, list items, footnotes) changes none that went.
+// the reader hands over on another thread: what comes later (tables, a section's end, links and
+// fields across paragraphs, list items, footnotes) changes none that went.
 TEST(RichTextAdapter, BuildsADocumentWhileReadingItAsAfterReadingIt) {
     // More than a megabyte: documents under it are read before they are built.
     constexpr int lines = 2000;
@@ -368,40 +372,112 @@ TEST(RichTextAdapter, ShowsTablesAsTablesAndSavesTheirEditsInTheirRows) {
     EXPECT_EQ(saved.paragraphs()[5].table.row, "\\trowd\\cellx1440");
 }
 
+QByteArray picture_file(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+// The image formats of the document's pictures, in order.
+std::vector<QTextImageFormat> pictures_of(const QTextDocument& document) {
+    std::vector<QTextImageFormat> pictures;
+    for (auto it = document.begin().begin(); !it.atEnd(); ++it) {
+        if (const QTextCharFormat format = it.fragment().charFormat(); format.isImageFormat()) {
+            pictures.push_back(format.toImageFormat());
+        }
+    }
+    return pictures;
+}
+
+// How many pixels of the document, drawn on white, come out in about that colour.
+int pixels_drawn(QTextDocument& document, QColor color) {
+    QImage page(400, 200, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        document.drawContents(&painter);
+    }
+    int count = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor drawn = page.pixelColor(x, y);
+            const bool near = std::abs(drawn.red() - color.red()) < 48 &&
+                              std::abs(drawn.green() - color.green()) < 48 &&
+                              std::abs(drawn.blue() - color.blue()) < 48;
+            count += near ? 1 : 0;
+        }
+    }
+    return count;
+}
+
 TEST(RichTextAdapter, ShowsPngAndJpegPicturesAndSavesThemAsTheyWere) {
     QImage image(4, 2, QImage::Format_RGB32);
     image.fill(Qt::red);
     std::string groups;
     for (const char* format : {"PNG", "JPG"}) {
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, format);
         groups += std::string("{\\*\\shppict{\\pict\\") +
                   (format[0] == 'P' ? "pngblip" : "jpegblip") +
-                  "\\picw4\\pich2\\picwgoal1440\\pichgoal720\r\n" + bytes.toHex().toStdString() +
+                  "\\picw4\\pich2\\picwgoal1440\\pichgoal720\r\n" +
+                  picture_file(image, format).toHex().toStdString() +
                   "}}{\\nonshppict{\\pict\\wmetafile8 0102}}";
     }
-    const std::string rtf = "{\\rtf1 before " + groups + " after}";
+    // Without a size of the group's, a picture is shown at its file's.
+    const std::string own_size =
+        "{\\pict\\pngblip " + picture_file(image, "PNG").toHex().toStdString() + "}";
+    const std::string rtf = "{\\rtf1 before " + groups + own_size + " after}";
     QTextDocument document;
     load_rtf(with_default_font(document), rtf);
-    int pictures = 0;
-    for (auto it = document.begin().begin(); !it.atEnd(); ++it) {
-        const QTextCharFormat format = it.fragment().charFormat();
-        if (format.isImageFormat()) {
-            ++pictures;
-            const QTextImageFormat picture = format.toImageFormat();
-            EXPECT_NEAR(picture.width(), 2 * picture.height(), 0.01);
-            EXPECT_FALSE(document.resource(QTextDocument::ImageResource, QUrl(picture.name()))
-                             .value<QImage>()
-                             .isNull());
-        }
+    const std::vector<QTextImageFormat> pictures = pictures_of(document);
+    ASSERT_EQ(pictures.size(), 3u);
+    for (const QTextImageFormat& picture : pictures) {
+        EXPECT_NEAR(picture.width(), 2 * picture.height(), 0.01);
+        EXPECT_FALSE(document.resource(QTextDocument::ImageResource, QUrl(picture.name()))
+                         .value<QImage>()
+                         .isNull());
     }
-    EXPECT_EQ(pictures, 2);
+    EXPECT_EQ(pictures[2].width(), 4);
+    EXPECT_EQ(pictures[2].height(), 2);
     EXPECT_EQ(document.toPlainText().remove(QChar::ObjectReplacementCharacter),
               QStringLiteral("before  after"));
     const std::string saved = save_rtf(document);
-    EXPECT_NE(saved.find(groups), std::string::npos) << saved;
+    EXPECT_NE(saved.find(groups + own_size), std::string::npos) << saved;
+    const int red = 2 * 96 * 48;  // the two of the group's size, but their edges
+    EXPECT_GE(pixels_drawn(document, Qt::red), red * 9 / 10);
+    // Printed from a clone (as Qt prints) once the document holds other pictures.
+    load_rtf(document, rtf);
+    const std::unique_ptr<QTextDocument> printed(document.clone());
+    image.fill(Qt::green);
+    load_rtf(document, "{\\rtf1 {\\pict\\pngblip\\picwgoal1440\\pichgoal720 " +
+                           picture_file(image, "PNG").toHex().toStdString() + "}}");
+    EXPECT_GE(pixels_drawn(*printed, Qt::red), red * 9 / 10);
+    EXPECT_EQ(pixels_drawn(document, Qt::red), 0);
+    EXPECT_GE(pixels_drawn(document, Qt::green), 96 * 48);
+}
+
+TEST(RichTextAdapter, ShowsAPictureThatCannotBeDecodedAsNothing) {
+    QImage image(4, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QByteArray png = picture_file(image, "PNG");
+    // The file cut short in its pixels, with and without a size of the group's: shown as blank
+    // room of that size (Qt would show its picture of a missing file).
+    const std::string pixels_cut = png.left(png.indexOf("IDAT") + 6).toHex().toStdString() + "}";
+    const std::string cut = "{\\pict\\pngblip " + pixels_cut;
+    const std::string sized_cut = "{\\pict\\pngblip\\picwgoal1440\\pichgoal720 " + pixels_cut;
+    QTextDocument document;
+    load_rtf(with_default_font(document), "{\\rtf1 " + cut + " " + sized_cut + "}");
+    const std::vector<QTextImageFormat> pictures = pictures_of(document);
+    ASSERT_EQ(pictures.size(), 2u);
+    EXPECT_EQ(pictures[0].width(), 4);
+    EXPECT_EQ(pictures[1].width(), 96);
+    EXPECT_EQ(pixels_drawn(document, Qt::white), 400 * 200);
+    EXPECT_NE(save_rtf(document).find(cut + " " + sized_cut), std::string::npos);
+    // Bytes whose header is none of a picture's are kept, not shown.
+    const std::string no_picture = "{\\pict\\jpegblip 0102030405}";
+    load_rtf(document, "{\\rtf1 a" + no_picture + "b}");
+    EXPECT_TRUE(pictures_of(document).empty());
+    EXPECT_NE(save_rtf(document).find("a" + no_picture + "b"), std::string::npos);
 }
 
 TEST(RichTextAdapter, ListsFootnotesAfterTheTextWithoutSavingThemAsText) {

@@ -186,6 +186,7 @@ TEST(RtfReader, ReadsPicturesAndLinkTargetsOfWhatItCarries) {
     EXPECT_EQ(picture->data, "\x89PNG");
     EXPECT_EQ(picture->width_twips, 500);
     EXPECT_EQ(picture->height_twips, 1200);
+    EXPECT_EQ(read_picture("{\\pict\\pngblip 89 50\r\n4e47}", 3)->data, "\x89PN");
     EXPECT_FALSE(read_picture("{\\pict\\wmetafile8 0102}"));
     EXPECT_EQ(read_picture("{\\*\\shppict{\\pict\\jpegblip ffd8}}")->format, Picture::Format::jpeg);
 
