@@ -1,7 +1,7 @@
 #include "shell/document_windows.h"
 
-#include <QMdiArea>
 #include <QHash>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 #include <algorithm>
