@@ -1,7 +1,8 @@
 // How the viewer keeps its window alive while it opens a large export: the longest time the
-// event loop goes without running, the time from Open to the last document window shown,
-// against the converter alone on the same export, and how soon after the conversion the
-// first document can be read.
+// event loop goes without running, the time from Open to every document window listed and
+// reachable (those in sight shown, the others hidden or waiting to be made), against the
+// converter alone on the same export, and how soon after the conversion the first document
+// can be read.
 //
 //   window_responsiveness [SIZE_IN_MB [PROCEDURES]]      (100 MB, 400 procedures by default;
 //                                                         0 procedures: some 20 KB each)
