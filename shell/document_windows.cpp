@@ -12,7 +12,11 @@
 namespace qlx::shell {
 
 DocumentWindows::DocumentWindows(QMdiArea& area, Maker maker)
-    : QObject(&area), area_(area), maker_(std::move(maker)) {}
+    : QObject(&area), area_(area), maker_(std::move(maker)) {
+    closed_.setSingleShot(true);
+    closed_.setInterval(0);
+    connect(&closed_, &QTimer::timeout, this, &DocumentWindows::changed);
+}
 
 QString DocumentWindows::caption(const Entry& entry) {
     if (entry.waiting != nullptr) {
@@ -63,7 +67,9 @@ void DocumentWindows::update() {
 
 void DocumentWindows::forget(QObject* closed) {
     listed_.remove(closed);
-    emit changed();
+    // Said once the window is gone (while it is deleted, pointers to it still point to what
+    // is left of it), and once for all that close together.
+    closed_.start();
 }
 
 void DocumentWindows::move_to_end(const QMdiSubWindow* window) {

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QSet>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -85,7 +86,7 @@ public:
     void drop_waiting();
 
 signals:
-    // Entries that wait came, went or were made, or a window closed.
+    // Entries that wait came, went or were made, or windows closed (said once they are gone).
     void changed();
 
 private:
@@ -99,6 +100,7 @@ private:
     QSet<const QObject*> listed_;  // the windows among the entries
     qsizetype waiting_ = 0;
     bool making_ = false;
+    QTimer closed_;  // says `changed` once windows have closed
 };
 
 }  // namespace qlx::shell
