@@ -229,7 +229,10 @@ void DocumentWindows::drop_waiting() {
     }
     for (Entry& entry : entries_) {
         if (entry.waiting != nullptr) {
+            // What a search result may still hold of it is its caption.
             entry.waiting->let_go = true;
+            entry.waiting->text = nullptr;
+            entry.waiting->outline = {};
             entry.waiting = nullptr;
         }
     }

@@ -305,7 +305,8 @@ void FindResults::search(DocumentWindows& windows, const QString& pattern,
 }
 
 void FindResults::stop() {
-    next_ = windows_.size();
+    windows_.clear();
+    next_ = 0;
     stop_button->setEnabled(false);
     show_summary();
 }
@@ -349,6 +350,9 @@ void FindResults::search_some() {
         QTimer::singleShot(0, this, &FindResults::search_some);
         return;
     }
+    // Searched: the list lets the windows (and those waiting, with their texts) go.
+    windows_.clear();
+    next_ = 0;
     stop_button->setEnabled(false);
     show_summary();
     emit finished();

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -21,6 +22,7 @@
 #include <QUrl>
 
 #include <filesystem>
+#include <memory>
 #include <fstream>
 #include <thread>
 
@@ -34,6 +36,7 @@
 #include "document/rich_text_box.h"
 #include "gui_test_support.h"
 #include "shell/file_names.h"
+#include "shell/find_results.h"
 #include "shell/native_paths.h"
 #include "shell/procedures_panel.h"
 #include "support/export_builder.h"
@@ -522,6 +525,15 @@ private slots:
                  QStringList{QStringLiteral("Save changes to these 2 documents?")});
         QCOMPARE(questions.lists, QStringList{QStringLiteral("P21\nP141")});
         QCOMPARE(gt::shown_when_settled(window), QString());
+        // A search's results keep no text of a window that waited once all are closed.
+        auto* results = window.findChild<qlx::shell::FindResults*>();
+        QSignalSpy searched(results, &qlx::shell::FindResults::finished);
+        results->search(window.document_windows(), QStringLiteral("text of P"), {});
+        QVERIFY(searched.count() == 1 || searched.wait(5000));
+        QCOMPARE(results->results->documents_with_matches(), 300);
+        const std::weak_ptr<qlx::document::RichTextBox::DeferredText> waiting_text =
+            window.document_windows().waiting().front()->text;
+        QVERIFY(!waiting_text.expired());
         // One of them maximised (and so looked at): its buttons leave the menu bar with it.
         waiting.remove(documents[7]);
         documents[7]->showMaximized();
@@ -530,6 +542,8 @@ private slots:
         window.mnuWindowCloseAll_Click();
         QTRY_VERIFY(gt::document_windows(window).isEmpty());
         QCOMPARE(window.document_windows().size(), 0);
+        QVERIFY(waiting_text.expired());
+        QTRY_COMPARE(results->results->closed_documents(), 300);
         QCOMPARE(window.menuBar()->cornerWidget(Qt::TopRightCorner), nullptr);
         QCOMPARE(questions.texts.size(), 2);
         QCOMPARE(built, QStringList());
