@@ -637,6 +637,7 @@ public:
         }
         job_ = reading;
         state_ = State::offered;
+        offered_.store(true, std::memory_order_relaxed);
         begun_.store(false, std::memory_order_relaxed);
         changed_.notify_all();
         return true;
@@ -652,6 +653,7 @@ public:
         }
         state_ = State::idle;
         job_.reset();
+        offered_.store(false, std::memory_order_relaxed);
         return true;
     }
 
@@ -674,7 +676,8 @@ private:
         std::unique_lock lock(mutex_);
         for (;;) {
             if (!changed_.wait(lock, stop, [&] {
-                    return state_ == State::offered || !discarded_readings_.empty();
+                    return state_ == State::offered || !discarded_.empty() ||
+                           !discarded_readings_.empty();
                 })) {
                 return;  // stopped
             }
@@ -685,15 +688,19 @@ private:
                 discarded_.clear();
                 discarded_readings_.clear();
                 lock.unlock();
-                paragraphs.clear();
                 readings.clear();
+                free_until_offered(paragraphs);
                 lock.lock();
+                if (!paragraphs.empty()) {  // the rest is freed after the reading
+                    std::ranges::move(paragraphs, std::back_inserter(discarded_));
+                }
                 continue;
             }
             std::shared_ptr<SharedReading> job = std::move(job_);
             job_.reset();
             state_ = State::reading;
             begun_.store(true, std::memory_order_relaxed);
+            offered_.store(false, std::memory_order_relaxed);
             lock.unlock();
             job->run();
             job.reset();  // the last owner when its loader left it
@@ -702,11 +709,26 @@ private:
         }
     }
 
+    // Frees paragraphs a few at a time, from the last, until a reading is offered: the
+    // loader that offers it waits for its first paragraphs. Leaves what is left.
+    void free_until_offered(std::vector<std::vector<rt::Paragraph>>& lists) {
+        constexpr std::size_t at_a_time = 32;
+        while (!lists.empty() && !offered_.load(std::memory_order_relaxed)) {
+            std::vector<rt::Paragraph>& last = lists.back();
+            last.erase(last.end() - static_cast<std::ptrdiff_t>(std::min(at_a_time, last.size())),
+                       last.end());
+            if (last.empty()) {
+                lists.pop_back();
+            }
+        }
+    }
+
     std::mutex mutex_;
     std::condition_variable_any changed_;
     std::shared_ptr<SharedReading> job_;
     State state_ = State::idle;
-    std::atomic<bool> begun_ = false;  // the reading offered last has begun
+    std::atomic<bool> begun_ = false;    // the reading offered last has begun
+    std::atomic<bool> offered_ = false;  // a reading waits to be begun
     std::vector<std::vector<rt::Paragraph>> discarded_;
     std::vector<std::shared_ptr<SharedReading>> discarded_readings_;
     std::jthread thread_;  // last: stopped and joined before the rest goes
