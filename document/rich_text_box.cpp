@@ -25,7 +25,11 @@
 #include <iterator>
 #include <limits>
 
+#if QLX_HAVE_LZ4
 #include <lz4.h>
+#else
+#include <QByteArray>
+#endif
 
 #include "document/plain_text.h"
 #include "document/rich_text_adapter.h"
@@ -161,23 +165,61 @@ void RichTextBox::load_deferred() const {
 RichTextBox::DeferredText::DeferredText(std::string bytes)
     : rtf_(std::make_shared<const std::string>(std::move(bytes))) {}
 
-RichTextBox::DeferredText::DeferredText(Packing, std::string_view rtf) : size_(rtf.size()) {
-    // LZ4: an export's documents are packed several times as fast as zlib's fastest level
-    // would (which took some 0.7 s of the 1.2 s an export of 100 MB took to convert), in
-    // about a quarter of their size rather than a sixth.
+namespace {
+
+// LZ4: an export's documents are packed several times as fast as zlib's fastest level would
+// (which took some 0.7 s of the 1.2 s an export of 100 MB took to convert), in about a quarter
+// of their size rather than a sixth. Where the build has no LZ4, Qt's zlib packs them.
+#if QLX_HAVE_LZ4
+constexpr std::size_t most_packed = LZ4_MAX_INPUT_SIZE;
+
+// The packed bytes; none where they could not be packed.
+std::string pack(std::string_view rtf) {
+    std::string packed;
     const int most = LZ4_compressBound(static_cast<int>(rtf.size()));
-    packed_.resize_and_overwrite(static_cast<std::size_t>(most), [&](char* to, std::size_t room) {
+    packed.resize_and_overwrite(static_cast<std::size_t>(most), [&](char* to, std::size_t room) {
         const int written = LZ4_compress_default(rtf.data(), to, static_cast<int>(rtf.size()),
                                                  static_cast<int>(room));
         return static_cast<std::size_t>(std::max(written, 0));
     });
-    packed_.shrink_to_fit();
+    packed.shrink_to_fit();
+    return packed;
 }
+
+std::string unpack(const std::string& packed, std::size_t size) {
+    std::string bytes;
+    bytes.resize_and_overwrite(size, [&](char* to, std::size_t room) {
+        const int unpacked = LZ4_decompress_safe(packed.data(), to, static_cast<int>(packed.size()),
+                                                 static_cast<int>(room));
+        return static_cast<std::size_t>(std::max(unpacked, 0));
+    });
+    return bytes;
+}
+#else
+constexpr std::size_t most_packed = std::numeric_limits<int>::max() / 2;
+
+std::string pack(std::string_view rtf) {
+    const QByteArray packed = qCompress(reinterpret_cast<const uchar*>(rtf.data()),
+                                        static_cast<qsizetype>(rtf.size()), 1);
+    return packed.toStdString();
+}
+
+std::string unpack(const std::string& packed, std::size_t /*size*/) {
+    return qUncompress(reinterpret_cast<const uchar*>(packed.data()),
+                       static_cast<qsizetype>(packed.size()))
+        .toStdString();
+}
+#endif
+
+}  // namespace
+
+RichTextBox::DeferredText::DeferredText(Packing, std::string_view rtf)
+    : packed_(pack(rtf)), size_(rtf.size()) {}
 
 std::shared_ptr<RichTextBox::DeferredText> RichTextBox::DeferredText::packed(std::string_view rtf) {
     // Kept as it is when it is too large to pack in one go, or packing would not make it
     // smaller (an empty result: it could not be packed).
-    if (!rtf.empty() && rtf.size() <= LZ4_MAX_INPUT_SIZE) {
+    if (!rtf.empty() && rtf.size() <= most_packed) {
         auto packed = std::make_shared<DeferredText>(Packing{}, rtf);
         if (!packed->packed_.empty() && packed->packed_.size() < rtf.size()) {
             return packed;
@@ -190,14 +232,7 @@ std::shared_ptr<const std::string> RichTextBox::DeferredText::rtf() const {
     if (rtf_ != nullptr) {
         return rtf_;
     }
-    auto bytes = std::make_shared<std::string>();
-    bytes->resize_and_overwrite(size_, [&](char* to, std::size_t room) {
-        const int unpacked = LZ4_decompress_safe(packed_.data(), to,
-                                                 static_cast<int>(packed_.size()),
-                                                 static_cast<int>(room));
-        return static_cast<std::size_t>(std::max(unpacked, 0));
-    });
-    return bytes;
+    return std::make_shared<const std::string>(unpack(packed_, size_));
 }
 
 std::shared_ptr<const std::string> RichTextBox::DeferredText::searchable() {

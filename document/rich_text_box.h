@@ -123,7 +123,7 @@ public:
 
     private:
         std::shared_ptr<const std::string> rtf_;  // nullptr when packed
-        std::string packed_;                      // as LZ4 packs it
+        std::string packed_;                      // as LZ4 (or zlib) packs it
         std::size_t size_ = 0;                    // unpacked
     };
     // The deferred RTF, for working its text out elsewhere; nullptr when none waits.

@@ -216,8 +216,19 @@ void DocumentWindows::put_workspace_in_order() {
         QMdiSubWindow* window = in_order[i];
         const bool shown = window->isVisible();
         const Qt::WindowFlags flags = window->windowFlags();
+        // Added again, a window takes a new place, and forgets the one it had before it was
+        // maximized or minimized: it keeps its own.
+        const Qt::WindowStates state = window->windowState();
+        if (state & (Qt::WindowMinimized | Qt::WindowMaximized)) {
+            window->setWindowState(Qt::WindowNoState);
+        }
+        const QRect place = window->geometry();
         area_.removeSubWindow(window);
         area_.addSubWindow(window, flags);
+        window->setGeometry(place);
+        if (state != Qt::WindowNoState) {
+            window->setWindowState(state);
+        }
         window->setVisible(shown);
     }
     making_ = false;

@@ -279,8 +279,9 @@ void frmMain::describe_active_document() {
 void frmMain::update_menus() {
     // Nothing opens while a file opens or all windows close.
     const bool busy = converting_ || closing_all_;
-    for (QAction* file_command :
-         {mnuFileOpen, mnuFileText, mnuFilePublish, mnuFileSave, mnuFileSaveAs, mnuWindowCloseAll}) {
+    // Nor do the documents become tabs: those an export opening adds later would have none.
+    for (QAction* file_command : {mnuFileOpen, mnuFileText, mnuFilePublish, mnuFileSave,
+                                  mnuFileSaveAs, mnuWindowCloseAll, mnuWindowTabbedView}) {
         file_command->setEnabled(!busy);
     }
     for (QAction* recent : recent_list_) {

@@ -498,14 +498,16 @@ void frmMain::set_tabbed_view(bool tabs) {
     if (tabs == (mdiArea->viewMode() == QMdiArea::TabbedView)) {
         return;
     }
-    if (tabs && document_windows_->has_waiting()) {
+    if (tabs) {
         // Each document has its tab, in the documents' order: those that wait are made, and
-        // the workspace takes their order.
+        // the workspace takes their order (windows made from entries came after the others).
         const WaitPointer waiting;
         QMdiSubWindow* const active = mdiArea->currentSubWindow();
         document_windows_->make_all();
         document_windows_->put_workspace_in_order();
-        bring_forward(*mdiArea, active);
+        if (active != nullptr) {
+            bring_forward(*mdiArea, active);
+        }
     }
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     if (tabs) {

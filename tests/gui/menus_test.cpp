@@ -775,6 +775,11 @@ private slots:
         QCOMPARE(lowest, space.bottom());
         QCOMPARE(gt::shown_when_settled(window), QString());
 
+        // Where each window lies, and each that waits, to lie again when the tabs go.
+        QList<QRect> places;
+        for (const qlx::shell::DocumentWindows::Entry& entry : listed.entries()) {
+            places << (entry.window != nullptr ? entry.window->geometry() : entry.waiting->place);
+        }
         // As tabs, every document has its tab (those waiting are made), only the active
         // window is shown, and every tab reaches its window.
         menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
@@ -804,6 +809,39 @@ private slots:
         QCOMPARE(area->currentSubWindow(), tab_250);
         QCOMPARE(gt::shown_when_settled(window), QString());
         QCOMPARE(gt::document_windows(window), all);
+        for (int i = 0; i < count; ++i) {
+            QCOMPARE(all[i]->geometry(), places[i]);
+        }
+        for (int index : {3, 4, 5}) {
+            QVERIFY(all[index]->isMinimized());
+        }
+    }
+
+    // Windows made from those that waited come after the others in the workspace's own
+    // order; as tabs, the documents' order holds all the same.
+    void tabs_keep_the_documents_order_once_no_window_waits() {
+        gt::Sandbox sandbox;
+        constexpr int count = 60;
+        const QString path = gt::many_procedures_export(sandbox, count);
+        frmMain window;
+        window.resize(800, 600);
+        window.set_windows_made_at_once(50);
+        window.MDIForm_Load({path});
+        qlx::shell::DocumentWindows& listed = window.document_windows();
+        for (const qlx::shell::DocumentWindows::Entry& entry : listed.entries()) {
+            listed.window(entry);
+        }
+        QVERIFY(!listed.has_waiting());
+        auto* area = window.findChild<QMdiArea*>();
+        QMdiSubWindow* const active = area->currentSubWindow();
+        menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
+        QCoreApplication::processEvents();
+        auto* tabs = area->findChild<QTabBar*>();
+        QCOMPARE(tabs->count(), count);
+        for (int i = 0; i < count; ++i) {
+            QCOMPARE(tabs->tabText(i), QStringLiteral("P%1").arg(i + 1));
+        }
+        QCOMPARE(area->currentSubWindow(), active);
     }
 
     void closing_the_active_window_of_an_export_makes_the_one_on_top_active_data() {
