@@ -30,8 +30,8 @@
 #include "bench/export_generator.h"
 #include "bench/viewer_sandbox.h"
 #include "document/frm_document.h"
-#include "shell/document_windows.h"
 #include "document/rich_text_box.h"
+#include "shell/document_windows.h"
 #include "shell/frm_main.h"
 #include "shell/procedures_panel.h"
 
@@ -126,8 +126,8 @@ int main(int argc, char* argv[]) {
     panel->refresh();
     const auto choosing = Clock::now();
     for (int i = 0; i < activated; ++i) {
-        const auto chosen = static_cast<int>((static_cast<long long>(i) * 2 + 1) * windows /
-                                             (2LL * activated));
+        const auto chosen =
+            static_cast<int>((static_cast<long long>(i) * 2 + 1) * windows / (2LL * activated));
         // The export's procedures, in its order, under its entry.
         if (QTreeWidgetItem* item = panel->tree->topLevelItem(0)->child(chosen)) {
             emit panel->tree->itemActivated(item, 0);
@@ -145,9 +145,9 @@ int main(int argc, char* argv[]) {
     // and one straight after the other would move nothing.
     // With "tabs", the documents become tabs and windows again before Close All, which then
     // closes every window made (as tabs, each has its window).
-    std::vector<const char*> commands = {"mnuWindowCascade",     "mnuWindowTileHorizontal",
-                                         "mnuWindowCascade",     "mnuWindowTileVertical",
-                                         "mnuWindowCascade",     "mnuWindowCloseAll"};
+    std::vector<const char*> commands = {"mnuWindowCascade", "mnuWindowTileHorizontal",
+                                         "mnuWindowCascade", "mnuWindowTileVertical",
+                                         "mnuWindowCascade", "mnuWindowCloseAll"};
     if (tabs) {
         commands.insert(commands.end() - 1, {"mnuWindowTabbedView", "mnuWindowTabbedView"});
     }

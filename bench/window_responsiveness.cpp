@@ -148,9 +148,10 @@ void restart_peak_rss() {
 // made) has its text for searches worked out.
 bool search_texts_ready(qlx::shell::DocumentWindows& windows) {
     for (const qlx::shell::DocumentWindows::Entry& entry : windows.entries()) {
-        const auto* form = entry.window != nullptr ? qobject_cast<const qlx::document::frmDocument*>(
-                                                         entry.window->widget())
-                                                   : nullptr;
+        const auto* form =
+            entry.window != nullptr
+                ? qobject_cast<const qlx::document::frmDocument*>(entry.window->widget())
+                : nullptr;
         const auto waiting = entry.waiting != nullptr ? entry.waiting->text
                              : form != nullptr        ? form->deferred()
                                                       : nullptr;
@@ -255,7 +256,8 @@ int main(int argc, char* argv[]) {
     const auto windows = window.document_windows().size();
     const auto made = area->subWindowList().size();
     const auto searchable = Clock::now();
-    while (!search_texts_ready(window.document_windows()) && Clock::now() - searchable < std::chrono::minutes(2)) {
+    while (!search_texts_ready(window.document_windows()) &&
+           Clock::now() - searchable < std::chrono::minutes(2)) {
         QApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(20);
     }

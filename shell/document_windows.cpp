@@ -59,8 +59,7 @@ void DocumentWindows::update() {
         if (!listed_.contains(window)) {
             listed_.insert(window);
             entries_.push_back({window, nullptr});
-            connect(window, &QObject::destroyed, this,
-                    [this](QObject* closed) { forget(closed); });
+            connect(window, &QObject::destroyed, this, [this](QObject* closed) { forget(closed); });
         }
     }
 }

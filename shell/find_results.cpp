@@ -173,9 +173,9 @@ Qt::ItemFlags FindResultsModel::flags(const QModelIndex& index) const {
 }
 
 int FindResultsModel::closed_documents() const {
-    return static_cast<int>(std::ranges::count_if(
-        documents_,
-        [](const Document& document) { return DocumentWindows::gone(document.window); }));
+    return static_cast<int>(std::ranges::count_if(documents_, [](const Document& document) {
+        return DocumentWindows::gone(document.window);
+    }));
 }
 
 FindResultsModel::Row FindResultsModel::row(int index) const {
@@ -331,7 +331,8 @@ void FindResults::search_some() {
                                    ? qobject_cast<const document::frmDocument*>(made->widget())
                                    : nullptr) {
             text = form->search_text();
-        } else if (made == nullptr && window.waiting != nullptr && window.waiting->text != nullptr) {
+        } else if (made == nullptr && window.waiting != nullptr &&
+                   window.waiting->text != nullptr) {
             text = window.waiting->text->searchable();
         }
         if (text == nullptr) {
@@ -340,8 +341,8 @@ void FindResults::search_some() {
         std::vector<richtext::TextMatch> matches =
             richtext::find_matches(*text, pattern_, options_);
         if (!matches.empty()) {
-            found.push_back({window, DocumentWindows::caption(window), std::move(text),
-                             std::move(matches)});
+            found.push_back(
+                {window, DocumentWindows::caption(window), std::move(text), std::move(matches)});
         }
     }
     results->append(std::move(found));

@@ -293,9 +293,8 @@ void frmMain::list_document_windows() {
             DocumentWindows::caption(window).replace(QLatin1Char('&'), QStringLiteral("&&")));
         entry->setCheckable(true);
         entry->setChecked(window.window != nullptr && window.window == mdiArea->currentSubWindow());
-        connect(entry, &QAction::triggered, this, [this, window] {
-            bring_forward(*mdiArea, document_windows_->window(window));
-        });
+        connect(entry, &QAction::triggered, this,
+                [this, window] { bring_forward(*mdiArea, document_windows_->window(window)); });
         window_list_ << entry;
     }
     if (windows.size() > listed_windows) {
@@ -482,8 +481,7 @@ void frmMain::mnuWindowMore_Click() {
         captions << DocumentWindows::caption(window);
     }
     dialogs::MoreWindowsDialog dialog(
-        captions, static_cast<int>(document_windows_->index_of(mdiArea->currentSubWindow())),
-        this);
+        captions, static_cast<int>(document_windows_->index_of(mdiArea->currentSubWindow())), this);
     if (dialog.exec() == QDialog::Accepted && dialog.chosen() >= 0) {
         bring_forward(*mdiArea, document_windows_->window(windows[dialog.chosen()]));
     }

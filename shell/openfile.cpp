@@ -472,8 +472,7 @@ void frmMain::open_converted_documents(const QString& path, ConvertedExport& con
     std::vector<std::shared_ptr<WaitingWindow>> waiting;
     if (count > 0 && first_made > 0) {
         const QMdiSubWindow& last = *opened.back();
-        const QList<QPoint> places =
-            cascaded_places(*mdiArea, last, static_cast<qsizetype>(count));
+        const QList<QPoint> places = cascaded_places(*mdiArea, last, static_cast<qsizetype>(count));
         waiting.reserve(first_made);
         for (std::size_t i = 0; i < first_made; ++i) {
             auto entry = std::make_shared<WaitingWindow>();

@@ -172,8 +172,9 @@ void ProceduresPanel::refresh() {
         if (const WaitingWindow* waiting = waiting_of(*it);
             waiting != nullptr && (*it)->isExpanded() && !is_outline_entry(*it)) {
             // Made since, it is the window's.
-            expanded.insert(waiting->made != nullptr ? reinterpret_cast<quintptr>(waiting->made.data())
-                                                     : reinterpret_cast<quintptr>(waiting));
+            expanded.insert(waiting->made != nullptr
+                                ? reinterpret_cast<quintptr>(waiting->made.data())
+                                : reinterpret_cast<quintptr>(waiting));
         }
     }
     expanded_for_active_ = nullptr;
@@ -269,7 +270,8 @@ void ProceduresPanel::fill_outline(QTreeWidgetItem* item) {
     const QVariant waits = item->data(0, waiting_role);
     QTreeWidgetItem* item_entry = nullptr;  // the report, macro or screen now open
     for (const document::frmDocument::Heading& heading :
-         form != nullptr ? form->outline() : waiting->outline) {        auto* entry = new QTreeWidgetItem(
+         form != nullptr ? form->outline() : waiting->outline) {
+        auto* entry = new QTreeWidgetItem(
             QStringList{QString::fromStdString(richtext::windows1252_to_utf8(heading.text))});
         entry->setData(0, window_role, window);
         entry->setData(0, waiting_role, waits);

@@ -22,9 +22,9 @@ struct WaitingWindow;
 // The Procedures panel: every open document under the file it came from (an export's name,
 // then its procedures in export order; an opened file by its name; new documents by their
 // captions), with a filter box that narrows the list as you type. Activating an entry
-// activates its window (made then when it waits). The list follows the windows as they open, close and are renamed.
-// Each opening of an export is an entry of its own; when one file is open more than once, its
-// entries say when each was opened.
+// activates its window (made then when it waits). The list follows the windows as they open, close
+// and are renamed. Each opening of an export is an entry of its own; when one file is open more
+// than once, its entries say when each was opened.
 //
 // A converted procedure expands to its outline: its reports, macros and screens and their
 // sections, in document order. The entries are made when the procedure is first expanded, or

@@ -335,8 +335,8 @@ public:
         // The tab bar may say nothing of a new current tab as one goes: once the workspace
         // has made another window active, the current tab has the button.
         connect(
-            &area, &QMdiArea::subWindowActivated, this,
-            [this] { follow(tabs_.currentIndex()); }, Qt::QueuedConnection);
+            &area, &QMdiArea::subWindowActivated, this, [this] { follow(tabs_.currentIndex()); },
+            Qt::QueuedConnection);
         follow(tabs.currentIndex());
     }
 

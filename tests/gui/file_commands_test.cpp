@@ -22,8 +22,8 @@
 #include <QUrl>
 
 #include <filesystem>
-#include <memory>
 #include <fstream>
+#include <memory>
 #include <thread>
 
 #ifndef _WIN32

@@ -175,9 +175,8 @@ inline QString shown_as_expected(const shell::frmMain& window) {
     // Those waiting to be made lie under the windows made, each wholly.
     for (const auto& waiting : window.document_windows().waiting()) {
         if (area->viewMode() == QMdiArea::SubWindowView &&
-            std::ranges::none_of(above, [&](const QRect& over) {
-                return over.contains(waiting->place);
-            })) {
+            std::ranges::none_of(
+                above, [&](const QRect& over) { return over.contains(waiting->place); })) {
             return waiting->caption + QStringLiteral(" waits in sight");
         }
     }
