@@ -221,10 +221,10 @@ void DocumentWindows::put_workspace_in_order() {
         if (state & (Qt::WindowMinimized | Qt::WindowMaximized)) {
             window->setWindowState(Qt::WindowNoState);
         }
-        const QRect place = window->geometry();
+        const QRect where = window->geometry();
         area_.removeSubWindow(window);
         area_.addSubWindow(window, flags);
-        window->setGeometry(place);
+        window->setGeometry(where);
         if (state != Qt::WindowNoState) {
             window->setWindowState(state);
         }
