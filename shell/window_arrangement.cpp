@@ -221,12 +221,15 @@ QList<QPoint> cascaded_places(const QMdiArea& area, const QMdiSubWindow& like, q
 
 namespace {
 
-void arrange_icons(QMdiArea& area) {
+// In the documents' order (a window made from an entry that waited came last to the
+// workspace).
+void arrange_icons(QMdiArea& area, DocumentWindows& documents) {
     const QRect space = area.viewport()->rect();
     int left = space.left();
     int bottom = space.bottom() + 1;
-    for (QMdiSubWindow* icon : area.subWindowList(QMdiArea::CreationOrder)) {
-        if (!icon->isMinimized()) {
+    for (const DocumentWindows::Entry& entry : documents.entries()) {
+        QMdiSubWindow* const icon = entry.window;
+        if (icon == nullptr || !icon->isMinimized()) {
             continue;
         }
         if (left > space.left() && left + icon->width() > space.right() + 1) {
@@ -671,7 +674,7 @@ void arrange(QMdiArea& area, DocumentWindows& windows, Arrangement arrangement) 
             tile(area, windows, Direction::across);
             break;
         case Arrangement::arrange_icons:
-            arrange_icons(area);
+            arrange_icons(area, windows);
             break;
     }
 }

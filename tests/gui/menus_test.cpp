@@ -32,6 +32,8 @@
 #include <QVersionNumber>
 
 #include <functional>
+#include <limits>
+#include <utility>
 
 #include "dialogs/frm_about.h"
 #include "dialogs/more_windows.h"
@@ -758,21 +760,28 @@ private slots:
             QCOMPARE(area->currentSubWindow(), made(200));
             QCOMPARE(gt::captions(window), expected);
         }
-        // Icons: windows minimised from beneath line up along the bottom, shown.
+        // Icons: windows minimised from beneath line up along the bottom, shown, in the
+        // documents' order (one made at open among those that waited).
         const QList<qlx::shell::DocumentWindows::Entry> entries = listed.entries();
-        for (int index : {3, 4, 5}) {
+        for (int index : {260, 3, 4, 5}) {
             listed.window(entries[index])->showMinimized();
         }
         menu_entry(window, QStringLiteral("mnuWindowArrangeIcons"))->trigger();
         QCoreApplication::processEvents();
         const QRect space = area->viewport()->rect();
         int lowest = 0;
-        for (int index : {3, 4, 5}) {
+        std::pair last{std::numeric_limits<int>::min(), 0};
+        for (int index : {3, 4, 5, 260}) {
             QVERIFY(made(index)->isVisible());
             QVERIFY(space.contains(made(index)->geometry()));
             lowest = std::max(lowest, made(index)->geometry().bottom());
+            // Rows fill from the bottom up, each from the left.
+            const std::pair place{-made(index)->y(), made(index)->x()};
+            QVERIFY2(place > last, qPrintable(QString::number(index)));
+            last = place;
         }
         QCOMPARE(lowest, space.bottom());
+        made(260)->showNormal();
         QCOMPARE(gt::shown_when_settled(window), QString());
 
         // Where each window lies, and each that waits, to lie again when the tabs go.
