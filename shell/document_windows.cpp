@@ -217,16 +217,17 @@ void DocumentWindows::put_workspace_in_order() {
         const Qt::WindowFlags flags = window->windowFlags();
         // Added again, a window takes a new place, and forgets the one it had before it was
         // maximized or minimized: it keeps its own.
-        const Qt::WindowStates state = window->windowState();
-        if (state & (Qt::WindowMinimized | Qt::WindowMaximized)) {
-            window->setWindowState(Qt::WindowNoState);
+        const Qt::WindowStates state =
+            window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized);
+        if (state != Qt::WindowNoState) {
+            window->setWindowState(window->windowState() & ~state);
         }
         const QRect where = window->geometry();
         area_.removeSubWindow(window);
         area_.addSubWindow(window, flags);
         window->setGeometry(where);
         if (state != Qt::WindowNoState) {
-            window->setWindowState(state);
+            window->setWindowState(window->windowState() | state);
         }
         window->setVisible(shown);
     }

@@ -836,13 +836,19 @@ private slots:
         window.resize(800, 600);
         window.set_windows_made_at_once(50);
         window.MDIForm_Load({path});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* area = window.findChild<QMdiArea*>();
+        QMenu* menu = window.findChild<QMenu*>(QStringLiteral("mnuWindow"));
+        emit menu->aboutToShow();
+        listed_windows(menu)[2]->trigger();  // "&2 P2", made first of those that wait
+        QMdiSubWindow* const active = area->currentSubWindow();
         qlx::shell::DocumentWindows& listed = window.document_windows();
         for (const qlx::shell::DocumentWindows::Entry& entry : listed.entries()) {
             listed.window(entry);
         }
         QVERIFY(!listed.has_waiting());
-        auto* area = window.findChild<QMdiArea*>();
-        QMdiSubWindow* const active = area->currentSubWindow();
+        const QRect place = active->geometry();
         menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
         QCoreApplication::processEvents();
         auto* tabs = area->findChild<QTabBar*>();
@@ -851,6 +857,11 @@ private slots:
             QCOMPARE(tabs->tabText(i), QStringLiteral("P%1").arg(i + 1));
         }
         QCOMPARE(area->currentSubWindow(), active);
+        // The active window, added again for the order, comes back as it was.
+        menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(area->currentSubWindow(), active);
+        QCOMPARE(active->geometry(), place);
     }
 
     void closing_the_active_window_of_an_export_makes_the_one_on_top_active_data() {
