@@ -43,8 +43,13 @@ RichTextBox* frmDocument::RichTextBox1() const {
 RichTextBox* frmDocument::make_text_box() {
     box_ = new RichTextBox(this);
     const auto follow_document = [this] {
-        connect(box_->document(), &QTextDocument::modificationChanged, this,
-                &QWidget::setWindowModified);
+        // Marked only when that changes: each marking makes the workspace work out the
+        // window's title, and its tab's, again.
+        connect(box_->document(), &QTextDocument::modificationChanged, this, [this](bool edited) {
+            if (edited != isWindowModified()) {
+                setWindowModified(edited);
+            }
+        });
     };
     follow_document();
     connect(box_, &RichTextBox::document_replaced, this, follow_document);
@@ -75,6 +80,10 @@ void frmDocument::defer_text(std::shared_ptr<RichTextBox::DeferredText> waiting)
     } else {
         waiting_ = std::move(waiting);
     }
+}
+
+int frmDocument::zoom() const {
+    return box_ != nullptr ? box_->zoom() : 100;
 }
 
 std::shared_ptr<RichTextBox::DeferredText> frmDocument::deferred() const {

@@ -83,6 +83,9 @@ public:
     // (building the text first if it waits).
     void show_paragraph(int paragraph);
 
+    // The control's zoom in percent (100 until the control is made: asking does not make it).
+    int zoom() const;
+
     // Whether the text was edited since it was filled or last saved.
     bool is_edited() const;
     // After the text was filled or saved: not edited.

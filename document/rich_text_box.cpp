@@ -115,10 +115,13 @@ QFont RichTextBox::plain_text_font() {
 
 void RichTextBox::set_unedited() {
     // Filled with nothing, the document reports itself edited and then takes that back
-    // without a word, which would leave the window's edited marker standing: it is marked
-    // edited first, so that being not edited is always announced.
-    document()->setModified(true);
-    document()->setModified(false);
+    // without a word, which would leave the window's edited marker standing: being not edited
+    // is always announced.
+    if (document()->isModified()) {
+        document()->setModified(false);
+    } else {
+        emit document()->modificationChanged(false);
+    }
 }
 
 bool RichTextBox::holds_formatting() const {

@@ -4,6 +4,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "shell/window_arrangement.h"
+
 #include <algorithm>
 #include <iterator>
 #include <ranges>
@@ -115,9 +117,9 @@ QMdiSubWindow* DocumentWindows::window(const WaitingWindow& waiting) {
     }
     // While it is made, the list stays as it is: the window comes in with its entry.
     const auto index = found - entries_.begin();
-    making_ = true;
+    const bool was_making = std::exchange(making_, true);
     QMdiSubWindow* made = maker_(*found->waiting);
-    making_ = false;
+    making_ = was_making;
     Entry& entry = entries_[static_cast<std::size_t>(index)];
     entry.waiting->made = made;
     entry.waiting->was_made = true;
@@ -169,69 +171,58 @@ QList<std::shared_ptr<WaitingWindow>> DocumentWindows::waiting() const {
     return result;
 }
 
-void DocumentWindows::make_all() {
-    const QList<std::shared_ptr<WaitingWindow>> all = waiting();
-    if (all.isEmpty()) {
-        return;
-    }
-    // In their order, so that the workspace's own order has them in theirs; each goes above
-    // the one made before it, under the windows made already.
-    const QList<QMdiSubWindow*> stack = area_.subWindowList(QMdiArea::StackingOrder);
-    QMdiSubWindow* const lowest = stack.isEmpty() ? nullptr : stack.front();
-    for (const std::shared_ptr<WaitingWindow>& entry : all) {
-        if (QMdiSubWindow* made = window(*entry); made != nullptr && lowest != nullptr) {
-            made->stackUnder(lowest);
-        }
-    }
-}
-
-void DocumentWindows::put_workspace_in_order() {
+void DocumentWindows::add_all_again(const std::function<void()>& emptied, const Added& added) {
     update();
-    const QList<QMdiSubWindow*> made = area_.subWindowList();
-    QHash<const QMdiSubWindow*, qsizetype> place;
-    place.reserve(made.size());
-    for (qsizetype i = 0; i < made.size(); ++i) {
-        place.insert(made[i], i);
-    }
-    // The windows of the list's start that the workspace has in their order stay; the others
-    // are added again, in order, after them (a window can only be moved to the end). Windows
-    // that waited were made in order after the others: those others move.
-    std::vector<QMdiSubWindow*> in_order;
-    for (const Entry& entry : entries_) {
-        if (entry.window != nullptr) {
-            in_order.push_back(entry.window);
-        }
-    }
-    std::size_t staying = 0;
-    for (qsizetype last = -1; staying < in_order.size(); ++staying) {
-        const qsizetype at = place.value(in_order[staying], -1);
-        if (at < last) {
-            break;
-        }
-        last = at;
-    }
-    making_ = true;  // the list stays as it is
-    for (std::size_t i = staying; i < in_order.size(); ++i) {
-        QMdiSubWindow* window = in_order[i];
-        const bool shown = window->isVisible();
-        const Qt::WindowFlags flags = window->windowFlags();
-        // Added again, a window takes a new place, and forgets the one it had before it was
-        // maximized or minimized: it keeps its own.
+    struct Kept {
+        Qt::WindowFlags flags;
+        QRect place;
+        Qt::WindowStates state;
+    };
+    const QList<QMdiSubWindow*> stack = stacking_order(area_);
+    QHash<const QMdiSubWindow*, Kept> kept;
+    kept.reserve(stack.size());
+    const bool was_making = std::exchange(making_, true);  // the list stays as it is
+    // None is made active as the others go.
+    area_.setActiveSubWindow(nullptr);
+    for (QMdiSubWindow* taken : stack) {
+        // Taken out, a window forgets the place it had before it was minimised or maximised.
         const Qt::WindowStates state =
-            window->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized);
+            taken->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized);
         if (state != Qt::WindowNoState) {
-            window->setWindowState(window->windowState() & ~state);
+            taken->setWindowState(taken->windowState() & ~state);
         }
-        const QRect where = window->geometry();
-        area_.removeSubWindow(window);
-        area_.addSubWindow(window, flags);
-        window->setGeometry(where);
-        if (state != Qt::WindowNoState) {
-            window->setWindowState(window->windowState() | state);
-        }
-        window->setVisible(shown);
+        kept.insert(taken, {taken->windowFlags(), taken->geometry(), state});
+        area_.removeSubWindow(taken);
     }
-    making_ = false;
+    emptied();
+    std::vector<QMdiSubWindow*> made_now;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i].waiting != nullptr) {
+            // Its window takes the entry's place in the list.
+            const QRect place = entries_[i].waiting->place;
+            if (QMdiSubWindow* made = window(*entries_[i].waiting)) {
+                made_now.push_back(made);
+                added(made, place, Qt::WindowNoState);
+            }
+            continue;
+        }
+        QMdiSubWindow* back = entries_[i].window;
+        const auto found = kept.constFind(back);
+        if (back == nullptr || found == kept.cend()) {
+            continue;
+        }
+        area_.addSubWindow(back, found->flags);
+        back->setGeometry(found->place);
+        added(back, found->place, found->state);
+    }
+    // Each window added rose to the top: the stack is put back, those made at the bottom.
+    for (QMdiSubWindow* made : made_now) {
+        made->raise();
+    }
+    for (QMdiSubWindow* taken : stack) {
+        taken->raise();
+    }
+    making_ = was_making;
 }
 
 void DocumentWindows::drop_waiting() {

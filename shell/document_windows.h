@@ -78,10 +78,15 @@ public:
     // Those waiting, from the bottom of the stack up (in their order).
     QList<std::shared_ptr<WaitingWindow>> waiting() const;
     bool has_waiting() const { return waiting_ > 0; }
-    // Makes every window that waits, under the windows made.
-    void make_all();
-    // Puts the windows made in the workspace's own order (the order of its tabs) in theirs.
-    void put_workspace_in_order();
+    // What a window was as it was taken out of the workspace: its place (its normal one when
+    // it was minimised or maximised) and those two states; a window that waited, its place.
+    using Added =
+        std::function<void(QMdiSubWindow* window, const QRect& place, Qt::WindowStates state)>;
+    // Takes every window out of the workspace, lets `emptied` run, and adds every window back
+    // in the documents' order (the workspace's tabs take its order), making those that wait.
+    // Each comes back hidden, neither minimised nor maximised, and `added` is told of it. The
+    // windows keep their order in the stack, above those made.
+    void add_all_again(const std::function<void()>& emptied, const Added& added);
     // Lets every waiting entry go, unmade.
     void drop_waiting();
 

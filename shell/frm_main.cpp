@@ -258,7 +258,7 @@ void frmMain::create_status_bar() {
 
 void frmMain::describe_active_document() {
     const document::frmDocument* form = active_document();
-    status_zoom->setText(form == nullptr ? QString() : tr("%1%").arg(form->RichTextBox1()->zoom()));
+    status_zoom->setText(form == nullptr ? QString() : tr("%1%").arg(form->zoom()));
     status_zoom->setVisible(form != nullptr);
     if (form == nullptr) {
         status_text->clear();

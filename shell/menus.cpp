@@ -19,6 +19,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -496,38 +497,46 @@ void frmMain::set_tabbed_view(bool tabs) {
     if (tabs == (mdiArea->viewMode() == QMdiArea::TabbedView)) {
         return;
     }
-    if (tabs) {
-        // Each document has its tab, in the documents' order: those that wait are made, and
-        // the workspace takes their order (windows made from entries came after the others).
-        const WaitPointer waiting;
-        QMdiSubWindow* const active = mdiArea->currentSubWindow();
-        document_windows_->make_all();
-        document_windows_->put_workspace_in_order();
-        if (active != nullptr) {
-            bring_forward(*mdiArea, active);
-        }
-    }
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     if (tabs) {
-        // Each window's place and state, to come back to when the tabs go.
+        // Each document has its tab, in the documents' order (windows made from entries came
+        // after the others in the workspace's): the windows are taken out, the workspace
+        // becomes tabs, and all come back in order, those that wait made. Each one's place and
+        // state are kept, to come back to when the tabs go.
+        const WaitPointer waiting;
+        QMdiSubWindow* const active = mdiArea->currentSubWindow();
         arrangement_.clear();
-        for (QMdiSubWindow* window : windows) {
-            arrangement_.push_back({window, {window->geometry(), window->windowState()}});
-        }
-        mdiArea->setViewMode(QMdiArea::TabbedView);
-        if (auto* tab_bar = mdiArea->findChild<QTabBar*>()) {
-            tab_bar->setUsesScrollButtons(true);
-            tab_bar->setElideMode(Qt::ElideNone);  // whole captions, scrolled
-            tab_bar->setExpanding(false);
-            // The current tab closes its window.
-            close_button_on_current_tab(*mdiArea, *tab_bar);
-            // A window hidden under the others comes forward when its tab is chosen.
-            connect(tab_bar, &QTabBar::tabBarClicked, this, [this](int index) {
-                const QList<QMdiSubWindow*> listed = mdiArea->subWindowList();
-                if (index >= 0 && index < listed.size() && listed[index]->isHidden()) {
-                    bring_forward(*mdiArea, listed[index]);
+        std::optional<TabBatch> batch;
+        document_windows_->add_all_again(
+            [&] {
+                mdiArea->setViewMode(QMdiArea::TabbedView);
+                QTabBar* tab_bar = workspace_tabs(*mdiArea);
+                if (tab_bar == nullptr) {
+                    return;
+                }
+                tab_bar->setUsesScrollButtons(true);
+                tab_bar->setElideMode(Qt::ElideNone);  // whole captions, scrolled
+                tab_bar->setExpanding(false);
+                // The current tab closes its window.
+                close_button_on_current_tab(*mdiArea, *tab_bar);
+                // A window hidden under the others comes forward when its tab is chosen.
+                connect(tab_bar, &QTabBar::tabBarClicked, this, [this](int index) {
+                    const QList<QMdiSubWindow*> listed = mdiArea->subWindowList();
+                    if (index >= 0 && index < listed.size() && listed[index]->isHidden()) {
+                        bring_forward(*mdiArea, listed[index]);
+                    }
+                });
+                batch.emplace(*mdiArea);
+            },
+            [&](QMdiSubWindow* window, const QRect& place, Qt::WindowStates state) {
+                arrangement_.push_back({window, {place, state}});
+                if (batch) {
+                    batch->added();
                 }
             });
+        batch.reset();  // every tab shown, laid out once
+        if (active != nullptr) {
+            bring_forward(*mdiArea, active);
         }
         covered_->update();
         return;
@@ -541,10 +550,13 @@ void frmMain::set_tabbed_view(bool tabs) {
             window->showNormal();  // opened while the documents were tabs
             continue;
         }
-        window->setWindowState(kept->second.state);
-        if (!(kept->second.state & (Qt::WindowMinimized | Qt::WindowMaximized))) {
-            window->setGeometry(kept->second.geometry);
-        }
+        // Its normal place first: minimised or maximised, it goes back there when restored.
+        // (Only those two states change: the active window stays active.)
+        const Qt::WindowStates others =
+            window->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+        window->setWindowState(others);
+        window->setGeometry(kept->second.geometry);
+        window->setWindowState(others | kept->second.state);
     }
     arrangement_.clear();
     if (active != nullptr) {

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -457,6 +458,7 @@ void frmMain::open_converted_documents(const QString& path, ConvertedExport& con
     };
     EventSlices slices;
     covered_->set_held(true);
+    std::optional<TabBatch> tabs(*mdiArea);  // as tabs, shown together once all are in
     if (count > 0) {
         make(count - 1);
         // Where the cascade will put it: after as many steps as there are windows before it.
@@ -489,6 +491,7 @@ void frmMain::open_converted_documents(const QString& path, ConvertedExport& con
     }
     for (std::size_t i = first_made; i + 1 < count && !cancel_requested_; ++i) {
         make(i);
+        tabs->added();
         progress(i + 2);
         slices.end_of_step();
     }
@@ -501,6 +504,7 @@ void frmMain::open_converted_documents(const QString& path, ConvertedExport& con
         document_windows_->move_to_end(last);
         slices.end_of_step();
     }
+    tabs.reset();
     // Made hidden, they were not placed: they open cascaded. The last one ends on top and
     // active; those under it that can be seen are shown beneath it.
     if (!opened.empty()) {

@@ -443,6 +443,40 @@ QList<QMdiSubWindow*> stacking_order(const QMdiArea& area) {
     return windows;
 }
 
+QTabBar* workspace_tabs(const QMdiArea& area) {
+    if (area.viewMode() != QMdiArea::TabbedView) {
+        return nullptr;
+    }
+    // Its own, not one of a window's (the comparison window's, say).
+    return area.findChild<QTabBar*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+TabBatch::TabBatch(const QMdiArea& area) : tabs_(workspace_tabs(area)) {
+    next_ = tabs_ != nullptr ? tabs_->count() : 0;
+}
+
+TabBatch::~TabBatch() {
+    if (tabs_ == nullptr) {
+        return;
+    }
+    // Nothing else hides tabs: all are shown (those of windows closed meanwhile are gone).
+    for (int i = 0; i < tabs_->count(); ++i) {
+        tabs_->setTabVisible(i, true);
+    }
+}
+
+void TabBatch::added() {
+    if (tabs_ == nullptr) {
+        return;
+    }
+    for (int i = next_; i < tabs_->count(); ++i) {
+        if (i != tabs_->currentIndex()) {
+            tabs_->setTabVisible(i, false);
+        }
+    }
+    next_ = tabs_->count();
+}
+
 void bring_forward(QMdiArea& area, QMdiSubWindow* window) {
     if (window == nullptr) {
         return;
@@ -451,6 +485,11 @@ void bring_forward(QMdiArea& area, QMdiSubWindow* window) {
         window->show();
     }
     area.setActiveSubWindow(window);
+    // Its tab is the current one, also when the window was active already (the workspace
+    // then says nothing to its tabs: one taken out and added again kept no tab current).
+    if (QTabBar* tabs = workspace_tabs(area)) {
+        tabs->setCurrentIndex(static_cast<int>(area.subWindowList().indexOf(window)));
+    }
 }
 
 QMdiSubWindow* next_window(const QMdiArea& area, DocumentWindows& windows, bool backward) {
@@ -632,7 +671,7 @@ void CoveredWindows::update() {
         }
     }
     // A hidden window's tab still reaches it.
-    if (auto* bar = tabs ? area_.findChild<QTabBar*>() : nullptr) {
+    if (QTabBar* bar = workspace_tabs(area_)) {
         for (int i = 0; i < bar->count(); ++i) {
             bar->setTabEnabled(i, true);
         }

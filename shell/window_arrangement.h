@@ -56,6 +56,27 @@ QList<QMdiSubWindow*> stacking_order(const QMdiArea& area);
 // as each one is given: minutes for thousands of tabs.)
 void close_button_on_current_tab(QMdiArea& area, QTabBar& tabs);
 
+// The workspace's tab bar while its documents are tabs; nullptr otherwise.
+QTabBar* workspace_tabs(const QMdiArea& area);
+
+// Qt's tab bar lays out every tab it shows again as each tab is added, so that thousands of
+// windows added one after another as tabs take minutes. While a batch lives, the tabs added to
+// the workspace are hidden as they come (`added`, after each window or few); when it ends,
+// all are shown, laid out once. The current tab stays shown. Outside tabs it does nothing.
+class TabBatch {
+public:
+    explicit TabBatch(const QMdiArea& area);
+    ~TabBatch();
+    TabBatch(const TabBatch&) = delete;
+    TabBatch& operator=(const TabBatch&) = delete;
+
+    void added();
+
+private:
+    QPointer<QTabBar> tabs_;
+    int next_ = 0;  // the first tab added since it was last told
+};
+
 // Makes a window of the workspace the active one, showing it first when it lay hidden under
 // the windows above it.
 void bring_forward(QMdiArea& area, QMdiSubWindow* window);

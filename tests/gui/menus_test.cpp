@@ -46,6 +46,7 @@
 #include "shell/help_window.h"
 #include "shell/printing.h"
 #include "shell/procedures_panel.h"
+#include "shell/window_arrangement.h"
 
 using qlx::shell::frmMain;
 namespace gt = qlx::gui_testing;
@@ -801,6 +802,7 @@ private slots:
         const QList<QMdiSubWindow*> all = gt::document_windows(window);
         for (int i = 0; i < count; ++i) {
             QCOMPARE(tabs->tabText(i), QStringLiteral("P%1").arg(i + 1));
+            QVERIFY(tabs->isTabVisible(i));
             QCOMPARE(gt::form_of(all[i])->caption(), QStringLiteral("P%1").arg(i + 1));
         }
         const int tab_index = 250;
@@ -849,6 +851,7 @@ private slots:
         }
         QVERIFY(!listed.has_waiting());
         const QRect place = active->geometry();
+        const QList<QMdiSubWindow*> stack = qlx::shell::stacking_order(*area);
         menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
         QCoreApplication::processEvents();
         auto* tabs = area->findChild<QTabBar*>();
@@ -857,11 +860,27 @@ private slots:
             QCOMPARE(tabs->tabText(i), QStringLiteral("P%1").arg(i + 1));
         }
         QCOMPARE(area->currentSubWindow(), active);
-        // The active window, added again for the order, comes back as it was.
+        // The active window, added again for the order, comes back as it was, and the
+        // windows keep their order in the stack.
         menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
         QCoreApplication::processEvents();
         QCOMPARE(area->currentSubWindow(), active);
         QCOMPARE(active->geometry(), place);
+        QCOMPARE(qlx::shell::stacking_order(*area), stack);
+
+        // An export opened as tabs: a tab for each window, in order, every one shown.
+        menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
+        menu_entry(window, QStringLiteral("mnuWindowCloseAll"))->trigger();
+        QTRY_VERIFY(area->subWindowList().isEmpty());
+        window.openfile(path);
+        tabs = qlx::shell::workspace_tabs(*area);
+        QVERIFY(tabs != nullptr);
+        QCOMPARE(tabs->count(), count);
+        for (int i = 0; i < count; ++i) {
+            QCOMPARE(tabs->tabText(i), QStringLiteral("P%1").arg(i + 1));
+            QVERIFY(tabs->isTabVisible(i));
+        }
+        QCOMPARE(tabs->currentIndex(), count - 1);
     }
 
     void closing_the_active_window_of_an_export_makes_the_one_on_top_active_data() {
