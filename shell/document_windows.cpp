@@ -189,7 +189,12 @@ void DocumentWindows::add_all_again(const std::function<void()>& emptied, const 
         const Qt::WindowStates state =
             taken->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized);
         if (state != Qt::WindowNoState) {
+            // Disabled, it is not made active: the workspace would then restore the window
+            // that is maximised, and maximise this one.
+            const bool enabled = taken->isEnabled();
+            taken->setEnabled(false);
             taken->setWindowState(taken->windowState() & ~state);
+            taken->setEnabled(enabled);
         }
         kept.insert(taken, {taken->windowFlags(), taken->geometry(), state});
         area_.removeSubWindow(taken);

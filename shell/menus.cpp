@@ -519,13 +519,6 @@ void frmMain::set_tabbed_view(bool tabs) {
                 tab_bar->setExpanding(false);
                 // The current tab closes its window.
                 close_button_on_current_tab(*mdiArea, *tab_bar);
-                // A window hidden under the others comes forward when its tab is chosen.
-                connect(tab_bar, &QTabBar::tabBarClicked, this, [this](int index) {
-                    const QList<QMdiSubWindow*> listed = mdiArea->subWindowList();
-                    if (index >= 0 && index < listed.size() && listed[index]->isHidden()) {
-                        bring_forward(*mdiArea, listed[index]);
-                    }
-                });
                 batch.emplace(*mdiArea);
             },
             [&](QMdiSubWindow* window, const QRect& place, Qt::WindowStates state) {
@@ -535,8 +528,26 @@ void frmMain::set_tabbed_view(bool tabs) {
                 }
             });
         batch.reset();  // every tab shown, laid out once
+        // Each came back hidden: each one is shown again when the tabs go and nothing covers
+        // it (one whose closing was refused, too).
+        for (QMdiSubWindow* window : mdiArea->subWindowList()) {
+            covered_->may_show(window);
+        }
         if (active != nullptr) {
             bring_forward(*mdiArea, active);
+        }
+        // A window hidden under the others comes forward when its tab becomes the current one
+        // (clicked, or chosen with the keys or the wheel: the workspace passes over hidden
+        // windows). Not as it is clicked: that makes the tabs scroll under the mouse before
+        // the tab bar has worked out which one it pressed. Nor while an export opens as tabs.
+        if (QTabBar* tab_bar = workspace_tabs(*mdiArea)) {
+            connect(tab_bar, &QTabBar::currentChanged, this, [this](int index) {
+                const QList<QMdiSubWindow*> listed = mdiArea->subWindowList();
+                if (!converting_ && index >= 0 && index < listed.size() &&
+                    listed[index]->isHidden()) {
+                    bring_forward(*mdiArea, listed[index]);
+                }
+            });
         }
         covered_->update();
         return;

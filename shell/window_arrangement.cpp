@@ -525,6 +525,10 @@ void CoveredWindows::watch(QMdiSubWindow* window) {
     });
 }
 
+void CoveredWindows::may_show(const QMdiSubWindow* window) {
+    may_show_.insert(window);
+}
+
 void CoveredWindows::update_soon() {
     if (!updating_) {
         soon_.start();

@@ -124,6 +124,9 @@ public:
 
     // Follows this window's moves, resizes and state from now on.
     void watch(QMdiSubWindow* window);
+    // A window of the workspace that was hidden otherwise (taken out and added again) is one
+    // this may show again.
+    void may_show(const QMdiSubWindow* window);
     // Hides and shows the windows now, or once the events of the moment have run. Windows
     // coming into sight are shown from the top down for a slice of time at a time, the rest
     // once the events that came meanwhile have run.

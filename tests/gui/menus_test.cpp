@@ -621,6 +621,54 @@ private slots:
         QVERIFY(menu_entry(again, QStringLiteral("mnuWindowTabbedView"))->isChecked());
     }
 
+    // Tabs and back: minimised and maximised windows come back so, and a window whose
+    // closing was refused comes back shown.
+    void tabbed_view_gives_the_windows_back_as_they_were() {
+        gt::Sandbox sandbox;
+        frmMain window;
+        window.MDIForm_Load({});
+        window.resize(900, 700);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        for (int i = 0; i < 3; ++i) {
+            window.new_document();
+        }
+        menu_entry(window, QStringLiteral("mnuWindowTileVertical"))->trigger();
+        QCoreApplication::processEvents();
+        auto* area = window.findChild<QMdiArea*>();
+        const QList<QMdiSubWindow*> all = gt::document_windows(window);
+        const QList<QRect> places = geometries(window);
+        area->setActiveSubWindow(all[1]);
+        gt::form_of(all[1])->RichTextBox1()->insertPlainText(QStringLiteral("x"));
+        {
+            gt::SaveQuestionRecorder cancel;  // no answer: Cancel
+            all[1]->close();
+            QCOMPARE(cancel.texts.size(), 1);
+        }
+        area->setActiveSubWindow(all[2]);
+        const auto tabs_and_back = [&] {
+            for (int twice = 0; twice < 2; ++twice) {
+                menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
+                QCoreApplication::processEvents();
+            }
+        };
+        tabs_and_back();
+        QCOMPARE(gt::shown_when_settled(window), QString());
+        QVERIFY(all[1]->isVisible());
+
+        all[0]->showMinimized();
+        all[2]->showMaximized();
+        QCoreApplication::processEvents();
+        tabs_and_back();
+        QVERIFY(all[0]->isMinimized());
+        QVERIFY(all[2]->isMaximized());
+        QCOMPARE(area->currentSubWindow(), all[2]);
+        all[2]->showNormal();
+        QCOMPARE(all[2]->geometry(), places[2]);
+        QCOMPARE(gt::shown_when_settled(window), QString());
+    }
+
     void an_export_of_hundreds_opens_every_window_listed_reachable_and_arranged() {
         gt::Sandbox sandbox;
         constexpr int count = 300;
@@ -805,11 +853,18 @@ private slots:
             QVERIFY(tabs->isTabVisible(i));
             QCOMPARE(gt::form_of(all[i])->caption(), QStringLiteral("P%1").arg(i + 1));
         }
+        // A tab chosen with the keys or the wheel brings its hidden window forward.
+        tabs->setCurrentIndex(251);
+        QCoreApplication::processEvents();
+        QCOMPARE(area->currentSubWindow(), all[251]);
+        QVERIFY(all[251]->isVisible());
+        // And one clicked, left of the current tab (the tabs scroll as the current one
+        // changes, under the mouse that pressed).
         const int tab_index = 250;
         QMdiSubWindow* tab_250 = all[tab_index];
         QVERIFY(tab_250 != nullptr && tab_250->isHidden());
         QVERIFY(tabs->isTabEnabled(tab_index));
-        emit tabs->tabBarClicked(tab_index);
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab_index).center());
         QCoreApplication::processEvents();
         QCOMPARE(area->currentSubWindow(), tab_250);
         QVERIFY(tab_250->isVisible());
