@@ -4,8 +4,9 @@
 // converter alone on the same export, and how soon after the conversion the first document
 // can be read.
 //
-//   window_responsiveness [SIZE_IN_MB [PROCEDURES]]      (100 MB, 400 procedures by default;
-//                                                         0 procedures: some 20 KB each)
+//   window_responsiveness [SIZE_IN_MB [PROCEDURES [tabs]]]   (100 MB, 400 procedures by
+//                                                         default; 0 procedures: some 20 KB
+//                                                         each; "tabs": opened as tabs)
 //
 // The export is generated into a temporary folder, which also holds the settings store and
 // the converted documents. The window runs on the offscreen platform unless QT_QPA_PLATFORM
@@ -15,6 +16,7 @@
 // mark from Open on (Linux): until every window is there, and again once the windows' text
 // for searches, which is worked out in the background after that, is ready.
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
@@ -35,6 +37,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/export_generator.h"
@@ -189,8 +192,9 @@ double converter_ms(const QString& export_path, const QString& folder) {
 int main(int argc, char* argv[]) {
     const double megabytes = argc > 1 ? std::atof(argv[1]) : 100;
     const int procedures = argc > 2 ? std::atoi(argv[2]) : 400;
+    const bool tabs = argc > 3 && std::string_view(argv[3]) == "tabs";
     if (megabytes <= 0 || procedures < 0) {
-        std::fprintf(stderr, "usage: window_responsiveness [SIZE_IN_MB [PROCEDURES]]\n");
+        std::fprintf(stderr, "usage: window_responsiveness [SIZE_IN_MB [PROCEDURES [tabs]]]\n");
         return 2;
     }
     qlx::bench::ViewerSandbox sandbox(argc, argv);
@@ -205,6 +209,9 @@ int main(int argc, char* argv[]) {
 
     qlx::shell::frmMain window;
     window.MDIForm_Load({});
+    if (tabs) {
+        window.findChild<QAction*>(QStringLiteral("mnuWindowTabbedView"))->trigger();
+    }
     QApplication::processEvents();
     auto* area = window.findChild<QMdiArea*>();
     LoopProbe probe;
