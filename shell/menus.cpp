@@ -497,6 +497,19 @@ void frmMain::set_tabbed_view(bool tabs) {
     if (tabs == (mdiArea->viewMode() == QMdiArea::TabbedView)) {
         return;
     }
+    // As tabs, Ctrl+Tab and Ctrl+Shift+Tab go to the next and the previous tab, as Ctrl+F6
+    // and Ctrl+Shift+F6 do (the workspace's own pass over hidden windows, and as tabs every
+    // window but the active one is hidden).
+    for (const auto& [name, keys] :
+         {std::pair{"mnuWindowNext", QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_F6),
+                                                         QKeySequence(Qt::CTRL | Qt::Key_Tab)}},
+          std::pair{"mnuWindowPrevious",
+                    QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6),
+                                        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)}}}) {
+        if (auto* command = findChild<QAction*>(QLatin1String(name))) {
+            command->setShortcuts(tabs ? keys : keys.first(1));
+        }
+    }
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     if (tabs) {
         // Each document has its tab, in the documents' order (windows made from entries came

@@ -646,7 +646,20 @@ private slots:
             all[1]->close();
             QCOMPARE(cancel.texts.size(), 1);
         }
+        // As tabs, Ctrl+Tab and Ctrl+Shift+Tab go from tab to tab (the windows under the
+        // active one are hidden, and the workspace's own keys pass over hidden windows).
         area->setActiveSubWindow(all[2]);
+        menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
+        QCoreApplication::processEvents();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(area->currentSubWindow(), all[0]);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab,
+                        Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(area->currentSubWindow(), all[2]);
+        menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
+        QCoreApplication::processEvents();
+        QCOMPARE(menu_entry(window, QStringLiteral("mnuWindowNext"))->shortcuts().size(), 1);
+
         const auto tabs_and_back = [&] {
             for (int twice = 0; twice < 2; ++twice) {
                 menu_entry(window, QStringLiteral("mnuWindowTabbedView"))->trigger();
