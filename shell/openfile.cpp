@@ -499,6 +499,9 @@ void frmMain::open_converted_documents(const QString& path, ConvertedExport& con
     std::erase(opened, nullptr);
     if (!opened.empty()) {
         QMdiSubWindow* last = opened.back();
+        // Not active as it goes: the workspace would look for the window on top to make
+        // active, going over every window for each (thousands, as tabs).
+        mdiArea->setActiveSubWindow(nullptr);
         mdiArea->removeSubWindow(last);
         mdiArea->addSubWindow(last);
         document_windows_->move_to_end(last);
