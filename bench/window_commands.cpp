@@ -144,15 +144,15 @@ int main(int argc, char* argv[]) {
     // A cascade before each tiling: at thousands of windows both tilings give the same rows,
     // and one straight after the other would move nothing.
     // With "tabs", the documents become tabs (going from tab to tab with Next and Previous
-    // Window) and windows again before Close All, which then closes every window made (as
-    // tabs, each has its window).
+    // Window, and closing one) and windows again before Close All, which then closes every
+    // window made (as tabs, each has its window).
     std::vector<const char*> commands = {"mnuWindowCascade", "mnuWindowTileHorizontal",
                                          "mnuWindowCascade", "mnuWindowTileVertical",
                                          "mnuWindowCascade", "mnuWindowCloseAll"};
     if (tabs) {
         commands.insert(commands.end() - 1,
                         {"mnuWindowTabbedView", "mnuWindowNext", "mnuWindowNext",
-                         "mnuWindowPrevious", "mnuWindowTabbedView"});
+                         "mnuWindowPrevious", "mnuFileClose", "mnuWindowTabbedView"});
     }
     for (const char* command : commands) {
         auto* action = window.findChild<QAction*>(QLatin1String(command));

@@ -510,6 +510,10 @@ void frmMain::set_tabbed_view(bool tabs) {
             command->setShortcuts(tabs ? keys : keys.first(1));
         }
     }
+    // When the active window closes, the workspace looks for the next one to make active
+    // among those shown. As tabs none is (the window on top is made active then), and
+    // looking in the stacking order goes over every window for each one.
+    mdiArea->setActivationOrder(tabs ? QMdiArea::CreationOrder : QMdiArea::StackingOrder);
     const QList<QMdiSubWindow*> windows = mdiArea->subWindowList();
     if (tabs) {
         // Each document has its tab, in the documents' order (windows made from entries came

@@ -613,6 +613,10 @@ private slots:
             QCOMPARE(tabs->count(), 2);
             QVERIFY(!gt::captions(window).contains(closing));
             QTRY_VERIFY(button_on(tabs->currentIndex()) != nullptr);
+            // Another window is active, shown, with its tab the current one.
+            QTRY_VERIFY(area->currentSubWindow() != nullptr);
+            QVERIFY(area->currentSubWindow()->isVisible());
+            QCOMPARE(area->subWindowList().indexOf(area->currentSubWindow()), tabs->currentIndex());
             window.close();
         }
         frmMain again;
