@@ -4,12 +4,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
-#include "shell/window_arrangement.h"
-
 #include <algorithm>
 #include <iterator>
 #include <ranges>
 #include <utility>
+
+#include "shell/window_arrangement.h"
 
 namespace qlx::shell {
 
