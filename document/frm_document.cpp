@@ -83,7 +83,7 @@ void frmDocument::defer_text(std::shared_ptr<RichTextBox::DeferredText> waiting)
 }
 
 int frmDocument::zoom() const {
-    return box_ != nullptr ? box_->zoom() : 100;
+    return box_ != nullptr ? box_->zoom() : RichTextBox::actual_size;
 }
 
 std::shared_ptr<RichTextBox::DeferredText> frmDocument::deferred() const {

@@ -343,7 +343,7 @@ void RichTextBox::set_zoom(int percent) {
     zoom_ = percent;
     // The text is laid out for a device of the screen's resolution times the zoom: the same
     // document drawn larger or smaller, its formats untouched.
-    if (zoom_ == 100) {
+    if (zoom_ == actual_size) {
         document()->documentLayout()->setPaintDevice(nullptr);
         zoom_device_ = QImage();
     } else {

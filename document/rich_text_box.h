@@ -138,6 +138,7 @@ public:
 
     // The view's magnification in percent (100: actual size). It changes what is seen only:
     // the document, its formats, and what is saved, copied and printed stay as they are.
+    static constexpr int actual_size = 100;  // the zoom of a new box
     static constexpr int min_zoom = 25;
     static constexpr int max_zoom = 400;
     int zoom() const { return zoom_; }
@@ -176,7 +177,7 @@ private:
     bool from_rtf_ = false;  // filled from RTF (which may be waiting in deferred_)
     mutable std::shared_ptr<const std::string> live_text_;
     bool load_when_painted_ = true;
-    int zoom_ = 100;
+    int zoom_ = actual_size;
     QImage zoom_device_;  // what the text is laid out for while zoomed
 };
 

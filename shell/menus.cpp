@@ -463,7 +463,7 @@ void frmMain::mnuViewZoomOut_Click() {
 
 void frmMain::mnuViewActualSize_Click() {
     if (document::frmDocument* form = active_document()) {
-        form->RichTextBox1()->set_zoom(100);
+        form->RichTextBox1()->set_zoom(document::RichTextBox::actual_size);
     }
 }
 
